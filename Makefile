@@ -1,0 +1,23 @@
+# The two commands of the README: `make run` plays the production, `make test` runs the tests.
+BUILD ?= build
+JOBS  ?= $(shell nproc)
+
+.PHONY: run test build deps configure clean
+
+deps:
+	@scripts/install-deps
+
+configure: deps
+	@[ -f $(BUILD)/build.ninja ] || cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j $(JOBS)
+
+test: build
+	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+run: build
+	@scripts/run $(BUILD)
+
+clean:
+	rm -rf $(BUILD)

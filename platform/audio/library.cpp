@@ -11,7 +11,9 @@
 #include <sys/stat.h>
 
 #include <array>
+#include <iterator>
 #include <cmath>
+#include <map>
 #include <cstdarg>
 #include <cstdio>
 #include <memory>
@@ -45,6 +47,10 @@ std::uint64_t g_generation = 0;
 bool g_useCapture = false;
 CaptureSink g_captureSink;
 DWORD g_nextHandle = 1;
+// Decoded files by identity (path, inode, size, change time, range, rate): a stream made
+// again from the same file, as after every device reset, shares the sound instead of
+// decoding another copy of it.
+std::map<std::string, std::weak_ptr<const PcmBuffer>> g_decoded;
 
 thread_local int t_error = BASS_OK;
 
@@ -82,6 +88,19 @@ Library* Running() {
     return g_library.get();
 }
 
+// Identity of a file's decoded sound, or empty when the file cannot be a stream.
+std::string FileKey(const char* path, DWORD offset, DWORD length, std::uint32_t rate) {
+    struct stat info {};
+    if (::stat(path, &info) != 0 || !S_ISREG(info.st_mode)) return std::string();
+    char key[160];
+    std::snprintf(key, sizeof key, "|%llu:%llu:%lld:%lld.%09ld:%u:%u:%u",
+                  static_cast<unsigned long long>(info.st_dev),
+                  static_cast<unsigned long long>(info.st_ino),
+                  static_cast<long long>(info.st_size), static_cast<long long>(info.st_mtim.tv_sec),
+                  info.st_mtim.tv_nsec, offset, length, rate);
+    return path + std::string(key);
+}
+
 int ReadFileBytes(const char* path, DWORD offset, DWORD length, std::vector<std::uint8_t>* bytes) {
     struct stat info {};
     if (::stat(path, &info) != 0 || !S_ISREG(info.st_mode)) return BASS_ERROR_FILEOPEN;
@@ -101,6 +120,16 @@ int ReadFileBytes(const char* path, DWORD offset, DWORD length, std::vector<std:
     if (std::fread(bytes->data(), 1, bytes->size(), file.get()) != bytes->size())
         return BASS_ERROR_FILEOPEN;
     return BASS_OK;
+}
+
+// Adds a stream of pcm to the running library started as `generation`.
+HSTREAM AddStream(std::uint64_t generation, std::shared_ptr<const PcmBuffer> pcm, DWORD flags) {
+    if (!g_library || g_library->generation != generation) return Fail(BASS_ERROR_INIT, HSTREAM{0});
+    const HSTREAM handle = g_nextHandle++;
+    if (g_nextHandle == 0) g_nextHandle = 1;
+    g_library->mixer.Add(handle, std::move(pcm), (flags & BASS_SAMPLE_LOOP) != 0);
+    t_error = BASS_OK;
+    return handle;
 }
 
 }  // namespace
@@ -168,6 +197,15 @@ HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, DWORD offset, DWORD le
         return Fail(BASS_ERROR_NOTAVAIL, HSTREAM{0});
     }
 
+    std::string key;
+    if (!mem) {
+        key = FileKey(static_cast<const char*>(file), offset, length, rate);
+        std::lock_guard<std::mutex> lock(g_mutex);
+        const auto known = g_decoded.find(key);
+        if (known != g_decoded.end())
+            if (auto pcm = known->second.lock()) return AddStream(generation, std::move(pcm), flags);
+    }
+
     // Reading and decoding happen outside the lock: the device keeps playing meanwhile.
     std::vector<std::uint8_t> bytes;
     const std::uint8_t* data = nullptr;
@@ -197,12 +235,12 @@ HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, DWORD offset, DWORD le
     auto pcm = std::make_shared<const PcmBuffer>(std::move(decoded.pcm));
 
     std::lock_guard<std::mutex> lock(g_mutex);
-    if (!g_library || g_library->generation != generation) return Fail(BASS_ERROR_INIT, HSTREAM{0});
-    const HSTREAM handle = g_nextHandle++;
-    if (g_nextHandle == 0) g_nextHandle = 1;
-    g_library->mixer.Add(handle, std::move(pcm), (flags & BASS_SAMPLE_LOOP) != 0);
-    t_error = BASS_OK;
-    return handle;
+    if (!key.empty()) {
+        for (auto it = g_decoded.begin(); it != g_decoded.end();)
+            it = it->second.expired() ? g_decoded.erase(it) : std::next(it);
+        g_decoded[key] = pcm;
+    }
+    return AddStream(generation, std::move(pcm), flags);
 }
 
 BOOL BASS_StreamPlay(HSTREAM handle, BOOL restart, DWORD flags) {

@@ -270,6 +270,28 @@ TEST_F(AudioLibrary, SeekRestartAndLoop) {
     EXPECT_EQ(BASS_ChannelSeconds2Bytes(h, -1.0), kBadPosition);
 }
 
+TEST_F(AudioLibrary, StreamsOfTheSameFileAreIndependentAndAChangedFileIsDecodedAgain) {
+    const HSTREAM first = StartCapture();
+    const HSTREAM second = BASS_StreamCreateFile(FALSE, path_.c_str(), 0, 0, BASS_MP3_SETPOS);
+    ASSERT_NE(second, 0u);
+    EXPECT_NE(second, first);
+    ASSERT_TRUE(BASS_StreamPlay(first, FALSE, 0));
+    ASSERT_TRUE(platform::audio::AdvanceCaptureClock(1, 2));
+    EXPECT_EQ(BASS_ChannelGetPosition(first), kBytesPerSecond / 2);
+    EXPECT_EQ(BASS_ChannelGetPosition(second), 0u);
+    Bins bins;
+    EXPECT_EQ(BASS_ChannelGetData(second, bins.data(), BASS_DATA_FFT512), kFailed);
+
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));  // a new change time
+    dir_.Write("tones.mp3", audiotest::EncodeMp3(audiotest::Tones({{BinHz(60), 0.5}}, kRate, 2), 2));
+    const HSTREAM changed = BASS_StreamCreateFile(FALSE, path_.c_str(), 0, 0, BASS_MP3_SETPOS);
+    ASSERT_TRUE(BASS_StreamPlay(changed, FALSE, 0));
+    EXPECT_EQ(BASS_ChannelGetData(changed, bins.data(), BASS_DATA_FFT512), 2048u);
+    EXPECT_EQ(Peak(bins), 60);
+    EXPECT_EQ(BASS_ChannelGetData(first, bins.data(), BASS_DATA_FFT512), 2048u);
+    EXPECT_EQ(Peak(bins), 10);
+}
+
 TEST_F(AudioLibrary, SilentOutputMovesTheMusicInRealTime) {
     DebugText debug;
     ASSERT_TRUE(BASS_Init(0, kRate, 0, nullptr, nullptr));

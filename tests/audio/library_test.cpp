@@ -283,7 +283,7 @@ TEST_F(AudioLibrary, StreamsOfTheSameFileAreIndependentAndAChangedFileIsDecodedA
     EXPECT_EQ(BASS_ChannelGetData(second, bins.data(), BASS_DATA_FFT512), kFailed);
 
     std::this_thread::sleep_for(std::chrono::milliseconds(20));  // a new change time
-    dir_.Write("tones.mp3", audiotest::EncodeMp3(audiotest::Tones({{BinHz(60), 0.5}}, kRate, 2), 2));
+    dir_.Write("tones.mp3", audiotest::EncodeMp3(audiotest::Tones({{BinHz(60), 0.5}}, kFrames, 2), 2));
     const HSTREAM changed = BASS_StreamCreateFile(FALSE, path_.c_str(), 0, 0, BASS_MP3_SETPOS);
     ASSERT_TRUE(BASS_StreamPlay(changed, FALSE, 0));
     EXPECT_EQ(BASS_ChannelGetData(changed, bins.data(), BASS_DATA_FFT512), 2048u);

@@ -33,6 +33,7 @@ void Mixer::AddStream(Stream& s, std::int32_t* acc, std::size_t frames) {
         if (s.pos >= length) {
             if (s.loop) {
                 s.pos = 0;
+                s.wrapped = true;
             } else {
                 s.state = State::Ended;
                 s.anchorOut = mixed_ + done;
@@ -79,6 +80,7 @@ void Mixer::Skip(std::uint64_t frames, std::int64_t nowNs) {
             s.pos += frames;
         } else if (s.loop) {
             s.pos = (s.pos + frames) % length;
+            s.wrapped = true;
         } else {
             s.state = State::Ended;
             s.anchorOut = mixed_ + remaining;
@@ -114,6 +116,7 @@ int Mixer::Play(std::uint32_t handle, bool restart, bool loop) {
     if (s->state == State::Playing && !restart) return BASS_OK;
     if (restart || s->state == State::Ended || s->pos >= s->pcm->Frames()) s->pos = 0;
     s->state = State::Playing;
+    s->wrapped = false;
     s->anchorOut = mixed_;
     s->anchorPos = s->pos;
     return BASS_OK;
@@ -125,6 +128,7 @@ int Mixer::SetPosition(std::uint32_t handle, std::uint64_t frame) {
     if (s == nullptr) return BASS_ERROR_HANDLE;
     if (frame > s->pcm->Frames()) return BASS_ERROR_POSITION;
     s->pos = frame;
+    s->wrapped = false;
     if (s->state == State::Playing) {
         s->anchorOut = mixed_;
         s->anchorPos = frame;
@@ -151,8 +155,8 @@ int Mixer::Locate(std::uint32_t handle, const Output& output, std::int64_t nowNs
     const std::int64_t lag = static_cast<std::int64_t>(s->anchorOut) - static_cast<std::int64_t>(heardOut);
     std::int64_t heard = static_cast<std::int64_t>(s->anchorPos) - lag;
     if (s->loop && s->state == State::Playing) {
-        heard %= length;
-        if (heard < 0) heard += length;
+        if (heard < 0 && s->wrapped) heard += length * (-heard / length + 1);  // before the wrap
+        heard = std::max<std::int64_t>(heard, 0) % length;
     } else {
         // Before the anchor lies what was mixed before a start or a seek; the new material
         // counts as heard from its first frame on.

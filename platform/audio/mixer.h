@@ -58,6 +58,7 @@ private:
         State state = State::Stopped;
         bool loop = false;
         std::uint64_t pos = 0;  // next frame to mix
+        bool wrapped = false;   // a looping stream has passed its end since it was (re)positioned
         // The frame anchorPos of the stream was mixed as output frame anchorOut; from there
         // the two advance together while the stream plays.
         std::uint64_t anchorOut = 0;

@@ -36,6 +36,13 @@ public:
 // Monotonic time in ns.
 std::int64_t NowNs();
 
+// The sound device's listener position in output frames. When the device asks for a buffer
+// (at lastMixNs, `mixed` frames delivered so far, the last `bufferFrames` of them just now)
+// it still holds about one buffer before that one; from then on the listener moves at `rate`
+// frames a second, at most up to the start of the buffer just delivered.
+std::uint64_t DeviceHeardFrames(std::uint64_t mixed, std::int64_t lastMixNs, std::int64_t nowNs,
+                                std::uint32_t rate, std::uint32_t bufferFrames);
+
 // Opens SDL output `device` (-1 or 1: default; n ≥ 2: the system's device n, counting from 1).
 // On failure returns null and sets *reason; *noSuchDevice tells a bad number from a missing
 // sound system. *description names the device on success.

@@ -1,5 +1,5 @@
 // The sound device output (SDL2 audio). SDL calls Fill on its own thread whenever the device
-// wants another buffer; the listener is about two buffers behind the mix.
+// wants another buffer; the listener is one to two buffers behind the mix.
 #include "platform/audio/output.h"
 
 #include <SDL.h>
@@ -13,6 +13,16 @@ std::int64_t NowNs() {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(
                std::chrono::steady_clock::now().time_since_epoch())
         .count();
+}
+
+std::uint64_t DeviceHeardFrames(std::uint64_t mixed, std::int64_t lastMixNs, std::int64_t nowNs,
+                                std::uint32_t rate, std::uint32_t bufferFrames) {
+    const auto buffer = static_cast<std::int64_t>(bufferFrames);
+    const std::int64_t since = std::max<std::int64_t>(nowNs - lastMixNs, 0);
+    const std::int64_t elapsed = static_cast<std::int64_t>(
+        static_cast<unsigned __int128>(since) * rate / 1000000000u);
+    std::int64_t heard = static_cast<std::int64_t>(mixed) - 2 * buffer + std::min(elapsed, buffer);
+    return static_cast<std::uint64_t>(std::max<std::int64_t>(heard, 0));
 }
 
 namespace {
@@ -56,14 +66,7 @@ public:
 
     std::uint64_t HeardFrames(std::uint64_t mixed, std::int64_t lastMixNs,
                               std::int64_t nowNs) const override {
-        // At a Fill the device still holds about one buffer ahead of the one just mixed;
-        // from then on the listener moves at the output rate, at most up to that buffer.
-        const auto buffer = static_cast<std::int64_t>(bufferFrames_);
-        const std::int64_t since = std::max<std::int64_t>(nowNs - lastMixNs, 0);
-        const std::int64_t elapsed = since / 1000 * mixer_.Rate() / 1000000;
-        std::int64_t heard = static_cast<std::int64_t>(mixed) - 2 * buffer + elapsed;
-        heard = std::min(heard, static_cast<std::int64_t>(mixed) - buffer);
-        return static_cast<std::uint64_t>(std::max<std::int64_t>(heard, 0));
+        return DeviceHeardFrames(mixed, lastMixNs, nowNs, mixer_.Rate(), bufferFrames_);
     }
 
 private:

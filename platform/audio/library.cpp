@@ -11,11 +11,11 @@
 #include <sys/stat.h>
 
 #include <array>
-#include <iterator>
 #include <cmath>
-#include <map>
 #include <cstdarg>
 #include <cstdio>
+#include <iterator>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -47,7 +47,7 @@ std::uint64_t g_generation = 0;
 bool g_useCapture = false;
 CaptureSink g_captureSink;
 DWORD g_nextHandle = 1;
-// Decoded files by identity (path, inode, size, change time, range, rate): a stream made
+// Decoded files by identity (path, inode, size, modification time, range, rate): a stream made
 // again from the same file, as after every device reset, shares the sound instead of
 // decoding another copy of it.
 std::map<std::string, std::weak_ptr<const PcmBuffer>> g_decoded;
@@ -122,7 +122,7 @@ int ReadFileBytes(const char* path, DWORD offset, DWORD length, std::vector<std:
     return BASS_OK;
 }
 
-// Adds a stream of pcm to the running library started as `generation`.
+// Adds a stream of pcm, provided the library running is still the one `generation` names.
 HSTREAM AddStream(std::uint64_t generation, std::shared_ptr<const PcmBuffer> pcm, DWORD flags) {
     if (!g_library || g_library->generation != generation) return Fail(BASS_ERROR_INIT, HSTREAM{0});
     const HSTREAM handle = g_nextHandle++;

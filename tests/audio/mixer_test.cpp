@@ -116,15 +116,6 @@ TEST_F(MixerTest, SkipMovesStreamsLikeMixing) {
     EXPECT_EQ(mixer_.MixedFrames(), 2500u + 2048u + 600u);
 }
 
-TEST_F(MixerTest, UnknownHandlesAndPositionsPastTheEndAreRefused) {
-    StreamLocation at;
-    EXPECT_EQ(mixer_.Locate(9, output_, 0, &at), BASS_ERROR_HANDLE);
-    EXPECT_EQ(mixer_.Play(9, false, false), BASS_ERROR_HANDLE);
-    mixer_.Add(1, Ramp(100), false);
-    EXPECT_EQ(mixer_.SetPosition(1, 101), BASS_ERROR_POSITION);
-    EXPECT_EQ(mixer_.SetPosition(1, 100), BASS_OK);
-}
-
 TEST(DeviceLatency, ListenerIsTwoBuffersBehindAtAFillAndCatchesUpToOne) {
     using platform::audio::DeviceHeardFrames;
     const std::int64_t fill = 5'000'000'000;

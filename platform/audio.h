@@ -46,7 +46,7 @@ constexpr DWORD BASS_MP3_SETPOS = 0x20000;   // exact seeking; always the case h
 constexpr DWORD BASS_DATA_FFT512 = 0x80000000u;
 
 // Starts the library. device: -1 or 1 = the default output device, 0 = no sound (silent
-// output advancing in real time), n ≥ 2 = the (n-1)th device of the system. freq: output rate
+// output advancing in real time), n ≥ 2 = the system's output device n (counting from 1). freq: output rate
 // in Hz, 8000..192000. flags must be 0 and clsid null; win is not used. Where the device cannot
 // be opened the call still succeeds with the silent real-time output (the debugger output says
 // which output plays). Fails with BASS_ERROR_ALREADY while running.
@@ -96,7 +96,8 @@ enum class OutputKind {
 OutputKind CurrentOutput();
 
 // Receives every sample frame the capture output plays, in order: interleaved stereo 16-bit,
-// at the rate given to BASS_Init; count is in frames.
+// at the rate given to BASS_Init; count is in frames. It runs inside AdvanceCaptureClock and
+// must not call the library.
 using CaptureSink = std::function<void(const std::int16_t* frames, std::size_t count)>;
 
 // Makes the next BASS_Init open the capture output instead of a device (frame-exact recording:

@@ -46,10 +46,10 @@ constexpr DWORD BASS_MP3_SETPOS = 0x20000;   // exact seeking; always the case h
 constexpr DWORD BASS_DATA_FFT512 = 0x80000000u;
 
 // Starts the library. device: -1 or 1 = the default output device, 0 = no sound (silent
-// output advancing in real time), n ≥ 2 = the system's output device n (counting from 1). freq: output rate
-// in Hz, 8000..192000. flags must be 0 and clsid null; win is not used. Where the device cannot
-// be opened the call still succeeds with the silent real-time output (the debugger output says
-// which output plays). Fails with BASS_ERROR_ALREADY while running.
+// output advancing in real time), n ≥ 2 = the system's output device n (counting from 1).
+// freq: output rate in Hz, 8000..192000. flags must be 0 and clsid null; win is not used.
+// Where the device cannot be opened the call still succeeds with the silent real-time output
+// (the debugger output says which output plays). Fails with BASS_ERROR_ALREADY while running.
 BOOL BASS_Init(int device, DWORD freq, DWORD flags, HWND win, const GUID* clsid);
 
 // Decodes a whole MP3 into memory and returns its stream handle, or 0 on failure (missing or

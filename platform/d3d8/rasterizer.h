@@ -88,8 +88,26 @@ public:
 
     // The texture with this id is gone; drop anything kept for it.
     virtual void ForgetTexture(std::uint64_t id) = 0;
+
+    // Brings the pixels of a colour or depth target into its memory. A rasterizer that draws
+    // elsewhere (OpenGL) copies them back; one that draws into memory has nothing to do. Call
+    // before the CPU reads or writes a target's memory (LockRect of the back buffer, a render
+    // target or a depth surface); afterwards the memory counts as the newer copy.
+    virtual void ReadBack(const SurfaceData& surface) { (void)surface; }
+
+    // The surface whose memory starts at surface.bits is gone (released, or the back buffer
+    // of a device being reset); drop anything kept for it.
+    virtual void ForgetSurface(const SurfaceData& surface) { (void)surface; }
 };
 
 std::unique_ptr<Rasterizer> CreateRefRasterizer();
+
+// Device type HAL: OpenGL 3.3 core, off-screen through EGL. Null when no such context can
+// be made on this machine (no driver, no EGL), so the caller falls back or reports the type
+// as not available.
+std::unique_ptr<Rasterizer> CreateGlRasterizer();
+
+// True when CreateGlRasterizer can succeed here; checked once per process, cheaply after that.
+bool GlRasterizerAvailable();
 
 }  // namespace d3d8

@@ -1,0 +1,235 @@
+#include "platform/d3d8/gl/texture_cache.h"
+
+#include "platform/d3d8/format_info.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace d3d8::gl {
+
+namespace {
+
+bool IsBump(D3DFORMAT f) { return f == D3DFMT_V8U8 || f == D3DFMT_L6V5U5 || f == D3DFMT_X8L8V8U8; }
+
+// A two's complement field of `bits` bits whose largest positive code is `max`, as -1..1
+// (the most negative code, one beyond -max, reads -1 as well).
+float SignedField(DWORD value, unsigned bits, int max) {
+    const DWORD sign = 1u << (bits - 1);
+    const int code = static_cast<int>((value & ((1u << bits) - 1)) ^ sign) - static_cast<int>(sign);
+    return std::max(-1.0f, static_cast<float>(code) / static_cast<float>(max));
+}
+
+// One bump texel as (du, dv, luminance, 1).
+void BumpTexel(D3DFORMAT format, const BYTE* p, float* out) {
+    if (format == D3DFMT_L6V5U5) {
+        WORD w;
+        std::memcpy(&w, p, 2);
+        out[0] = SignedField(w, 5, 15);
+        out[1] = SignedField(w >> 5, 5, 15);
+        out[2] = static_cast<float>((w >> 10) & 0x3f) / 63.0f;
+    } else {  // X8L8V8U8
+        DWORD d;
+        std::memcpy(&d, p, 4);
+        out[0] = SignedField(d, 8, 127);
+        out[1] = SignedField(d >> 8, 8, 127);
+        out[2] = static_cast<float>((d >> 16) & 0xff) / 255.0f;
+    }
+    out[3] = 1.0f;
+}
+
+GLint MinFilter(DWORD min, DWORD mip) {
+    const bool linear = min == D3DTEXF_LINEAR;
+    switch (mip) {
+    case D3DTEXF_POINT: return linear ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
+    case D3DTEXF_LINEAR: return linear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
+    default: return linear ? GL_LINEAR : GL_NEAREST;
+    }
+}
+
+GLint AddressMode(DWORD mode, bool mirrorClamp) {
+    switch (mode) {
+    case D3DTADDRESS_MIRROR: return GL_MIRRORED_REPEAT;
+    case D3DTADDRESS_CLAMP: return GL_CLAMP_TO_EDGE;
+    case D3DTADDRESS_BORDER: return GL_CLAMP_TO_BORDER;
+    case D3DTADDRESS_MIRRORONCE: return mirrorClamp ? GL_MIRROR_CLAMP_TO_EDGE : GL_MIRRORED_REPEAT;
+    default: return GL_REPEAT;
+    }
+}
+
+}  // namespace
+
+bool GlFormatOf(D3DFORMAT format, GlFormat& f) {
+    f = GlFormat{};
+    switch (format) {
+    case D3DFMT_A8R8G8B8:
+        f.internalFormat = GL_RGBA8, f.format = GL_BGRA, f.type = GL_UNSIGNED_INT_8_8_8_8_REV;
+        return true;
+    case D3DFMT_X8R8G8B8:  // no alpha: reads as opaque
+        f.internalFormat = GL_RGB8, f.format = GL_BGRA, f.type = GL_UNSIGNED_INT_8_8_8_8_REV;
+        return true;
+    case D3DFMT_R8G8B8:
+        f.internalFormat = GL_RGB8, f.format = GL_BGR, f.type = GL_UNSIGNED_BYTE;
+        return true;
+    case D3DFMT_R5G6B5:
+        f.internalFormat = GL_RGB565, f.format = GL_RGB, f.type = GL_UNSIGNED_SHORT_5_6_5;
+        return true;
+    case D3DFMT_A4R4G4B4:
+        f.internalFormat = GL_RGBA4, f.format = GL_BGRA, f.type = GL_UNSIGNED_SHORT_4_4_4_4_REV;
+        return true;
+    case D3DFMT_X4R4G4B4:
+        f.internalFormat = GL_RGBA4, f.format = GL_BGRA, f.type = GL_UNSIGNED_SHORT_4_4_4_4_REV;
+        f.swizzle[3] = GL_ONE;
+        return true;
+    case D3DFMT_A1R5G5B5:
+        f.internalFormat = GL_RGB5_A1, f.format = GL_BGRA, f.type = GL_UNSIGNED_SHORT_1_5_5_5_REV;
+        return true;
+    case D3DFMT_X1R5G5B5:
+        f.internalFormat = GL_RGB5_A1, f.format = GL_BGRA, f.type = GL_UNSIGNED_SHORT_1_5_5_5_REV;
+        f.swizzle[3] = GL_ONE;
+        return true;
+    case D3DFMT_L8:
+        f.internalFormat = GL_R8, f.format = GL_RED, f.type = GL_UNSIGNED_BYTE;
+        f.swizzle[1] = f.swizzle[2] = GL_RED, f.swizzle[3] = GL_ONE;
+        return true;
+    case D3DFMT_A8:
+        f.internalFormat = GL_R8, f.format = GL_RED, f.type = GL_UNSIGNED_BYTE;
+        f.swizzle[0] = f.swizzle[1] = f.swizzle[2] = GL_ZERO, f.swizzle[3] = GL_RED;
+        return true;
+    case D3DFMT_A8L8:
+        f.internalFormat = GL_RG8, f.format = GL_RG, f.type = GL_UNSIGNED_BYTE;
+        f.swizzle[1] = f.swizzle[2] = GL_RED, f.swizzle[3] = GL_GREEN;
+        return true;
+    case D3DFMT_V8U8:  // byte 0 du, byte 1 dv, signed; 127 reads 1.0
+        f.internalFormat = GL_RG8_SNORM, f.format = GL_RG, f.type = GL_BYTE;
+        f.swizzle[2] = GL_ONE, f.swizzle[3] = GL_ONE;
+        return true;
+    case D3DFMT_L6V5U5:
+    case D3DFMT_X8L8V8U8:
+        f.internalFormat = GL_RGBA16F, f.format = GL_RGBA, f.type = GL_FLOAT;
+        f.floatBump = true;
+        return true;
+    default:
+        return false;
+    }
+}
+
+StageTexture KindOfTexture(const TextureData* t) {
+    if (!t || t->levelCount == 0 || !t->levels) return StageTexture::None;
+    GlFormat f;
+    if (!GlFormatOf(t->format, f)) return StageTexture::None;
+    return IsBump(t->format) ? StageTexture::Bump : StageTexture::Color;
+}
+
+void UploadSurface(const SurfaceData& s, const GlFormat& f, GLint level, bool allocate, std::vector<float>& scratch) {
+    const GLsizei w = static_cast<GLsizei>(s.width), h = static_cast<GLsizei>(s.height);
+    const void* data = s.bits;
+    const UINT bpp = BytesPerPixel(s.format);
+    GLint rowLength = 0;
+    if (f.floatBump) {
+        scratch.resize(static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 4);
+        for (GLsizei y = 0; y < h; ++y) {
+            const BYTE* row = s.bits + static_cast<std::ptrdiff_t>(y) * s.pitch;
+            for (GLsizei x = 0; x < w; ++x)
+                BumpTexel(s.format, row + static_cast<std::size_t>(x) * bpp,
+                          &scratch[(static_cast<std::size_t>(y) * static_cast<std::size_t>(w) + static_cast<std::size_t>(x)) * 4]);
+        }
+        data = scratch.data();
+    } else if (bpp > 0 && s.pitch > 0 && static_cast<UINT>(s.pitch) % bpp == 0) {
+        rowLength = s.pitch / static_cast<GLint>(bpp);
+    }
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, rowLength);
+    if (allocate)
+        glTexImage2D(GL_TEXTURE_2D, level, static_cast<GLint>(f.internalFormat), w, h, 0, f.format, f.type, data);
+    else
+        glTexSubImage2D(GL_TEXTURE_2D, level, 0, 0, w, h, f.format, f.type, data);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+}
+
+TextureCache::~TextureCache() {
+    for (auto& e : entries_) glDeleteTextures(1, &e.second.name);
+    for (auto& s : samplers_) glDeleteSamplers(1, &s.second);
+}
+
+GLuint TextureCache::Get(const TextureData& t, UINT maxMipLevel) {
+    GlFormat format;
+    if (t.levelCount == 0 || !t.levels || !GlFormatOf(t.format, format)) return 0;
+    auto it = entries_.find(t.id);
+    if (it == entries_.end()) {
+        Entry e;
+        glGenTextures(1, &e.name);
+        glBindTexture(GL_TEXTURE_2D, e.name);
+        glTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, format.swizzle);
+        it = entries_.emplace(t.id, e).first;
+        Upload(it->second, t, format, true);
+    } else {
+        Entry& e = it->second;
+        glBindTexture(GL_TEXTURE_2D, e.name);
+        if (e.version != t.version || e.format != t.format || e.levels != t.levelCount ||
+            e.width != t.levels[0].width || e.height != t.levels[0].height) {
+            const bool reallocate = e.format != t.format || e.levels != t.levelCount || e.width != t.levels[0].width ||
+                                    e.height != t.levels[0].height;
+            if (reallocate) glTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, format.swizzle);
+            Upload(e, t, format, reallocate);
+        }
+    }
+    Entry& e = it->second;
+    const GLint base = static_cast<GLint>(std::min<UINT>(maxMipLevel, t.levelCount - 1));
+    if (base != e.baseLevel) {
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, base);
+        e.baseLevel = base;
+    }
+    return e.name;
+}
+
+void TextureCache::Upload(Entry& e, const TextureData& t, const GlFormat& format, bool reallocate) {
+    for (UINT level = 0; level < t.levelCount; ++level) {
+        const SurfaceData& s = t.levels[level];
+        if (!s.bits || s.width == 0 || s.height == 0) break;
+        UploadSurface(s, format, static_cast<GLint>(level), reallocate, scratch_);
+    }
+    if (reallocate) glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(t.levelCount) - 1);
+    e.version = t.version;
+    e.format = t.format;
+    e.levels = t.levelCount;
+    e.width = t.levels[0].width;
+    e.height = t.levels[0].height;
+}
+
+void TextureCache::Forget(std::uint64_t id) {
+    auto it = entries_.find(id);
+    if (it == entries_.end()) return;
+    glDeleteTextures(1, &it->second.name);
+    entries_.erase(it);
+}
+
+GLuint TextureCache::Sampler(const DWORD* ss) {
+    auto small = [](DWORD v) { return std::min<DWORD>(v, 7); };
+    SamplerKey key;
+    key.modes = small(ss[D3DTSS_MAGFILTER]) | small(ss[D3DTSS_MINFILTER]) << 3 | small(ss[D3DTSS_MIPFILTER]) << 6 |
+                small(ss[D3DTSS_ADDRESSU]) << 9 | small(ss[D3DTSS_ADDRESSV]) << 12;
+    const bool border = ss[D3DTSS_ADDRESSU] == D3DTADDRESS_BORDER || ss[D3DTSS_ADDRESSV] == D3DTADDRESS_BORDER;
+    key.border = border ? ss[D3DTSS_BORDERCOLOR] : 0;
+    key.bias = ss[D3DTSS_MIPMAPLODBIAS];
+    auto it = samplers_.find(key);
+    if (it != samplers_.end()) return it->second;
+    GLuint s = 0;
+    glGenSamplers(1, &s);
+    // Only LINEAR filters; every other filter (point, anisotropic, none) samples the nearest texel.
+    glSamplerParameteri(s, GL_TEXTURE_MAG_FILTER, ss[D3DTSS_MAGFILTER] == D3DTEXF_LINEAR ? GL_LINEAR : GL_NEAREST);
+    glSamplerParameteri(s, GL_TEXTURE_MIN_FILTER, MinFilter(ss[D3DTSS_MINFILTER], ss[D3DTSS_MIPFILTER]));
+    glSamplerParameteri(s, GL_TEXTURE_WRAP_S, AddressMode(ss[D3DTSS_ADDRESSU], mirrorClamp_));
+    glSamplerParameteri(s, GL_TEXTURE_WRAP_T, AddressMode(ss[D3DTSS_ADDRESSV], mirrorClamp_));
+    const DWORD c = key.border;
+    const float color[4] = {static_cast<float>((c >> 16) & 0xff) / 255.0f, static_cast<float>((c >> 8) & 0xff) / 255.0f,
+                            static_cast<float>(c & 0xff) / 255.0f, static_cast<float>(c >> 24) / 255.0f};
+    glSamplerParameterfv(s, GL_TEXTURE_BORDER_COLOR, color);
+    float bias;
+    std::memcpy(&bias, &key.bias, sizeof bias);
+    glSamplerParameterf(s, GL_TEXTURE_LOD_BIAS, std::isfinite(bias) ? bias : 0.0f);
+    samplers_.emplace(key, s);
+    return s;
+}
+
+}  // namespace d3d8::gl

@@ -1,0 +1,137 @@
+#include "platform/d3d8/gl/uniforms.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace d3d8::gl {
+
+namespace {
+
+float FloatBits(DWORD bits) {
+    float f;
+    std::memcpy(&f, &bits, sizeof f);
+    return f;
+}
+
+void Multiply(const D3DMATRIX& a, const D3DMATRIX& b, D3DMATRIX& out) {
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c)
+            out.m[r][c] = a.m[r][0] * b.m[0][c] + a.m[r][1] * b.m[1][c] + a.m[r][2] * b.m[2][c] + a.m[r][3] * b.m[3][c];
+}
+
+void StoreMatrix(const D3DMATRIX& m, Vec4* out) { std::memcpy(out, m.m, sizeof m.m); }
+
+void Set(Vec4& v, float x, float y = 0, float z = 0, float w = 0) { v = {{x, y, z, w}}; }
+
+void SetColor(Vec4& v, const D3DCOLORVALUE& c) { Set(v, c.r, c.g, c.b, c.a); }
+
+void SetArgb(Vec4& v, D3DCOLOR c) {
+    constexpr float k = 1.0f / 255.0f;
+    Set(v, static_cast<float>((c >> 16) & 0xff) * k, static_cast<float>((c >> 8) & 0xff) * k,
+        static_cast<float>(c & 0xff) * k, static_cast<float>(c >> 24) * k);
+}
+
+// Inverse transpose of the upper 3x3 of m as rows; a singular matrix gives the plain 3x3.
+void NormalRows(const D3DMATRIX& m, Vec4* out) {
+    const float(*a)[4] = m.m;
+    const float c00 = a[1][1] * a[2][2] - a[1][2] * a[2][1];
+    const float c01 = a[1][2] * a[2][0] - a[1][0] * a[2][2];
+    const float c02 = a[1][0] * a[2][1] - a[1][1] * a[2][0];
+    const float det = a[0][0] * c00 + a[0][1] * c01 + a[0][2] * c02;
+    if (std::fabs(det) < 1e-30f) {
+        for (int r = 0; r < 3; ++r) Set(out[r], a[r][0], a[r][1], a[r][2]);
+        return;
+    }
+    const float inv = 1.0f / det;
+    Set(out[0], c00 * inv, c01 * inv, c02 * inv);
+    Set(out[1], (a[0][2] * a[2][1] - a[0][1] * a[2][2]) * inv, (a[0][0] * a[2][2] - a[0][2] * a[2][0]) * inv,
+        (a[0][1] * a[2][0] - a[0][0] * a[2][1]) * inv);
+    Set(out[2], (a[0][1] * a[1][2] - a[0][2] * a[1][1]) * inv, (a[0][2] * a[1][0] - a[0][0] * a[1][2]) * inv,
+        (a[0][0] * a[1][1] - a[0][1] * a[1][0]) * inv);
+}
+
+}  // namespace
+
+void FillUniforms(const PipelineState& s, const ViewMapping& map, Vec4* u) {
+    std::memset(u, 0, sizeof(Vec4) * kUniformCount);
+    const DWORD* rs = s.renderStates;
+
+    D3DMATRIX worldView, worldViewProj;
+    Multiply(s.world, s.view, worldView);
+    Multiply(worldView, s.projection, worldViewProj);
+    StoreMatrix(worldViewProj, u + kUWorldViewProj);
+    StoreMatrix(worldView, u + kUWorldView);
+    NormalRows(worldView, u + kUNormalRows);
+
+    // Pixel p (centre on a whole number) lies at GL window coordinate p + 0.5. In NDC:
+    // x_ndc = p_x * ax + bx; y_ndc = p_y * ay + by, with the sign of ay set by the origin.
+    const float ax = 2.0f / map.glWidth;
+    const float bx = (0.5f - map.glX) * ax - 1.0f;
+    float ay, by;
+    if (map.upperLeft) {
+        ay = -2.0f / map.glHeight;
+        by = 1.0f + (0.5f - map.glY) * ay;
+    } else {
+        ay = 2.0f / map.glHeight;
+        by = (0.5f - map.glY) * ay - 1.0f;
+    }
+    const D3DVIEWPORT8& vp = s.viewport;
+    const float vpX = static_cast<float>(vp.X), vpY = static_cast<float>(vp.Y);
+    const float vpW = static_cast<float>(vp.Width), vpH = static_cast<float>(vp.Height);
+    // p_x = vpX + (1 + x/w) * vpW / 2 and p_y = vpY + (1 - y/w) * vpH / 2, times w.
+    Set(u[kUPosMap], ax * 0.5f * vpW, -ay * 0.5f * vpH, ax * (vpX + 0.5f * vpW) + bx, ay * (vpY + 0.5f * vpH) + by);
+    Set(u[kUPreMap], ax, ay, bx, by);
+    if (map.upperLeft)
+        Set(u[kUDepthMap], 1.0f, 0.0f, ax, ay);
+    else
+        Set(u[kUDepthMap], 2.0f, -1.0f, ax, ay);  // GL NDC depth -1..1
+
+    SetColor(u[kUMatDiffuse], s.material.Diffuse);
+    SetColor(u[kUMatAmbient], s.material.Ambient);
+    SetColor(u[kUMatEmissive], s.material.Emissive);
+    SetArgb(u[kUGlobalAmbient], rs[D3DRS_AMBIENT]);
+
+    const float minSize = FloatBits(rs[D3DRS_POINTSIZE_MIN]);
+    Set(u[kUPoint], FloatBits(rs[D3DRS_POINTSIZE]), minSize, std::max(minSize, FloatBits(rs[D3DRS_POINTSIZE_MAX])), vpH);
+    Set(u[kUPointScale], FloatBits(rs[D3DRS_POINTSCALE_A]), FloatBits(rs[D3DRS_POINTSCALE_B]),
+        FloatBits(rs[D3DRS_POINTSCALE_C]));
+    Set(u[kUFog], FloatBits(rs[D3DRS_FOGSTART]), FloatBits(rs[D3DRS_FOGEND]), FloatBits(rs[D3DRS_FOGDENSITY]),
+        static_cast<float>(rs[D3DRS_ALPHAREF] & 0xff));
+    SetArgb(u[kUFogColor], rs[D3DRS_FOGCOLOR]);
+    SetArgb(u[kUTextureFactor], rs[D3DRS_TEXTUREFACTOR]);
+
+    const UINT lights = std::min<UINT>(s.lightCount, kMaxActiveLights);
+    const D3DMATRIX& v = s.view;
+    for (UINT i = 0; i < lights; ++i) {
+        const D3DLIGHT8& in = s.lights[i];
+        Vec4* l = u + kULights + kULightSlots * static_cast<int>(i);
+        const float p[3] = {in.Position.x, in.Position.y, in.Position.z};
+        const float d[3] = {in.Direction.x, in.Direction.y, in.Direction.z};
+        float ep[3], ed[3];
+        for (int c = 0; c < 3; ++c) {
+            ep[c] = p[0] * v.m[0][c] + p[1] * v.m[1][c] + p[2] * v.m[2][c] + v.m[3][c];
+            ed[c] = d[0] * v.m[0][c] + d[1] * v.m[1][c] + d[2] * v.m[2][c];
+        }
+        const float len = std::sqrt(ed[0] * ed[0] + ed[1] * ed[1] + ed[2] * ed[2]);
+        if (len > 0)
+            for (float& c : ed) c /= len;
+        Set(l[0], ep[0], ep[1], ep[2], 1);
+        Set(l[1], ed[0], ed[1], ed[2], 0);
+        SetColor(l[2], in.Diffuse);
+        SetColor(l[3], in.Ambient);
+        Set(l[4], in.Attenuation0, in.Attenuation1, in.Attenuation2, in.Range);
+        Set(l[5], std::cos(in.Theta * 0.5f), std::cos(in.Phi * 0.5f), in.Falloff);
+    }
+
+    for (UINT st = 0; st < kMaxStages; ++st) {
+        const DWORD* ss = s.stageStates[st];
+        StoreMatrix(s.textureTransforms[st], u + kUTexTransforms + 4 * static_cast<int>(st));
+        Set(u[kUBumpMatrix + static_cast<int>(st)], FloatBits(ss[D3DTSS_BUMPENVMAT00]), FloatBits(ss[D3DTSS_BUMPENVMAT01]),
+            FloatBits(ss[D3DTSS_BUMPENVMAT10]), FloatBits(ss[D3DTSS_BUMPENVMAT11]));
+        Set(u[kUBumpLuminance + static_cast<int>(st)], FloatBits(ss[D3DTSS_BUMPENVLSCALE]),
+            FloatBits(ss[D3DTSS_BUMPENVLOFFSET]));
+    }
+}
+
+}  // namespace d3d8::gl

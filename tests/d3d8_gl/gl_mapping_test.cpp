@@ -142,10 +142,10 @@ TEST(GlStateMap, CullModesAndColorMask) {
 
 // Pixel p (centre on a whole number) must land on GL window coordinate p + 0.5.
 TEST(GlUniforms, PixelCentresMapToGlCentres) {
-    for (bool upperLeft : {true, false}) {
+    for (bool zeroToOne : {true, false}) {
         PipelineState s = scene::DefaultState(64, 32);
         s.viewport = {8, 4, 40, 20, 0, 1};
-        ViewMapping m{8, 4, 40, 20, upperLeft};
+        ViewMapping m{8, 4, 40, 20, zeroToOne};
         std::vector<Vec4> u(kUniformCount);
         FillUniforms(s, m, u.data());
         const Vec4& pre = u[kUPreMap];
@@ -155,8 +155,7 @@ TEST(GlUniforms, PixelCentresMapToGlCentres) {
         }
         for (float py : {4.0f, 11.0f, 23.0f}) {
             const float ndc = py * pre.v[1] + pre.v[3];
-            const float row = upperLeft ? m.glY + (1 - ndc) * 0.5f * m.glHeight : m.glY + (ndc + 1) * 0.5f * m.glHeight;
-            EXPECT_NEAR(row, py + 0.5f, 1e-4f);
+            EXPECT_NEAR(m.glY + (ndc + 1) * 0.5f * m.glHeight, py + 0.5f, 1e-4f);
         }
         // Clip x = -w lands on the centre of the viewport's first column (REF's mapping).
         const Vec4& pos = u[kUPosMap];

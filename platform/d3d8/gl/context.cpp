@@ -95,7 +95,7 @@ std::unique_ptr<Context> Context::CreateOffscreen(std::string* error) {
         err = "the OpenGL context cannot be made current or is older than 3.3";
         return nullptr;
     }
-    c->clipControl_ = epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_clip_control");
+    c->clipControl_ = (epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_clip_control"));
     c->mirrorClamp_ = epoxy_gl_version() >= 44 || epoxy_has_gl_extension("GL_ARB_texture_mirror_clamp_to_edge") ||
                       epoxy_has_gl_extension("GL_EXT_texture_mirror_clamp");
     const GLubyte* renderer = glGetString(GL_RENDERER);

@@ -23,7 +23,7 @@ public:
     bool MakeCurrent();
     bool IsCurrent() const;
 
-    // glClipControl is there: window origin top-left and depth 0..1 as in Direct3D.
+    // glClipControl is there: clip-space depth 0..1 as in Direct3D.
     bool HasClipControl() const { return clipControl_; }
     // GL_MIRROR_CLAMP_TO_EDGE is there (the MIRRORONCE address mode).
     bool HasMirrorClamp() const { return mirrorClamp_; }

@@ -66,12 +66,13 @@ GlRasterizer::GlRasterizer(std::unique_ptr<Context> context) : context_(std::mov
     textures_ = std::make_unique<TextureCache>(context_->HasMirrorClamp());
     targets_ = std::make_unique<Targets>();
     geometry_ = std::make_unique<GeometryStream>();
-    if (context_->HasClipControl()) glClipControl(GL_UPPER_LEFT, GL_ZERO_TO_ONE);
-    // Direct3D's clockwise on screen is the front face (the orientation flips with the origin).
-    glFrontFace(context_->HasClipControl() ? GL_CW : GL_CCW);
+    if (context_->HasClipControl()) glClipControl(GL_LOWER_LEFT, GL_ZERO_TO_ONE);
+    // Rows are not flipped (see ViewMapping): Direct3D's clockwise on screen, y down, is
+    // counter-clockwise in GL's window coordinates, and is the front face.
+    glFrontFace(GL_CCW);
     glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);  // flat shading takes the first vertex
     glEnable(GL_PROGRAM_POINT_SIZE);
-    glPointParameteri(GL_POINT_SPRITE_COORD_ORIGIN, context_->HasClipControl() ? GL_UPPER_LEFT : GL_LOWER_LEFT);
+    glPointParameteri(GL_POINT_SPRITE_COORD_ORIGIN, GL_LOWER_LEFT);  // t = 0 on the top row
     glEnable(GL_SCISSOR_TEST);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
@@ -160,11 +161,12 @@ void GlRasterizer::Draw(const RenderTargets& targets, const PipelineState& state
         program_ = program->name;
     }
 
-    BindTextures(state, key_);
+    // Targets first: bringing one up to date binds its texture on the active unit.
     const FixedState fixed = MakeFixedState(state, depth != nullptr);
     targets_->BeginGlWrite(*targets.color, *color, false);
     if (depth && fixed.depthTest) targets_->BeginGlWrite(*targets.depth, *depth, false);
     if (!targets_->Bind(*color, depth)) return;
+    BindTextures(state, key_);
 
     glViewport(static_cast<GLint>(vp.X), static_cast<GLint>(vp.Y), static_cast<GLsizei>(vp.Width),
                static_cast<GLsizei>(vp.Height));
@@ -180,7 +182,7 @@ void GlRasterizer::Draw(const RenderTargets& targets, const PipelineState& state
     mapping.glY = static_cast<float>(vp.Y);
     mapping.glWidth = static_cast<float>(vp.Width);
     mapping.glHeight = static_cast<float>(vp.Height);
-    mapping.upperLeft = context_->HasClipControl();
+    mapping.depthZeroToOne = context_->HasClipControl();
     FillUniforms(state, mapping, uniforms_);
     LoadUniforms(*program, uniforms_);
 

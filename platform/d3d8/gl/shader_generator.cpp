@@ -212,10 +212,10 @@ std::string GeometryShader(const ShaderKey& k) {
     c += "void main() {\n  float size = vs_size[0];\n  if (!(size > 0.0)) return;\n";
     c += "  vec4 centre = gl_in[0].gl_Position;\n";
     // Half the size in pixels, as GL clip units (NDC per pixel times w).
-    c += "  vec2 half = 0.5 * size * " + Slot(kUDepthMap) + ".zw * centre.w;\n";
+    c += "  vec2 halfSize = 0.5 * size * " + Slot(kUDepthMap) + ".zw * centre.w;\n";
     c += "  for (int i = 0; i < 4; ++i) {\n";
     c += "    vec2 corner = vec2(float(i & 1), float(i >> 1));\n";  // (0,0) = top left in pixels
-    c += "    gl_Position = centre + vec4((corner * 2.0 - 1.0) * half, 0.0, 0.0);\n";
+    c += "    gl_Position = centre + vec4((corner * 2.0 - 1.0) * halfSize, 0.0, 0.0);\n";
     for (const Varying& v : Varyings(k)) c += "    fs_" + v.name + " = vs_" + v.name + "[0];\n";
     if (k.pointSprite)
         for (int s = 0; s < k.stageCount; ++s) c += "    fs_tex" + Num(s) + " = corner;\n";

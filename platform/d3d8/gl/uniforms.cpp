@@ -65,24 +65,18 @@ void FillUniforms(const PipelineState& s, const ViewMapping& map, Vec4* u) {
     NormalRows(worldView, u + kUNormalRows);
 
     // Pixel p (centre on a whole number) lies at GL window coordinate p + 0.5. In NDC:
-    // x_ndc = p_x * ax + bx; y_ndc = p_y * ay + by, with the sign of ay set by the origin.
+    // x_ndc = p_x * ax + bx; y_ndc = p_y * ay + by.
     const float ax = 2.0f / map.glWidth;
     const float bx = (0.5f - map.glX) * ax - 1.0f;
-    float ay, by;
-    if (map.upperLeft) {
-        ay = -2.0f / map.glHeight;
-        by = 1.0f + (0.5f - map.glY) * ay;
-    } else {
-        ay = 2.0f / map.glHeight;
-        by = (0.5f - map.glY) * ay - 1.0f;
-    }
+    const float ay = 2.0f / map.glHeight;
+    const float by = (0.5f - map.glY) * ay - 1.0f;
     const D3DVIEWPORT8& vp = s.viewport;
     const float vpX = static_cast<float>(vp.X), vpY = static_cast<float>(vp.Y);
     const float vpW = static_cast<float>(vp.Width), vpH = static_cast<float>(vp.Height);
     // p_x = vpX + (1 + x/w) * vpW / 2 and p_y = vpY + (1 - y/w) * vpH / 2, times w.
     Set(u[kUPosMap], ax * 0.5f * vpW, -ay * 0.5f * vpH, ax * (vpX + 0.5f * vpW) + bx, ay * (vpY + 0.5f * vpH) + by);
     Set(u[kUPreMap], ax, ay, bx, by);
-    if (map.upperLeft)
+    if (map.depthZeroToOne)
         Set(u[kUDepthMap], 1.0f, 0.0f, ax, ay);
     else
         Set(u[kUDepthMap], 2.0f, -1.0f, ax, ay);  // GL NDC depth -1..1

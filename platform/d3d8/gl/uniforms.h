@@ -36,11 +36,13 @@ constexpr int kUBumpLuminance = kUBumpMatrix + static_cast<int>(kMaxStages);    
 constexpr int kUniformCount = kUBumpLuminance + static_cast<int>(kMaxStages);
 
 // How Direct3D pixel coordinates (centres on whole numbers, y down) land in the GL viewport.
+// GL window row r is memory row r of the target (its top row first), so y is not flipped in
+// the window: Direct3D's top-left fill rule then matches GL's rule for window coordinates
+// with the origin at the lower left, tie for tie.
 struct ViewMapping {
-    // The GL viewport in framebuffer rows, row 0 = the target's top row in memory.
-    float glX = 0, glY = 0, glWidth = 1, glHeight = 1;
-    // Clip control in use: window origin top-left and depth 0..1.
-    bool upperLeft = true;
+    float glX = 0, glY = 0, glWidth = 1, glHeight = 1;  // the GL viewport
+    // Clip-space depth 0..1 (glClipControl); otherwise GL's -1..1 is fed 2z - w.
+    bool depthZeroToOne = true;
 };
 
 // Fills all kUniformCount slots for a draw with `state` and the viewport mapping.

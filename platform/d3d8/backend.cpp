@@ -17,13 +17,18 @@ testing::RasterizerFactory& Factory() {
 
 bool RasterizerAvailable(D3DDEVTYPE type) {
     if (Factory()) return type == D3DDEVTYPE_REF || type == D3DDEVTYPE_HAL;
-    return type == D3DDEVTYPE_REF;  // HAL: once the OpenGL rasterizer lands
+    if (type == D3DDEVTYPE_REF) return true;
+    if (type == D3DDEVTYPE_HAL) {
+        static const bool hal = HalRasterizerAvailable();  // asked once per process
+        return hal;
+    }
+    return false;
 }
 
 std::unique_ptr<Rasterizer> CreateRasterizer(D3DDEVTYPE type) {
     if (!RasterizerAvailable(type)) return nullptr;
     if (Factory()) return Factory()(type);
-    return CreateRefRasterizer();
+    return type == D3DDEVTYPE_HAL ? CreateHalRasterizer() : CreateRefRasterizer();
 }
 
 namespace testing {

@@ -8,6 +8,7 @@
 #include "platform/d3d8/ref/ref_types.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace d3d8::ref {
 
@@ -60,12 +61,30 @@ inline BYTE* PixelAt(const SurfaceData& s, int x, int y) {
     return s.bits + static_cast<std::ptrdiff_t>(y) * s.pitch + static_cast<std::ptrdiff_t>(x) * BytesPerPixel(s.format);
 }
 
+inline D3DCOLOR ReadTarget(D3DFORMAT format, const BYTE* p) {
+    if (format == D3DFMT_X8R8G8B8 || format == D3DFMT_A8R8G8B8) {
+        DWORD d;
+        std::memcpy(&d, p, 4);
+        return format == D3DFMT_X8R8G8B8 ? d | 0xff000000u : d;
+    }
+    return ReadArgb(format, p);
+}
+
+inline void WriteTarget(D3DFORMAT format, BYTE* p, D3DCOLOR c) {
+    if (format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8) {
+        if (format == D3DFMT_X8R8G8B8) c |= 0xff000000u;
+        std::memcpy(p, &c, 4);
+        return;
+    }
+    WriteArgb(format, p, c);
+}
+
 inline void BlendAndWrite(const DrawContext& ctx, const Target& t, int x, int y, Color c) {
     BYTE* p = PixelAt(*t.color, x, y);
     c = {Saturate(c.r), Saturate(c.g), Saturate(c.b), Saturate(c.a)};
     D3DCOLOR out;
     if (ctx.blend || ctx.colorWriteMask != 0xf) {
-        const D3DCOLOR old = ReadArgb(t.color->format, p);
+        const D3DCOLOR old = ReadTarget(t.color->format, p);
         if (ctx.blend) c = Blend(ctx, c, ColorFromArgb(old));
         out = ArgbFromColor(c);
         if (ctx.colorWriteMask != 0xf) {
@@ -79,7 +98,7 @@ inline void BlendAndWrite(const DrawContext& ctx, const Target& t, int x, int y,
     } else {
         out = ArgbFromColor(c);
     }
-    WriteArgb(t.color->format, p, out);
+    WriteTarget(t.color->format, p, out);
 }
 
 }  // namespace d3d8::ref

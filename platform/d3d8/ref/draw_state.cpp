@@ -264,6 +264,23 @@ void PrepareDrawContext(const PipelineState& s, const RenderTargets& targets, Dr
     ctx.destBlend = rs[D3DRS_DESTBLEND];
     ctx.blendOp = rs[D3DRS_BLENDOP] ? rs[D3DRS_BLENDOP] : D3DBLENDOP_ADD;
     ctx.colorWriteMask = rs[D3DRS_COLORWRITEENABLE] & 0xf;
+
+    bool readsSpecular = ctx.specularAdd;
+    for (UINT i = 0; i < ctx.stageCount; ++i) {
+        const TextureStage& t = ctx.stages[i];
+        for (DWORD arg : {t.colorArg1, t.colorArg2, t.alphaArg1, t.alphaArg2})
+            readsSpecular |= (arg & D3DTA_SELECTMASK) == D3DTA_SPECULAR;
+    }
+    ctx.interpolatedCount = 0;
+    auto use = [&ctx](int first, int count) {
+        for (int i = first; i < first + count; ++i) ctx.interpolated[ctx.interpolatedCount++] = i;
+    };
+    if (!ctx.flatShading) {
+        use(kAttrDiffuse, 4);
+        if (readsSpecular) use(kAttrSpecular, 4);
+    }
+    if (ctx.fog == FogSource::Vertex) use(kAttrFog, 1);
+    use(kAttrTex0, 2 * static_cast<int>(ctx.stageCount));
 }
 
 }  // namespace d3d8::ref

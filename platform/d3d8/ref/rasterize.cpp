@@ -32,9 +32,12 @@ void SetAttributes(const DrawContext& ctx, const float* attr, Fragment& f) {
 
 void RasterizeTriangle(const DrawContext& ctx, const Target& t, const TriangleSetup& s) {
     Fragment f;
-    float attr[kMaxAttrs];
+    float attr[kMaxAttrs] = {};
+    attr[kAttrFog] = 1;
     if (s.flat) std::copy(s.flatColors, s.flatColors + kAttrFog, attr);
-    const int first = s.flat ? kAttrFog : 0;
+    const int n = ctx.interpolatedCount;
+    const int* list = ctx.interpolated;
+    float value[kMaxAttrs];  // attribute * q along the current row
     const int width = s.maxX - s.minX;
     for (int y = s.minY; y <= s.maxY; ++y) {
         // The span of this row where all three edges are inside.
@@ -49,16 +52,19 @@ void RasterizeTriangle(const DrawContext& ctx, const Target& t, const TriangleSe
             else if (e < s.bias[i])
                 hi = -1;
         }
+        if (lo > hi) continue;
         const float fy = static_cast<float>(y);
-        for (int x = s.minX + static_cast<int>(lo); x <= s.minX + hi; ++x) {
-            const float fx = static_cast<float>(x);
-            const float q = s.q.At(fx, fy);
+        const int xStart = s.minX + static_cast<int>(lo), xEnd = s.minX + static_cast<int>(hi);
+        const float fx0 = static_cast<float>(xStart);
+        float q = s.q.At(fx0, fy), z = s.z.At(fx0, fy);
+        for (int k = 0; k < n; ++k) value[k] = s.attr[list[k]].At(fx0, fy);
+        for (int x = xStart; x <= xEnd; ++x) {
             const float w = 1.0f / q;
             f.x = x;
             f.y = y;
-            f.z = Saturate(s.z.At(fx, fy));
+            f.z = Saturate(z);
             f.fogDepth = ctx.fogFromW ? w : f.z;
-            for (int i = first; i < ctx.attrCount; ++i) attr[i] = s.attr[i].At(fx, fy) * w;
+            for (int k = 0; k < n; ++k) attr[list[k]] = value[k] * w;
             SetAttributes(ctx, attr, f);
             for (UINT st = 0; st < ctx.stageCount; ++st) {
                 if (!ctx.stages[st].needsDerivatives) continue;
@@ -70,6 +76,9 @@ void RasterizeTriangle(const DrawContext& ctx, const Target& t, const TriangleSe
                 f.dvdy[st] = (pv.dy - f.v[st] * s.q.dy) * w;
             }
             ShadePixel(ctx, t, f);
+            q += s.q.dx;
+            z += s.z.dx;
+            for (int k = 0; k < n; ++k) value[k] += s.attr[list[k]].dx;
         }
     }
 }

@@ -160,7 +160,12 @@ struct DrawContext {
     DWORD srcBlend = D3DBLEND_ONE, destBlend = D3DBLEND_ZERO, blendOp = D3DBLENDOP_ADD;
     DWORD colorWriteMask = 0xf;
 
-    int attrCount = kAttrTex0;  // attributes in use
+    int attrCount = kAttrTex0;  // attributes carried by vertices (clipping interpolates these)
+    // Attributes the rasterizer interpolates per pixel: colours unless flat shaded, specular
+    // only when something reads it, the fog factor only for vertex fog, the coordinates of the
+    // active stages. The others keep their defaults (0, fog factor 1).
+    int interpolated[kMaxAttrs] = {};
+    int interpolatedCount = 0;
 };
 
 // One pixel being shaded. Texture coordinates come with their screen-space derivatives for

@@ -112,11 +112,12 @@ bool SetupTriangle(const DrawContext& ctx, const ScreenVertex& a, const ScreenVe
     out.z = MakePlane(x0, y0, ex1, ey1, ex2, ey2, invArea, v[0]->z, v[1]->z, v[2]->z);
     out.q = MakePlane(x0, y0, ex1, ey1, ex2, ey2, invArea, v[0]->q, v[1]->q, v[2]->q);
     out.flat = ctx.flatShading;
-    const int first = out.flat ? kAttrFog : 0;
     if (out.flat) std::copy(provoking.attr, provoking.attr + kAttrFog, out.flatColors);
-    for (int i = first; i < ctx.attrCount; ++i)
+    for (int k = 0; k < ctx.interpolatedCount; ++k) {
+        const int i = ctx.interpolated[k];
         out.attr[i] = MakePlane(x0, y0, ex1, ey1, ex2, ey2, invArea, static_cast<double>(v[0]->attr[i]) * v[0]->q,
                                 static_cast<double>(v[1]->attr[i]) * v[1]->q, static_cast<double>(v[2]->attr[i]) * v[2]->q);
+    }
     return true;
 }
 

@@ -64,12 +64,19 @@ inline float StageOpChannel(DWORD op, float a, float b, float aAlpha, const Blen
 }
 
 inline Color StageOp(DWORD op, const Color& a, const Color& b, const BlendAlphas& al) {
-    if (op == D3DTOP_DOTPRODUCT3) {
+    switch (op) {  // the common operations first, whole colours at once
+    case D3DTOP_SELECTARG1: return a;
+    case D3DTOP_SELECTARG2: return b;
+    case D3DTOP_MODULATE: return {a.r * b.r, a.g * b.g, a.b * b.b, a.a * b.a};
+    case D3DTOP_ADD: return {Saturate(a.r + b.r), Saturate(a.g + b.g), Saturate(a.b + b.b), Saturate(a.a + b.a)};
+    case D3DTOP_DOTPRODUCT3: {
         const float d = Saturate(4 * ((a.r - 0.5f) * (b.r - 0.5f) + (a.g - 0.5f) * (b.g - 0.5f) + (a.b - 0.5f) * (b.b - 0.5f)));
         return {d, d, d, d};
     }
-    return {StageOpChannel(op, a.r, b.r, a.a, al), StageOpChannel(op, a.g, b.g, a.a, al),
-            StageOpChannel(op, a.b, b.b, a.a, al), StageOpChannel(op, a.a, b.a, a.a, al)};
+    default:
+        return {StageOpChannel(op, a.r, b.r, a.a, al), StageOpChannel(op, a.g, b.g, a.a, al),
+                StageOpChannel(op, a.b, b.b, a.a, al), StageOpChannel(op, a.a, b.a, a.a, al)};
+    }
 }
 
 inline bool ReadsTexture(DWORD arg) { return (arg & D3DTA_SELECTMASK) == D3DTA_TEXTURE; }
@@ -119,7 +126,8 @@ inline Color CombineStages(const DrawContext& ctx, const Fragment& f) {
         float alpha = current.a;
         if (alphaOn) {
             const Color a1 = StageArgument(st.alphaArg1, in), a2 = StageArgument(st.alphaArg2, in);
-            alpha = StageOp(st.alphaOp, a1, a2, al).a;
+            alpha = st.alphaOp == D3DTOP_DOTPRODUCT3 ? StageOp(st.alphaOp, a1, a2, al).a
+                                                     : StageOpChannel(st.alphaOp, a1.a, a2.a, a1.a, al);
         }
         current = {color.r, color.g, color.b, alpha};
     }

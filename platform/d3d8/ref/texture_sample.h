@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 namespace d3d8::ref {
 
@@ -35,12 +37,26 @@ inline int AddressTexel(int i, int size, DWORD mode) {
     }
 }
 
-inline Color FetchTexel(const TextureStage& st, const SurfaceData& level, int x, int y) {
-    x = AddressTexel(x, static_cast<int>(level.width), st.addressU);
-    y = AddressTexel(y, static_cast<int>(level.height), st.addressV);
-    if (x < 0 || y < 0) return st.border;
-    const BYTE* p = level.bits + static_cast<std::ptrdiff_t>(y) * level.pitch +
-                    static_cast<std::ptrdiff_t>(x) * BytesPerPixel(level.format);
+// Reads the texel at (x, y), already addressed into the level.
+inline Color ReadTexel(const TextureStage& st, const SurfaceData& level, int x, int y) {
+    const BYTE* row = level.bits + static_cast<std::ptrdiff_t>(y) * level.pitch;
+    switch (level.format) {
+    case D3DFMT_A8R8G8B8:
+    case D3DFMT_X8R8G8B8: {
+        DWORD d;
+        std::memcpy(&d, row + 4 * static_cast<std::ptrdiff_t>(x), 4);
+        if (level.format == D3DFMT_X8R8G8B8) d |= 0xff000000u;
+        return ColorFromArgb(d);
+    }
+    case D3DFMT_R5G6B5: {
+        WORD w;
+        std::memcpy(&w, row + 2 * static_cast<std::ptrdiff_t>(x), 2);
+        return ColorFromArgb(ArgbFromR5G6B5(w));
+    }
+    default:
+        break;
+    }
+    const BYTE* p = row + static_cast<std::ptrdiff_t>(x) * BytesPerPixel(level.format);
     if (st.bumpTexture) {
         const BumpTexel b = ReadBump(level.format, p);
         return {b.du, b.dv, b.luminance, 1.0f};
@@ -48,10 +64,48 @@ inline Color FetchTexel(const TextureStage& st, const SurfaceData& level, int x,
     return ColorFromArgb(ReadArgb(level.format, p));
 }
 
+// A colour texel as ARGB (not for bump formats).
+inline D3DCOLOR ReadTexelArgb(const SurfaceData& level, int x, int y) {
+    const BYTE* row = level.bits + static_cast<std::ptrdiff_t>(y) * level.pitch;
+    DWORD d;
+    WORD w;
+    switch (level.format) {
+    case D3DFMT_A8R8G8B8:
+        std::memcpy(&d, row + 4 * static_cast<std::ptrdiff_t>(x), 4);
+        return d;
+    case D3DFMT_X8R8G8B8:
+        std::memcpy(&d, row + 4 * static_cast<std::ptrdiff_t>(x), 4);
+        return d | 0xff000000u;
+    case D3DFMT_R5G6B5:
+        std::memcpy(&w, row + 2 * static_cast<std::ptrdiff_t>(x), 2);
+        return ArgbFromR5G6B5(w);
+    default:
+        return ReadArgb(level.format, row + static_cast<std::ptrdiff_t>(x) * BytesPerPixel(level.format));
+    }
+}
+
+// Bilinear blend of four ARGB texels with weights wx, wy in 0..256 (rounded to nearest).
+inline D3DCOLOR BilinearArgb(D3DCOLOR c00, D3DCOLOR c10, D3DCOLOR c01, D3DCOLOR c11, unsigned wx, unsigned wy) {
+    auto lerp = [](DWORD a, DWORD b, unsigned f) {
+        const DWORD rb = ((a & 0x00ff00ffu) * (256 - f) + (b & 0x00ff00ffu) * f + 0x00800080u) >> 8;
+        const DWORD ag = (((a >> 8) & 0x00ff00ffu) * (256 - f) + ((b >> 8) & 0x00ff00ffu) * f + 0x00800080u) >> 8;
+        return (rb & 0x00ff00ffu) | ((ag & 0x00ff00ffu) << 8);
+    };
+    return lerp(lerp(c00, c10, wx), lerp(c01, c11, wx), wy);
+}
+
+inline Color FetchTexel(const TextureStage& st, const SurfaceData& level, int x, int y) {
+    x = AddressTexel(x, static_cast<int>(level.width), st.addressU);
+    y = AddressTexel(y, static_cast<int>(level.height), st.addressV);
+    if (x < 0 || y < 0) return st.border;
+    return ReadTexel(st, level, x, y);
+}
+
 // Floor that stays sane for huge or non-finite coordinates.
 inline int FloorToInt(float v) {
     if (!(v > -1e9f && v < 1e9f)) return 0;
-    return static_cast<int>(std::floor(v));
+    const int i = static_cast<int>(v);
+    return i - (static_cast<float>(i) > v);
 }
 
 inline Color SampleLevel(const TextureStage& st, const SurfaceData& level, DWORD filter, float u, float v) {
@@ -61,8 +115,29 @@ inline Color SampleLevel(const TextureStage& st, const SurfaceData& level, DWORD
     const float su = fu - 0.5f, sv = fv - 0.5f;
     const int x0 = FloorToInt(su), y0 = FloorToInt(sv);
     const float ax = su - static_cast<float>(x0), ay = sv - static_cast<float>(y0);
-    const Color c00 = FetchTexel(st, level, x0, y0), c10 = FetchTexel(st, level, x0 + 1, y0);
-    const Color c01 = FetchTexel(st, level, x0, y0 + 1), c11 = FetchTexel(st, level, x0 + 1, y0 + 1);
+    const int w = static_cast<int>(level.width), h = static_cast<int>(level.height);
+    // Address each axis once; a border texel anywhere takes the general path.
+    const int xa = AddressTexel(x0, w, st.addressU), xb = AddressTexel(x0 + 1, w, st.addressU);
+    const int ya = AddressTexel(y0, h, st.addressV), yb = AddressTexel(y0 + 1, h, st.addressV);
+    if ((xa | xb | ya | yb) >= 0 && !st.bumpTexture) {
+        // Colour texels: blend packed ARGB in 8-bit fixed point, two channels at a time.
+        const unsigned wx = static_cast<unsigned>(ax * 256.0f + 0.5f), wy = static_cast<unsigned>(ay * 256.0f + 0.5f);
+        const D3DCOLOR c = BilinearArgb(ReadTexelArgb(level, xa, ya), ReadTexelArgb(level, xb, ya),
+                                        ReadTexelArgb(level, xa, yb), ReadTexelArgb(level, xb, yb), wx, wy);
+        return ColorFromArgb(c);
+    }
+    Color c00, c10, c01, c11;
+    if ((xa | xb | ya | yb) >= 0) {
+        c00 = ReadTexel(st, level, xa, ya);
+        c10 = ReadTexel(st, level, xb, ya);
+        c01 = ReadTexel(st, level, xa, yb);
+        c11 = ReadTexel(st, level, xb, yb);
+    } else {
+        c00 = FetchTexel(st, level, x0, y0);
+        c10 = FetchTexel(st, level, x0 + 1, y0);
+        c01 = FetchTexel(st, level, x0, y0 + 1);
+        c11 = FetchTexel(st, level, x0 + 1, y0 + 1);
+    }
     auto mix = [&](float a, float b, float c, float d) {
         const float top = a + (b - a) * ax, bottom = c + (d - c) * ax;
         return top + (bottom - top) * ay;
@@ -71,14 +146,27 @@ inline Color SampleLevel(const TextureStage& st, const SurfaceData& level, DWORD
             mix(c00.a, c10.a, c01.a, c11.a)};
 }
 
+// log2 to within about 0.01, enough to pick and blend mip levels.
+inline float FastLog2(float x) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &x, 4);
+    const float e = static_cast<float>(static_cast<int>((bits >> 23) & 0xff) - 127);
+    bits = (bits & 0x007fffffu) | 0x3f800000u;
+    float m;
+    std::memcpy(&m, &bits, 4);  // 1 <= m < 2
+    const float t = m - 1.0f;
+    return e + t * (1.3465557f - 0.3465557f * t);
+}
+
 // Level of detail: log2 of the larger footprint axis in level-0 texels, plus the stage bias.
 inline float LevelOfDetail(const TextureStage& st, float dudx, float dvdx, float dudy, float dvdy) {
     const SurfaceData& l0 = st.texture->levels[0];
     const float w = static_cast<float>(l0.width), h = static_cast<float>(l0.height);
     const float ax = dudx * w, ay = dvdx * h, bx = dudy * w, by = dvdy * h;
     const float rho2 = std::max(ax * ax + ay * ay, bx * bx + by * by);
-    if (!(rho2 > 0)) return -1000.0f;
-    return 0.5f * std::log2(rho2) + st.lodBias;
+    if (!(rho2 > 1e-20f)) return -1000.0f;
+    if (!(rho2 < 1e20f)) return 64.0f;
+    return 0.5f * FastLog2(rho2) + st.lodBias;
 }
 
 // Samples the stage's texture at (u, v); an unbound texture reads opaque black.

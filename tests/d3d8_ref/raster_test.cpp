@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 
 using namespace reftest;
@@ -318,4 +319,35 @@ TEST(RefPrimitives, OutOfRangeIndicesAreSkipped) {
     std::vector<TLVertex> quad = {TL(10, 10, 0xffffffff), TL(20, 10, 0xffffffff), TL(10, 20, 0xffffffff)};
     c.DrawIndexed(D3DPT_TRIANGLELIST, 2, quad, {0, 1, 2, 0, 1, 60000}, kTLFvf);
     EXPECT_EQ(c.CountNot(0), 55);  // the first triangle only: 10 + 9 + ... + 1 pixels
+}
+
+TEST(RefClipping, ClippingStateOffStillCutsAtTheNearPlane) {
+    Canvas c;
+    UseDiffuseOnly(c.state);
+    c.state.renderStates[D3DRS_CLIPPING] = FALSE;
+    DrawFloor(c, 0xffffffff, 0xffffffff, -5, 20);
+    EXPECT_EQ(c.Pixel(32, 63), 0xffffffffu);
+    EXPECT_EQ(c.Pixel(32, 5), 0u);
+}
+
+TEST(RefRobustness, BrokenVerticesDrawNothingWrongAndDoNotCrash) {
+    Canvas c;
+    UseDiffuseOnly(c.state);
+    const float nan = std::nanf(""), inf = INFINITY;
+    std::vector<TLVertex> bad = {TL(nan, 5, 0xffffffff),  TL(30, 5, 0xffffffff),   TL(5, 30, 0xffffffff),
+                                 TL(inf, -inf, 0xffffffff), TL(1e30f, 5, 0xffffffff), TL(5, -1e30f, 0xffffffff),
+                                 TL(10, 10, 0xffffffff),  TL(10, 10, 0xffffffff),  TL(10, 10, 0xffffffff)};
+    c.Draw(D3DPT_TRIANGLELIST, 3, bad, kTLFvf);
+    c.Draw(D3DPT_LINELIST, 4, bad, kTLFvf);
+    c.state.renderStates[D3DRS_FILLMODE] = D3DFILL_WIREFRAME;
+    c.Draw(D3DPT_TRIANGLELIST, 3, bad, kTLFvf);
+    EXPECT_EQ(c.CountNot(0), 0);
+    c.Draw(D3DPT_POINTLIST, 9, bad, kTLFvf);
+    EXPECT_EQ(c.CountNot(0), 3);  // the points at (30, 5), (5, 30) and (10, 10)
+    // Untransformed vertices with NaN or a zero w are clipped away.
+    std::vector<ColorVertex> v = {{nan, 0, 0.5f, 0xffffffff, 0, 0}, {1, 0, 0.5f, 0xffffffff, 0, 0},
+                                  {0, 1, 0.5f, 0xffffffff, 0, 0}};
+    c.Clear(D3DCLEAR_TARGET, 0);
+    c.Draw(D3DPT_TRIANGLELIST, 1, v, kColorFvf);
+    EXPECT_EQ(c.CountNot(0), 0);
 }

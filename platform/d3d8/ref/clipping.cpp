@@ -1,5 +1,7 @@
 #include "platform/d3d8/ref/clipping.h"
 
+#include <cmath>
+
 namespace d3d8::ref {
 
 namespace {
@@ -29,6 +31,10 @@ void Lerp(const ClipVertex& a, const ClipVertex& b, float t, int attrCount, Clip
     out.pointSize = a.pointSize;
 }
 
+bool Finite(const ClipVertex& v) {
+    return std::isfinite(v.pos[0]) && std::isfinite(v.pos[1]) && std::isfinite(v.pos[2]) && std::isfinite(v.pos[3]);
+}
+
 }  // namespace
 
 bool InsideClipVolume(const ClipVertex& v) {
@@ -42,6 +48,7 @@ bool PointInsideDepthRange(const ClipVertex& v) {
 }
 
 bool ClipSegment(ClipVertex& a, ClipVertex& b, int attrCount) {
+    if (!Finite(a) || !Finite(b)) return false;
     float t0 = 0, t1 = 1;
     for (int p = 0; p < kPlaneCount; ++p) {
         const float da = Distance(a.pos, p), db = Distance(b.pos, p);
@@ -61,6 +68,9 @@ bool ClipSegment(ClipVertex& a, ClipVertex& b, int attrCount) {
 }
 
 int ClipPolygon(ClipVertex* poly, int n, int attrCount) {
+    // A vertex without a finite position makes the whole primitive meaningless.
+    for (int i = 0; i < n; ++i)
+        if (!Finite(poly[i])) return 0;
     ClipVertex scratch[kMaxClippedVertices];
     ClipVertex* in = poly;
     ClipVertex* out = scratch;

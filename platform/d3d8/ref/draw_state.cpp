@@ -219,7 +219,6 @@ void PrepareDrawContext(const PipelineState& s, const RenderTargets& targets, Dr
     ctx.cullMode = rs[D3DRS_CULLMODE];
     ctx.fillMode = rs[D3DRS_FILLMODE];
     ctx.flatShading = rs[D3DRS_SHADEMODE] == D3DSHADE_FLAT;
-    ctx.clipping = rs[D3DRS_CLIPPING] != 0;
 
     ctx.pointSprite = rs[D3DRS_POINTSPRITEENABLE] != 0;
     ctx.pointScale = rs[D3DRS_POINTSCALEENABLE] != 0;

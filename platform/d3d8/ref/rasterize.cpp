@@ -88,7 +88,9 @@ void RasterizeLine(const DrawContext& ctx, const Target& t, const ScreenVertex& 
     const bool xMajor = std::fabs(dx) >= std::fabs(dy);
     const float start = xMajor ? a.x : a.y, end = xMajor ? b.x : b.y;
     const float len = end - start;
-    if (len == 0 || !std::isfinite(len)) return;
+    // Nothing to draw, or pre-transformed input far outside any target.
+    constexpr float kLimit = 1 << 22;
+    if (len == 0 || !(std::fabs(start) < kLimit && std::fabs(end) < kLimit)) return;
     const int dir = len > 0 ? 1 : -1;
     const long long first = static_cast<long long>(std::floor(start + 0.5f));
     const long long last = static_cast<long long>(std::floor(end + 0.5f));  // left out

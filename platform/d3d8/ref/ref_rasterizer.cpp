@@ -16,6 +16,7 @@
 #include "platform/d3d8/ref/vertex_transform.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -217,7 +218,7 @@ void RefRasterizer::DrawTriangle(UINT i0, UINT i1, UINT i2) {
     ScreenVertex clipped[kMaxClippedVertices];
     const ScreenVertex* poly[kMaxClippedVertices];
     int n = 3;
-    if (inside || !ctx_.clipping) {
+    if (inside) {
         for (int k = 0; k < 3; ++k) poly[k] = &Screen(idx[k]);
     } else {
         ClipVertex work[kMaxClippedVertices];
@@ -229,6 +230,8 @@ void RefRasterizer::DrawTriangle(UINT i0, UINT i1, UINT i2) {
         }
     }
     if (n < 3) return;
+    for (int k = 0; k < n; ++k)
+        if (!std::isfinite(poly[k]->x) || !std::isfinite(poly[k]->y)) return;  // broken pre-transformed input
     const ScreenVertex& provoking = Screen(i0);
     if (ctx_.fillMode == D3DFILL_WIREFRAME) {
         if (IsCulled(ctx_, poly, n)) return;
@@ -242,7 +245,7 @@ void RefRasterizer::DrawTriangle(UINT i0, UINT i1, UINT i2) {
 }
 
 void RefRasterizer::DrawLine(UINT i0, UINT i1) {
-    if (!ctx_.layout.preTransformed && ctx_.clipping && !(inside_[i0 - first_] && inside_[i1 - first_])) {
+    if (!(inside_[i0 - first_] && inside_[i1 - first_])) {
         ClipVertex a = clip_[i0 - first_], b = clip_[i1 - first_];
         if (!ClipSegment(a, b, ctx_.attrCount)) return;
         const ScreenVertex sa = ToScreen(ctx_, a), sb = ToScreen(ctx_, b);

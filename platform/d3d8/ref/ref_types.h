@@ -128,7 +128,6 @@ struct DrawContext {
     DWORD cullMode = D3DCULL_CCW;
     DWORD fillMode = D3DFILL_SOLID;
     bool flatShading = false;
-    bool clipping = true;
 
     // Points.
     bool pointSprite = false;

@@ -40,6 +40,7 @@ double SignedArea(const ScreenVertex* const* p, int n) {
 constexpr float kCoordLimit = 1 << 20;
 
 std::int64_t ToFixed(float v) {
+    if (v != v) return 0;  // NaN
     const float c = std::clamp(v, -kCoordLimit, kCoordLimit);
     return static_cast<std::int64_t>(std::llround(static_cast<double>(c) * kSubPixelOne));
 }
@@ -64,6 +65,8 @@ bool IsCulled(const DrawContext& ctx, const ScreenVertex* const* poly, int n) {
 bool SetupTriangle(const DrawContext& ctx, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c,
                    const ScreenVertex& provoking, TriangleSetup& out) {
     const ScreenVertex* v[3] = {&a, &b, &c};
+    for (const ScreenVertex* p : v)
+        if (!std::isfinite(p->x) || !std::isfinite(p->y)) return false;
     std::int64_t X[3], Y[3];
     for (int i = 0; i < 3; ++i) {
         X[i] = ToFixed(v[i]->x);

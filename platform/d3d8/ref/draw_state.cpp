@@ -166,6 +166,13 @@ void PrepareStages(const PipelineState& s, DrawContext& ctx) {
         t.transformFlags = ss[D3DTSS_TEXTURETRANSFORMFLAGS];
         t.transform = ToMatrix4(s.textureTransforms[i]);
         t.needsDerivatives = t.texture && (t.texture->levelCount > 1 || t.minFilter != t.magFilter);
+        t.bumpOp = t.colorOp == D3DTOP_BUMPENVMAP || t.colorOp == D3DTOP_BUMPENVMAPLUMINANCE;
+        t.alphaOn = t.alphaOp != D3DTOP_DISABLE && t.alphaOp != 0;
+        auto readsTexture = [](DWORD arg) { return (arg & D3DTA_SELECTMASK) == D3DTA_TEXTURE; };
+        t.samples = t.bumpOp || readsTexture(t.colorArg1) || readsTexture(t.colorArg2) ||
+                    (t.alphaOn && (readsTexture(t.alphaArg1) || readsTexture(t.alphaArg2))) ||
+                    t.colorOp == D3DTOP_BLENDTEXTUREALPHA || t.colorOp == D3DTOP_BLENDTEXTUREALPHAPM ||
+                    (t.alphaOn && (t.alphaOp == D3DTOP_BLENDTEXTUREALPHA || t.alphaOp == D3DTOP_BLENDTEXTUREALPHAPM));
         ++ctx.stageCount;
     }
     ctx.attrCount = kAttrTex0 + 2 * static_cast<int>(ctx.stageCount);

@@ -102,6 +102,9 @@ struct TextureStage {
     DWORD transformFlags = D3DTTFF_DISABLE;
     Matrix4 transform;
     bool needsDerivatives = false;  // mip or min/mag choice needs the screen-space footprint
+    bool samples = false;           // some argument or the operation reads the texture
+    bool bumpOp = false;            // BUMPENVMAP or BUMPENVMAPLUMINANCE
+    bool alphaOn = false;           // the alpha operation is not DISABLE
 };
 
 enum class FogSource { None, Table, Vertex };

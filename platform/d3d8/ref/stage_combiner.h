@@ -79,28 +79,28 @@ inline Color StageOp(DWORD op, const Color& a, const Color& b, const BlendAlphas
     }
 }
 
-inline bool ReadsTexture(DWORD arg) { return (arg & D3DTA_SELECTMASK) == D3DTA_TEXTURE; }
+// Evaluates one colour or alpha operation, reading only the arguments it uses.
+inline Color StageResult(DWORD op, DWORD arg1, DWORD arg2, const StageInputs& in, const BlendAlphas& al) {
+    if (op == D3DTOP_SELECTARG1) return StageArgument(arg1, in);
+    if (op == D3DTOP_SELECTARG2) return StageArgument(arg2, in);
+    return StageOp(op, StageArgument(arg1, in), StageArgument(arg2, in), al);
+}
 
 inline Color CombineStages(const DrawContext& ctx, const Fragment& f) {
     Color current = f.diffuse;
-    float du = 0, dv = 0;            // offsets from the previous bump stage
+    float du = 0, dv = 0;  // offsets from the previous bump stage
     const TextureStage* bump = nullptr;
     float luminance = 1;
     bool luminancePending = false;
     for (UINT s = 0; s < ctx.stageCount; ++s) {
         const TextureStage& st = ctx.stages[s];
-        float u = f.u[s], v = f.v[s];
-        if (bump) {
-            u += bump->bumpMat[0][0] * du + bump->bumpMat[1][0] * dv;
-            v += bump->bumpMat[0][1] * du + bump->bumpMat[1][1] * dv;
-            bump = nullptr;
-        }
-        const bool isBump = st.colorOp == D3DTOP_BUMPENVMAP || st.colorOp == D3DTOP_BUMPENVMAPLUMINANCE;
-        const bool alphaOn = st.alphaOp != D3DTOP_DISABLE && st.alphaOp != 0;
         Color texture{0, 0, 0, 1};
-        if (isBump || ReadsTexture(st.colorArg1) || ReadsTexture(st.colorArg2) ||
-            (alphaOn && (ReadsTexture(st.alphaArg1) || ReadsTexture(st.alphaArg2))) ||
-            st.colorOp == D3DTOP_BLENDTEXTUREALPHA || st.colorOp == D3DTOP_BLENDTEXTUREALPHAPM) {
+        if (st.samples) {
+            float u = f.u[s], v = f.v[s];
+            if (bump) {
+                u += bump->bumpMat[0][0] * du + bump->bumpMat[1][0] * dv;
+                v += bump->bumpMat[0][1] * du + bump->bumpMat[1][1] * dv;
+            }
             texture = SampleTexture(st, u, v, f.dudx[s], f.dvdx[s], f.dudy[s], f.dvdy[s]);
             if (luminancePending) {
                 texture.r *= luminance;
@@ -108,8 +108,9 @@ inline Color CombineStages(const DrawContext& ctx, const Fragment& f) {
                 texture.b *= luminance;
             }
         }
+        bump = nullptr;
         luminancePending = false;
-        if (isBump) {
+        if (st.bumpOp) {
             // A texture that is not a bump format gives no offset.
             du = st.bumpTexture ? texture.r : 0.0f;
             dv = st.bumpTexture ? texture.g : 0.0f;
@@ -118,16 +119,19 @@ inline Color CombineStages(const DrawContext& ctx, const Fragment& f) {
                 luminance = Saturate((st.bumpTexture ? texture.b : 1.0f) * st.lumScale + st.lumOffset);
                 luminancePending = true;
             }
-            continue;
+            continue;  // the current colour passes through
         }
         const StageInputs in{&f.diffuse, &f.specular, &current, &texture, &ctx.textureFactor};
         const BlendAlphas al{f.diffuse.a, texture.a, ctx.textureFactor.a, current.a};
-        const Color color = StageOp(st.colorOp, StageArgument(st.colorArg1, in), StageArgument(st.colorArg2, in), al);
+        const Color color = StageResult(st.colorOp, st.colorArg1, st.colorArg2, in, al);
         float alpha = current.a;
-        if (alphaOn) {
-            const Color a1 = StageArgument(st.alphaArg1, in), a2 = StageArgument(st.alphaArg2, in);
-            alpha = st.alphaOp == D3DTOP_DOTPRODUCT3 ? StageOp(st.alphaOp, a1, a2, al).a
-                                                     : StageOpChannel(st.alphaOp, a1.a, a2.a, a1.a, al);
+        if (st.alphaOn) {
+            if (st.alphaOp == D3DTOP_SELECTARG1 || st.alphaOp == D3DTOP_SELECTARG2 || st.alphaOp == D3DTOP_DOTPRODUCT3) {
+                alpha = StageResult(st.alphaOp, st.alphaArg1, st.alphaArg2, in, al).a;
+            } else {
+                const float a1 = StageArgument(st.alphaArg1, in).a, a2 = StageArgument(st.alphaArg2, in).a;
+                alpha = StageOpChannel(st.alphaOp, a1, a2, a1, al);
+            }
         }
         current = {color.r, color.g, color.b, alpha};
     }

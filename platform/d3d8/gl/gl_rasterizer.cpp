@@ -6,6 +6,7 @@
 //             -> vertices and indices streamed -> GL draw.
 // Pixels reach the surfaces' memory only when the device asks (ReadBack): LockRect of a
 // target, capture, or Present (until windows show GL directly).
+#include "platform/d3d8/backend.h"
 #include "platform/d3d8/gl/context.h"
 #include "platform/d3d8/gl/draw.h"
 #include "platform/d3d8/gl/shader_generator.h"
@@ -236,5 +237,9 @@ bool GlRasterizerAvailable() {
     std::call_once(once, [] { available = Context::CreateOffscreen(nullptr) != nullptr; });
     return available;
 }
+
+bool HalRasterizerAvailable() { return GlRasterizerAvailable(); }
+
+std::unique_ptr<Rasterizer> CreateHalRasterizer() { return CreateGlRasterizer(); }
 
 }  // namespace d3d8

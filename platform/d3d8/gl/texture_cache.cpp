@@ -1,6 +1,7 @@
 #include "platform/d3d8/gl/texture_cache.h"
 
 #include "platform/d3d8/format_info.h"
+#include "platform/d3d8/pixel_convert.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,31 +11,12 @@ namespace d3d8::gl {
 
 namespace {
 
-bool IsBump(D3DFORMAT f) { return f == D3DFMT_V8U8 || f == D3DFMT_L6V5U5 || f == D3DFMT_X8L8V8U8; }
-
-// A two's complement field of `bits` bits whose largest positive code is `max`, as -1..1
-// (the most negative code, one beyond -max, reads -1 as well).
-float SignedField(DWORD value, unsigned bits, int max) {
-    const DWORD sign = 1u << (bits - 1);
-    const int code = static_cast<int>((value & ((1u << bits) - 1)) ^ sign) - static_cast<int>(sign);
-    return std::max(-1.0f, static_cast<float>(code) / static_cast<float>(max));
-}
-
 // One bump texel as (du, dv, luminance, 1).
-void BumpTexel(D3DFORMAT format, const BYTE* p, float* out) {
-    if (format == D3DFMT_L6V5U5) {
-        WORD w;
-        std::memcpy(&w, p, 2);
-        out[0] = SignedField(w, 5, 15);
-        out[1] = SignedField(w >> 5, 5, 15);
-        out[2] = static_cast<float>((w >> 10) & 0x3f) / 63.0f;
-    } else {  // X8L8V8U8
-        DWORD d;
-        std::memcpy(&d, p, 4);
-        out[0] = SignedField(d, 8, 127);
-        out[1] = SignedField(d >> 8, 8, 127);
-        out[2] = static_cast<float>((d >> 16) & 0xff) / 255.0f;
-    }
+void ConvertBumpTexel(D3DFORMAT format, const BYTE* p, float* out) {
+    const BumpTexel b = ReadBump(format, p);
+    out[0] = b.du;
+    out[1] = b.dv;
+    out[2] = b.luminance;
     out[3] = 1.0f;
 }
 
@@ -118,7 +100,7 @@ StageTexture KindOfTexture(const TextureData* t) {
     if (!t || t->levelCount == 0 || !t->levels) return StageTexture::None;
     GlFormat f;
     if (!GlFormatOf(t->format, f)) return StageTexture::None;
-    return IsBump(t->format) ? StageTexture::Bump : StageTexture::Color;
+    return IsBumpFormat(t->format) ? StageTexture::Bump : StageTexture::Color;
 }
 
 void UploadSurface(const SurfaceData& s, const GlFormat& f, GLint level, bool allocate, std::vector<float>& scratch) {
@@ -131,7 +113,7 @@ void UploadSurface(const SurfaceData& s, const GlFormat& f, GLint level, bool al
         for (GLsizei y = 0; y < h; ++y) {
             const BYTE* row = s.bits + static_cast<std::ptrdiff_t>(y) * s.pitch;
             for (GLsizei x = 0; x < w; ++x)
-                BumpTexel(s.format, row + static_cast<std::size_t>(x) * bpp,
+                ConvertBumpTexel(s.format, row + static_cast<std::size_t>(x) * bpp,
                           &scratch[(static_cast<std::size_t>(y) * static_cast<std::size_t>(w) + static_cast<std::size_t>(x)) * 4]);
         }
         data = scratch.data();

@@ -1,7 +1,6 @@
 #include "platform/d3d8/gl/draw.h"
 
 #include "platform/d3d8/gl/shader_generator.h"
-#include "platform/win32/debug_output.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -202,10 +201,7 @@ bool GeometryStream::Draw(const DrawCall& call, const VertexLayout& layout) {
     }
     const long long vlo = static_cast<long long>(lo) + call.baseVertex;
     const long long vhi = static_cast<long long>(hi) + call.baseVertex;
-    if (vlo < 0 || vhi >= static_cast<long long>(call.vertexCount)) {
-        OutputDebugStringA("IDirect3DDevice8::DrawIndexedPrimitive: an index points outside the vertices; draw skipped\n");
-        return false;
-    }
+    if (vlo < 0 || vhi >= static_cast<long long>(call.vertexCount)) return DrawValidPrimitives(call, layout);
     const std::size_t count = static_cast<std::size_t>(vhi - vlo + 1);
     const std::size_t base =
         vertices_.Write(call.vertices + static_cast<std::size_t>(vlo) * stride, count * stride, 16);
@@ -215,6 +211,63 @@ bool GeometryStream::Draw(const DrawCall& call, const VertexLayout& layout) {
     glDrawElementsBaseVertex(Mode(call.primitiveType), static_cast<GLsizei>(used),
                              wide ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT, reinterpret_cast<const void*>(indexOffset),
                              static_cast<GLint>(call.baseVertex - vlo));
+    return true;
+}
+
+bool GeometryStream::DrawValidPrimitives(const DrawCall& call, const VertexLayout& layout) {
+    const bool wide = call.indexFormat == D3DFMT_INDEX32;
+    auto vertex = [&](UINT n, std::uint32_t& out) {
+        std::uint32_t v;
+        if (wide) {
+            std::memcpy(&v, call.indices + 4 * (static_cast<std::size_t>(call.startIndex) + n), 4);
+        } else {
+            std::uint16_t s;
+            std::memcpy(&s, call.indices + 2 * (static_cast<std::size_t>(call.startIndex) + n), 2);
+            v = s;
+        }
+        const long long i = static_cast<long long>(v) + call.baseVertex;
+        if (i < 0 || i >= static_cast<long long>(call.vertexCount)) return false;
+        out = static_cast<std::uint32_t>(i);
+        return true;
+    };
+    // Each primitive's vertices in drawing order (odd strip triangles swap their last two).
+    int per = 3;
+    D3DPRIMITIVETYPE listType = D3DPT_TRIANGLELIST;
+    if (call.primitiveType == D3DPT_POINTLIST) per = 1, listType = D3DPT_POINTLIST;
+    if (call.primitiveType == D3DPT_LINELIST || call.primitiveType == D3DPT_LINESTRIP) per = 2, listType = D3DPT_LINELIST;
+    valid_.clear();
+    std::uint32_t lo = ~0u, hi = 0;
+    for (UINT p = 0; p < call.primitiveCount; ++p) {
+        UINT n[3] = {0, 0, 0};
+        switch (call.primitiveType) {
+        case D3DPT_POINTLIST: n[0] = p; break;
+        case D3DPT_LINELIST: n[0] = 2 * p, n[1] = 2 * p + 1; break;
+        case D3DPT_LINESTRIP: n[0] = p, n[1] = p + 1; break;
+        case D3DPT_TRIANGLESTRIP:
+            n[0] = p, n[1] = (p & 1) ? p + 2 : p + 1, n[2] = (p & 1) ? p + 1 : p + 2;
+            break;
+        case D3DPT_TRIANGLEFAN: n[0] = 0, n[1] = p + 1, n[2] = p + 2; break;
+        default: n[0] = 3 * p, n[1] = 3 * p + 1, n[2] = 3 * p + 2; break;
+        }
+        std::uint32_t v[3];
+        bool ok = true;
+        for (int k = 0; k < per && ok; ++k) ok = vertex(n[k], v[k]);
+        if (!ok) continue;
+        for (int k = 0; k < per; ++k) {
+            valid_.push_back(v[k]);
+            lo = std::min(lo, v[k]);
+            hi = std::max(hi, v[k]);
+        }
+    }
+    if (valid_.empty()) return false;
+    for (std::uint32_t& v : valid_) v -= lo;
+    const std::size_t stride = call.stride;
+    const std::size_t base = vertices_.Write(call.vertices + static_cast<std::size_t>(lo) * stride,
+                                             (static_cast<std::size_t>(hi) - lo + 1) * stride, 16);
+    BindAttributes(layout, call.stride, base);
+    const std::size_t offset = indices_.Write(valid_.data(), valid_.size() * 4, 4);
+    glDrawElements(Mode(listType), static_cast<GLsizei>(valid_.size()), GL_UNSIGNED_INT,
+                   reinterpret_cast<const void*>(offset));
     return true;
 }
 

@@ -8,6 +8,8 @@
 #include <epoxy/gl.h>
 
 #include <cstddef>
+#include <cstdint>
+#include <vector>
 
 namespace d3d8::gl {
 
@@ -77,7 +79,10 @@ public:
 
 private:
     void BindAttributes(const VertexLayout& layout, UINT stride, std::size_t base);
+    // Draws only the primitives whose indices all reach a vertex, as a list.
+    bool DrawValidPrimitives(const DrawCall& call, const VertexLayout& layout);
 
+    std::vector<std::uint32_t> valid_;  // indices of the valid primitives (kept between draws)
     GLuint vao_ = 0;  // first: the buffers below are made with it bound
     StreamBuffer vertices_;
     StreamBuffer indices_;

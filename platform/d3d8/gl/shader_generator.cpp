@@ -211,6 +211,7 @@ std::string GeometryShader(const ShaderKey& k) {
     c += Declare(k, "out", "fs_", false);
     c += "void main() {\n  float size = vs_size[0];\n  if (!(size > 0.0)) return;\n";
     c += "  vec4 centre = gl_in[0].gl_Position;\n";
+    c += "  if (any(isnan(centre)) || any(isinf(centre))) return;\n";  // broken vertex: no point
     // Half the size in pixels, as GL clip units (NDC per pixel times w).
     c += "  vec2 halfSize = 0.5 * size * " + Slot(kUDepthMap) + ".zw * centre.w;\n";
     c += "  for (int i = 0; i < 4; ++i) {\n";

@@ -9,6 +9,7 @@
 #include "platform/d3d8/backend.h"
 #include "platform/d3d8/gl/context.h"
 #include "platform/d3d8/gl/draw.h"
+#include "platform/d3d8/gl/gl_rasterizer.h"
 #include "platform/d3d8/gl/shader_generator.h"
 #include "platform/d3d8/gl/state_map.h"
 #include "platform/d3d8/gl/targets.h"
@@ -43,6 +44,11 @@ public:
     void ForgetTexture(std::uint64_t id) override;
     void ReadBack(const SurfaceData& surface) override;
     void ForgetSurface(const SurfaceData& surface) override;
+
+    void Finish() {
+        CurrentScope scope(*context_);
+        glFinish();
+    }
 
 private:
     void BindTextures(const PipelineState& state, const ShaderKey& key);
@@ -237,6 +243,14 @@ bool GlRasterizerAvailable() {
     std::call_once(once, [] { available = Context::CreateOffscreen(nullptr) != nullptr; });
     return available;
 }
+
+namespace gl {
+
+void Finish(Rasterizer& rasterizer) {
+    if (auto* r = dynamic_cast<GlRasterizer*>(&rasterizer)) r->Finish();
+}
+
+}  // namespace gl
 
 bool HalRasterizerAvailable() { return GlRasterizerAvailable(); }
 

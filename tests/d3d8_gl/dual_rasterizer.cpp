@@ -1,6 +1,7 @@
 #include "dual_rasterizer.h"
 
 #include "platform/d3d8/format_info.h"
+#include "platform/d3d8/gl/gl_rasterizer.h"
 #include "platform/d3d8/pixel_convert.h"
 
 #include <gtest/gtest.h>
@@ -74,6 +75,8 @@ void DualRasterizer::ForgetTexture(std::uint64_t id) {
 
 void DualRasterizer::Compare(const RenderTargets& targets, const char* what) {
     ++calls_;
+    if (const unsigned error = gl::TakeError(*hal_))
+        ADD_FAILURE() << what << " #" << calls_ << ": OpenGL error 0x" << std::hex << error;
     if (targets.color && targets.color->bits) {
         const SurfaceData& r = *targets.color;
         const SurfaceData& h = *MirrorOf(targets.color);

@@ -1,6 +1,7 @@
 // The HAL rasterizer drawing small scenes off-screen (EGL surfaceless; Mesa's llvmpipe on
 // machines without a GPU), checked against values computed by hand. Skipped where no
 // OpenGL 3.3 core context can be made.
+#include "platform/d3d8/gl/gl_rasterizer.h"
 #include "platform/d3d8/rasterizer.h"
 #include "scene.h"
 
@@ -24,6 +25,7 @@ protected:
 
     void TearDown() override {
         if (!raster) return;
+        EXPECT_EQ(gl::TakeError(*raster), 0u) << "an OpenGL error during the scene";
         raster->ForgetSurface(color.data);
         raster->ForgetSurface(depth.data);
     }
@@ -418,7 +420,9 @@ TEST_F(GlRaster, FillRuleOnEdgesThroughPixelCentres) {
             }
         const int expected = y <= 2 || y >= 14 ? 0 : (y <= 8 ? y - 2 : 14 - y);
         EXPECT_EQ(count, expected) << "row " << y;
-        if (count) EXPECT_EQ(first, 9) << "row " << y;
+        if (count) {
+            EXPECT_EQ(first, 9) << "row " << y;
+        }
     }
 }
 

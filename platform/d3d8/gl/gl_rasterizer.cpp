@@ -49,6 +49,13 @@ public:
         CurrentScope scope(*context_);
         glFinish();
     }
+    GLenum TakeError() {
+        CurrentScope scope(*context_);
+        const GLenum first = glGetError();
+        for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) {
+        }
+        return first;
+    }
 
 private:
     void BindTextures(const PipelineState& state, const ShaderKey& key);
@@ -248,6 +255,11 @@ namespace gl {
 
 void Finish(Rasterizer& rasterizer) {
     if (auto* r = dynamic_cast<GlRasterizer*>(&rasterizer)) r->Finish();
+}
+
+unsigned TakeError(Rasterizer& rasterizer) {
+    auto* r = dynamic_cast<GlRasterizer*>(&rasterizer);
+    return r ? r->TakeError() : 0;
 }
 
 }  // namespace gl

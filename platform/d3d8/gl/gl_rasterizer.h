@@ -9,4 +9,8 @@ namespace d3d8::gl {
 // are left alone). Benchmarks use it to time work that OpenGL otherwise does later.
 void Finish(Rasterizer& rasterizer);
 
+// The first OpenGL error raised since the last call (0 for none), clearing the error state.
+// Tests use it to check that whole scenes run without a GL error.
+unsigned TakeError(Rasterizer& rasterizer);
+
 }  // namespace d3d8::gl

@@ -3,7 +3,9 @@
 
 #include "platform/d3dx/constants.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <string>
 #include <cstring>
 #include <memory>
 
@@ -339,6 +341,12 @@ bool ReadWholeFile(const char* path, std::vector<BYTE>* out, size_t maxBytes) {
         void operator()(std::FILE* f) const { std::fclose(f); }
     };
     std::unique_ptr<std::FILE, Closer> file(std::fopen(path, "rb"));
+    if (!file && std::strchr(path, '\\')) {
+        // Names written on Windows (texture names inside .x files) use backslashes.
+        std::string slashed(path);
+        std::replace(slashed.begin(), slashed.end(), '\\', '/');
+        file.reset(std::fopen(slashed.c_str(), "rb"));
+    }
     if (!file) return false;
     if (std::fseek(file.get(), 0, SEEK_END) != 0) return false;
     const long length = std::ftell(file.get());

@@ -46,7 +46,7 @@ HRESULT DecodeJpeg(const BYTE* data, size_t size, Image* out);
 HRESULT DecodePng(const BYTE* data, size_t size, Image* out);
 HRESULT DecodeDds(const BYTE* data, size_t size, Image* out);
 
-// Reads a whole file; false when it cannot be opened or read or is larger than maxBytes.
+// Reads a whole file (a name with backslashes is tried with slashes too); false when it cannot be opened or read or is larger than maxBytes.
 bool ReadWholeFile(const char* path, std::vector<BYTE>* out, size_t maxBytes = size_t{1} << 30);
 
 }  // namespace d3dx

@@ -126,28 +126,26 @@ Image Resample(const Image& src, UINT width, UINT height, DWORD filter) {
     const AxisKernel kx = BuildKernel(src.width, width, kernel, (filter & D3DX_FILTER_MIRROR_U) != 0);
     const AxisKernel ky = BuildKernel(src.height, height, kernel, (filter & D3DX_FILTER_MIRROR_V) != 0);
 
-    // Horizontal pass into floats (width x src.height x 4 channels), then vertical.
-    std::vector<float> rows(static_cast<size_t>(width) * src.height * 4);
-    for (UINT y = 0; y < src.height; ++y) {
-        const DWORD* in = &src.pixels[static_cast<size_t>(y) * src.width];
-        float* out = &rows[static_cast<size_t>(y) * width * 4];
-        for (UINT x = 0; x < width; ++x) {
-            float a = 0, r = 0, g = 0, b = 0;
-            for (UINT t = kx.first[x]; t < kx.first[x + 1]; ++t) {
-                const DWORD p = in[kx.taps[t].index];
-                const float w = kx.taps[t].weight;
-                a += w * Alpha(p), r += w * Red(p), g += w * Green(p), b += w * Blue(p);
-            }
-            out[x * 4 + 0] = a, out[x * 4 + 1] = r, out[x * 4 + 2] = g, out[x * 4 + 3] = b;
-        }
-    }
+    // Per target row: the vertical taps summed into one float row of the source's width,
+    // then the horizontal taps; memory stays one source row of floats whatever the sizes.
+    std::vector<float> row(static_cast<size_t>(src.width) * 4);
     for (UINT y = 0; y < height; ++y) {
+        std::fill(row.begin(), row.end(), 0.0f);
+        for (UINT t = ky.first[y]; t < ky.first[y + 1]; ++t) {
+            const DWORD* in = &src.pixels[static_cast<size_t>(ky.taps[t].index) * src.width];
+            const float w = ky.taps[t].weight;
+            for (UINT x = 0; x < src.width; ++x) {
+                const DWORD p = in[x];
+                float* acc = &row[static_cast<size_t>(x) * 4];
+                acc[0] += w * Alpha(p), acc[1] += w * Red(p), acc[2] += w * Green(p), acc[3] += w * Blue(p);
+            }
+        }
         DWORD* out = &dst.pixels[static_cast<size_t>(y) * width];
         for (UINT x = 0; x < width; ++x) {
             float c[4] = {0, 0, 0, 0};
-            for (UINT t = ky.first[y]; t < ky.first[y + 1]; ++t) {
-                const float* in = &rows[(static_cast<size_t>(ky.taps[t].index) * width + x) * 4];
-                const float w = ky.taps[t].weight;
+            for (UINT t = kx.first[x]; t < kx.first[x + 1]; ++t) {
+                const float* in = &row[static_cast<size_t>(kx.taps[t].index) * 4];
+                const float w = kx.taps[t].weight;
                 for (int i = 0; i < 4; ++i) c[i] += w * in[i];
             }
             out[x] = (ToByte(c[0]) << 24) | (ToByte(c[1]) << 16) | (ToByte(c[2]) << 8) | ToByte(c[3]);

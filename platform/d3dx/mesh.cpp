@@ -457,9 +457,9 @@ ID3DXBuffer* MaterialBuffer(const std::vector<d3dx::XMaterial>& materials) {
     return buffer;
 }
 
-HRESULT LoadFromBytes(const char* name, const BYTE* bytes, size_t size, DWORD options, IDirect3DDevice8* device,
-                      LPD3DXBUFFER* ppAdjacency, LPD3DXBUFFER* ppMaterials, DWORD* pNumMaterials,
-                      LPD3DXMESH* ppMesh) {
+HRESULT LoadFromBytesUnguarded(const char* name, const BYTE* bytes, size_t size, DWORD options,
+                               IDirect3DDevice8* device, LPD3DXBUFFER* ppAdjacency, LPD3DXBUFFER* ppMaterials,
+                               DWORD* pNumMaterials, LPD3DXMESH* ppMesh) {
     d3dx::XMeshData data;
     std::string error;
     HRESULT hr = d3dx::ParseXFile(reinterpret_cast<const char*>(bytes), size, &data, &error);
@@ -470,6 +470,7 @@ HRESULT LoadFromBytes(const char* name, const BYTE* bytes, size_t size, DWORD op
     Mesh* mesh = nullptr;
     hr = BuildMesh(data, options, device, &mesh);
     if (FAILED(hr)) return hr;
+    *ppMesh = mesh;  // handed out first so that the caller releases it if what follows throws
 
     if (ppAdjacency) {
         const std::vector<DWORD> adjacency = ComputeAdjacency(data);
@@ -479,6 +480,33 @@ HRESULT LoadFromBytes(const char* name, const BYTE* bytes, size_t size, DWORD op
     }
     if (ppMaterials && !data.materials.empty()) *ppMaterials = MaterialBuffer(data.materials);
     if (pNumMaterials) *pNumMaterials = static_cast<DWORD>(data.materials.size());
+    return S_OK;
+}
+
+// Allocation failures become E_OUTOFMEMORY with every output left empty.
+HRESULT LoadFromBytes(const char* name, const BYTE* bytes, size_t size, DWORD options, IDirect3DDevice8* device,
+                      LPD3DXBUFFER* ppAdjacency, LPD3DXBUFFER* ppMaterials, DWORD* pNumMaterials,
+                      LPD3DXMESH* ppMesh) {
+    ID3DXBuffer* adjacency = nullptr;
+    ID3DXBuffer* materials = nullptr;
+    ID3DXMesh* mesh = nullptr;
+    DWORD count = 0;
+    HRESULT hr;
+    try {
+        hr = LoadFromBytesUnguarded(name, bytes, size, options, device, ppAdjacency ? &adjacency : nullptr,
+                                    ppMaterials ? &materials : nullptr, &count, &mesh);
+    } catch (const std::bad_alloc&) {
+        hr = E_OUTOFMEMORY;
+    }
+    if (FAILED(hr)) {
+        for (IUnknown* object : {static_cast<IUnknown*>(adjacency), static_cast<IUnknown*>(materials),
+                                 static_cast<IUnknown*>(mesh)})
+            if (object) object->Release();
+        return hr;
+    }
+    if (ppAdjacency) *ppAdjacency = adjacency;
+    if (ppMaterials) *ppMaterials = materials;
+    if (pNumMaterials) *pNumMaterials = count;
     *ppMesh = mesh;
     return S_OK;
 }

@@ -6,6 +6,7 @@
 #include "platform/win32/debug_output.h"
 
 #include <algorithm>
+#include <new>
 #include <string>
 
 namespace {
@@ -48,10 +49,10 @@ void Report(const char* function, const char* file, const char* what) {
     OutputDebugStringA(text.c_str());
 }
 
-HRESULT LoadTexture(const char* function, const char* name, LPDIRECT3DDEVICE8 device, const BYTE* data,
-                    size_t size, UINT width, UINT height, UINT mipLevels, DWORD usage, D3DFORMAT format,
-                    D3DPOOL pool, DWORD filter, DWORD mipFilter, D3DCOLOR colorKey, D3DXIMAGE_INFO* srcInfo,
-                    LPDIRECT3DTEXTURE8* ppTexture) {
+HRESULT LoadTextureUnguarded(const char* function, const char* name, LPDIRECT3DDEVICE8 device, const BYTE* data,
+                             size_t size, UINT width, UINT height, UINT mipLevels, DWORD usage, D3DFORMAT format,
+                             D3DPOOL pool, DWORD filter, DWORD mipFilter, D3DCOLOR colorKey,
+                             D3DXIMAGE_INFO* srcInfo, LPDIRECT3DTEXTURE8* ppTexture) {
     if (filter == D3DX_DEFAULT) filter = D3DX_FILTER_TRIANGLE | D3DX_FILTER_DITHER;
     if (mipFilter == D3DX_DEFAULT) mipFilter = D3DX_FILTER_BOX;
     if (!d3dx::IsValidFilter(filter) || !d3dx::IsValidFilter(mipFilter)) return D3DERR_INVALIDCALL;
@@ -109,6 +110,16 @@ HRESULT LoadTexture(const char* function, const char* name, LPDIRECT3DDEVICE8 de
     }
     *ppTexture = texture;
     return S_OK;
+}
+
+// Allocation failures become E_OUTOFMEMORY: nothing thrown crosses the platform boundary.
+template <typename... Args>
+HRESULT LoadTexture(Args... args) {
+    try {
+        return LoadTextureUnguarded(args...);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
 }
 
 }  // namespace

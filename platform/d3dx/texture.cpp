@@ -135,10 +135,10 @@ HRESULT D3DXCheckTextureRequirements(LPDIRECT3DDEVICE8 pDevice, UINT* pWidth, UI
     UINT width = pWidth ? *pWidth : 256, height = pHeight ? *pHeight : 256;
     if (width == 0 || width == D3DX_DEFAULT) width = 256;
     if (height == 0 || height == D3DX_DEFAULT) height = 256;
-    if (caps.TextureCaps & D3DPTEXTURECAPS_POW2) {
-        width = d3dx::NextPowerOfTwo(width);
-        height = d3dx::NextPowerOfTwo(height);
-    }
+    // Powers of two always, as the hardware this code was written for required, whether or
+    // not the device sets D3DPTEXTURECAPS_POW2: textures then behave alike on every device.
+    width = d3dx::NextPowerOfTwo(width);
+    height = d3dx::NextPowerOfTwo(height);
     if (caps.TextureCaps & D3DPTEXTURECAPS_SQUAREONLY) width = height = std::max(width, height);
     if (caps.MaxTextureWidth && width > caps.MaxTextureWidth) width = caps.MaxTextureWidth;
     if (caps.MaxTextureHeight && height > caps.MaxTextureHeight) height = caps.MaxTextureHeight;

@@ -1,9 +1,9 @@
 // Texture creation and loading from image files (JPEG, PNG, BMP, DDS).
 //
 // Implements: D3DXCheckTextureRequirements, D3DXCreateTexture, D3DXCreateTextureFromFileA/ExA,
-// D3DXCreateTextureFromFileInMemory/Ex. Sizes become powers of two when the device asks for
-// them (D3DPTEXTURECAPS_POW2) and square when it asks for that; images are scaled with the
-// given filter and each mip level is made from the one above with the mip filter.
+// D3DXCreateTextureFromFileInMemory/Ex. Sizes always become powers of two (whatever the
+// device's D3DPTEXTURECAPS_POW2 says), square when the device asks for that; images are
+// scaled with the given filter and each mip level is made from the one above with the mip filter.
 // Leaves out: palettes (a palette pointer is accepted and not written), cube and volume
 // textures, DXT compression on load (a DXT format request is loaded as A8R8G8B8), and
 // dithering (D3DX_FILTER_DITHER is accepted; conversions round to nearest instead).
@@ -13,7 +13,7 @@
 #include "platform/d3dx/constants.h"
 
 // Adjusts a texture request to what the device can create: 0 or D3DX_DEFAULT sizes become
-// 256, sizes become powers of two / square / within the maximum as the caps require, mip
+// 256, sizes become powers of two, then square / within the maximum as the caps require, mip
 // levels 0 or D3DX_DEFAULT become the full chain, and D3DFMT_UNKNOWN (or a format the device
 // refuses) becomes a supported one. Any pointer may be NULL.
 HRESULT D3DXCheckTextureRequirements(LPDIRECT3DDEVICE8 pDevice, UINT* pWidth, UINT* pHeight, UINT* pNumMipLevels,

@@ -195,10 +195,15 @@ TEST(CreateTexture, SizesFollowTheDeviceCaps) {
     EXPECT_EQ(device.lastTexture->format, D3DFMT_A8R8G8B8);
     t->Release();
 
-    device.caps.TextureCaps = D3DPTEXTURECAPS_SQUAREONLY | D3DPTEXTURECAPS_MIPMAP;
+    device.caps.TextureCaps = D3DPTEXTURECAPS_SQUAREONLY | D3DPTEXTURECAPS_MIPMAP;  // no POW2: still rounded
+    ASSERT_EQ(D3DXCreateTexture(&device, 100, 20, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &t), S_OK);
+    EXPECT_EQ(device.lastTexture->levels[0].width, 128u);
+    EXPECT_EQ(device.lastTexture->levels[0].height, 128u) << "square only";
+    t->Release();
+
     device.caps.MaxTextureWidth = device.caps.MaxTextureHeight = 64;
     ASSERT_EQ(D3DXCreateTexture(&device, 100, 20, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &t), S_OK);
-    EXPECT_EQ(device.lastTexture->levels[0].width, 64u) << "no POW2 cap: 100 kept, then clamped to the maximum";
+    EXPECT_EQ(device.lastTexture->levels[0].width, 64u) << "128 clamped to the maximum";
     EXPECT_EQ(device.lastTexture->levels[0].height, 64u) << "square only";
     t->Release();
 

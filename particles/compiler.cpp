@@ -352,6 +352,7 @@ bool CompileSequenceBlock(CParticleEventSequence& sequence, TokenCursor& cursor,
 
 bool CompileSystemBlock(CParticleEmitter& emitter, TokenCursor& cursor, TokenCursor end) {
     bool sequenceSeen = false;
+    long long totalParticles = 0;  // pool capacity over all sequences
     NextToken(cursor, end);
     while (KindAt(cursor, end) != TokenKind::CloseBrace) {
         const Token& token = *cursor;
@@ -360,7 +361,13 @@ bool CompileSystemBlock(CParticleEmitter& emitter, TokenCursor& cursor, TokenCur
             sequenceSeen = true;
             CParticleEventSequence& sequence = emitter.AddSequence();
             sequence.Reset();
-            if (!CompileSequenceBlock(sequence, cursor, end)) emitter.RemoveLastSequence();
+            if (!CompileSequenceBlock(sequence, cursor, end)) {
+                emitter.RemoveLastSequence();
+                break;
+            }
+            totalParticles += sequence.GetMaxParticles();
+            if (totalParticles > kMaxScriptParticles)
+                throw ScriptError("A particle system may hold at most 1000000 particles.");
             break;
         }
         case TokenKind::KwPosition: {

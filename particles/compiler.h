@@ -27,7 +27,8 @@ private:
     char m_text[256];
 };
 
-// Largest pool a script may ask for with NumParticles (the storage is allocated at once).
+// Most particles one script may ask for, over all its sequences (each pool's storage is
+// allocated at once when the device objects are made).
 constexpr int kMaxScriptParticles = 1000000;
 
 // The token under the cursor; "Unexpected end-of-file." when the cursor is at the end.

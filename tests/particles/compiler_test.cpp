@@ -112,6 +112,7 @@ TEST(CompilerMessages, SequenceBlock) {
         {"NumParticles = 2000000", "NumParticles must be between 0 and 1000000."},
         {"NumParticles = -1", "NumParticles must be between 0 and 1000000."},
         {"NumParticles = -nan", "NumParticles must be between 0 and 1000000."},
+        {"NumParticles = 1000000 } EventSequence \"t\" {", "A particle system may hold at most 1000000 particles."},
     };
     for (const Case& c : cases) EXPECT_EQ(Result(InSequence(c.script)), c.message) << c.script;
 }

@@ -222,7 +222,7 @@ void CParticleEventSequence::Render(IDirect3DVertexBuffer8* vertexBuffer, int ve
             vertices[count].x = p.m_pos.x;
             vertices[count].y = p.m_pos.y;
             vertices[count].z = p.m_pos.z;
-            vertices[count].color = ColorToArgb(p.m_color);
+            vertices[count].color = static_cast<D3DCOLOR>(p.m_color);  // clamped to 0..1, rounded
             if (++count == vertexBufferSize) {
                 vertexBuffer->Unlock();
                 if (FAILED(device->DrawPrimitive(D3DPT_POINTLIST, 0, static_cast<UINT>(count)))) return;

@@ -22,18 +22,6 @@ static_assert(sizeof(ParticleVertex) == 16, "the vertex buffer holds 16-byte poi
 
 constexpr DWORD D3DFVF_PARTICLEVERTEX = D3DFVF_XYZ | D3DFVF_DIFFUSE;
 
-// A colour as a 32-bit vertex colour: alpha in the top byte, then red, green, blue. Each
-// component at or above 1 gives 255, at or below 0 (or not a number) gives 0, otherwise
-// component × 255 rounded to the nearest integer.
-inline DWORD ColorToArgb(const D3DXCOLOR& color) {
-    auto byte = [](float v) -> DWORD {
-        if (v >= 1.0f) return 255u;
-        if (v > 0.0f) return static_cast<DWORD>(v * 255.0f + 0.5f);
-        return 0u;
-    };
-    return (byte(color.a) << 24) | (byte(color.r) << 16) | (byte(color.g) << 8) | byte(color.b);
-}
-
 class CParticleEventSequence {
 public:
     using EventList = std::vector<std::unique_ptr<CParticleEvent>>;

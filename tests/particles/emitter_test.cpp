@@ -209,10 +209,3 @@ TEST_F(EmitterDrawing, FailedLockOrDrawEndsTheSequenceButRestoresPointStates) {
     EXPECT_FALSE(device.lastBuffer->IsLocked());
     EXPECT_EQ(device.renderStates[D3DRS_POINTSCALEENABLE], static_cast<DWORD>(FALSE));
 }
-
-TEST(ColourConversion, ClampsAndRounds) {
-    EXPECT_EQ(ColorToArgb(D3DXCOLOR(1, 1, 1, 1)), 0xFFFFFFFFu);
-    EXPECT_EQ(ColorToArgb(D3DXCOLOR(0, 0, 0, 0)), 0x00000000u);
-    EXPECT_EQ(ColorToArgb(D3DXCOLOR(0.5f, 0.25f, 2.0f, -3.0f)), 0x008040FFu);
-    EXPECT_EQ(ColorToArgb(D3DXCOLOR(1.0f / 255.0f, 0.499f / 255.0f, std::nanf(""), 0.998f)), 0xFE010000u);
-}

@@ -209,3 +209,20 @@ TEST_F(EmitterDrawing, FailedLockOrDrawEndsTheSequenceButRestoresPointStates) {
     EXPECT_FALSE(device.lastBuffer->IsLocked());
     EXPECT_EQ(device.renderStates[D3DRS_POINTSCALEENABLE], static_cast<DWORD>(FALSE));
 }
+
+TEST(EmitterTextures, AnUnloadableTextureLeavesTheSequenceUntextured) {
+    FakeDevice device;
+    CParticleEmitter emitter;
+    emitter.RebuildDeviceObjects(&device);
+    ASSERT_TRUE(emitter.Compile(
+        OneSequence("Lifetime = 5 EmitRate = 10 Texture = \"Textures/no-such-texture.png\"").c_str()));
+    const CParticleEventSequence& s = *emitter.GetSequences()[0];
+    EXPECT_EQ(s.GetTextureFile(), "Textures/no-such-texture.png");
+    EXPECT_EQ(s.GetTexture(), nullptr);
+    emitter.Start();
+    emitter.Update(0, 1.0f);
+    emitter.Render();
+    ASSERT_EQ(device.draws.size(), 1u);
+    EXPECT_EQ(device.draws[0].texture, nullptr);
+    emitter.ReleaseDeviceObjects();
+}

@@ -296,6 +296,7 @@ int Render(int argc, char** argv) {
     emitter.Render();
     d->EndScene();
 
+    const int live = emitter.GetNumActiveParticles();
     std::vector<BYTE> rgb;
     const bool read = ReadBackBuffer(d, options.width, options.height, rgb);
     emitter.ReleaseDeviceObjects();
@@ -307,8 +308,7 @@ int Render(int argc, char** argv) {
         std::fprintf(stderr, "dpsc: cannot write %s\n", options.out.c_str());
         return kExitUsage;
     }
-    std::printf("%s: %d live particles at %.2f s\n", options.out.c_str(), emitter.GetNumActiveParticles(),
-                options.seconds);
+    std::printf("%s: %d live particles at %.2f s\n", options.out.c_str(), live, options.seconds);
     return kExitOk;
 }
 

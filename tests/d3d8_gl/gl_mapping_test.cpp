@@ -1,13 +1,18 @@
 // Pure parts of the HAL rasterizer, checked without a GL context: the shader key, the fixed
 // state mapping, FVF decoding and the pixel mapping of the uniforms.
+#include "platform/d3d8/gl/context.h"
 #include "platform/d3d8/gl/draw.h"
 #include "platform/d3d8/gl/shader_key.h"
 #include "platform/d3d8/gl/state_map.h"
+#include "platform/d3d8/gl/targets.h"
 #include "platform/d3d8/gl/texture_cache.h"
 #include "platform/d3d8/gl/uniforms.h"
 #include "scene.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
 
 using namespace d3d8;
 using namespace d3d8::gl;
@@ -163,4 +168,35 @@ TEST(GlUniforms, PixelCentresMapToGlCentres) {
         const float ndcX = (-w * pos.v[0] + w * pos.v[2]) / w;
         EXPECT_NEAR(m.glX + (ndcX + 1) * 0.5f * m.glWidth, 8.5f, 1e-4f);
     }
+}
+
+TEST(GlFormats, ColourAndBumpFormatsAndTheirReadings) {
+    GlFormat f;
+    ASSERT_TRUE(GlFormatOf(D3DFMT_R5G6B5, f));
+    EXPECT_EQ(f.type, static_cast<GLenum>(GL_UNSIGNED_SHORT_5_6_5));  // red in the top bits, as Direct3D
+    ASSERT_TRUE(GlFormatOf(D3DFMT_A4R4G4B4, f));
+    EXPECT_EQ(f.format, static_cast<GLenum>(GL_BGRA));
+    ASSERT_TRUE(GlFormatOf(D3DFMT_V8U8, f));
+    EXPECT_EQ(f.internalFormat, static_cast<GLenum>(GL_RG8_SNORM));
+    EXPECT_EQ(f.swizzle[2], GL_ONE);  // luminance of a format without one reads 1
+    ASSERT_TRUE(GlFormatOf(D3DFMT_L6V5U5, f));
+    EXPECT_TRUE(f.floatBump);
+    ASSERT_TRUE(GlFormatOf(D3DFMT_X8L8V8U8, f));
+    EXPECT_TRUE(f.floatBump);
+    EXPECT_FALSE(GlFormatOf(D3DFMT_DXT1, f));
+    EXPECT_FALSE(GlFormatOf(D3DFMT_UNKNOWN, f));
+    // Render targets: colour formats only.
+    EXPECT_TRUE(GlTargetFormatOf(D3DFMT_X8R8G8B8, f));
+    EXPECT_TRUE(GlTargetFormatOf(D3DFMT_R5G6B5, f));
+    EXPECT_FALSE(GlTargetFormatOf(D3DFMT_V8U8, f));
+    EXPECT_FALSE(GlTargetFormatOf(D3DFMT_L8, f));
+}
+
+TEST(GlContext, DisabledByEnvironmentFailsWithAReason) {
+    ::setenv("MORVELT_DISABLE_GL", "1", 1);
+    std::string reason;
+    EXPECT_EQ(Context::CreateOffscreen(&reason), nullptr);
+    EXPECT_NE(reason.find("MORVELT_DISABLE_GL"), std::string::npos);
+    EXPECT_EQ(CreateGlRasterizer(), nullptr);
+    ::unsetenv("MORVELT_DISABLE_GL");
 }

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstdio>
 #include <cstring>
 
 namespace dual {
@@ -54,11 +55,18 @@ const PipelineState& DualRasterizer::Renumbered(const PipelineState& state) {
         shadow_[s] = *state.textures[s];
         auto key = std::make_pair(shadow_[s].id, shadow_[s].levels);
         auto it = ids_.find(key);
-        if (it == ids_.end()) it = ids_.emplace(key, (1ull << 48) + ids_.size()).first;
+        if (it == ids_.end()) it = ids_.emplace(key, (1ull << 48) + nextId_++).first;
         shadow_[s].id = it->second;
         state_.textures[s] = &shadow_[s];
     }
     return state_;
+}
+
+void DualRasterizer::ForgetSurface(const SurfaceData& surface) {
+    auto it = mirrors_.find(surface.bits);
+    if (it == mirrors_.end()) return;
+    hal_->ForgetSurface(it->second->data);
+    mirrors_.erase(it);
 }
 
 void DualRasterizer::ForgetTexture(std::uint64_t id) {
@@ -95,6 +103,20 @@ void DualRasterizer::Compare(const RenderTargets& targets, const char* what) {
                 if (d > worst) worst = d, wx = static_cast<int>(x), wy = static_cast<int>(y), wr = a, wh = b;
             }
         const double fraction = static_cast<double>(over) / (static_cast<double>(r.width) * r.height);
+        if (std::getenv("DUAL_DUMP") && (fraction > tolerance_.pixelFraction || worst > tolerance_.outlierChannel)) {
+            for (int k = 0; k < 2; ++k) {
+                const SurfaceData& s = k ? h : r;
+                FILE* f = std::fopen(k ? "/tmp/hal.ppm" : "/tmp/ref.ppm", "wb");
+                std::fprintf(f, "P6 %u %u 255\n", s.width, s.height);
+                for (UINT y = 0; y < s.height; ++y)
+                    for (UINT x = 0; x < s.width; ++x) {
+                        const D3DCOLOR c = ReadArgb(s.format, s.bits + y * s.pitch + x * bpp);
+                        const unsigned char rgb[3] = {static_cast<unsigned char>(c >> 16), static_cast<unsigned char>(c >> 8), static_cast<unsigned char>(c)};
+                        std::fwrite(rgb, 1, 3, f);
+                    }
+                std::fclose(f);
+            }
+        }
         if (fraction > tolerance_.pixelFraction || worst > tolerance_.outlierChannel)
             ADD_FAILURE() << what << " #" << calls_ << ": HAL differs from REF on " << over << " of "
                           << r.width * r.height << " pixels; worst at (" << wx << ", " << wy << "): REF " << std::hex

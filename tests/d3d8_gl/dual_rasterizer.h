@@ -30,6 +30,9 @@ public:
     void Draw(const d3d8::RenderTargets& targets, const d3d8::PipelineState& state, const d3d8::DrawCall& call) override;
     void Present(const d3d8::SurfaceData&, HWND) override {}
     void ForgetTexture(std::uint64_t id) override;
+    void ForgetSurface(const d3d8::SurfaceData& surface) override;
+
+    int Calls() const { return calls_; }
 
 private:
     struct Mirror {
@@ -46,6 +49,7 @@ private:
 
     std::unique_ptr<d3d8::Rasterizer> ref_, hal_;
     std::map<std::pair<std::uint64_t, const d3d8::SurfaceData*>, std::uint64_t> ids_;
+    std::uint64_t nextId_ = 0;  // never reused
     d3d8::TextureData shadow_[d3d8::kMaxStages];
     d3d8::PipelineState state_;
     Tolerance tolerance_;

@@ -5,7 +5,8 @@
 //             -> textures and samplers per active stage -> fixed GL state (only changed)
 //             -> vertices and indices streamed -> GL draw.
 // Pixels reach the surfaces' memory only when the device asks (ReadBack): LockRect of a
-// target, capture, or Present (until windows show GL directly).
+// target, a copy, or Present (the window stand-in shows pictures from memory, so HAL presents
+// through the same path as REF after reading the frame back).
 #include "platform/d3d8/backend.h"
 #include "platform/d3d8/gl/context.h"
 #include "platform/d3d8/gl/draw.h"
@@ -16,6 +17,7 @@
 #include "platform/d3d8/gl/texture_cache.h"
 #include "platform/d3d8/gl/uniforms.h"
 #include "platform/d3d8/rasterizer.h"
+#include "platform/d3d8/ref/present.h"
 #include "platform/win32/debug_output.h"
 
 #include <epoxy/gl.h>
@@ -205,8 +207,10 @@ void GlRasterizer::Draw(const RenderTargets& targets, const PipelineState& state
 }
 
 void GlRasterizer::Present(const SurfaceData& backBuffer, HWND window) {
-    // Until windows show a GL framebuffer directly, bring the frame into memory for them.
-    if (window) ReadBack(backBuffer);
+    // The window shows pixels from memory, as for REF: read the frame back and hand it over.
+    if (!window) return;
+    ReadBack(backBuffer);
+    ref::PresentToWindow(backBuffer, window);
 }
 
 void GlRasterizer::ForgetTexture(std::uint64_t id) {

@@ -53,6 +53,9 @@ TEST(GlShaderKey, UnboundOrEmptyTextureReadsAsNone) {
     EXPECT_EQ(KindOfTexture(&empty), StageTexture::None);
     EXPECT_EQ(KindOfTexture(&bump.data), StageTexture::Bump);
     EXPECT_EQ(KindOfTexture(&color.data), StageTexture::Color);
+    scene::Texture broken(D3DFMT_A8R8G8B8, 4, 4, 3, 4);
+    broken.levels[2].bits = nullptr;  // a level without pixels: the whole texture reads unbound
+    EXPECT_EQ(KindOfTexture(&broken.data), StageTexture::None);
 }
 
 TEST(GlShaderKey, FogSourceFollowsTableThenVertexThenSpecular) {

@@ -98,6 +98,9 @@ bool GlFormatOf(D3DFORMAT format, GlFormat& f) {
 
 StageTexture KindOfTexture(const TextureData* t) {
     if (!t || t->levelCount == 0 || !t->levels) return StageTexture::None;
+    // Every level must have pixels and a size; otherwise the texture reads as unbound.
+    for (UINT l = 0; l < t->levelCount; ++l)
+        if (!t->levels[l].bits || t->levels[l].width == 0 || t->levels[l].height == 0) return StageTexture::None;
     GlFormat f;
     if (!GlFormatOf(t->format, f)) return StageTexture::None;
     return IsBumpFormat(t->format) ? StageTexture::Bump : StageTexture::Color;

@@ -397,6 +397,20 @@ TEST_F(GlRaster, MemoryWrittenAfterReadBackIsSeenByTheNextDraw) {
     EXPECT_EQ(At(1, 1), 0xffffffffu);
 }
 
+// A surface that is gone may leave its memory to a new one: nothing of the old GL copy
+// may show through.
+TEST_F(GlRaster, ForgottenSurfaceStartsAgainFromMemory) {
+    ClearTo(0xffff0000);  // the GL copy is red, memory is stale
+    raster->ForgetSurface(color.data);
+    raster->ForgetSurface(depth.data);
+    for (int i = 0; i < kSize * kSize; ++i) std::memcpy(color.memory.data() + 4 * i, "\xff\x00\x00\xff", 4);  // blue
+    PipelineState s = scene::FlatColorState(kSize, kSize);
+    s.renderStates[D3DRS_ZENABLE] = FALSE;
+    raster->Draw(targets, s, scene::Call(D3DPT_TRIANGLELIST, 2, scene::Quad(0, 0, 2, 2, 0xff00ff00)));
+    EXPECT_EQ(At(1, 1), 0xff00ff00u);
+    EXPECT_EQ(At(8, 8), 0xff0000ffu);
+}
+
 // Edges through pixel centres: the top-left rule decides, as in REF (centres on whole numbers).
 TEST_F(GlRaster, FillRuleOnEdgesThroughPixelCentres) {
     ClearTo(0xff000000);

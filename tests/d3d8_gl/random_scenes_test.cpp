@@ -68,6 +68,8 @@ std::unique_ptr<scene::Texture> RandomTexture(Rng& rng) {
     return t;
 }
 
+bool KindIsBump(const TextureData& t) { return IsBumpFormat(t.format); }
+
 void RandomStages(Rng& rng, PipelineState& s, const std::vector<std::unique_ptr<scene::Texture>>& textures) {
     const DWORD ops[] = {D3DTOP_SELECTARG1, D3DTOP_SELECTARG2, D3DTOP_MODULATE, D3DTOP_MODULATE2X,
                          D3DTOP_ADD,       D3DTOP_ADDSIGNED,  D3DTOP_SUBTRACT, D3DTOP_BLENDDIFFUSEALPHA,
@@ -165,6 +167,97 @@ TEST_F(RandomScenes, TexturedTrianglesUnderRandomStates) {
             v.push_back({rng.Float(-3, 3), rng.Float(-3, 3), rng.Float(2, 10), static_cast<DWORD>(rng.engine()),
                          rng.Float(-1, 2), rng.Float(-1, 2), rng.Float(0, 1), rng.Float(0, 1)});
         dualRaster->Draw(targets, s, scene::Call(D3DPT_TRIANGLELIST, 3, v));
+    }
+}
+
+// Lit geometry: random lights of every type, material sources, generated coordinates and
+// texture transforms, specular added, vertex fog.
+TEST_F(RandomScenes, LitGeometryWithGeneratedCoordinates) {
+    Rng rng(8);
+    auto dualRaster = std::make_unique<dual::DualRasterizer>(CreateRefRasterizer(), CreateGlRasterizer(),
+                                                              dual::Tolerance{8, 0.02, 255, 1e-3f});
+    constexpr UINT kSize = 48;
+    scene::Surface color(D3DFMT_X8R8G8B8, kSize, kSize, 4), depth(D3DFMT_D24X8, kSize, kSize, 4);
+    const RenderTargets targets{&color.data, &depth.data};
+    std::vector<std::unique_ptr<scene::Texture>> textures;
+    for (int i = 0; i < 4; ++i) textures.push_back(RandomTexture(rng));
+    struct V {
+        float x, y, z, nx, ny, nz;
+        DWORD diffuse, specular;
+        float u, v;
+    };
+    for (int draw = 0; draw < 80; ++draw) {
+        SCOPED_TRACE("draw " + std::to_string(draw));
+        if (draw % 4 == 0)
+            dualRaster->Clear(targets, RECT{0, 0, kSize, kSize}, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xff000000, 1.0f, 0);
+        PipelineState s = scene::DefaultState(kSize, kSize);
+        s.fvf = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_SPECULAR | D3DFVF_TEX1;
+        s.projection = scene::PerspectiveFovLH(1.0f, 1.0f, 1.0f, 50.0f);
+        s.world._11 = rng.Float(0.5f, 2.0f);  // scaled normals: NORMALIZENORMALS matters
+        s.world._41 = rng.Float(-1, 1);
+        s.world._43 = rng.Float(4, 6);
+        DWORD* rs = s.renderStates;
+        rs[D3DRS_CULLMODE] = D3DCULL_NONE;
+        rs[D3DRS_LIGHTING] = rng.Chance(0.85);
+        rs[D3DRS_NORMALIZENORMALS] = rng.Chance(0.5);
+        rs[D3DRS_COLORVERTEX] = rng.Chance(0.7);
+        rs[D3DRS_DIFFUSEMATERIALSOURCE] = static_cast<DWORD>(rng.Int(0, 2));
+        rs[D3DRS_AMBIENTMATERIALSOURCE] = static_cast<DWORD>(rng.Int(0, 2));
+        rs[D3DRS_EMISSIVEMATERIALSOURCE] = static_cast<DWORD>(rng.Int(0, 2));
+        rs[D3DRS_AMBIENT] = static_cast<DWORD>(rng.engine()) & 0xff3f3f3f;
+        rs[D3DRS_SPECULARENABLE] = rng.Chance(0.4);
+        rs[D3DRS_FOGENABLE] = rng.Chance(0.4);
+        rs[D3DRS_FOGVERTEXMODE] = static_cast<DWORD>(rng.Int(0, 3));
+        rs[D3DRS_FOGCOLOR] = static_cast<DWORD>(rng.engine());
+        rs[D3DRS_FOGSTART] = scene::FloatBits(rng.Float(0.0f, 4.0f));
+        rs[D3DRS_FOGEND] = scene::FloatBits(rng.Float(5.0f, 9.0f));
+        rs[D3DRS_FOGDENSITY] = scene::FloatBits(rng.Float(0.05f, 0.4f));
+        auto colorValue = [&] { return D3DCOLORVALUE{rng.Float(0, 1), rng.Float(0, 1), rng.Float(0, 1), rng.Float(0, 1)}; };
+        s.material.Diffuse = colorValue();
+        s.material.Ambient = colorValue();
+        s.material.Emissive = {rng.Float(0, 0.3f), rng.Float(0, 0.3f), rng.Float(0, 0.3f), 0};
+        s.lightCount = static_cast<UINT>(rng.Int(0, 4));
+        for (UINT i = 0; i < s.lightCount; ++i) {
+            D3DLIGHT8& l = s.lights[i];
+            l.Type = static_cast<D3DLIGHTTYPE>(rng.Int(1, 3));
+            l.Diffuse = colorValue();
+            l.Ambient = {rng.Float(0, 0.3f), rng.Float(0, 0.3f), rng.Float(0, 0.3f), 1};
+            l.Position = {rng.Float(-4, 4), rng.Float(-4, 4), rng.Float(0, 4)};
+            l.Direction = {rng.Float(-1, 1), rng.Float(-1, 1), rng.Float(0.2f, 1)};
+            l.Range = rng.Float(3, 20);
+            l.Attenuation0 = rng.Float(0, 1);
+            l.Attenuation1 = rng.Float(0, 0.3f);
+            l.Attenuation2 = rng.Float(0, 0.05f);
+            l.Theta = rng.Float(0.2f, 0.8f);
+            l.Phi = l.Theta + rng.Float(0.1f, 0.8f);
+            l.Falloff = rng.Chance(0.5) ? 1.0f : rng.Float(0.5f, 2.0f);
+        }
+        DWORD* ss = s.stageStates[0];
+        ss[D3DTSS_COLOROP] = rng.Chance(0.5) ? D3DTOP_MODULATE : D3DTOP_ADD;
+        ss[D3DTSS_COLORARG1] = D3DTA_TEXTURE;
+        ss[D3DTSS_COLORARG2] = D3DTA_DIFFUSE;
+        ss[D3DTSS_ALPHAOP] = D3DTOP_SELECTARG1;
+        ss[D3DTSS_ALPHAARG1] = D3DTA_DIFFUSE;
+        const DWORD gen[] = {0, D3DTSS_TCI_CAMERASPACENORMAL, D3DTSS_TCI_CAMERASPACEPOSITION,
+                             D3DTSS_TCI_CAMERASPACEREFLECTIONVECTOR};
+        ss[D3DTSS_TEXCOORDINDEX] = rng.Pick(gen);
+        ss[D3DTSS_TEXTURETRANSFORMFLAGS] = rng.Chance(0.6) ? D3DTTFF_COUNT2 : D3DTTFF_DISABLE;
+        D3DMATRIX& t = s.textureTransforms[0];
+        t._11 = rng.Float(-0.6f, 0.6f), t._22 = rng.Float(-0.6f, 0.6f), t._12 = rng.Float(-0.2f, 0.2f);
+        t._41 = rng.Float(0, 1), t._42 = rng.Float(0, 1), t._31 = rng.Float(-0.2f, 0.2f);
+        ss[D3DTSS_MAGFILTER] = ss[D3DTSS_MINFILTER] = D3DTEXF_LINEAR;
+        s.textures[0] = rng.Chance(0.5) ? &textures[static_cast<std::size_t>(rng.Int(0, 3))]->data : nullptr;
+        if (s.textures[0] && KindIsBump(*s.textures[0])) s.textures[0] = nullptr;
+        // A bent strip: normals vary across it.
+        std::vector<V> v;
+        for (int i = 0; i < 8; ++i) {
+            const float a = static_cast<float>(i) * 0.4f - 1.4f;
+            for (int side = 0; side < 2; ++side)
+                v.push_back({std::sin(a) * 1.5f, side ? 1.2f : -1.2f, -std::cos(a) * 1.5f, std::sin(a), rng.Float(-0.3f, 0.3f),
+                             -std::cos(a), static_cast<DWORD>(rng.engine()), static_cast<DWORD>(rng.engine()) & 0x7f7f7f7f,
+                             rng.Float(0, 1), rng.Float(0, 1)});
+        }
+        dualRaster->Draw(targets, s, scene::Call(D3DPT_TRIANGLESTRIP, 14, v));
     }
 }
 

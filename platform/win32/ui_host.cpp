@@ -1,0 +1,171 @@
+#include "platform/win32/ui_host.h"
+
+#include <SDL.h>
+#include <SDL_opengl.h>
+#include <imgui.h>
+#include <backends/imgui_impl_opengl2.h>
+#include <backends/imgui_impl_sdl.h>
+
+#include <string>
+#include <sys/stat.h>
+
+#include "platform/win32/debug_output.h"
+#include "platform/win32/window.h"
+
+namespace platform::detail {
+
+namespace {
+
+const char* DialogFontFile() {
+    static const char* candidates[] = {
+        "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
+        "/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf",
+    };
+    for (const char* c : candidates) {
+        struct stat st;
+        if (stat(c, &st) == 0) return c;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+UiWindow::~UiWindow() { Close(); }
+
+bool UiWindow::Open(const char* title, int x, int y, int width, int height, unsigned int flags,
+                    SDL_Window* modalFor) {
+    if (!platform::HasDisplay()) {
+        OutputDebugStringA("win32: no display, the window is not shown\n");
+        return false;
+    }
+    prevWindow_ = SDL_GL_GetCurrentWindow();
+    prevGl_ = SDL_GL_GetCurrentContext();
+    prevImgui_ = ImGui::GetCurrentContext();
+
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, 0);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    window_ = SDL_CreateWindow(title, x, y, width, height, SDL_WINDOW_OPENGL | flags);
+    if (!window_) {
+        OutputDebugStringA(("win32: cannot open a window: " + std::string(SDL_GetError()) + "\n").c_str());
+        RestorePrevious();
+        return false;
+    }
+    gl_ = SDL_GL_CreateContext(window_);
+    if (!gl_) {
+        OutputDebugStringA(("win32: no OpenGL for the window: " + std::string(SDL_GetError()) + "\n").c_str());
+        SDL_DestroyWindow(window_);
+        window_ = nullptr;
+        RestorePrevious();
+        return false;
+    }
+    if (modalFor) SDL_SetWindowModalFor(window_, modalFor);
+    SDL_GL_SetSwapInterval(1);
+
+    imgui_ = ImGui::CreateContext();
+    ImGui::SetCurrentContext(imgui_);
+    ImGuiIO& io = ImGui::GetIO();
+    io.IniFilename = nullptr;
+    io.LogFilename = nullptr;
+    if (const char* font = DialogFontFile()) io.Fonts->AddFontFromFileTTF(font, 14.0f);
+    ImGui::StyleColorsLight();
+    ImGuiStyle& style = ImGui::GetStyle();
+    style.WindowRounding = 0.0f;
+    style.FrameRounding = 2.0f;
+    style.WindowPadding = ImVec2(0, 0);
+    style.WindowBorderSize = 0.0f;
+    ImGui_ImplSDL2_InitForOpenGL(window_, gl_);
+    ImGui_ImplOpenGL2_Init();
+    RestorePrevious();
+    return true;
+}
+
+void UiWindow::Close() {
+    if (!window_) return;
+    MakeCurrent();
+    if (!textures_.empty()) glDeleteTextures(static_cast<GLsizei>(textures_.size()), textures_.data());
+    textures_.clear();
+    ImGui_ImplOpenGL2_Shutdown();
+    ImGui_ImplSDL2_Shutdown();
+    ImGui::DestroyContext(imgui_);
+    imgui_ = nullptr;
+    ImGui::SetCurrentContext(nullptr);
+    SDL_GL_MakeCurrent(window_, nullptr);
+    SDL_GL_DeleteContext(gl_);
+    gl_ = nullptr;
+    SDL_DestroyWindow(window_);
+    window_ = nullptr;
+    if (prevImgui_ == imgui_) prevImgui_ = nullptr;
+    RestorePrevious();
+}
+
+unsigned int UiWindow::SdlId() const { return window_ ? SDL_GetWindowID(window_) : 0; }
+
+void UiWindow::MakeCurrent() {
+    prevWindow_ = SDL_GL_GetCurrentWindow();
+    prevGl_ = SDL_GL_GetCurrentContext();
+    prevImgui_ = ImGui::GetCurrentContext();
+    if (prevGl_ != gl_) SDL_GL_MakeCurrent(window_, gl_);
+    ImGui::SetCurrentContext(imgui_);
+}
+
+void UiWindow::RestorePrevious() {
+    if (prevGl_ && prevWindow_)
+        SDL_GL_MakeCurrent(prevWindow_, prevGl_);
+    else if (SDL_GL_GetCurrentContext())
+        SDL_GL_MakeCurrent(nullptr, nullptr);
+    ImGui::SetCurrentContext(prevImgui_);
+}
+
+void UiWindow::ProcessEvent(const SDL_Event& event) {
+    if (!window_) return;
+    ImGuiContext* prev = ImGui::GetCurrentContext();
+    ImGui::SetCurrentContext(imgui_);
+    ImGui_ImplSDL2_ProcessEvent(&event);
+    ImGui::SetCurrentContext(prev);
+}
+
+void UiWindow::BeginFrame() {
+    MakeCurrent();
+    ImGui_ImplOpenGL2_NewFrame();
+    ImGui_ImplSDL2_NewFrame();
+    ImGui::NewFrame();
+}
+
+void UiWindow::EndFrame() {
+    ImGui::Render();
+    int w = 0, h = 0;
+    SDL_GL_GetDrawableSize(window_, &w, &h);
+    glViewport(0, 0, w, h);
+    glClearColor(0.94f, 0.94f, 0.94f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    ImGui_ImplOpenGL2_RenderDrawData(ImGui::GetDrawData());
+    SDL_GL_SwapWindow(window_);
+    RestorePrevious();
+}
+
+unsigned int UiWindow::CreateTexture(const std::vector<DWORD>& pixels, int width, int height) {
+    if (!window_ || width <= 0 || height <= 0 || pixels.size() < static_cast<size_t>(width) * height) return 0;
+    std::vector<unsigned char> rgba(static_cast<size_t>(width) * height * 4);
+    for (size_t i = 0; i < static_cast<size_t>(width) * height; ++i) {
+        DWORD p = pixels[i];
+        rgba[i * 4 + 0] = static_cast<unsigned char>((p >> 16) & 0xFF);
+        rgba[i * 4 + 1] = static_cast<unsigned char>((p >> 8) & 0xFF);
+        rgba[i * 4 + 2] = static_cast<unsigned char>(p & 0xFF);
+        rgba[i * 4 + 3] = 0xFF;
+    }
+    MakeCurrent();
+    GLuint tex = 0;
+    glGenTextures(1, &tex);
+    glBindTexture(GL_TEXTURE_2D, tex);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    RestorePrevious();
+    if (tex) textures_.push_back(tex);
+    return tex;
+}
+
+}  // namespace platform::detail

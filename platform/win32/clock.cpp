@@ -30,6 +30,7 @@ BOOL QueryPerformanceCounter(LARGE_INTEGER* counter) {
     if (!counter) return FALSE;
     if (platform::FakeClock* f = Fake()) {
         counter->QuadPart = f->counter;
+        f->counter += f->counterStep;
         return f->counterAvailable ? TRUE : FALSE;
     }
     counter->QuadPart = MonotonicNanoseconds();
@@ -37,7 +38,11 @@ BOOL QueryPerformanceCounter(LARGE_INTEGER* counter) {
 }
 
 DWORD timeGetTime() {
-    if (platform::FakeClock* f = Fake()) return f->milliseconds;
+    if (platform::FakeClock* f = Fake()) {
+        DWORD now = f->milliseconds;
+        f->milliseconds += f->millisecondStep;
+        return now;
+    }
     return static_cast<DWORD>(MonotonicNanoseconds() / 1000000);
 }
 

@@ -17,6 +17,8 @@ struct FakeClock {
     std::int64_t frequency = 1000000;
     std::int64_t counter = 0;      // QueryPerformanceCounter
     DWORD milliseconds = 0;        // timeGetTime
+    std::int64_t counterStep = 0;  // added to `counter` after each read (a clock that moves)
+    DWORD millisecondStep = 0;     // added to `milliseconds` after each read
 };
 
 // Routes the clock calls to `clock` (NULL: back to the monotonic clock). Returns the previous.

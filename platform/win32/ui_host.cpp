@@ -6,6 +6,8 @@
 #include <backends/imgui_impl_opengl2.h>
 #include <backends/imgui_impl_sdl.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <sys/stat.h>
 
@@ -18,8 +20,9 @@ namespace {
 
 const char* DialogFontFile() {
     static const char* candidates[] = {
-        "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
         "/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf",
+        "/usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf",
+        "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
     };
     for (const char* c : candidates) {
         struct stat st;
@@ -68,13 +71,15 @@ bool UiWindow::Open(const char* title, int x, int y, int width, int height, unsi
     ImGuiIO& io = ImGui::GetIO();
     io.IniFilename = nullptr;
     io.LogFilename = nullptr;
-    if (const char* font = DialogFontFile()) io.Fonts->AddFontFromFileTTF(font, 14.0f);
+    if (const char* font = DialogFontFile()) io.Fonts->AddFontFromFileTTF(font, 13.0f);
     ImGui::StyleColorsLight();
     ImGuiStyle& style = ImGui::GetStyle();
     style.WindowRounding = 0.0f;
     style.FrameRounding = 2.0f;
     style.WindowPadding = ImVec2(0, 0);
     style.WindowBorderSize = 0.0f;
+    style.FramePadding = ImVec2(4.0f, 2.0f);
+    style.ItemInnerSpacing = ImVec2(4.0f, 4.0f);
     ImGui_ImplSDL2_InitForOpenGL(window_, gl_);
     ImGui_ImplOpenGL2_Init();
     RestorePrevious();
@@ -141,8 +146,26 @@ void UiWindow::EndFrame() {
     glClearColor(0.94f, 0.94f, 0.94f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
     ImGui_ImplOpenGL2_RenderDrawData(ImGui::GetDrawData());
+    if (++frames_ == 5) Snapshot(w, h);
     SDL_GL_SwapWindow(window_);
     RestorePrevious();
+}
+
+// With MORVELT_UI_SNAPSHOT set to a directory, the fifth frame of each window is written
+// there as a PPM picture (for looking at dialogs drawn on a virtual display).
+void UiWindow::Snapshot(int width, int height) {
+    const char* dir = std::getenv("MORVELT_UI_SNAPSHOT");
+    if (!dir || width <= 0 || height <= 0) return;
+    static int counter = 0;
+    std::vector<unsigned char> rgb(static_cast<size_t>(width) * height * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    std::string name = std::string(dir) + "/ui_" + std::to_string(++counter) + ".ppm";
+    if (std::FILE* f = std::fopen(name.c_str(), "wb")) {
+        std::fprintf(f, "P6 %d %d 255\n", width, height);
+        for (int y = height - 1; y >= 0; --y) std::fwrite(rgb.data() + static_cast<size_t>(y) * width * 3, 1, static_cast<size_t>(width) * 3, f);
+        std::fclose(f);
+    }
 }
 
 unsigned int UiWindow::CreateTexture(const std::vector<DWORD>& pixels, int width, int height) {

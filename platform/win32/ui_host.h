@@ -40,6 +40,7 @@ public:
 private:
     void MakeCurrent();
     void RestorePrevious();
+    void Snapshot(int width, int height);
 
     SDL_Window* window_ = nullptr;
     void* gl_ = nullptr;
@@ -48,6 +49,7 @@ private:
     SDL_Window* prevWindow_ = nullptr;
     ImGuiContext* prevImgui_ = nullptr;
     std::vector<unsigned int> textures_;
+    int frames_ = 0;
 };
 
 }  // namespace platform::detail

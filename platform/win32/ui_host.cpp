@@ -45,17 +45,24 @@ bool UiWindow::Open(const char* title, int x, int y, int width, int height, unsi
     prevGl_ = SDL_GL_GetCurrentContext();
     prevImgui_ = ImGui::GetCurrentContext();
 
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, 0);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    // A plain compatibility context for the UI; the attributes are put back afterwards so a
+    // graphics device that creates its own context later finds them as it left them.
+    const SDL_GLattr attrs[] = {SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_MAJOR_VERSION,
+                                SDL_GL_CONTEXT_MINOR_VERSION, SDL_GL_DOUBLEBUFFER};
+    const int wanted[] = {0, 2, 1, 1};
+    int saved[4] = {0, 0, 0, 0};
+    for (int i = 0; i < 4; ++i) {
+        SDL_GL_GetAttribute(attrs[i], &saved[i]);
+        SDL_GL_SetAttribute(attrs[i], wanted[i]);
+    }
     window_ = SDL_CreateWindow(title, x, y, width, height, SDL_WINDOW_OPENGL | flags);
+    if (window_) gl_ = SDL_GL_CreateContext(window_);
+    for (int i = 0; i < 4; ++i) SDL_GL_SetAttribute(attrs[i], saved[i]);
     if (!window_) {
         OutputDebugStringA(("win32: cannot open a window: " + std::string(SDL_GetError()) + "\n").c_str());
         RestorePrevious();
         return false;
     }
-    gl_ = SDL_GL_CreateContext(window_);
     if (!gl_) {
         OutputDebugStringA(("win32: no OpenGL for the window: " + std::string(SDL_GetError()) + "\n").c_str());
         SDL_DestroyWindow(window_);

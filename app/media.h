@@ -19,3 +19,9 @@ HRESULT FindMediaFile(char* path, const char* fileName);
 // Makes `cursor` the device's cursor: an A8R8G8B8 image of the cursor's size, transparent where
 // the cursor's mask is set, with the cursor's hot spot.
 HRESULT SetDeviceCursor(IDirect3DDevice8* pDevice, HCURSOR cursor);
+
+// Loads a texture found with FindMediaFile: the image's size and a full mip chain, the given
+// format, managed pool, triangle filtering with mirrored edges, no colour key. Returns the
+// loader's result. (Built once the D3DX texture loader is part of the platform.)
+HRESULT CreateTextureFromMedia(IDirect3DDevice8* pDevice, const char* fileName, IDirect3DTexture8** ppTexture,
+                               D3DFORMAT format);

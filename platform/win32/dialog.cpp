@@ -163,7 +163,7 @@ struct PendingAction {
 };
 
 void Apply(HWND dialog, const PendingAction& a) {
-    if (dialog->ended) return;
+    if (dialog->ended || dialog->destroyed) return;
     switch (a.kind) {
         case PendingAction::Click:
             if (TypeOf(a.control) == ControlType::Radio)
@@ -316,7 +316,8 @@ INT_PTR RunDialogWindow(HWND dialog, HWND owner) {
     BOOL ownerWasDisabled = platform::detail::LiveWindow(owner) ? EnableWindow(owner, FALSE) : TRUE;
     platform::detail::PushModalSink(&sink);
     SDL_RaiseWindow(ui.Window());
-    while (!dialog->ended) {
+    // The dialog also ends when it is destroyed under the loop (its owner closed).
+    while (!dialog->ended && !dialog->destroyed) {
         MSG msg;
         while (!dialog->ended && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) {
@@ -329,7 +330,7 @@ INT_PTR RunDialogWindow(HWND dialog, HWND owner) {
         }
         for (const PendingAction& a : pending) Apply(dialog, a);
         pending.clear();
-        if (dialog->ended) break;
+        if (dialog->ended || dialog->destroyed) break;
 
         ui.BeginFrame();
         ImGui::SetNextWindowPos(ImVec2(0, 0));
@@ -345,7 +346,7 @@ INT_PTR RunDialogWindow(HWND dialog, HWND owner) {
     platform::detail::PopModalSink(&sink);
     if (platform::detail::LiveWindow(owner) && !ownerWasDisabled) EnableWindow(owner, TRUE);
     ui.Close();
-    return dialog->result;
+    return dialog->ended ? dialog->result : IDCANCEL;
 }
 
 }  // namespace

@@ -306,13 +306,15 @@ BOOL PeekMessageA(MSG* msg, HWND window, UINT filterMin, UINT filterMax, UINT re
         if (remove & PM_REMOVE) Quit().pending = false;
         return TRUE;
     }
-    for (HWND w : platform::detail::TopLevelWindows()) {
-        if (!w->paintPending) continue;
+    HWND painted = platform::detail::FirstPaintPending();
+    if (painted) {
+        HWND w = painted;
         MSG m{w, WM_PAINT, 0, 0, Now(), LastMouse()};
-        if (!Matches(m, window, filterMin, filterMax)) continue;
-        *msg = m;
-        if (remove & PM_REMOVE) w->paintPending = false;
-        return TRUE;
+        if (Matches(m, window, filterMin, filterMax)) {
+            *msg = m;
+            if (remove & PM_REMOVE) w->paintPending = false;
+            return TRUE;
+        }
     }
     return FALSE;
 }

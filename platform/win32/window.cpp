@@ -184,6 +184,12 @@ std::vector<HWND> TopLevelWindows() {
     return list;
 }
 
+HWND FirstPaintPending() {
+    for (auto& w : Windows())
+        if (!w->destroyed && w->kind == HWND__::Kind::TopLevel && w->paintPending) return w.get();
+    return nullptr;
+}
+
 HWND WindowFromSdlId(unsigned int id) {
     for (auto& w : Windows())
         if (!w->destroyed && w->sdl && SDL_GetWindowID(w->sdl) == id) return w.get();

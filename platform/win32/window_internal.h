@@ -70,6 +70,8 @@ HWND__* NewWindow();
 // Every live top-level window, in creation order.
 std::vector<HWND> TopLevelWindows();
 HWND WindowFromSdlId(unsigned int sdlWindowId);
+// The first live top-level window waiting for WM_PAINT, or NULL (no allocation: per frame).
+HWND FirstPaintPending();
 // Client origin in screen pixels.
 POINT ClientOrigin(HWND window);
 // Non-client insets of a style (how far the frame reaches beyond the client area).

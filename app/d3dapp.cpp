@@ -82,6 +82,11 @@ CD3DApplication::CD3DApplication() {
     m_bShowDeviceCursor = FALSE;
 }
 
+// The window procedure must not reach an object that is gone.
+CD3DApplication::~CD3DApplication() {
+    if (g_pApp == this) g_pApp = NULL;
+}
+
 HRESULT CD3DApplication::CheckDeviceCaps(D3DCAPS8*, DWORD, D3DFORMAT) { return S_OK; }
 HRESULT CD3DApplication::InitOnce() { return S_OK; }
 HRESULT CD3DApplication::CreateDeviceObjects() { return S_OK; }
@@ -93,6 +98,7 @@ HRESULT CD3DApplication::DestroyDeviceObjects() { return S_OK; }
 HRESULT CD3DApplication::Shutdown() { return S_OK; }
 
 LRESULT CALLBACK WindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (g_pApp == NULL) return DefWindowProc(hWnd, msg, wParam, lParam);
     return g_pApp->HandleMessage(hWnd, msg, wParam, lParam);
 }
 

@@ -45,7 +45,7 @@ public:
     virtual INT Run();
     virtual LRESULT HandleMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
     virtual void Pause(BOOL pause);
-    virtual ~CD3DApplication() = default;
+    virtual ~CD3DApplication();
 
     // Shows the message box for `code` (see the kinds above); returns `code` unchanged.
     HRESULT ReportError(HRESULT code, DWORD type);

@@ -61,7 +61,11 @@ public:
             SDL_AddTimer(400, PushKey, reinterpret_cast<void*>(static_cast<std::intptr_t>(SDLK_RETURN)));
             return 0;
         }
-        if (msg == WM_ENTERMENULOOP) sawMenu_ = true;
+        if (msg == WM_ENTERMENULOOP && scripted_ && !sawMenu_) {
+            // The pop-up is about to run its loop: Escape will dismiss it.
+            sawMenu_ = true;
+            SDL_AddTimer(400, PushKey, reinterpret_cast<void*>(static_cast<std::intptr_t>(SDLK_ESCAPE)));
+        }
         return CD3DApplication::HandleMessage(hWnd, msg, wParam, lParam);
     }
 
@@ -89,7 +93,6 @@ private:
             e.button.x = 100;
             e.button.y = 80;
             SDL_PushEvent(&e);
-            SDL_AddTimer(400, PushKey, reinterpret_cast<void*>(static_cast<std::intptr_t>(SDLK_ESCAPE)));
         }
         if (frames_ == kFramesBeforeExit) {
             SDL_Event e{};

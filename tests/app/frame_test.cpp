@@ -359,3 +359,23 @@ TEST_F(AppTest, FullScreenMessagesAreHandledAsInTheTable) {
     SendMessage(app_.m_hWnd, WM_SIZE, SIZE_MINIMIZED, 0);
     EXPECT_FALSE(app_.m_bActive);
 }
+
+TEST_F(AppTest, PaintPresentsOnlyWhileTheFrameIsHeldInAWindow) {
+    CreateApp(app_);
+    SendMessage(app_.m_hWnd, WM_PAINT, 0, 0);
+    EXPECT_EQ(fake::CurrentCalls().present, 0);  // frames present themselves
+    app_.Pause(TRUE);
+    SendMessage(app_.m_hWnd, WM_PAINT, 0, 0);
+    EXPECT_EQ(fake::CurrentCalls().present, 1);
+    app_.Pause(FALSE);
+}
+
+TEST_F(AppTest, MoveOrResizeStopsTheClockUntilItEnds) {
+    CreateApp(app_);
+    Advance(1.0);
+    SendMessage(app_.m_hWnd, WM_ENTERSIZEMOVE, 0, 0);
+    Advance(5.0);
+    SendMessage(app_.m_hWnd, WM_EXITSIZEMOVE, 0, 0);
+    Advance(0.5);
+    EXPECT_NEAR(FrameTimer(TIMER_GETAPPTIME), 1.5f, 1e-5);
+}

@@ -27,7 +27,11 @@ struct DisplayInfo {
 // The displays of a real screen; empty without a display (then a virtual adapter stands in).
 std::vector<DisplayInfo> ListDisplays();
 
-// The SDL window of a top-level window (NULL for other handles). The window is created with
+// The SDL window of a top-level window (NULL for other handles). A device may resize it or
+// make it full-screen through SDL: size changes of a full-screen window reach the program as
+// WM_SIZE alone; in a window they read as the user's resize (WM_ENTERSIZEMOVE, WM_SIZE,
+// WM_EXITSIZEMOVE), which the frame answers by resetting the device when the client size
+// differs from the one it knows. The window is created with
 // SDL_WINDOW_OPENGL when the video driver supports it.
 SDL_Window* GetSdlWindow(HWND window);
 // Whether that SDL window was created OpenGL-capable.

@@ -124,7 +124,7 @@ UINT RunPopupWindow(HMENU menu, int x, int y, HWND owner) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
-        if (done) break;
+        if (done || !platform::detail::LiveWindow(owner)) break;  // the owner may close meanwhile
         ui.BeginFrame();
         ImGui::SetNextWindowPos(ImVec2(0, 0));
         ImGui::SetNextWindowSize(ImVec2(static_cast<float>(width), static_cast<float>(height)));

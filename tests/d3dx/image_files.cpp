@@ -179,12 +179,19 @@ Bytes MakeDdsDxt(UINT width, UINT height, const char* fourCC, const Bytes& block
 }
 
 std::string WriteTempFile(const std::string& name, const Bytes& bytes) {
-    static const std::filesystem::path dir = [] {
-        auto d = std::filesystem::temp_directory_path() / ("d3dx_tests_" + std::to_string(::getpid()));
-        std::filesystem::create_directories(d);
-        return d;
-    }();
-    const std::string path = (dir / name).string();
+    // One folder per test process, removed when the process ends.
+    struct Folder {
+        std::filesystem::path path;
+        Folder() : path(std::filesystem::temp_directory_path() / ("d3dx_tests_" + std::to_string(::getpid()))) {
+            std::filesystem::create_directories(path);
+        }
+        ~Folder() {
+            std::error_code ignored;
+            std::filesystem::remove_all(path, ignored);
+        }
+    };
+    static const Folder dir;
+    const std::string path = (dir.path / name).string();
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) throw std::runtime_error("cannot write " + path);
     if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f);

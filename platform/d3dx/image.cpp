@@ -1,6 +1,7 @@
 // Format detection, file reading, and the two decoders written here: BMP and DDS.
 #include "platform/d3dx/image.h"
 
+#include "platform/d3d8/pixel_convert.h"
 #include "platform/d3dx/constants.h"
 
 #include <algorithm>
@@ -172,16 +173,11 @@ constexpr DWORD kDdpfFourCC = 0x4;
 constexpr DWORD kDdpfRgb = 0x40;
 constexpr DWORD kDdpfLuminance = 0x20000;
 
-DWORD Rgb565ToArgb(DWORD c) {
-    const DWORD r = (c >> 11) & 31, g = (c >> 5) & 63, b = c & 31;
-    return 0xff000000u | (((r << 3) | (r >> 2)) << 16) | (((g << 2) | (g >> 4)) << 8) | ((b << 3) | (b >> 2));
-}
-
 // The four colours of a DXT colour block; opaque == false allows the 1-bit transparent mode.
 void DxtPalette(const BYTE* block, bool allowTransparent, DWORD colors[4]) {
     const DWORD c0 = ReadU16(block), c1 = ReadU16(block + 2);
-    colors[0] = Rgb565ToArgb(c0);
-    colors[1] = Rgb565ToArgb(c1);
+    colors[0] = d3d8::ArgbFromR5G6B5(static_cast<WORD>(c0));
+    colors[1] = d3d8::ArgbFromR5G6B5(static_cast<WORD>(c1));
     auto mix = [&](int w0, int w1, int div) {
         DWORD out = 0xff000000u;
         for (int s = 0; s < 24; s += 8) {

@@ -308,27 +308,39 @@ TEST(MipChain, LengthAndBoxAverage) {
 
 // ---- packing --------------------------------------------------------------------------
 
-TEST(PixelPack, NarrowFormatsRoundToNearest) {
+TEST(PixelPack, EveryFormatRoundsToNearest) {
     struct Case {
         DWORD argb;
-        WORD r565, a4444, a1555;
+        WORD r565, a4444, a1555, x4444;
+        BYTE l8;
     };
     const Case cases[] = {
-        {0xffffffff, 0xffff, 0xffff, 0xffff},
-        {0x00000000, 0x0000, 0x0000, 0x0000},
-        {0xffff0000, 0xf800, 0xff00, 0xfc00},
-        {0x8000ff00, 0x07e0, 0x80f0, 0x83e0},
-        {0x7f0000ff, 0x001f, 0x700f, 0x001f},
-        {0xff808080, 0x8410, 0xf888, 0xc210},  // 128 -> 16/31, 32/63, 8/15
+        {0xffffffff, 0xffff, 0xffff, 0xffff, 0xffff, 255},
+        {0x00000000, 0x0000, 0x0000, 0x0000, 0xf000, 0},
+        {0xffff0000, 0xf800, 0xff00, 0xfc00, 0xff00, 76},
+        {0x8000ff00, 0x07e0, 0x80f0, 0x83e0, 0xf0f0, 150},
+        {0x7f0000ff, 0x001f, 0x700f, 0x001f, 0xf00f, 29},
+        {0xff808080, 0x8410, 0xf888, 0xc210, 0xf888, 128},  // 128 -> 16/31, 32/63, 8/15
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(d3dx::ArgbToR5G6B5(c.argb), c.r565) << std::hex << c.argb;
-        EXPECT_EQ(d3dx::ArgbToA4R4G4B4(c.argb), c.a4444) << std::hex << c.argb;
-        EXPECT_EQ(d3dx::ArgbToA1R5G5B5(c.argb), c.a1555) << std::hex << c.argb;
+        WORD w;
+        BYTE b;
+        ASSERT_TRUE(d3dx::PackRow(&c.argb, 1, D3DFMT_R5G6B5, reinterpret_cast<BYTE*>(&w)));
+        EXPECT_EQ(w, c.r565) << std::hex << c.argb;
+        ASSERT_TRUE(d3dx::PackRow(&c.argb, 1, D3DFMT_A4R4G4B4, reinterpret_cast<BYTE*>(&w)));
+        EXPECT_EQ(w, c.a4444) << std::hex << c.argb;
+        ASSERT_TRUE(d3dx::PackRow(&c.argb, 1, D3DFMT_A1R5G5B5, reinterpret_cast<BYTE*>(&w)));
+        EXPECT_EQ(w, c.a1555) << std::hex << c.argb;
+        ASSERT_TRUE(d3dx::PackRow(&c.argb, 1, D3DFMT_X4R4G4B4, reinterpret_cast<BYTE*>(&w)));
+        EXPECT_EQ(w, c.x4444) << std::hex << c.argb;
+        ASSERT_TRUE(d3dx::PackRow(&c.argb, 1, D3DFMT_L8, &b));
+        EXPECT_EQ(b, c.l8) << std::hex << c.argb;
+        ASSERT_TRUE(d3dx::PackRow(&c.argb, 1, D3DFMT_A8, &b));
+        EXPECT_EQ(b, c.argb >> 24);
+        DWORD x;
+        ASSERT_TRUE(d3dx::PackRow(&c.argb, 1, D3DFMT_X8R8G8B8, reinterpret_cast<BYTE*>(&x)));
+        EXPECT_EQ(x, c.argb | 0xff000000u);
     }
-    EXPECT_EQ(d3dx::ArgbToX8R8G8B8(0x00123456), 0xff123456u);
-    EXPECT_EQ(d3dx::ArgbToL8(0xffffffff), 255);
-    EXPECT_EQ(d3dx::ArgbToL8(0xff00ff00), 150);
 }
 
 TEST(PixelPack, PackRowWritesLittleEndianAndRefusesUnknownFormats) {

@@ -76,6 +76,28 @@ TEST(BmpDecode, EightBitLooksUpThePalette) {
     EXPECT_EQ(img.pixels, (std::vector<DWORD>{0xff112233, 0xffff8000, 0xff0000ff, 0xffff8000, 0xff112233}));
 }
 
+TEST(BmpDecode, SixteenBitIsX1R5G5B5OrItsBitFields) {
+    // 2 x 1, BI_RGB: pure red (0x7c00) and pure blue (0x001f) in X1R5G5B5.
+    Bytes rgb = testimg::MakeBmp(2, 1, {0, 0}, 24);
+    rgb[28] = 16;                               // bit count
+    rgb.resize(14 + 40);
+    rgb.insert(rgb.end(), {0x00, 0x7c, 0x1f, 0x00});
+    EXPECT_EQ(Decode(rgb).pixels, (std::vector<DWORD>{0xffff0000, 0xff0000ff}));
+    // BI_BITFIELDS with R5G6B5 masks after the header: pure green (0x07e0), white.
+    Bytes fields = testimg::MakeBmp(2, 1, {0, 0}, 24);
+    fields[28] = 16;
+    PutLe32(fields, 30, 3);
+    fields.resize(14 + 40);
+    for (DWORD mask : {0xf800u, 0x07e0u, 0x001fu}) {
+        for (int i = 0; i < 4; ++i) fields.push_back(static_cast<BYTE>(mask >> (8 * i)));
+    }
+    PutLe32(fields, 10, 14 + 40 + 12);
+    fields.insert(fields.end(), {0xe0, 0x07, 0xff, 0xff});
+    const Image img = Decode(fields);
+    EXPECT_EQ(img.pixels, (std::vector<DWORD>{0xff00ff00, 0xffffffff}));
+    EXPECT_EQ(img.fileFormat, D3DFMT_R5G6B5);
+}
+
 TEST(BmpDecode, BrokenFilesFail) {
     const Bytes good = testimg::MakeBmp(3, 2, kSix, 24);
     EXPECT_TRUE(Fails(Bytes(good.begin(), good.end() - 1))) << "truncated pixel data";

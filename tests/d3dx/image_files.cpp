@@ -64,14 +64,19 @@ Bytes MakeBmp(UINT width, UINT height, const std::vector<DWORD>& argb, int bits,
     return b;
 }
 
-Bytes MakeBmp8(UINT width, UINT height, const std::vector<BYTE>& indices, const std::vector<DWORD>& palette) {
-    const size_t rowBytes = (width + 3) / 4 * 4;
-    Bytes b = BmpHeaders(width, height, 8, false, static_cast<DWORD>(palette.size()), rowBytes * height);
+Bytes MakeBmpIndexed(UINT width, UINT height, int bits, const std::vector<BYTE>& indices,
+                     const std::vector<DWORD>& palette) {
+    const size_t rowBytes = ((width * bits + 31) / 32) * 4;
+    Bytes b = BmpHeaders(width, height, bits, false, static_cast<DWORD>(palette.size()), rowBytes * height);
     for (DWORD c : palette) Put32(b, c & 0x00ffffff);
     for (UINT r = 0; r < height; ++r) {
         const UINT y = height - 1 - r;
-        for (UINT x = 0; x < width; ++x) b.push_back(indices[y * width + x]);
-        for (size_t k = width; k < rowBytes; ++k) b.push_back(0);
+        Bytes row(rowBytes, 0);
+        for (UINT x = 0; x < width; ++x) {
+            const size_t bit = static_cast<size_t>(x) * bits;
+            row[bit / 8] |= static_cast<BYTE>(indices[y * width + x] << (8 - bits - bit % 8));
+        }
+        b.insert(b.end(), row.begin(), row.end());
     }
     return b;
 }

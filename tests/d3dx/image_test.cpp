@@ -71,9 +71,17 @@ TEST(BmpDecode, ThirtyTwoBitKeepsAlphaOnlyWhenTheFileSetsIt) {
     EXPECT_EQ(x.pixels, kSix);  // opaque
 }
 
-TEST(BmpDecode, EightBitLooksUpThePalette) {
-    const Image img = Decode(testimg::MakeBmp8(5, 1, {0, 1, 2, 1, 0}, {0x112233, 0xff8000, 0x0000ff}));
-    EXPECT_EQ(img.pixels, (std::vector<DWORD>{0xff112233, 0xffff8000, 0xff0000ff, 0xffff8000, 0xff112233}));
+TEST(BmpDecode, PalettisedPicturesLookUpThePalette) {
+    const std::vector<DWORD> palette = {0x112233, 0xff8000, 0x0000ff};
+    const std::vector<DWORD> expected = {0xff112233, 0xffff8000, 0xff0000ff, 0xffff8000, 0xff112233};
+    EXPECT_EQ(Decode(testimg::MakeBmpIndexed(5, 1, 8, {0, 1, 2, 1, 0}, palette)).pixels, expected);
+    EXPECT_EQ(Decode(testimg::MakeBmpIndexed(5, 1, 4, {0, 1, 2, 1, 0}, palette)).pixels, expected);
+    // 1 bit, 9 x 2: a row spills into a second byte; rows are bottom-up.
+    const std::vector<BYTE> bits = {1, 0, 0, 0, 0, 0, 0, 0, 1, 0, 1, 1, 1, 1, 1, 1, 1, 0};
+    const Image one = Decode(testimg::MakeBmpIndexed(9, 2, 1, bits, {0x000000, 0xffffff}));
+    for (size_t i = 0; i < bits.size(); ++i) EXPECT_EQ(one.pixels[i], bits[i] ? 0xffffffffu : 0xff000000u) << i;
+    // An index past the stored entries reads black instead of reading past the palette.
+    EXPECT_EQ(Decode(testimg::MakeBmpIndexed(2, 1, 8, {0, 200}, {0xffffff})).pixels[1], 0xff000000u);
 }
 
 TEST(BmpDecode, SixteenBitIsX1R5G5B5OrItsBitFields) {

@@ -133,9 +133,6 @@ TEST_F(DeviceModel, MeshLoadsClonesToTheDefaultPoolAndDrawsEachSubset) {
     EXPECT_EQ(local->DrawSubset(1), S_OK);
     EXPECT_EQ(local->DrawSubset(2), S_OK);
     ASSERT_EQ(device->EndScene(), S_OK);
-    // Release the stream and indices the mesh bound, as a device reset would.
-    device->SetStreamSource(0, nullptr, 0);
-    device->SetIndices(nullptr, 0);
 
     if (texture) texture->Release();
     local->Release();

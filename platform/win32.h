@@ -4,3 +4,13 @@
 
 #include "platform/win32/types.h"
 #include "platform/win32/debug_output.h"
+#include "platform/win32/handles.h"
+#include "platform/win32/window.h"
+#include "platform/win32/messages.h"
+#include "platform/win32/resource.h"
+#include "platform/win32/menu.h"
+#include "platform/win32/dialog.h"
+#include "platform/win32/cursor.h"
+#include "platform/win32/clock.h"
+#include "platform/win32/registry.h"
+#include "platform/win32/file.h"

@@ -223,4 +223,86 @@ void BM_SmallDraws(benchmark::State& state) {
 }
 BENCHMARK(BM_SmallDraws)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// A frame like the production's: clear, a textured background, a lit textured sphere of
+// 16384 triangles, 2000 additive sprites, an alpha-blended fade over everything, and the
+// frame read back into memory (as presenting to a window or recording does). Items are frames.
+void ProductionLikeFrame(benchmark::State& state, UINT w, UINT h) {
+    Bench b(state, w, h, true);
+    if (!b.raster) return;
+    const RECT all{0, 0, static_cast<LONG>(w), static_cast<LONG>(h)};
+    PipelineState background = scene::FlatColorState(w, h);
+    TexturedBilinear(background);
+    auto bg = scene::Quad(0, 0, static_cast<float>(w), static_cast<float>(h), 0xff808080, 0.99f);
+    PipelineState fade = background;
+    TexturedAlphaBlend(fade);
+    fade.renderStates[D3DRS_ZENABLE] = FALSE;
+    auto fq = scene::Quad(0, 0, static_cast<float>(w), static_cast<float>(h), 0x40ffffff, 0.0f);
+
+    struct V {
+        float x, y, z, nx, ny, nz, u, v;
+    };
+    const int rings = 64, segments = 128;
+    std::vector<V> verts;
+    for (int r = 0; r <= rings; ++r)
+        for (int sg = 0; sg <= segments; ++sg) {
+            const float th = 3.14159265f * r / rings, ph = 2 * 3.14159265f * sg / segments;
+            const float x = std::sin(th) * std::cos(ph), y = std::cos(th), z = std::sin(th) * std::sin(ph);
+            verts.push_back({x, y, z, x, y, z, static_cast<float>(sg) / segments, static_cast<float>(r) / rings});
+        }
+    std::vector<WORD> idx;
+    for (int r = 0; r < rings; ++r)
+        for (int sg = 0; sg < segments; ++sg) {
+            const WORD a = static_cast<WORD>(r * (segments + 1) + sg), c = static_cast<WORD>(a + segments + 1);
+            idx.insert(idx.end(), {a, static_cast<WORD>(a + 1), c, c, static_cast<WORD>(a + 1), static_cast<WORD>(c + 1)});
+        }
+    PipelineState sphere = scene::DefaultState(w, h);
+    sphere.fvf = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;
+    sphere.projection = scene::PerspectiveFovLH(0.8f, static_cast<float>(w) / h, 1, 100);
+    sphere.world._43 = 3;
+    sphere.material.Diffuse = {1, 1, 1, 1};
+    sphere.lights[0].Type = D3DLIGHT_POINT;
+    sphere.lights[0].Diffuse = {1, 1, 1, 1};
+    sphere.lights[0].Position = {2, 2, -2};
+    sphere.lights[0].Range = 100;
+    sphere.lights[0].Attenuation0 = 1;
+    sphere.lightCount = 1;
+    sphere.textures[0] = &Checker().data;
+    DrawCall sphereCall = scene::Call(D3DPT_TRIANGLELIST, static_cast<UINT>(idx.size() / 3), verts);
+    sphereCall.indices = reinterpret_cast<const BYTE*>(idx.data());
+
+    std::vector<scene::LVertex> pts;
+    for (int i = 0; i < 2000; ++i) {
+        const float a = i * 0.7f, r = 0.5f + (i % 50) * 0.08f;
+        pts.push_back({r * std::cos(a), r * std::sin(a), 4.0f + static_cast<float>(i % 30) * 0.3f, 0xff402010, 0, 0});
+    }
+    PipelineState sprites = scene::FlatColorState(w, h);
+    sprites.fvf = scene::kLFvf;
+    sprites.projection = sphere.projection;
+    sprites.renderStates[D3DRS_ZWRITEENABLE] = FALSE;
+    sprites.renderStates[D3DRS_ALPHABLENDENABLE] = TRUE;
+    sprites.renderStates[D3DRS_SRCBLEND] = D3DBLEND_ONE;
+    sprites.renderStates[D3DRS_DESTBLEND] = D3DBLEND_ONE;
+    sprites.renderStates[D3DRS_POINTSPRITEENABLE] = TRUE;
+    sprites.renderStates[D3DRS_POINTSCALEENABLE] = TRUE;
+    sprites.renderStates[D3DRS_POINTSIZE] = scene::FloatBits(0.05f);
+    sprites.renderStates[D3DRS_POINTSCALE_A] = scene::FloatBits(0);
+    sprites.renderStates[D3DRS_POINTSCALE_C] = scene::FloatBits(1);
+    const DrawCall spriteCall = scene::Call(D3DPT_POINTLIST, static_cast<UINT>(pts.size()), pts);
+
+    for (auto _ : state) {
+        b.raster->Clear(b.targets, all, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xff000000, 1.0f, 0);
+        b.raster->Draw(b.targets, background, scene::Call(D3DPT_TRIANGLELIST, 2, bg));
+        b.raster->Draw(b.targets, sphere, sphereCall);
+        b.raster->Draw(b.targets, sprites, spriteCall);
+        b.raster->Draw(b.targets, fade, scene::Call(D3DPT_TRIANGLELIST, 2, fq));
+        b.raster->ReadBack(b.color.data);
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+void BM_ProductionLikeFrame1024x768(benchmark::State& s) { ProductionLikeFrame(s, 1024, 768); }
+void BM_ProductionLikeFrame1920x1080(benchmark::State& s) { ProductionLikeFrame(s, 1920, 1080); }
+BENCHMARK(BM_ProductionLikeFrame1024x768)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ProductionLikeFrame1920x1080)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 }  // namespace

@@ -42,7 +42,8 @@ Targets::Targets() {
 
 Targets::~Targets() {
     for (auto& s : surfaces_) glDeleteTextures(1, &s.second.texture);
-    for (auto& f : framebuffers_) glDeleteFramebuffers(1, &f.name);
+    for (auto& f : framebuffers_)
+        if (f.name) glDeleteFramebuffers(1, &f.name);
     glDeleteFramebuffers(1, &readColor_);
     glDeleteFramebuffers(1, &readDepth_);
 }
@@ -93,6 +94,7 @@ bool Targets::Bind(Surface& color, Surface* depth) {
     const GLuint depthTexture = depth ? depth->texture : 0;
     for (const Framebuffer& f : framebuffers_) {
         if (f.color == color.texture && f.depth == depthTexture) {
+            if (!f.name) return false;  // known not to work (reported when first tried)
             glBindFramebuffer(GL_FRAMEBUFFER, f.name);
             return true;
         }
@@ -106,6 +108,8 @@ bool Targets::Bind(Surface& color, Surface* depth) {
         OutputDebugStringA("IDirect3DDevice8::SetRenderTarget: OpenGL cannot draw into this target\n");
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
         glDeleteFramebuffers(1, &f.name);
+        f.name = 0;
+        framebuffers_.push_back(f);
         return false;
     }
     framebuffers_.push_back(f);
@@ -151,7 +155,7 @@ GLuint Targets::TextureOf(const SurfaceData& level0) {
 void Targets::Drop(Surface& s) {
     for (auto f = framebuffers_.begin(); f != framebuffers_.end();) {
         if (f->color == s.texture || f->depth == s.texture) {
-            glDeleteFramebuffers(1, &f->name);
+            if (f->name) glDeleteFramebuffers(1, &f->name);
             f = framebuffers_.erase(f);
         } else {
             ++f;

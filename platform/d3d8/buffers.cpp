@@ -2,6 +2,8 @@
 
 #include "platform/d3d8/device.h"
 
+#include <new>
+
 namespace d3d8 {
 
 HRESULT BufferStorage::Lock(const char* where, UINT offset, UINT size, BYTE** ppbData, DWORD flags) {
@@ -19,7 +21,14 @@ HRESULT BufferStorage::Lock(const char* where, UINT offset, UINT size, BYTE** pp
         return D3DERR_INVALIDCALL;
     }
     if ((flags & D3DLOCK_DISCARD) && !(flags & D3DLOCK_READONLY)) {
-        if (back_.size() != front_.size()) back_.assign(size_, 0);
+        if (back_.size() != front_.size()) {
+            try {
+                back_.assign(size_, 0);
+            } catch (const std::bad_alloc&) {
+                Report(where, "out of memory for fresh storage");
+                return E_OUTOFMEMORY;
+            }
+        }
         front_.swap(back_);
     }
     locked_ = true;

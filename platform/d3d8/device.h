@@ -135,7 +135,6 @@ private:
 
     enum DirtyBits : DWORD {
         kDirtyLights = 1u << 0,    // the list of enabled lights
-        kDirtyTextures = 1u << 1,  // the texture snapshot of each stage
     };
     enum class Cooperative { kOk, kLost, kNotReset };
 
@@ -145,11 +144,13 @@ private:
 
     // Checks `params` and fills in what the device chooses (size 0, UNKNOWN format, count 0).
     HRESULT ValidatePresentParameters(const char* where, D3DPRESENT_PARAMETERS* params) const;
-    // Back buffer and automatic depth buffer for `params_`; bound as targets.
-    void CreateImplicitSurfaces();
+    // Back buffer and automatic depth buffer for `params`, bound as targets; `params`
+    // becomes the device's. Throws std::bad_alloc and then changes nothing.
+    void CreateImplicitSurfaces(const D3DPRESENT_PARAMETERS& params);
     // Every state to its default; nothing bound.
     void ResetState();
     void SetFullViewport();
+    void BindTexture(DWORD stage, Texture* texture);  // binding and snapshot together
     D3DMATRIX TransformValue(DWORD state) const;  // `state` already checked
     bool IsRecording() const { return recording_ != nullptr; }
 

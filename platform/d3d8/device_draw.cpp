@@ -51,8 +51,6 @@ HRESULT Device::PrepareDraw(const char* where) {
             Report(where, "more than 8 lights enabled; the first 8 by index are used");
         }
     }
-    if (dirty_ & kDirtyTextures)
-        for (UINT i = 0; i < kMaxStages; ++i) state_.textures[i] = textures_[i] ? textures_[i]->Data() : nullptr;
     dirty_ = 0;
     return D3D_OK;
 }

@@ -166,9 +166,7 @@ void StateBlock::Apply(Device& device) const {
         if (l.second.hasEnable) device.LightEnable(l.first, l.second.enabled ? TRUE : FALSE);
     }
     for (DWORD stage = 0; stage < kMaxStages; ++stage) {
-        if (!textureSet_.test(stage) || device.textures_[stage].Get() == textures_[stage].Get()) continue;
-        device.textures_[stage].Reset(textures_[stage].Get());
-        device.dirty_ |= Device::kDirtyTextures;
+        if (textureSet_.test(stage)) device.BindTexture(stage, textures_[stage].Get());
     }
     if (hasVertexShader_) device.state_.fvf = vertexShader_;
     for (UINT i = 0; i < kMaxStreams; ++i) {

@@ -25,9 +25,11 @@ Device::Device(Direct3D8* d3d, UINT adapter, D3DDEVTYPE type, HWND focusWindow, 
     : d3d_(d3d),
       adapter_(adapter),
       type_(type),
+      caps_(DeviceCaps(type)),
       focusWindow_(focusWindow),
       behaviorFlags_(behaviorFlags),
       rasterizer_(std::move(rasterizer)) {
+    caps_.AdapterOrdinal = adapter;
     d3d_->AddRef();
 }
 
@@ -200,8 +202,7 @@ HRESULT Device::GetDirect3D(IDirect3D8** ppD3D8) {
 
 HRESULT Device::GetDeviceCaps(D3DCAPS8* pCaps) {
     if (!pCaps) return D3DERR_INVALIDCALL;
-    *pCaps = DeviceCaps(type_);
-    pCaps->AdapterOrdinal = adapter_;
+    *pCaps = caps_;
     return D3D_OK;
 }
 

@@ -2,6 +2,13 @@
 // (states, resources, validation, state blocks, reference counts) over a rasterizer
 // that does the drawing. Setters validate, store and mark what a draw must re-derive
 // (dirty bits); PrepareDraw rebuilds the snapshot the rasterizer reads.
+//
+// Left out, each refused with D3DERR_INVALIDCALL and a debugger-output line: more than
+// one back buffer, multisampling, Present with source or destination rectangles, taking
+// the back-buffer size from the window, vertex shader programs. The device cursor is
+// kept but not drawn. Direct3D's rules that the model enforces beyond the retail runtime:
+// draws only between BeginScene and EndScene, never from a locked buffer or texture or
+// into a locked target, every index checked against the vertex buffer.
 #pragma once
 
 #include "platform/d3d8/buffers.h"
@@ -163,6 +170,7 @@ private:
     Direct3D8* d3d_;
     UINT adapter_;
     D3DDEVTYPE type_;
+    D3DCAPS8 caps_;
     HWND focusWindow_;
     DWORD behaviorFlags_;
     D3DPRESENT_PARAMETERS params_{};

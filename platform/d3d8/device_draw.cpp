@@ -144,7 +144,7 @@ HRESULT Device::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR 
 HRESULT Device::ValidateDevice(DWORD* pNumPasses) {
     if (!pNumPasses) return D3DERR_INVALIDCALL;
     *pNumPasses = 0;
-    const D3DCAPS8 caps = DeviceCaps(type_);
+    const D3DCAPS8& caps = caps_;
     const auto argSupported = [](DWORD arg) {
         const DWORD which = arg & D3DTA_SELECTMASK;
         return which == D3DTA_DIFFUSE || which == D3DTA_CURRENT || which == D3DTA_TEXTURE || which == D3DTA_TFACTOR;
@@ -174,7 +174,7 @@ HRESULT Device::ValidateDevice(DWORD* pNumPasses) {
 
 HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVertex, UINT PrimitiveCount) {
     const char* where = "IDirect3DDevice8::DrawPrimitive";
-    if (!IsPrimitiveType(PrimitiveType) || PrimitiveCount > DeviceCaps(type_).MaxPrimitiveCount) {
+    if (!IsPrimitiveType(PrimitiveType) || PrimitiveCount > caps_.MaxPrimitiveCount) {
         Report(where, "unknown primitive type or too many primitives");
         return D3DERR_INVALIDCALL;
     }
@@ -203,7 +203,7 @@ HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVertex, 
 HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT /*MinIndex*/, UINT /*NumVertices*/,
                                      UINT StartIndex, UINT PrimitiveCount) {
     const char* where = "IDirect3DDevice8::DrawIndexedPrimitive";
-    if (!IsPrimitiveType(PrimitiveType) || PrimitiveCount > DeviceCaps(type_).MaxPrimitiveCount) {
+    if (!IsPrimitiveType(PrimitiveType) || PrimitiveCount > caps_.MaxPrimitiveCount) {
         Report(where, "unknown primitive type or too many primitives");
         return D3DERR_INVALIDCALL;
     }
@@ -250,7 +250,7 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT /*MinI
 HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT PrimitiveCount,
                                 const void* pVertexStreamZeroData, UINT VertexStreamZeroStride) {
     const char* where = "IDirect3DDevice8::DrawPrimitiveUP";
-    if (!IsPrimitiveType(PrimitiveType) || PrimitiveCount > DeviceCaps(type_).MaxPrimitiveCount ||
+    if (!IsPrimitiveType(PrimitiveType) || PrimitiveCount > caps_.MaxPrimitiveCount ||
         !pVertexStreamZeroData) {
         Report(where, "unknown primitive type, too many primitives or null vertex data");
         return D3DERR_INVALIDCALL;
@@ -280,7 +280,7 @@ HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT MinV
                                        UINT PrimitiveCount, const void* pIndexData, D3DFORMAT IndexDataFormat,
                                        const void* pVertexStreamZeroData, UINT VertexStreamZeroStride) {
     const char* where = "IDirect3DDevice8::DrawIndexedPrimitiveUP";
-    if (!IsPrimitiveType(PrimitiveType) || PrimitiveCount > DeviceCaps(type_).MaxPrimitiveCount || !pIndexData ||
+    if (!IsPrimitiveType(PrimitiveType) || PrimitiveCount > caps_.MaxPrimitiveCount || !pIndexData ||
         !pVertexStreamZeroData || (IndexDataFormat != D3DFMT_INDEX16 && IndexDataFormat != D3DFMT_INDEX32)) {
         Report(where, "unknown primitive type or index format, too many primitives or null data");
         return D3DERR_INVALIDCALL;

@@ -2,6 +2,8 @@
 
 #include "platform/d3d8/device.h"
 
+#include <algorithm>
+#include <cstring>
 #include <new>
 
 namespace d3d8 {
@@ -99,7 +101,33 @@ DWORD IndexBuffer::SetPriority(DWORD PriorityNew) {
 }
 
 HRESULT IndexBuffer::Lock(UINT OffsetToLock, UINT SizeToLock, BYTE** ppbData, DWORD Flags) {
-    return storage_.Lock("IDirect3DIndexBuffer8::Lock", OffsetToLock, SizeToLock, ppbData, Flags);
+    const HRESULT hr = storage_.Lock("IDirect3DIndexBuffer8::Lock", OffsetToLock, SizeToLock, ppbData, Flags);
+    if (SUCCEEDED(hr) && !(Flags & D3DLOCK_READONLY)) maxIndexKnown_ = false;
+    return hr;
+}
+
+DWORD IndexBuffer::MaxIndex() const {
+    if (!maxIndexKnown_) {
+        const BYTE* p = storage_.Bytes();
+        const UINT count = storage_.Size() / IndexSize();
+        DWORD m = 0;
+        if (format_ == D3DFMT_INDEX32) {
+            for (UINT i = 0; i < count; ++i) {
+                DWORD v;
+                std::memcpy(&v, p + i * 4, 4);
+                m = std::max(m, v);
+            }
+        } else {
+            for (UINT i = 0; i < count; ++i) {
+                WORD v;
+                std::memcpy(&v, p + i * 2, 2);
+                m = std::max<DWORD>(m, v);
+            }
+        }
+        maxIndex_ = m;
+        maxIndexKnown_ = true;
+    }
+    return maxIndex_;
 }
 
 HRESULT IndexBuffer::Unlock() { return storage_.Unlock("IDirect3DIndexBuffer8::Unlock"); }

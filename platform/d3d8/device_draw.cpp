@@ -227,8 +227,11 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT /*MinI
         return D3DERR_INVALIDCALL;
     }
     const INT base = static_cast<INT>(baseVertexIndex_);
+    // Most buffers hold no index beyond the vertices at all; only the others are scanned per draw.
+    const bool wholeBufferFits = static_cast<unsigned long long>(indices_->MaxIndex()) + baseVertexIndex_ < vertexCount;
     if (baseVertexIndex_ > 0x7fffffffu ||
-        !IndicesInRange(indices_->Storage().Bytes(), indices_->Format(), StartIndex, indexCount, base, vertexCount)) {
+        (!wholeBufferFits &&
+         !IndicesInRange(indices_->Storage().Bytes(), indices_->Format(), StartIndex, indexCount, base, vertexCount))) {
         Report(where, "an index points beyond the end of the vertex buffer");
         return D3DERR_INVALIDCALL;
     }

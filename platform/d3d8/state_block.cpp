@@ -2,6 +2,8 @@
 
 #include "platform/d3d8/state_tables.h"
 
+#include <iterator>
+
 namespace d3d8 {
 
 // ---- Recording -----------------------------------------------------------------------

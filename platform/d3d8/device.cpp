@@ -131,6 +131,11 @@ HRESULT Device::ValidatePresentParameters(const char* where, D3DPRESENT_PARAMETE
             Report(where, "no such full-screen mode on the adapter");
             return D3DERR_INVALIDCALL;
         }
+        static bool said = false;
+        if (!said) {
+            said = true;
+            Report(where, "the display mode is not switched; a full-screen back buffer is shown in the window");
+        }
     }
     if (v.BackBufferWidth > kMaxBackBufferSize || v.BackBufferHeight > kMaxBackBufferSize) {
         Report(where, "back buffer larger than 8192 pixels");

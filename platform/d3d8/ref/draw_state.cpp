@@ -165,7 +165,6 @@ void PrepareStages(const PipelineState& s, DrawContext& ctx) {
         t.coordGen = ss[D3DTSS_TEXCOORDINDEX] & 0xffff0000u;
         t.transformFlags = ss[D3DTSS_TEXTURETRANSFORMFLAGS];
         t.transform = ToMatrix4(s.textureTransforms[i]);
-        t.needsDerivatives = t.texture && (t.texture->levelCount > 1 || t.minFilter != t.magFilter);
         t.bumpOp = t.colorOp == D3DTOP_BUMPENVMAP || t.colorOp == D3DTOP_BUMPENVMAPLUMINANCE;
         t.alphaOn = t.alphaOp != D3DTOP_DISABLE && t.alphaOp != 0;
         auto readsTexture = [](DWORD arg) { return (arg & D3DTA_SELECTMASK) == D3DTA_TEXTURE; };
@@ -173,6 +172,7 @@ void PrepareStages(const PipelineState& s, DrawContext& ctx) {
                     (t.alphaOn && (readsTexture(t.alphaArg1) || readsTexture(t.alphaArg2))) ||
                     t.colorOp == D3DTOP_BLENDTEXTUREALPHA || t.colorOp == D3DTOP_BLENDTEXTUREALPHAPM ||
                     (t.alphaOn && (t.alphaOp == D3DTOP_BLENDTEXTUREALPHA || t.alphaOp == D3DTOP_BLENDTEXTUREALPHAPM));
+        t.needsDerivatives = t.samples && t.texture && (t.texture->levelCount > 1 || t.minFilter != t.magFilter);
         ++ctx.stageCount;
     }
     ctx.attrCount = kAttrTex0 + 2 * static_cast<int>(ctx.stageCount);
@@ -286,7 +286,8 @@ void PrepareDrawContext(const PipelineState& s, const RenderTargets& targets, Dr
         if (readsSpecular) use(kAttrSpecular, 4);
     }
     if (ctx.fog == FogSource::Vertex) use(kAttrFog, 1);
-    use(kAttrTex0, 2 * static_cast<int>(ctx.stageCount));
+    for (UINT i = 0; i < ctx.stageCount; ++i)
+        if (ctx.stages[i].samples) use(kAttrTex0 + 2 * static_cast<int>(i), 2);
 }
 
 }  // namespace d3d8::ref

@@ -78,7 +78,7 @@ void RasterizeTriangle(const DrawContext& ctx, const Target& t, const TriangleSe
             ShadePixel(ctx, t, f);
             q += s.q.dx;
             z += s.z.dx;
-            for (int k = 0; k < n; ++k) value[k] += s.attr[list[k]].dx;
+            for (int k = 0; k < n; ++k) value[k] += s.attrDx[k];
         }
     }
 }

@@ -24,7 +24,7 @@ inline float FogFactor(DWORD mode, float depth, float start, float end, float de
     }
 }
 
-inline void ApplyFog(const DrawContext& ctx, const Fragment& f, Color& c) {
+REF_PIXEL_INLINE void ApplyFog(const DrawContext& ctx, const Fragment& f, Color& c) {
     float factor;
     if (ctx.fog == FogSource::Table)
         factor = FogFactor(ctx.fogMode, f.fogDepth, ctx.fogStart, ctx.fogEnd, ctx.fogDensity);

@@ -18,7 +18,7 @@ std::int64_t CeilDiv(std::int64_t a, std::int64_t b) { return -FloorDiv(-a, b); 
 
 // Colours, vertex fog and texture coordinates of a fragment from interpolated attributes
 // (already divided by q). Derivatives are left to the caller.
-void SetAttributes(const DrawContext& ctx, const float* attr, Fragment& f) {
+REF_PIXEL_INLINE void SetAttributes(const DrawContext& ctx, const float* attr, Fragment& f) {
     f.diffuse = {attr[kAttrDiffuse], attr[kAttrDiffuse + 1], attr[kAttrDiffuse + 2], attr[kAttrDiffuse + 3]};
     f.specular = {attr[kAttrSpecular], attr[kAttrSpecular + 1], attr[kAttrSpecular + 2], attr[kAttrSpecular + 3]};
     f.fogFactor = attr[kAttrFog];

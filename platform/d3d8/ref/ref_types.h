@@ -6,6 +6,13 @@
 
 #include <cstdint>
 
+// Per-pixel helpers are forced inline into the pixel loop so a fragment stays in registers.
+#if defined(__GNUC__)
+#define REF_PIXEL_INLINE inline __attribute__((always_inline))
+#else
+#define REF_PIXEL_INLINE inline
+#endif
+
 namespace d3d8::ref {
 
 struct Color {

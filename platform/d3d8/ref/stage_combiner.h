@@ -17,7 +17,7 @@ struct StageInputs {
     const Color* factor;
 };
 
-inline Color StageArgument(DWORD arg, const StageInputs& in) {
+REF_PIXEL_INLINE Color StageArgument(DWORD arg, const StageInputs& in) {
     Color c;
     switch (arg & D3DTA_SELECTMASK) {
     case D3DTA_DIFFUSE: c = *in.diffuse; break;
@@ -63,7 +63,7 @@ inline float StageOpChannel(DWORD op, float a, float b, float aAlpha, const Blen
     }
 }
 
-inline Color StageOp(DWORD op, const Color& a, const Color& b, const BlendAlphas& al) {
+REF_PIXEL_INLINE Color StageOp(DWORD op, const Color& a, const Color& b, const BlendAlphas& al) {
     switch (op) {  // the common operations first, whole colours at once
     case D3DTOP_SELECTARG1: return a;
     case D3DTOP_SELECTARG2: return b;
@@ -80,13 +80,13 @@ inline Color StageOp(DWORD op, const Color& a, const Color& b, const BlendAlphas
 }
 
 // Evaluates one colour or alpha operation, reading only the arguments it uses.
-inline Color StageResult(DWORD op, DWORD arg1, DWORD arg2, const StageInputs& in, const BlendAlphas& al) {
+REF_PIXEL_INLINE Color StageResult(DWORD op, DWORD arg1, DWORD arg2, const StageInputs& in, const BlendAlphas& al) {
     if (op == D3DTOP_SELECTARG1) return StageArgument(arg1, in);
     if (op == D3DTOP_SELECTARG2) return StageArgument(arg2, in);
     return StageOp(op, StageArgument(arg1, in), StageArgument(arg2, in), al);
 }
 
-inline Color CombineStages(const DrawContext& ctx, const Fragment& f) {
+REF_PIXEL_INLINE Color CombineStages(const DrawContext& ctx, const Fragment& f) {
     Color current = f.diffuse;
     float du = 0, dv = 0;  // offsets from the previous bump stage
     const TextureStage* bump = nullptr;

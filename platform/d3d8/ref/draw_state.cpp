@@ -146,6 +146,12 @@ void PrepareStages(const PipelineState& s, DrawContext& ctx) {
         t.alphaArg2 = ss[D3DTSS_ALPHAARG2];
         t.texture = s.textures[i];
         if (t.texture && (t.texture->levelCount == 0 || !t.texture->levels)) t.texture = nullptr;
+        if (t.texture)  // every level must have pixels and a size; otherwise it reads as unbound
+            for (UINT l = 0; l < t.texture->levelCount; ++l) {
+                const SurfaceData& lv = t.texture->levels[l];
+                if (!lv.bits || lv.width == 0 || lv.height == 0) t.texture = nullptr;
+                if (!t.texture) break;
+            }
         t.bumpTexture = t.texture && IsBumpFormat(t.texture->format);
         t.magFilter = ss[D3DTSS_MAGFILTER];
         t.minFilter = ss[D3DTSS_MINFILTER];

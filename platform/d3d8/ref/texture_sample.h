@@ -15,7 +15,7 @@
 namespace d3d8::ref {
 
 // Maps texel index i of an axis of `size` texels by the address mode; -1 means border.
-inline int AddressTexel(int i, int size, DWORD mode) {
+REF_PIXEL_INLINE int AddressTexel(int i, int size, DWORD mode) {
     switch (mode) {
     case D3DTADDRESS_CLAMP:
         return std::clamp(i, 0, size - 1);
@@ -30,7 +30,8 @@ inline int AddressTexel(int i, int size, DWORD mode) {
         const int m = i < 0 ? -i - 1 : i;
         return std::min(m, size - 1);
     }
-    default: {  // wrap
+    default: {  // wrap; power-of-two sizes (the usual case) without a division
+        if ((size & (size - 1)) == 0) return i & (size - 1);
         int m = i % size;
         return m < 0 ? m + size : m;
     }

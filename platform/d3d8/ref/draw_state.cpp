@@ -178,7 +178,10 @@ void PrepareStages(const PipelineState& s, DrawContext& ctx) {
                     (t.alphaOn && (readsTexture(t.alphaArg1) || readsTexture(t.alphaArg2))) ||
                     t.colorOp == D3DTOP_BLENDTEXTUREALPHA || t.colorOp == D3DTOP_BLENDTEXTUREALPHAPM ||
                     (t.alphaOn && (t.alphaOp == D3DTOP_BLENDTEXTUREALPHA || t.alphaOp == D3DTOP_BLENDTEXTUREALPHAPM));
-        t.needsDerivatives = t.samples && t.texture && (t.texture->levelCount > 1 || t.minFilter != t.magFilter);
+        // The footprint matters only when it can change the level or the filter.
+        t.needsDerivatives = t.samples && t.texture &&
+                             ((t.texture->levelCount > 1 && (t.mipFilter == D3DTEXF_POINT || t.mipFilter == D3DTEXF_LINEAR)) ||
+                              t.minFilter != t.magFilter);
         ++ctx.stageCount;
     }
     ctx.attrCount = kAttrTex0 + 2 * static_cast<int>(ctx.stageCount);

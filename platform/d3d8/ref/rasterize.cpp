@@ -105,10 +105,8 @@ void RasterizeLine(const DrawContext& ctx, const Target& t, const ScreenVertex& 
         const float q = a.q + (b.q - a.q) * tt;
         const float w = 1.0f / q;
         for (int k = 0; k < ctx.attrCount; ++k) {
-            const ScreenVertex& src = (ctx.flatShading && k < kAttrFog) ? a : b;
-            attr[k] = (ctx.flatShading && k < kAttrFog)
-                          ? src.attr[k]
-                          : (a.attr[k] * a.q + (b.attr[k] * b.q - a.attr[k] * a.q) * tt) * w;
+            const bool flatColour = ctx.flatShading && k < kAttrFog;  // colours of the first vertex
+            attr[k] = flatColour ? a.attr[k] : (a.attr[k] * a.q + (b.attr[k] * b.q - a.attr[k] * a.q) * tt) * w;
         }
         f.x = x;
         f.y = y;

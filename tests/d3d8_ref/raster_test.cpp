@@ -165,6 +165,18 @@ TEST(RefLines, ListsAndStripsLeaveOutTheLastPixel) {
     EXPECT_EQ(B(c.Pixel(15, 15)), 1);
 }
 
+TEST(RefWireframe, FlatShadedEdgesTakeTheFirstVertexColour) {
+    Canvas c;
+    UseDiffuseOnly(c.state);
+    c.state.renderStates[D3DRS_FILLMODE] = D3DFILL_WIREFRAME;
+    c.state.renderStates[D3DRS_SHADEMODE] = D3DSHADE_FLAT;
+    std::vector<TLVertex> v = {TL(10, 10, 0xffff0000), TL(40, 10, 0xff00ff00), TL(10, 40, 0xff0000ff)};
+    c.Draw(D3DPT_TRIANGLELIST, 1, v, kTLFvf);
+    EXPECT_EQ(c.Pixel(20, 10), 0xffff0000u);
+    EXPECT_EQ(c.Pixel(25, 25), 0xffff0000u);  // the edge starting at the second vertex
+    EXPECT_EQ(c.Pixel(10, 30), 0xffff0000u);  // and at the third
+}
+
 TEST(RefWireframe, CulledTrianglesDrawNoEdges) {
     Canvas c;
     UseCoverageCounting(c);

@@ -83,7 +83,9 @@ void RasterizeTriangle(const DrawContext& ctx, const Target& t, const TriangleSe
     }
 }
 
-void RasterizeLine(const DrawContext& ctx, const Target& t, const ScreenVertex& a, const ScreenVertex& b) {
+void RasterizeLine(const DrawContext& ctx, const Target& t, const ScreenVertex& a, const ScreenVertex& b,
+                   const ScreenVertex* provoking) {
+    const ScreenVertex& flat = provoking ? *provoking : a;
     const float dx = b.x - a.x, dy = b.y - a.y;
     const bool xMajor = std::fabs(dx) >= std::fabs(dy);
     const float start = xMajor ? a.x : a.y, end = xMajor ? b.x : b.y;
@@ -105,8 +107,8 @@ void RasterizeLine(const DrawContext& ctx, const Target& t, const ScreenVertex& 
         const float q = a.q + (b.q - a.q) * tt;
         const float w = 1.0f / q;
         for (int k = 0; k < ctx.attrCount; ++k) {
-            const bool flatColour = ctx.flatShading && k < kAttrFog;  // colours of the first vertex
-            attr[k] = flatColour ? a.attr[k] : (a.attr[k] * a.q + (b.attr[k] * b.q - a.attr[k] * a.q) * tt) * w;
+            const bool flatColour = ctx.flatShading && k < kAttrFog;
+            attr[k] = flatColour ? flat.attr[k] : (a.attr[k] * a.q + (b.attr[k] * b.q - a.attr[k] * a.q) * tt) * w;
         }
         f.x = x;
         f.y = y;

@@ -286,6 +286,7 @@ void PrepareDrawContext(const PipelineState& s, const RenderTargets& targets, Dr
         for (DWORD arg : {t.colorArg1, t.colorArg2, t.alphaArg1, t.alphaArg2})
             readsSpecular |= (arg & D3DTA_SELECTMASK) == D3DTA_SPECULAR;
     }
+    ctx.needsSpecular = readsSpecular;
     ctx.interpolatedCount = 0;
     auto use = [&ctx](int first, int count) {
         for (int i = first; i < first + count; ++i) ctx.interpolated[ctx.interpolatedCount++] = i;

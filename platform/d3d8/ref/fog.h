@@ -29,7 +29,7 @@ REF_PIXEL_INLINE void ApplyFog(const DrawContext& ctx, const Fragment& f, Color&
     if (ctx.fog == FogSource::Table)
         factor = FogFactor(ctx.fogMode, f.fogDepth, ctx.fogStart, ctx.fogEnd, ctx.fogDensity);
     else if (ctx.fog == FogSource::Vertex)
-        factor = Saturate(f.fogFactor);
+        factor = Saturate(f.FogFactor());
     else
         return;
     const float g = 1.0f - factor;

@@ -87,7 +87,9 @@ REF_PIXEL_INLINE Color StageResult(DWORD op, DWORD arg1, DWORD arg2, const Stage
 }
 
 REF_PIXEL_INLINE Color CombineStages(const DrawContext& ctx, const Fragment& f) {
-    Color current = f.diffuse;
+    const Color diffuse = f.Diffuse();
+    const Color specular = ctx.needsSpecular ? f.Specular() : Color{};
+    Color current = diffuse;
     float du = 0, dv = 0;  // offsets from the previous bump stage
     const TextureStage* bump = nullptr;
     float luminance = 1;
@@ -96,7 +98,7 @@ REF_PIXEL_INLINE Color CombineStages(const DrawContext& ctx, const Fragment& f) 
         const TextureStage& st = ctx.stages[s];
         Color texture{0, 0, 0, 1};
         if (st.samples) {
-            float u = f.u[s], v = f.v[s];
+            float u = f.U(s), v = f.V(s);
             if (bump) {
                 u += bump->bumpMat[0][0] * du + bump->bumpMat[1][0] * dv;
                 v += bump->bumpMat[0][1] * du + bump->bumpMat[1][1] * dv;
@@ -121,8 +123,8 @@ REF_PIXEL_INLINE Color CombineStages(const DrawContext& ctx, const Fragment& f) 
             }
             continue;  // the current colour passes through
         }
-        const StageInputs in{&f.diffuse, &f.specular, &current, &texture, &ctx.textureFactor};
-        const BlendAlphas al{f.diffuse.a, texture.a, ctx.textureFactor.a, current.a};
+        const StageInputs in{&diffuse, &specular, &current, &texture, &ctx.textureFactor};
+        const BlendAlphas al{diffuse.a, texture.a, ctx.textureFactor.a, current.a};
         const Color color = StageResult(st.colorOp, st.colorArg1, st.colorArg2, in, al);
         float alpha = current.a;
         if (st.alphaOn) {
@@ -136,9 +138,9 @@ REF_PIXEL_INLINE Color CombineStages(const DrawContext& ctx, const Fragment& f) 
         current = {color.r, color.g, color.b, alpha};
     }
     if (ctx.specularAdd) {
-        current.r = Saturate(current.r + f.specular.r);
-        current.g = Saturate(current.g + f.specular.g);
-        current.b = Saturate(current.b + f.specular.b);
+        current.r = Saturate(current.r + specular.r);
+        current.g = Saturate(current.g + specular.g);
+        current.b = Saturate(current.b + specular.b);
     }
     return current;
 }

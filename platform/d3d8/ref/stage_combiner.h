@@ -88,7 +88,8 @@ REF_PIXEL_INLINE Color StageResult(DWORD op, DWORD arg1, DWORD arg2, const Stage
 
 REF_PIXEL_INLINE Color CombineStages(const DrawContext& ctx, const Fragment& f) {
     const Color diffuse = f.Diffuse();
-    const Color specular = ctx.needsSpecular ? f.Specular() : Color{};
+    Color specular;  // zero unless something reads it
+    if (ctx.needsSpecular) specular = f.Specular();
     Color current = diffuse;
     float du = 0, dv = 0;  // offsets from the previous bump stage
     const TextureStage* bump = nullptr;

@@ -112,7 +112,8 @@ inline int FloorToInt(float v) {
 REF_PIXEL_INLINE Color SampleLevel(const TextureStage& st, const SurfaceData& level, DWORD filter, float u, float v) {
     const float fu = u * static_cast<float>(level.width);
     const float fv = v * static_cast<float>(level.height);
-    if (filter != D3DTEXF_LINEAR) return FetchTexel(st, level, FloorToInt(fu), FloorToInt(fv));
+    // Anisotropic and cubic filters are taken as linear.
+    if (filter < D3DTEXF_LINEAR) return FetchTexel(st, level, FloorToInt(fu), FloorToInt(fv));
     const float su = fu - 0.5f, sv = fv - 0.5f;
     const int x0 = FloorToInt(su), y0 = FloorToInt(sv);
     const float ax = su - static_cast<float>(x0), ay = sv - static_cast<float>(y0);

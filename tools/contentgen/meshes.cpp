@@ -418,7 +418,7 @@ Mesh MakeSquid()
     // Mantle: a long bulb with a pointed top and fins.
     b.AddPart(Lathe({0, 0, 0}, 24, 20, [](float t) {
         float y = 1.9f - t * 1.9f;
-        float r = 0.55f * std::pow(std::sin(kPi * std::pow(t, 0.7f)), 0.8f) * (1 + 0.15f * std::sin(t * 9));
+        float r = 0.55f * std::pow(std::max(0.f, std::sin(kPi * std::pow(t, 0.7f))), 0.8f) * (1 + 0.15f * std::sin(t * 9));
         return std::make_pair(r, y);
     }), m);
     for (int s = -1; s <= 1; s += 2) {
@@ -707,7 +707,7 @@ Mesh MakeObjFaen()  // small rounded cube with six spikes, radius about 1
 // world units / 1.5): floor near y 0 with bumps, ceiling with hanging rock, walls far
 // out, pillars away from the flight corridor.
 namespace cave {
-constexpr float kX0 = -78, kX1 = 76, kY0 = -2, kY1 = 32, kZ0 = -146, kZ1 = 146;
+constexpr float kX0 = -92, kX1 = 76, kY0 = -2, kY1 = 32, kZ0 = -146, kZ1 = 146;
 }
 
 Mesh MakeCave()

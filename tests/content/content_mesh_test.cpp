@@ -152,7 +152,7 @@ TEST(ContentMeshes, EveryMeshParsesWithConsistentCountsAndExistingTextures)
 TEST(ContentMeshes, TriangleCountsStayModest)
 {
     // The grid draws 392 copies of objfaen.
-    EXPECT_LE(Load("objfaen").tris.size() / 3, 800u);
+    EXPECT_LE(Load("objfaen").tris.size() / 3, 500u);
     for (const char* name : kMeshes) EXPECT_LE(Load(name).tris.size() / 3, 20000u) << name;
 }
 

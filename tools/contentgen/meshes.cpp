@@ -686,7 +686,7 @@ Mesh MakeObjFaen()  // small rounded cube with six spikes, radius about 1
     Material m;
     m.texture = "Textures/boxtex.jpg";
     unsigned mi = b.AddMaterial(m);
-    b.AddPart(Grid(16, 10, true, [](float u, float v) {  // superellipsoid core
+    b.AddPart(Grid(12, 8, true, [](float u, float v) {  // superellipsoid core
         float th = u * 2 * kPi - kPi, ph = v * kPi - kPi / 2;
         auto sp = [](float c, float e) { return (c < 0 ? -1.f : 1.f) * std::pow(std::fabs(c), e); };
         float e = 0.35f;
@@ -698,7 +698,7 @@ Mesh MakeObjFaen()  // small rounded cube with six spikes, radius about 1
     for (const Vec3& d : dirs) {
         std::vector<Vec3> path = {d * 0.5f, d * 0.75f, d * 1.0f};
         std::vector<float> rad = {0.22f, 0.12f, 0.01f};
-        b.AddPart(Tube(path, rad, 8), mi, Facing::Out, Shading::Flat);
+        b.AddPart(Tube(path, rad, 6), mi, Facing::Out, Shading::Flat);
     }
     return b.Take();
 }

@@ -22,6 +22,25 @@ float PolyBlep(double t, double dt)
     return 0.f;
 }
 
+// Sine oscillator by the two-term recurrence: one multiply-add per sample.
+struct SineOsc {
+    double k = 0, s1 = 0, s2 = 0;
+    SineOsc(double hz, double phase)
+    {
+        double w = kTwoPi * hz / kRate;
+        k = 2 * std::cos(w);
+        s1 = std::sin(phase - w);
+        s2 = std::sin(phase - 2 * w);
+    }
+    float Next()
+    {
+        double s0 = k * s1 - s2;
+        s2 = s1;
+        s1 = s0;
+        return float(s0);
+    }
+};
+
 struct Saw {
     double phase = 0;
     float Next(double hz)
@@ -123,13 +142,13 @@ void Hat(Mix& m, double t, float vel, float pan, double len, double decay, uint3
     // A few square partials give the metallic colour; the noise carries the air (up to 20 kHz).
     const double partials[] = {3520, 5127, 7043, 9512};
     // The "air" of the hat: a cluster of partials around 15.5 kHz.
-    const double air[] = {15180, 15530, 15870};
+    SineOsc air[] = {{15180, 0.3}, {15530, 1.1}, {15870, 2.0}};
     for (long i = 0; i < long(len * kRate); ++i) {
         double tau = double(i) / kRate;
         float metal = 0;
-        for (double p : partials) metal += std::sin(kTwoPi * p * tau) > 0 ? 0.12f : -0.12f;
+        for (double p : partials) metal += std::fmod(p * tau, 1.0) < 0.5 ? 0.12f : -0.12f;
         float sheen = 0;
-        for (double p : air) sheen += float(std::sin(kTwoPi * p * tau + p)) * 0.4f;
+        for (SineOsc& o : air) sheen += o.Next() * 0.4f;
         hp.Process(nz.Next() + metal * 0.5f);
         float v = (hp.High() + sheen) * float(std::exp(-tau * decay)) * vel;
         m.Put(s0 + i, v, pan, 0.08f, 0.f);
@@ -193,23 +212,27 @@ void Pad(Mix& m, double t, double len, const std::vector<double>& notes, float v
 {
     long s0 = SampleAt(t);
     const double detune[2] = {-0.07, 0.08};
-    int v = 0;
-    for (double n : notes) {
-        for (double d : detune) {
-            Saw saw;
-            saw.phase = 0.37 * (v + 1) - std::floor(0.37 * (v + 1));
-            Svf lp;
-            const double hz = NoteHz(n + d);
-            const float pan = float(((v * 7) % 5) - 2) / 2.5f;
-            for (long i = 0; i < long((len + 1.2) * kRate); ++i) {
-                double tau = double(i) / kRate;
-                if ((i & 63) == 0) lp.Set(float(300 + bright * 2500 * (0.6 + 0.4 * std::sin(tau * 0.9 + v))), 0.2f);
-                float y = lp.Process(saw.Next(hz));
-                float g = Gate(tau, len, 0.8, 1.2);
-                m.Put(s0 + i, y * g * vel * 0.15f, pan, 0.45f, 0.f);
-            }
-            ++v;
-        }
+    // Voices alternate between a left and a right group; each group has one filter.
+    std::vector<Saw> saws;
+    std::vector<double> hz;
+    for (size_t v = 0; v < notes.size() * 2; ++v) {
+        Saw saw;
+        saw.phase = 0.37 * double(v + 1) - std::floor(0.37 * double(v + 1));
+        saws.push_back(saw);
+        hz.push_back(NoteHz(notes[v / 2] + detune[v % 2]));
+    }
+    Svf lp[2];
+    const long n = long((len + 1.2) * kRate);
+    for (long i = 0; i < n; ++i) {
+        double tau = double(i) / kRate;
+        if ((i & 63) == 0)
+            for (int g = 0; g < 2; ++g) lp[g].Set(float(300 + bright * 2500 * (0.6 + 0.4 * std::sin(tau * 0.9 + g))), 0.2f);
+        float sum[2] = {0, 0};
+        for (size_t v = 0; v < saws.size(); ++v) sum[v % 2] += saws[v].Next(hz[v]);
+        float g = Gate(tau, len, 0.8, 1.2) * vel * 0.15f;
+        float l = lp[0].Process(sum[0]) * g, r = lp[1].Process(sum[1]) * g;
+        m.Put(s0 + i, l, -0.6f, 0.45f, 0.f);
+        m.Put(s0 + i, r, 0.6f, 0.45f, 0.f);
     }
 }
 
@@ -276,10 +299,13 @@ void Glint(Mix& m, double t, double note, float vel, float pan)
 {
     long s0 = SampleAt(t);
     const double hz = NoteHz(note);
+    SineOsc f1(hz, 0), f2(2 * hz, 0);
+    const double decay = std::exp(-6.0 / kRate);
+    double env = 1;
     for (long i = 0; i < long(0.7 * kRate); ++i) {
         double tau = double(i) / kRate;
-        float v = float((std::sin(kTwoPi * hz * tau) + 0.15 * std::sin(2 * kTwoPi * hz * tau)) *
-                        std::exp(-tau * 6.0) * std::min(1.0, tau / 0.003));
+        env *= decay;
+        float v = float((f1.Next() + 0.15 * f2.Next()) * env * std::min(1.0, tau / 0.003));
         m.Put(s0 + i, v * vel, pan, 0.3f, 0.4f);
     }
 }

@@ -1,0 +1,5 @@
+// The D3DX stand-in: vectors, colours and matrices; texture and mesh loading.
+#pragma once
+
+#include "platform/d3d8.h"
+#include "platform/d3dx/math.h"

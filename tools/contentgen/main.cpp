@@ -4,6 +4,7 @@
 //   contentgen OUTDIR            everything
 //   contentgen OUTDIR --sheet F  also a contact sheet of every picture and mesh as PNG F
 //   contentgen --view NAME F     only a 512 × 512 view of mesh NAME (e.g. cave) as PNG F
+//   contentgen --picture P F     only picture P (e.g. Textures/bg.jpg) as PNG F, full size
 #include "image_io.h"
 #include "meshes.h"
 #include "sheet.h"
@@ -30,6 +31,13 @@ int main(int argc, char** argv)
             return 1;
         }
         return cg::WritePng(argv[3], cg::ViewMesh(mesh, argv[2], 512, images), false) ? 0 : 1;
+    }
+    if (std::strcmp(argv[1], "--picture") == 0) {
+        if (argc != 4) return 2;
+        for (const cg::Picture& pic : cg::AllPictures())
+            if (pic.path == argv[2]) return cg::WritePng(argv[3], pic.make(), true) ? 0 : 1;
+        std::fprintf(stderr, "contentgen: no picture named %s\n", argv[2]);
+        return 1;
     }
     const std::string root = argv[1];
     std::string sheet;

@@ -419,12 +419,19 @@ Image MakeFrame(FrameKind kind, bool keyed)
     if (kind == FrameKind::Credits) { l = 0.06f; t = 0.1f; r = 0.94f; b = 0.9f; cut = 0.07f; }
     if (kind == FrameKind::Figures) { l = 0.08f; t = 0.16f; r = 0.92f; b = 0.84f; cut = 0.03f; }
     if (kind == FrameKind::Cave) { l = 0.04f; t = 0.16f; r = 0.96f; b = 0.84f; cut = 0.08f; }
-    auto inside = [&](float u, float v) {
-        if (u < l || u > r || v < t || v > b) return -1.f;
-        float du = std::min(u - l, r - u), dv = std::min(v - t, b - v);
-        if (du + dv < cut) return -1.f;
-        return std::min(std::min(du, dv), (du + dv - cut) * 0.7071f);
+    // Signed distance to the window's edge (a rectangle with cut corners), in picture
+    // units: negative inside. The maximum over the edge half-planes is exact on the edge.
+    auto edge = [&](float u, float v, float grow) {
+        float L = l - grow, T = t - grow, R = r + grow, B = b + grow, C = cut + grow * 0.586f;
+        float d = std::max(std::max(L - u, u - R), std::max(T - v, v - B));
+        const float k = 0.70710678f;
+        d = std::max(d, (C - (u - L) - (v - T)) * k);
+        d = std::max(d, (C - (R - u) - (v - T)) * k);
+        d = std::max(d, (C - (u - L) - (B - v)) * k);
+        d = std::max(d, (C - (R - u) - (B - v)) * k);
+        return d;
     };
+    auto inside = [&](float u, float v) { return edge(u, v, 0.f) < 0 ? 1.f : -1.f; };
     ForEach(img, [&](int x, int y, float u, float v) {
         float d = inside(u, v);
         if (d >= 0) {
@@ -437,31 +444,35 @@ Image MakeFrame(FrameKind kind, bool keyed)
         Rgb c = Mix(Hex(0x0c0828), Hex(0x1e1050), n * (1 - vert * 0.5f));
         float scan = 0.5f + 0.5f * std::sin(v * S * kPi / 2);
         c = c * (0.85f + 0.15f * scan);
+        // A faint hexagonal mesh in the border.
+        float hx = u * 48, hy = v * 48 * 1.1547f;
+        float cell = std::fabs(std::fmod(hx + std::floor(hy) * 0.5f, 1.f) - 0.5f) + std::fabs(std::fmod(hy, 1.f) - 0.5f) * 0.5f;
+        c = c + kIndigo * (SmoothStep(0.45f, 0.5f, cell) * 0.35f);
         float alpha = keyed ? 1.f : 0.92f;
         img.Set(x, y, c, alpha);
     });
-    // Lines following the window: a bright cyan edge just outside and a faint one further out.
+    // A bright cyan line on the window's edge and a fainter one further out.
     ForEach(img, [&](int x, int y, float u, float v) {
         if (inside(u, v) >= 0) return;
-        float best = 1e9f;
-        for (float off : {0.004f, 0.018f}) {
-            float L = l - off, T = t - off, R = r + off, B = b + off, C = cut + off * 0.6f;
-            float du = std::min(u - L, R - u), dv = std::min(v - T, B - v);
-            float d = std::min(std::fabs(std::min(du, dv)), std::fabs((du + dv - C) * 0.7071f));
-            if (u < L || u > R || v < T || v > B) d = std::min(std::fabs(du), std::fabs(dv)) + 1;
-            if (du + dv < C) d = std::fabs((du + dv - C) * 0.7071f);
-            else d = std::fabs(std::min(std::min(du, dv), (du + dv - C) * 0.7071f));
-            float k = off < 0.01f ? 1.f : 0.4f;
-            if (d < 0.0016f) {
-                float* p = img.At(x, y);
-                Rgb c = kCyan * k;
-                p[0] = std::max(p[0], c.r); p[1] = std::max(p[1], c.g); p[2] = std::max(p[2], c.b);
-                p[3] = 1;
-            }
-            best = std::min(best, d);
+        float d0 = std::fabs(edge(u, v, 0.004f)), d1 = std::fabs(edge(u, v, 0.018f));
+        float k = d0 < 0.0016f ? 1.f : (d1 < 0.0012f ? 0.4f : 0.f);
+        if (k > 0) {
+            float* p = img.At(x, y);
+            Rgb c = kCyan * k;
+            p[0] = std::max(p[0], c.r); p[1] = std::max(p[1], c.g); p[2] = std::max(p[2], c.b);
+            p[3] = 1;
         }
-        (void)best;
     });
+    // Level bars on the left and right edges, as on an instrument panel.
+    for (int side = 0; side < 2; ++side)
+        for (int i = 0; i < 12; ++i) {
+            float v0 = 0.3f + i * 0.035f;
+            float len = 0.008f + 0.022f * Hash2(i, side, seed);
+            float u0 = side == 0 ? std::max(0.02f, l - 0.03f - len) : r + 0.03f;
+            for (int y = int(v0 * S); y < int((v0 + 0.02f) * S); ++y)
+                for (int x = int(u0 * S); x < int((u0 + len) * S); ++x)
+                    if (inside((x + 0.5f) / S, (y + 0.5f) / S) < 0) img.Over(x, y, i % 4 == 0 ? kAmber : kCyan * 0.6f, 0.9f);
+        }
     // Tick marks along the top and bottom bands, amber markers in the corners.
     for (int i = 0; i <= 40; ++i) {
         float u = 0.1f + 0.8f * i / 40.f;

@@ -6,6 +6,7 @@
 //   contentgen --view NAME F     only a 512 × 512 view of mesh NAME (e.g. cave) as PNG F
 //   contentgen --picture P F     only picture P (e.g. Textures/bg.jpg) as PNG F, full size
 #include "image_io.h"
+#include "portable_math.h"
 #include "meshes.h"
 #include "sheet.h"
 #include "textures.h"
@@ -17,6 +18,7 @@
 
 int main(int argc, char** argv)
 {
+    cg::UsePortableMath(argv);
     if (argc < 2) {
         std::fprintf(stderr, "usage: contentgen OUTDIR [--sheet FILE.png]\n");
         return 2;

@@ -7,6 +7,7 @@
 //                                bins 0..255 upwards, section starts marked in amber)
 #include "encode.h"
 #include "image_io.h"
+#include "portable_math.h"
 #include "score.h"
 #include "spectrum.h"
 #include "synth.h"
@@ -86,6 +87,7 @@ void Picture(const std::vector<int16_t>& pcm, const char* path)
 
 int main(int argc, char** argv)
 {
+    cg::UsePortableMath(argv);
     if (argc < 2) {
         std::fprintf(stderr, "usage: musicgen OUT.mp3 [--analyse]\n");
         return 2;

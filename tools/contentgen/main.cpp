@@ -11,10 +11,13 @@
 #include "sheet.h"
 #include "textures.h"
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <thread>
 
 int main(int argc, char** argv)
 {
@@ -52,12 +55,24 @@ int main(int argc, char** argv)
     }
     auto start = std::chrono::steady_clock::now();
     bool ok = true;
-    std::vector<cg::Image> images;
-    for (const cg::Picture& pic : cg::AllPictures()) {
-        cg::Image img = pic.make();
-        ok = cg::WritePicture(root, pic, img) && ok;
-        if (!sheet.empty()) images.push_back(std::move(img));
-    }
+    // Pictures are independent: make them on every core, write them in order.
+    const auto& pics = cg::AllPictures();
+    std::vector<cg::Image> images(pics.size());
+    std::vector<char> written(pics.size(), 0);
+    std::atomic<size_t> next{0};
+    auto worker = [&] {
+        for (size_t i; (i = next++) < pics.size();) {
+            images[i] = pics[i].make();
+            written[i] = cg::WritePicture(root, pics[i], images[i]) ? 1 : 0;
+            if (sheet.empty()) images[i] = cg::Image();
+        }
+    };
+    std::vector<std::thread> threads;
+    const unsigned cores = std::max(1u, std::min(4u, std::thread::hardware_concurrency()));
+    for (unsigned t = 1; t < cores; ++t) threads.emplace_back(worker);
+    worker();
+    for (std::thread& t : threads) t.join();
+    for (char w : written) ok = ok && w;
     std::vector<cg::Mesh> meshes;
     for (const cg::MeshFile& mf : cg::AllMeshes()) {
         cg::Mesh mesh = mf.make();

@@ -148,7 +148,7 @@ void Hat(Mix& m, double t, float vel, float pan, double len, double decay, uint3
         float metal = 0;
         for (double p : partials) metal += std::fmod(p * tau, 1.0) < 0.5 ? 0.12f : -0.12f;
         float sheen = 0;
-        for (SineOsc& o : air) sheen += o.Next() * 0.4f;
+        for (SineOsc& o : air) sheen += o.Next() * 0.6f;
         hp.Process(nz.Next() + metal * 0.5f);
         float v = (hp.High() + sheen) * float(std::exp(-tau * decay)) * vel;
         m.Put(s0 + i, v, pan, 0.08f, 0.f);
@@ -156,7 +156,7 @@ void Hat(Mix& m, double t, float vel, float pan, double len, double decay, uint3
 }
 }  // namespace
 
-void HatClosed(Mix& m, double t, float vel, float pan) { Hat(m, t, vel, pan, 0.08, 55.0, 0x4a7c); }
+void HatClosed(Mix& m, double t, float vel, float pan) { Hat(m, t, vel, pan, 0.1, 40.0, 0x4a7c); }
 void HatOpen(Mix& m, double t, float vel, float pan) { Hat(m, t, vel * 0.8f, pan, 0.45, 8.0, 0x09e1); }
 
 void Crash(Mix& m, double t, float vel)

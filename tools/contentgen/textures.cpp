@@ -621,7 +621,6 @@ Image MakeSprite(int kind)
             k = std::exp(-d * d * 200) + star * 0.8f + 0.1f * std::exp(-d * d * 20);
             break;
         }
-        case 2: k = std::exp(-std::pow((d - 0.35f) / 0.05f, 2.f)) * 0.8f + std::exp(-d * d * 150) * 0.6f; break;  // ring
         default: {  // ember: small hot core with a warm halo
             k = std::exp(-d * d * 120) + 0.2f * std::exp(-d * d * 15);
             c = Mix(Rgb{1, 1, 1}, kAmber, SmoothStep(0.f, 0.4f, d));
@@ -727,7 +726,6 @@ std::vector<Picture> BuildList()
     // Textures of the particle scripts and of the cave mesh.
     add("Textures/mote.png", 256, 256, F::PngRgba, [] { return MakeSprite(0); });
     add("Textures/spark.png", 256, 256, F::PngRgba, [] { return MakeSprite(1); });
-    add("Textures/ring.png", 256, 256, F::PngRgba, [] { return MakeSprite(2); });
     add("Textures/ember.png", 256, 256, F::PngRgba, [] { return MakeSprite(3); });
     add("Textures/rock.jpg", 512, 512, F::Jpeg, MakeRock);
     // Resources of the window and the device dialog.

@@ -39,6 +39,10 @@ Video StartVideo() {
     if (state != Video::Unknown) return state;
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    // Without a display server to talk to, the real drivers only fail (and some print to the
+    // terminal while doing so): go to the dummy driver at once.
+    const bool displayNamed = std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY") || std::getenv("SDL_VIDEODRIVER");
+    if (!displayNamed) SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
         const char* driver = SDL_GetCurrentVideoDriver();
         bool dummy = driver && (std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "offscreen") == 0);

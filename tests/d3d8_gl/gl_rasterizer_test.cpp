@@ -5,6 +5,7 @@
 #include "platform/d3d8/rasterizer.h"
 #include "scene.h"
 
+#include <epoxy/egl.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -409,6 +410,20 @@ TEST_F(GlRaster, ForgottenSurfaceStartsAgainFromMemory) {
     raster->Draw(targets, s, scene::Call(D3DPT_TRIANGLELIST, 2, scene::Quad(0, 0, 2, 2, 0xff00ff00)));
     EXPECT_EQ(At(1, 1), 0xff00ff00u);
     EXPECT_EQ(At(8, 8), 0xff0000ffu);
+}
+
+// The host's own GL (the window stand-in's dialogs) needs the thread free of our context
+// between frames; within a frame the context stays, so queued drawing is not flushed per draw.
+TEST_F(GlRaster, ContextIsGivenBackAtTheEndOfAFrame) {
+    ASSERT_EQ(eglGetCurrentContext(), EGL_NO_CONTEXT);  // the constructor gave it back
+    ClearTo(0xff000000);
+    PipelineState s = scene::FlatColorState(kSize, kSize);
+    raster->Draw(targets, s, scene::Call(D3DPT_TRIANGLELIST, 2, scene::Quad(0, 0, 2, 2, 0xffffffff)));
+    EXPECT_NE(eglGetCurrentContext(), EGL_NO_CONTEXT);
+    raster->Present(color.data, nullptr);
+    EXPECT_EQ(eglGetCurrentContext(), EGL_NO_CONTEXT);
+    EXPECT_EQ(At(1, 1), 0xffffffffu);
+    EXPECT_EQ(eglGetCurrentContext(), EGL_NO_CONTEXT);  // read back, given back
 }
 
 // Edges through pixel centres: the top-left rule decides, as in REF (centres on whole numbers).

@@ -116,11 +116,18 @@ bool Context::MakeCurrent() {
     return eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, context_) == EGL_TRUE;
 }
 
+void Context::Release() {
+    if (IsCurrent()) eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+}
+
 bool Context::IsCurrent() const { return eglGetCurrentContext() == context_; }
 
-CurrentScope::CurrentScope(Context& context) {
+CurrentScope::CurrentScope(Context& context, Leave leave) {
     if (context.IsCurrent()) {
+        // Kept from an earlier draw of this frame: give it back now unless asked to keep it.
         ok_ = true;
+        restore_ = leave == Leave::Restore;
+        ours_ = &context;
         return;
     }
     context_ = eglGetCurrentContext();
@@ -128,13 +135,18 @@ CurrentScope::CurrentScope(Context& context) {
         display_ = eglGetCurrentDisplay();
         draw_ = eglGetCurrentSurface(EGL_DRAW);
         read_ = eglGetCurrentSurface(EGL_READ);
-        restore_ = true;
     }
     ok_ = context.MakeCurrent();
+    restore_ = ok_ && (leave == Leave::Restore || context_ != EGL_NO_CONTEXT);
+    ours_ = &context;
 }
 
 CurrentScope::~CurrentScope() {
-    if (restore_) eglMakeCurrent(display_, draw_, read_, context_);
+    if (!restore_) return;
+    if (context_ != EGL_NO_CONTEXT)
+        eglMakeCurrent(display_, draw_, read_, context_);
+    else
+        ours_->Release();  // nothing was current: leave the thread free for the host's GL (GLX)
 }
 
 }  // namespace d3d8::gl

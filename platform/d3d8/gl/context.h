@@ -22,6 +22,8 @@ public:
     // Makes this context current on the calling thread; false when EGL refuses.
     bool MakeCurrent();
     bool IsCurrent() const;
+    // Leaves the calling thread without a current context (if this one was current).
+    void Release();
 
     // glClipControl is there: clip-space depth 0..1 as in Direct3D.
     bool HasClipControl() const { return clipControl_; }
@@ -39,11 +41,16 @@ private:
     std::string renderer_;
 };
 
-// Makes a context current for the lifetime of the scope and puts back whatever context was
-// current before (if any, and if it was another one), so host code using GL is undisturbed.
+// Makes a context current for the lifetime of the scope and afterwards puts back what was
+// current before: another EGL context, or none. A thread left holding this context keeps the
+// host's own GL (the window stand-in's dialogs, through GLX) from becoming current, and
+// giving it up flushes the queued drawing; so the draws and clears within a frame `keep` it
+// when nothing else was current, and the calls that end a frame or stand alone (Present,
+// ReadBack, forgetting resources) give it back.
 class CurrentScope {
 public:
-    explicit CurrentScope(Context& context);
+    enum class Leave { Restore, Keep };
+    explicit CurrentScope(Context& context, Leave leave = Leave::Restore);
     ~CurrentScope();
     CurrentScope(const CurrentScope&) = delete;
     CurrentScope& operator=(const CurrentScope&) = delete;
@@ -52,7 +59,8 @@ public:
 
 private:
     bool ok_ = false;
-    bool restore_ = false;
+    bool restore_ = false;  // this scope made the context current
+    Context* ours_ = nullptr;
     void* display_ = nullptr;
     void* draw_ = nullptr;
     void* read_ = nullptr;

@@ -110,7 +110,7 @@ void GlRasterizer::ReportOnce(const char* text) {
 
 void GlRasterizer::Clear(const RenderTargets& targets, const RECT& rect, DWORD flags, D3DCOLOR color, float z, DWORD) {
     if (!targets.color) return;
-    CurrentScope scope(*context_);
+    CurrentScope scope(*context_, CurrentScope::Leave::Keep);
     if (!scope.Ok()) return;
     Targets::Surface* c = targets_->Get(*targets.color, false);
     if (!c) {
@@ -160,7 +160,7 @@ void GlRasterizer::Draw(const RenderTargets& targets, const PipelineState& state
     if (!targets.color || !call.vertices || call.primitiveCount == 0) return;
     const D3DVIEWPORT8& vp = state.viewport;
     if (vp.Width == 0 || vp.Height == 0) return;
-    CurrentScope scope(*context_);
+    CurrentScope scope(*context_, CurrentScope::Leave::Keep);
     if (!scope.Ok()) return;
     Targets::Surface* color = targets_->Get(*targets.color, false);
     if (!color) {
@@ -207,8 +207,10 @@ void GlRasterizer::Draw(const RenderTargets& targets, const PipelineState& state
 }
 
 void GlRasterizer::Present(const SurfaceData& backBuffer, HWND window) {
-    // The window shows pixels from memory, as for REF: read the frame back and hand it over.
+    // The end of a frame: the context kept by its draws is given back to the thread.
+    CurrentScope scope(*context_);
     if (!window) return;
+    // The window shows pixels from memory, as for REF: read the frame back and hand it over.
     ReadBack(backBuffer);
     ref::PresentToWindow(backBuffer, window);
 }

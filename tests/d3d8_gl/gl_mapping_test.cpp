@@ -140,6 +140,14 @@ TEST(GlStateMap, CullModesAndColorMask) {
     EXPECT_EQ(MakeFixedState(s, false).cullFace, static_cast<GLenum>(GL_FRONT));
     s.renderStates[D3DRS_CULLMODE] = D3DCULL_CCW;
     EXPECT_EQ(MakeFixedState(s, false).cullFace, static_cast<GLenum>(GL_BACK));
+    s.renderStates[D3DRS_FILLMODE] = D3DFILL_WIREFRAME;
+    EXPECT_EQ(MakeFixedState(s, false).polygonMode, static_cast<GLenum>(GL_LINE));
+    // Points: never culled, always filled; fill mode POINT draws every corner, culled or not.
+    EXPECT_FALSE(MakeFixedState(s, false, D3DPT_POINTLIST).cull);
+    EXPECT_EQ(MakeFixedState(s, false, D3DPT_POINTLIST).polygonMode, static_cast<GLenum>(GL_FILL));
+    s.renderStates[D3DRS_FILLMODE] = D3DFILL_POINT;
+    EXPECT_FALSE(MakeFixedState(s, false).cull);
+    s.renderStates[D3DRS_FILLMODE] = D3DFILL_SOLID;
     s.renderStates[D3DRS_COLORWRITEENABLE] = D3DCOLORWRITEENABLE_GREEN | D3DCOLORWRITEENABLE_ALPHA;
     const FixedState f = MakeFixedState(s, false);
     EXPECT_FALSE(f.colorMask[0]);

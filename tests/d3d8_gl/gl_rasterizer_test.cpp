@@ -206,6 +206,24 @@ TEST_F(GlRaster, PointSpriteSquareAndCoordinates) {
     EXPECT_EQ(color.Pixel(8, 10), 0xff000000u);
 }
 
+TEST_F(GlRaster, PointsIgnoreCullAndFillModes) {
+    PipelineState s = scene::FlatColorState(kSize, kSize);
+    s.renderStates[D3DRS_POINTSIZE] = scene::FloatBits(4.0f);
+    std::vector<scene::TlVertex> p = {{8, 8, 0.5f, 1, 0xffffffff, 0, 0}};
+    for (DWORD cull : {D3DCULL_CW, D3DCULL_CCW})
+        for (DWORD fill : {D3DFILL_WIREFRAME, D3DFILL_POINT, D3DFILL_SOLID}) {
+            ClearTo(0xff000000);
+            s.renderStates[D3DRS_CULLMODE] = cull;
+            s.renderStates[D3DRS_FILLMODE] = fill;
+            raster->Draw(targets, s, scene::Call(D3DPT_POINTLIST, 1, p));
+            raster->ReadBack(color.data);
+            int lit = 0;
+            for (int y = 0; y < kSize; ++y)
+                for (int x = 0; x < kSize; ++x) lit += color.Pixel(x, y) == 0xffffffffu;
+            EXPECT_EQ(lit, 16) << "cull " << cull << " fill " << fill;
+        }
+}
+
 TEST_F(GlRaster, PointScaleUsesFullEyeDistance) {
     ClearTo(0xff000000);
     PipelineState s = scene::FlatColorState(kSize, kSize);

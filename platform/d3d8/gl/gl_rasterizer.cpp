@@ -178,7 +178,7 @@ void GlRasterizer::Draw(const RenderTargets& targets, const PipelineState& state
     }
 
     // Targets first: bringing one up to date binds its texture on the active unit.
-    const FixedState fixed = MakeFixedState(state, depth != nullptr);
+    const FixedState fixed = MakeFixedState(state, depth != nullptr, call.primitiveType);
     targets_->BeginGlWrite(*targets.color, *color, false);
     if (depth && fixed.depthTest) targets_->BeginGlWrite(*targets.depth, *depth, false);
     if (!targets_->Bind(*color, depth)) return;

@@ -42,7 +42,7 @@ GLenum GlCompare(DWORD f) {
     }
 }
 
-FixedState MakeFixedState(const PipelineState& s, bool hasDepth) {
+FixedState MakeFixedState(const PipelineState& s, bool hasDepth, D3DPRIMITIVETYPE primitive) {
     const DWORD* rs = s.renderStates;
     FixedState f;
     f.blend = rs[D3DRS_ALPHABLENDENABLE] != 0;
@@ -69,6 +69,12 @@ FixedState MakeFixedState(const PipelineState& s, bool hasDepth) {
     case D3DFILL_POINT: f.polygonMode = GL_POINT; break;
     case D3DFILL_WIREFRAME: f.polygonMode = GL_LINE; break;
     default: f.polygonMode = GL_FILL; break;
+    }
+    if (primitive == D3DPT_POINTLIST) {
+        f.cull = false;
+        f.polygonMode = GL_FILL;
+    } else if (f.polygonMode == GL_POINT) {
+        f.cull = false;
     }
     const DWORD mask = rs[D3DRS_COLORWRITEENABLE];
     f.colorMask[0] = (mask & D3DCOLORWRITEENABLE_RED) != 0;

@@ -26,8 +26,10 @@ GLenum GlBlendFactor(DWORD d3dBlend);
 GLenum GlBlendEquation(DWORD d3dBlendOp);
 GLenum GlCompare(DWORD d3dCmp);
 
-// The GL state of a draw; `hasDepth` tells whether a depth buffer is attached.
-FixedState MakeFixedState(const PipelineState& state, bool hasDepth);
+// The GL state of a draw of `primitive`s; `hasDepth` tells whether a depth buffer is attached.
+// Points are never culled and always filled (a point list's squares are triangles to GL, and
+// fill mode POINT draws every corner of every triangle).
+FixedState MakeFixedState(const PipelineState& state, bool hasDepth, D3DPRIMITIVETYPE primitive = D3DPT_TRIANGLELIST);
 
 // Shadows the GL state so each draw changes only what differs.
 class StateCache {

@@ -2,7 +2,8 @@
 // REF draws into the caller's surfaces (so the caller's own checks see REF's pixels); HAL
 // draws into mirror surfaces of the same size and format. After each clear or draw the
 // mirrors are read back and compared with REF's pixels; a difference beyond the tolerance is
-// a test failure naming the place and both values.
+// a test failure naming the place and both values. With DUAL_DUMP set in the environment the
+// two pictures of a failing comparison are written to /tmp/ref.ppm and /tmp/hal.ppm.
 #pragma once
 
 #include "platform/d3d8/rasterizer.h"

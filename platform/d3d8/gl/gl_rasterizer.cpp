@@ -207,12 +207,14 @@ void GlRasterizer::Draw(const RenderTargets& targets, const PipelineState& state
 }
 
 void GlRasterizer::Present(const SurfaceData& backBuffer, HWND window) {
-    // The end of a frame: the context kept by its draws is given back to the thread.
-    CurrentScope scope(*context_);
-    if (!window) return;
-    // The window shows pixels from memory, as for REF: read the frame back and hand it over.
-    ReadBack(backBuffer);
-    ref::PresentToWindow(backBuffer, window);
+    // The end of a frame: the context kept by its draws is given back to the thread, before
+    // the window stand-in (which may use GL of its own) shows the picture.
+    {
+        CurrentScope scope(*context_);
+        // The window shows pixels from memory, as for REF: read the frame back first.
+        if (window && backBuffer.bits && scope.Ok()) targets_->ReadBack(backBuffer);
+    }
+    if (window) ref::PresentToWindow(backBuffer, window);
 }
 
 void GlRasterizer::ForgetTexture(std::uint64_t id) {

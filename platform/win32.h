@@ -4,3 +4,4 @@
 
 #include "platform/win32/types.h"
 #include "platform/win32/debug_output.h"
+#include "platform/win32/gdi.h"

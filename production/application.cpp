@@ -1,0 +1,121 @@
+#include "production/application.h"
+
+#include "production/sphere.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace {
+
+// The opening's creature camera: eye (2 cos a, 5 sin a, -10 sin a). One radian looks at the
+// creature from above and in front at about ten units, and spins it at 0.84 of the beat phase.
+constexpr float kCreatureCameraAngle = 1.0f;
+
+constexpr float kInitialBarY[] = {3.0f, 1.95f, 0.9f, -0.15f, -1.2f, -2.25f};
+
+}  // namespace
+
+CMyD3DApplication::CMyD3DApplication()
+    : m_pBaseTexture(nullptr),
+      m_pMarkTexture(nullptr),
+      m_pBumpSourceTexture(nullptr),
+      m_pBumpEnvTexture(nullptr),
+      m_bumpMapFormat(D3DFMT_V8U8),
+      m_pSphereVB(nullptr),
+      m_nSphereVertices(0),
+      m_pBumpMapTexture(nullptr),
+      m_pBg2AlphaTexture(nullptr),
+      m_pWaveBumpTexture(nullptr),
+      m_pBackgroundVB(nullptr),
+      m_pEmptyTexture(nullptr),
+      m_pAlvenTexture(nullptr),
+      m_pAlven2Texture(nullptr),
+      m_pEnvTexture(nullptr),
+      m_pEnv2Texture(nullptr),
+      m_pBgTexture(nullptr),
+      m_pOg1Texture(nullptr),
+      m_pOg2Texture(nullptr),
+      m_pNameTexture(nullptr),
+      m_pS6OverTexture(nullptr),
+      m_pBackS3Texture(nullptr),
+      m_pEnv3Texture(nullptr),
+      m_pLogoTexture(nullptr),
+      m_pEnvNrTexture(nullptr),
+      m_pDigit1Texture(nullptr),
+      m_pDigit2Texture(nullptr),
+      m_pDigit3Texture(nullptr),
+      m_pFrameTexture(nullptr),
+      m_pBoxTexture(nullptr),
+      m_pS7CubeTexture(nullptr),
+      m_pCreditTextures{},
+      m_pGTextures{},
+      m_pImage1Texture(nullptr),
+      m_pImage2Texture(nullptr),
+      m_pImage3Texture(nullptr),
+      m_pRenderTarget0(nullptr),
+      m_pRenderTargetSmall(nullptr),
+      m_pScreenQuadVB(nullptr),
+      m_nScreenQuadVertices(6),
+      m_pFontArial9(new CTextureFont("Arial", 9, FONT_BOLD)),
+      m_pTransition(nullptr),
+      m_fTransitionClock(0.0f),
+      m_fBeatTimer(0.0f),
+      m_fSceneAngle(0.0f),
+      m_fSurfaceZ(7.0f),
+      m_fMorphPhase(0.0f),
+      m_fCaveClock(0.0f),
+      m_fSpinRateX(0.0f),
+      m_fSpinRateY(0.0f),
+      m_fSpinRateZ(0.0f),
+      m_fSpinX(0.0f),
+      m_fSpinY(0.0f),
+      m_fSpinZ(0.0f),
+      m_fShutter(0.0f),
+      m_fCameraAngle(kCreatureCameraAngle),
+      m_bDenseSphere(TRUE),
+      m_bUseBaseTexture(TRUE),
+      m_bCanBumpMap(TRUE),
+      m_bUseEnvMap(TRUE),
+      m_bValidateFailed(FALSE) {
+    m_windowTitle = "Morvelt";
+    m_bUseDepthBuffer = TRUE;
+    std::copy(std::begin(kInitialBarY), std::end(kInitialBarY), m_fBarY);
+}
+
+CMyD3DApplication::~CMyD3DApplication() {
+    delete m_pTransition;
+    delete m_pFontArial9;
+}
+
+// Accepts only devices with bump environment mapping on a signed format they can sample,
+// and never the pure device. Luminance formats are preferred here; the format actually used
+// is chosen later with V8U8 first.
+HRESULT CMyD3DApplication::CheckDeviceCaps(D3DCAPS8* caps, DWORD behaviorFlags, D3DFORMAT backBufferFormat) {
+    if (behaviorFlags & D3DCREATE_PUREDEVICE) return E_FAIL;
+    auto textureFormatPasses = [&](D3DFORMAT format) {
+        return SUCCEEDED(m_pDirect3D->CheckDeviceFormat(caps->AdapterOrdinal, caps->DeviceType, backBufferFormat,
+                                                         0, D3DRTYPE_TEXTURE, format));
+    };
+    if (caps->TextureOpCaps & D3DTEXOPCAPS_BUMPENVMAPLUMINANCE) {
+        if (textureFormatPasses(D3DFMT_X8L8V8U8)) return S_OK;
+        if (textureFormatPasses(D3DFMT_L6V5U5)) return S_OK;
+    }
+    if ((caps->TextureOpCaps & D3DTEXOPCAPS_BUMPENVMAP) && textureFormatPasses(D3DFMT_V8U8)) return S_OK;
+    return E_FAIL;
+}
+
+// The four-headed arrow is the class cursor of the window from start-up on.
+HRESULT CMyD3DApplication::InitOnce() {
+    SetClassLong(m_hWnd, GCL_HCURSOR, static_cast<LONG>(reinterpret_cast<LONG_PTR>(LoadCursor(nullptr, IDC_SIZEALL))));
+    return S_OK;
+}
+
+LRESULT CMyD3DApplication::HandleMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    return CD3DApplication::HandleMessage(hWnd, message, wParam, lParam);
+}
+
+HRESULT CMyD3DApplication::Shutdown() {
+    delete m_pFontArial9;
+    m_pFontArial9 = nullptr;
+    return S_OK;
+}

@@ -1,0 +1,356 @@
+// The asset manifest: every texture, mesh, particle script and the music, with the
+// parameters of each load, and the procedural textures, buffers and fixed device state.
+#include "production/application.h"
+
+#include "production/bump_maps.h"
+#include "production/program_objects.h"
+#include "production/sphere.h"
+#include "production/text_file.h"
+#include "production/timeline_clock.h"
+#include "production/vertices.h"
+
+#include "app/media.h"
+
+#include <string>
+
+namespace {
+
+template <typename Interface>
+void ReleaseAndClear(Interface*& pointer) {
+    if (pointer) {
+        pointer->Release();
+        pointer = nullptr;
+    }
+}
+
+constexpr D3DCOLOR kColourKey = 0xFF004040;  // opaque RGB 0, 64, 64 becomes transparent black
+constexpr DWORD kMediaFilter = D3DX_FILTER_TRIANGLE | D3DX_FILTER_MIRROR;
+constexpr DWORD kExactSeekFlag = BASS_MP3_SETPOS;
+
+struct FlareSpotSpec {
+    int texture;  // index into the flare's textures lf1..lf4
+    float size;
+    float position;
+    D3DXCOLOR colour;
+};
+
+const FlareSpotSpec kFlareSpots[] = {
+    {0, 1.2f, 1.0f, {1, 1, 1, 1}},       {2, 0.1f, 0.8f, {0.7f, 0.5f, 0, 0.2f}},
+    {2, 0.01f, 0.7f, {1, 0, 0, 0.7f}},   {1, 0.05f, 0.6f, {1, 1, 0, 0.5f}},
+    {3, 0.13f, 0.5f, {1, 1, 0, 0.5f}},   {1, 0.05f, 0.4f, {1, 0.5f, 0, 1}},
+    {2, 0.05f, 0.1f, {1, 1, 0.5f, 0.5f}}, {1, 0.05f, -0.2f, {1, 0, 0, 1}},
+    {2, 0.09f, -0.3f, {1, 1, 0.6f, 0.5f}}, {1, 0.15f, -0.4f, {1, 0.7f, 0, 0.3f}},
+    {3, 0.15f, -0.7f, {1, 0.5f, 0, 0.2f}}, {2, 0.32f, -1.0f, {1, 0.7f, 0, 0.4f}},
+    {3, 0.4f, -1.3f, {1, 0, 0, 0.7f}},
+};
+
+const char* const kCreditFiles[] = {
+    "Textures/2d.png",     "Textures/3d.png",  "Textures/ka.png",     "Textures/lu.png", "Textures/cod.png",
+    "Textures/mo.png",     "Textures/design.png", "Textures/gfx.png", "Textures/ne.png", "Textures/music.png",
+    "Textures/script.png", "Textures/ri.png",  "Textures/su.png",     "Textures/vo.png",
+};
+
+const char* const kGreetingFiles[] = {
+    "Textures/g1.png", "Textures/g2.png", "Textures/g3.png", "Textures/g4.png",
+    "Textures/g5.png", "Textures/g6.png", "Textures/g7.png", "Textures/g8.png",
+};
+
+}  // namespace
+
+HRESULT CMyD3DApplication::CreateDeviceObjects() {
+    HRESULT hr = m_pFontArial9->CreateDeviceObjects(m_pDevice);
+    if (FAILED(hr)) return hr;
+
+    if (FAILED(CreateTextureFromMedia(m_pDevice, "Textures/empty.jpg", &m_pBaseTexture, D3DFMT_R5G6B5)) ||
+        FAILED(CreateTextureFromMedia(m_pDevice, "Textures/qrnm.jpg", &m_pMarkTexture, D3DFMT_R5G6B5)) ||
+        FAILED(CreateTextureFromMedia(m_pDevice, "Textures/qrbm.bmp", &m_pBumpSourceTexture, D3DFMT_A8R8G8B8)) ||
+        FAILED(CreateTextureFromMedia(m_pDevice, "Textures/bmenv.jpg", &m_pBumpEnvTexture, D3DFMT_R5G6B5)))
+        return FRAMEERR_MEDIA_NOT_FOUND;
+
+    // Tested in the order of preference for drawing: V8U8 first, then the luminance formats.
+    const bool v8u8 = BumpFormatUsable(D3DFMT_V8U8, D3DTEXOPCAPS_BUMPENVMAP);
+    const bool l6v5u5 = BumpFormatUsable(D3DFMT_L6V5U5, D3DTEXOPCAPS_BUMPENVMAPLUMINANCE);
+    const bool x8l8v8u8 = BumpFormatUsable(D3DFMT_X8L8V8U8, D3DTEXOPCAPS_BUMPENVMAPLUMINANCE);
+    if (v8u8)
+        m_bumpMapFormat = D3DFMT_V8U8;
+    else if (l6v5u5)
+        m_bumpMapFormat = D3DFMT_L6V5U5;
+    else if (x8l8v8u8)
+        m_bumpMapFormat = D3DFMT_X8L8V8U8;
+    else
+        return E_FAIL;
+
+    if (FAILED(CreateSphereBuffer())) return E_FAIL;
+    if (FAILED(CreateBumpMap())) return E_FAIL;
+    if (FAILED(CreateTextureFromMedia(m_pDevice, "Textures/bg2.png", &m_pBg2AlphaTexture, D3DFMT_A8R8G8B8)))
+        return E_FAIL;
+    if (FAILED(CreateWaveBumpTexture())) return E_FAIL;
+
+    // The background strip; its first texture pairs are written by the surface scene.
+    if (FAILED(m_pDevice->CreateVertexBuffer(4 * sizeof(TwoTextureVertex), D3DUSAGE_WRITEONLY, kTwoTextureFVF,
+                                             D3DPOOL_MANAGED, &m_pBackgroundVB)))
+        return E_FAIL;
+    TwoTextureVertex* strip = nullptr;
+    if (SUCCEEDED(m_pBackgroundVB->Lock(0, 0, reinterpret_cast<BYTE**>(&strip), 0))) {
+        const D3DXVECTOR3 positions[] = {{-60, -60, 0}, {-60, 60, 0}, {60, -60, 0}, {60, 60, 0}};
+        const float second[][2] = {{0, 1}, {0, 0}, {1, 1}, {1, 0}};
+        for (int i = 0; i < 4; ++i) {
+            strip[i].position = positions[i];
+            strip[i].normal = D3DXVECTOR3(0, 1, 0);
+            strip[i].u1 = strip[i].v1 = 0;
+            strip[i].u2 = second[i][0];
+            strip[i].v2 = second[i][1];
+        }
+        m_pBackgroundVB->Unlock();
+    }
+
+    m_bValidateFailed = FALSE;
+    return S_OK;
+}
+
+bool CMyD3DApplication::BumpFormatUsable(D3DFORMAT format, DWORD requiredTextureOp) {
+    return SUCCEEDED(m_pDirect3D->CheckDeviceFormat(m_deviceCaps.AdapterOrdinal, m_deviceCaps.DeviceType,
+                                                     m_backBufferDesc.Format, 0, D3DRTYPE_TEXTURE, format)) &&
+           (m_deviceCaps.TextureOpCaps & requiredTextureOp) != 0;
+}
+
+HRESULT CMyD3DApplication::CreateSphereBuffer() {
+    ReleaseAndClear(m_pSphereVB);
+    m_nSphereVertices = static_cast<int>(sphere::VertexCount(m_bDenseSphere ? sphere::kDense : sphere::kSparse));
+    if (FAILED(m_pDevice->CreateVertexBuffer(m_nSphereVertices * sizeof(TwoTextureVertex), D3DUSAGE_WRITEONLY,
+                                             kTwoTextureFVF, D3DPOOL_MANAGED, &m_pSphereVB)))
+        return E_FAIL;
+    return S_OK;
+}
+
+HRESULT CMyD3DApplication::CreateBumpMap() {
+    D3DSURFACE_DESC desc;
+    m_pBumpSourceTexture->GetLevelDesc(0, &desc);
+    if (FAILED(m_pDevice->CreateTexture(desc.Width, desc.Height, 1, 0, m_bumpMapFormat, D3DPOOL_MANAGED,
+                                        &m_pBumpMapTexture)))
+        return E_FAIL;
+    D3DLOCKED_RECT source, destination;
+    if (FAILED(m_pBumpSourceTexture->LockRect(0, &source, nullptr, 0))) return E_FAIL;
+    if (FAILED(m_pBumpMapTexture->LockRect(0, &destination, nullptr, 0))) {
+        m_pBumpSourceTexture->UnlockRect(0);
+        return E_FAIL;
+    }
+    bump_maps::WriteFromHeightField(static_cast<const BYTE*>(source.pBits), source.Pitch, desc.Width, desc.Height,
+                                    m_bumpMapFormat, static_cast<BYTE*>(destination.pBits), destination.Pitch);
+    m_pBumpMapTexture->UnlockRect(0);
+    m_pBumpSourceTexture->UnlockRect(0);
+    return S_OK;
+}
+
+HRESULT CMyD3DApplication::CreateWaveBumpTexture() {
+    if (FAILED(m_pDevice->CreateTexture(bump_maps::kWaveSize, bump_maps::kWaveSize, 1, 0, D3DFMT_V8U8,
+                                        D3DPOOL_MANAGED, &m_pWaveBumpTexture)))
+        return E_FAIL;
+    D3DLOCKED_RECT locked;
+    if (FAILED(m_pWaveBumpTexture->LockRect(0, &locked, nullptr, 0))) return E_FAIL;
+    bump_maps::WriteWave(static_cast<BYTE*>(locked.pBits), locked.Pitch);
+    m_pWaveBumpTexture->UnlockRect(0);
+    return S_OK;
+}
+
+HRESULT CMyD3DApplication::RebuildDeviceObjects() {
+    m_fTransitionClock = 0.0f;
+
+    // The audio library starts and the stream opens once per device lifetime: a second start
+    // is refused, and a second stream would leave the first playing unreachable.
+    if (g_hMusic == 0) {
+        BASS_Init(1, 44100, 0, m_hWnd, nullptr);
+        g_hMusic = BASS_StreamCreateFile(FALSE, "data/demo.mp3", 0, 0, kExactSeekFlag);
+    }
+
+    for (const ProductionEmitter& entry : kProductionEmitters) {
+        std::string script;
+        ReadTextFile(entry.script, script);
+        CParticleEmitter& emitter = *entry.emitter;
+        emitter.RebuildDeviceObjects(m_pDevice);
+        emitter.Compile(script.c_str());
+        if (&emitter != &g_TunnelEmitter) emitter.SetPos(D3DXVECTOR3(0, 0, 0));
+        emitter.Stop();
+        if (&emitter != &g_AlvenEmitter) emitter.Start();  // the alven system is started by the timeline
+    }
+
+    m_LensFlare.RebuildDeviceObjects(m_pDevice);
+    IDirect3DTexture8* flareTextures[] = {
+        m_LensFlare.AddTexture("Textures/lf1.png"),
+        m_LensFlare.AddTexture("Textures/lf2.png"),
+        m_LensFlare.AddTexture("Textures/lf3.png"),
+        m_LensFlare.AddTexture("Textures/lf4.png"),
+    };
+    for (const FlareSpotSpec& spot : kFlareSpots)
+        m_LensFlare.AddSpot(CLensFlareSpot(flareTextures[spot.texture], spot.size, spot.position, spot.colour));
+
+    m_pFontArial9->RebuildDeviceObjects();
+
+    // Meshes load afresh on every rebuild; Destroy first so a reload never leaks the old copy.
+    for (const ProductionMesh& entry : kProductionMeshes) {
+        (*entry.mesh)->Destroy();
+        if (FAILED((*entry.mesh)->Create(m_pDevice, entry.file))) return E_FAIL;
+    }
+    for (const ProductionMesh& entry : kProductionMeshes) (*entry.mesh)->RebuildDeviceObjects(m_pDevice);
+
+    const struct {
+        IDirect3DTexture8** texture;
+        const char* file;
+    } restoreTextures[] = {
+        {&m_pEmptyTexture, "Textures/empty.jpg"}, {&m_pAlvenTexture, "Textures/alven.jpg"},
+        {&m_pAlven2Texture, "Textures/alven2.jpg"}, {&m_pEnvTexture, "Textures/env.jpg"},
+        {&m_pEnv2Texture, "Textures/env2.jpg"},   {&m_pBgTexture, "Textures/bg.jpg"},
+        {&m_pOg1Texture, "Textures/og1.png"},     {&m_pOg2Texture, "Textures/og2.png"},
+        {&m_pNameTexture, "Textures/name.png"},   {&m_pS6OverTexture, "Textures/s6over.jpg"},
+        {&m_pBackS3Texture, "Textures/back_s3.jpg"}, {&m_pEnv3Texture, "Textures/env3.jpg"},
+        {&m_pLogoTexture, "Textures/logo.png"},   {&m_pEnvNrTexture, "Textures/envnr.jpg"},
+        {&m_pDigit1Texture, "Textures/1.jpg"},    {&m_pDigit2Texture, "Textures/2.jpg"},
+        {&m_pDigit3Texture, "Textures/3.jpg"},    {&m_pFrameTexture, "Textures/frame.jpg"},
+        {&m_pBoxTexture, "Textures/boxtex.jpg"},  {&m_pS7CubeTexture, "Textures/s7cube.jpg"},
+    };
+    for (const auto& entry : restoreTextures) D3DXCreateTextureFromFileA(m_pDevice, entry.file, entry.texture);
+    for (int i = 0; i < kCreditTextureCount; ++i)
+        D3DXCreateTextureFromFileA(m_pDevice, kCreditFiles[i], &m_pCreditTextures[i]);
+    for (int i = 0; i < kGreetingTextureCount; ++i)
+        D3DXCreateTextureFromFileA(m_pDevice, kGreetingFiles[i], &m_pGTextures[i]);
+
+    const struct {
+        IDirect3DTexture8** texture;
+        const char* file;
+    } keyedImages[] = {
+        {&m_pImage1Texture, "Textures/Image1.png"},
+        {&m_pImage2Texture, "Textures/Image2.png"},
+        {&m_pImage3Texture, "Textures/Image3.png"},
+    };
+    for (const auto& entry : keyedImages) {
+        const HRESULT hr = D3DXCreateTextureFromFileExA(m_pDevice, entry.file, 0, 0, 1, 0, D3DFMT_A8R8G8B8,
+                                                        D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT, kColourKey,
+                                                        nullptr, nullptr, entry.texture);
+        if (FAILED(hr)) return hr;
+    }
+
+    HRESULT hr = D3DXCreateTexture(m_pDevice, 1024, 1024, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8,
+                                   D3DPOOL_DEFAULT, &m_pRenderTarget0);
+    if (FAILED(hr)) return hr;
+    hr = D3DXCreateTexture(m_pDevice, 64, 64, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT,
+                           &m_pRenderTargetSmall);
+    if (FAILED(hr)) return hr;
+
+    delete m_pTransition;
+    m_pTransition = nullptr;
+    m_pTransition = new CSolidFadeTransition(m_pDevice, nullptr, D3DXCOLOR(1, 0, 0, 1));
+    m_pTransition->SetDuration(timeline::kFadeDuration);
+    m_fTransitionClock = 0.0f;
+
+    SetFixedDeviceState();
+    return S_OK;
+}
+
+// The render states, transforms, stage states and light that every frame starts from.
+void CMyD3DApplication::SetFixedDeviceState() {
+    auto setBaseRenderStates = [this] {
+        m_pDevice->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
+        m_pDevice->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+        m_pDevice->SetRenderState(D3DRS_LIGHTING, FALSE);
+        m_pDevice->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
+        m_pDevice->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_GOURAUD);
+    };
+    setBaseRenderStates();
+    for (DWORD stage = 0; stage < 3; ++stage) {
+        m_pDevice->SetTextureStageState(stage, D3DTSS_ADDRESSU, D3DTADDRESS_WRAP);
+        m_pDevice->SetTextureStageState(stage, D3DTSS_ADDRESSV, D3DTADDRESS_WRAP);
+        m_pDevice->SetTextureStageState(stage, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
+        m_pDevice->SetTextureStageState(stage, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
+    }
+
+    CreateScreenQuad();
+
+    D3DXMATRIX world, projection;
+    D3DXMatrixIdentity(&world);
+    m_pDevice->SetTransform(D3DTS_WORLD, &world);
+    const float aspect = static_cast<float>(m_backBufferDesc.Width) / static_cast<float>(m_backBufferDesc.Height);
+    D3DXMatrixPerspectiveFovLH(&projection, D3DX_PI / 4, aspect, 0.1f, 100.0f);
+    m_pDevice->SetTransform(D3DTS_PROJECTION, &projection);
+
+    m_pDevice->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
+    m_pDevice->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
+    m_pDevice->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    m_pDevice->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    m_pDevice->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    m_pDevice->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+    setBaseRenderStates();
+
+    m_pDevice->SetRenderState(D3DRS_LIGHTING, TRUE);
+    D3DLIGHT8 light{};
+    light.Type = D3DLIGHT_SPOT;
+    light.Diffuse = {1, 1, 1, 1};
+    light.Ambient = {1, 1, 1, 1};
+    light.Position = {0, 5, 2};
+    light.Direction = {0, -1, 0};
+    light.Range = 100.0f;
+    light.Falloff = 1.0f;
+    light.Attenuation0 = 1.0f;
+    light.Theta = D3DX_PI / 4;
+    light.Phi = D3DX_PI / 2;
+    m_pDevice->SetLight(0, &light);
+    m_pDevice->LightEnable(0, TRUE);
+}
+
+// The unit screen quad: two triangles from -0.5 to 0.5, white, v = 0 at the top.
+HRESULT CMyD3DApplication::CreateScreenQuad() {
+    const HRESULT hr = m_pDevice->CreateVertexBuffer(m_nScreenQuadVertices * sizeof(ScreenQuadVertex), 0,
+                                                     kScreenQuadFVF, D3DPOOL_MANAGED, &m_pScreenQuadVB);
+    if (FAILED(hr)) return hr;  // a quad that cannot be made is not locked; layers then draw nothing
+    ScreenQuadVertex* quad = nullptr;
+    if (FAILED(m_pScreenQuadVB->Lock(0, m_nScreenQuadVertices * sizeof(ScreenQuadVertex),
+                                     reinterpret_cast<BYTE**>(&quad), 0)))
+        return E_FAIL;
+    const ScreenQuadVertex vertices[] = {
+        {{-0.5f, 0.5f, 0}, 0xFFFFFFFF, 0, 0}, {{0.5f, 0.5f, 0}, 0xFFFFFFFF, 1, 0},
+        {{0.5f, -0.5f, 0}, 0xFFFFFFFF, 1, 1}, {{-0.5f, 0.5f, 0}, 0xFFFFFFFF, 0, 0},
+        {{0.5f, -0.5f, 0}, 0xFFFFFFFF, 1, 1}, {{-0.5f, -0.5f, 0}, 0xFFFFFFFF, 0, 1},
+    };
+    std::copy(std::begin(vertices), std::end(vertices), quad);
+    m_pScreenQuadVB->Unlock();
+    return S_OK;
+}
+
+HRESULT CMyD3DApplication::ReleaseDeviceObjects() {
+    ReleaseAndClear(m_pScreenQuadVB);
+    for (IDirect3DTexture8** texture :
+         {&m_pEmptyTexture, &m_pAlvenTexture, &m_pAlven2Texture, &m_pEnvTexture, &m_pEnv2Texture, &m_pBgTexture,
+          &m_pOg1Texture, &m_pOg2Texture, &m_pNameTexture, &m_pS6OverTexture, &m_pBackS3Texture, &m_pEnv3Texture,
+          &m_pLogoTexture, &m_pEnvNrTexture, &m_pDigit1Texture, &m_pDigit2Texture, &m_pDigit3Texture,
+          &m_pFrameTexture, &m_pBoxTexture})
+        ReleaseAndClear(*texture);
+    delete m_pTransition;
+    m_pTransition = nullptr;
+    for (IDirect3DTexture8** texture : {&m_pImage1Texture, &m_pImage2Texture, &m_pImage3Texture, &m_pS7CubeTexture,
+                                        &m_pRenderTarget0, &m_pRenderTargetSmall})
+        ReleaseAndClear(*texture);
+    for (IDirect3DTexture8*& texture : m_pCreditTextures) ReleaseAndClear(texture);
+    for (IDirect3DTexture8*& texture : m_pGTextures) ReleaseAndClear(texture);
+    m_LensFlare.ReleaseDeviceObjects();
+    for (const ProductionEmitter& entry : kProductionEmitters) entry.emitter->ReleaseDeviceObjects();
+    for (const ProductionMesh& entry : kProductionMeshes) (*entry.mesh)->ReleaseDeviceObjects();
+    m_pFontArial9->ReleaseDeviceObjects();
+    return S_OK;
+}
+
+HRESULT CMyD3DApplication::DestroyDeviceObjects() {
+    BASS_Free();
+    g_hMusic = 0;
+    m_pFontArial9->DestroyDeviceObjects();
+    for (CD3DMesh* mesh : {g_pSquidMesh, g_pHaloMesh, g_pLogoMesh, g_pShapeMesh, g_pBoxyMesh, g_pFemMesh,
+                           g_pAlienMesh, g_pAlien2Mesh, g_pCaveMesh, g_pObjFaenMesh, g_pSakligMesh, g_pOneMesh,
+                           g_pTwoMesh, g_pThreeMesh, g_pFourMesh, g_pFiveMesh})
+        mesh->Destroy();
+    for (IDirect3DTexture8** texture : {&m_pBaseTexture, &m_pMarkTexture, &m_pBumpSourceTexture, &m_pBumpEnvTexture,
+                                        &m_pBumpMapTexture})
+        ReleaseAndClear(*texture);
+    ReleaseAndClear(m_pSphereVB);
+    ReleaseAndClear(m_pBackgroundVB);
+    ReleaseAndClear(m_pWaveBumpTexture);
+    ReleaseAndClear(m_pBg2AlphaTexture);
+    return S_OK;
+}

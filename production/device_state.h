@@ -1,0 +1,26 @@
+// Small helpers for the device calls the scenes repeat.
+#pragma once
+
+#include "platform/d3d8.h"
+
+#include <cstring>
+
+// Render and stage states that hold floats take the float's bits.
+inline DWORD FloatBits(float value) {
+    DWORD bits;
+    static_assert(sizeof bits == sizeof value, "a float state is 32 bits");
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+// A grey 0x00gggggg from a level 0..255.
+inline D3DCOLOR Grey(int level) {
+    const DWORD g = static_cast<DWORD>(level) & 0xff;
+    return (g << 16) | (g << 8) | g;
+}
+
+// The square-aspect projections the scenes use (aspect 1.0; fieldOfView in radians).
+void SetSquareProjection(IDirect3DDevice8* device, float fieldOfView, float zNear, float zFar);
+
+// Stage 0 colour and alpha = texture x diffuse, stage 1 off: the state particles draw with.
+void SetParticleStages(IDirect3DDevice8* device);

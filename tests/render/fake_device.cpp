@@ -1,21 +1,12 @@
 #include "fake_device.h"
 
 #include <algorithm>
-#include <sstream>
 
 namespace fake {
 
 namespace {
 
 constexpr DWORD kUnset = 0xDEADBEEF;
-
-template <typename... Args>
-std::string Line(const char* name, Args... args) {
-    std::ostringstream out;
-    out << name;
-    ((out << ' ' << args), ...);
-    return out.str();
-}
 
 UINT VerticesFor(D3DPRIMITIVETYPE type, UINT count) {
     switch (type) {
@@ -196,8 +187,8 @@ HRESULT Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
                               IDirect3DTexture8** ppTexture) {
     if (!ppTexture) return D3DERR_INVALIDCALL;
     *ppTexture = nullptr;
-    log.push_back(Line("CreateTexture", width, height, levels, usage, static_cast<DWORD>(format),
-                       static_cast<DWORD>(pool)));
+    Note("CreateTexture", width, height, levels, usage, static_cast<DWORD>(format),
+                       static_cast<DWORD>(pool));
     if (FAILED(failCreateTexture)) return failCreateTexture;
     if (width == 0 || height == 0) return D3DERR_INVALIDCALL;
     auto* texture = new Texture(this, width, height, format, pool);
@@ -210,7 +201,7 @@ HRESULT Device::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL 
                                    IDirect3DVertexBuffer8** ppVertexBuffer) {
     if (!ppVertexBuffer) return D3DERR_INVALIDCALL;
     *ppVertexBuffer = nullptr;
-    log.push_back(Line("CreateVertexBuffer", length, usage, fvf, static_cast<DWORD>(pool)));
+    Note("CreateVertexBuffer", length, usage, fvf, static_cast<DWORD>(pool));
     if (FAILED(failCreateVertexBuffer)) return failCreateVertexBuffer;
     if (length == 0) return D3DERR_INVALIDCALL;
     *ppVertexBuffer = new VertexBuffer(this, length, usage, fvf, pool);
@@ -248,7 +239,7 @@ HRESULT Device::GetIndices(IDirect3DIndexBuffer8** pp, UINT*) {
 
 HRESULT Device::SetMaterial(const D3DMATERIAL8* pMaterial) {
     if (!pMaterial) return D3DERR_INVALIDCALL;
-    log.push_back(Line("SetMaterial", pMaterial->Diffuse.a));
+    Note("SetMaterial", pMaterial->Diffuse.a);
     material = *pMaterial;
     return D3D_OK;
 }
@@ -260,7 +251,7 @@ HRESULT Device::GetMaterial(D3DMATERIAL8* pMaterial) {
 }
 
 HRESULT Device::SetRenderState(D3DRENDERSTATETYPE type, DWORD value) {
-    log.push_back(Line("SetRenderState", static_cast<DWORD>(type), value));
+    Note("SetRenderState", static_cast<DWORD>(type), value);
     (recording_ ? recording_ : &state)->renderStates[type] = value;
     return D3D_OK;
 }
@@ -272,14 +263,14 @@ HRESULT Device::GetRenderState(D3DRENDERSTATETYPE type, DWORD* pValue) {
 }
 
 HRESULT Device::BeginStateBlock() {
-    log.push_back("BeginStateBlock");
+    Note("BeginStateBlock");
     if (recording_) return D3DERR_INVALIDCALL;
     recording_ = &stateBlocks[nextToken_];
     return D3D_OK;
 }
 
 HRESULT Device::EndStateBlock(DWORD* pToken) {
-    log.push_back("EndStateBlock");
+    Note("EndStateBlock");
     if (!recording_ || !pToken) return D3DERR_INVALIDCALL;
     *pToken = nextToken_++;
     recording_ = nullptr;
@@ -287,7 +278,7 @@ HRESULT Device::EndStateBlock(DWORD* pToken) {
 }
 
 HRESULT Device::ApplyStateBlock(DWORD token) {
-    log.push_back(Line("ApplyStateBlock", token));
+    Note("ApplyStateBlock", token);
     auto it = stateBlocks.find(token);
     if (recording_ || it == stateBlocks.end()) return D3DERR_INVALIDCALL;
     const State& block = it->second;
@@ -299,7 +290,7 @@ HRESULT Device::ApplyStateBlock(DWORD token) {
 }
 
 HRESULT Device::CaptureStateBlock(DWORD token) {
-    log.push_back(Line("CaptureStateBlock", token));
+    Note("CaptureStateBlock", token);
     auto it = stateBlocks.find(token);
     if (recording_ || it == stateBlocks.end()) return D3DERR_INVALIDCALL;
     State& block = it->second;
@@ -311,7 +302,7 @@ HRESULT Device::CaptureStateBlock(DWORD token) {
 }
 
 HRESULT Device::DeleteStateBlock(DWORD token) {
-    log.push_back(Line("DeleteStateBlock", token));
+    Note("DeleteStateBlock", token);
     if (recording_ || stateBlocks.erase(token) == 0) return D3DERR_INVALIDCALL;
     return D3D_OK;
 }
@@ -329,7 +320,7 @@ HRESULT Device::GetTexture(DWORD stage, IDirect3DBaseTexture8** ppTexture) {
 }
 
 HRESULT Device::SetTexture(DWORD stage, IDirect3DBaseTexture8* pTexture) {
-    log.push_back(Line("SetTexture", stage, pTexture ? "texture" : "null"));
+    Note("SetTexture", stage, pTexture ? "texture" : "null");
     (recording_ ? recording_ : &state)->textures[stage] = pTexture;
     return D3D_OK;
 }
@@ -341,7 +332,7 @@ HRESULT Device::GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
 }
 
 HRESULT Device::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) {
-    log.push_back(Line("SetTextureStageState", stage, static_cast<DWORD>(type), value));
+    Note("SetTextureStageState", stage, static_cast<DWORD>(type), value);
     (recording_ ? recording_ : &state)->stageStates[{stage, static_cast<DWORD>(type)}] = value;
     return D3D_OK;
 }
@@ -352,8 +343,9 @@ HRESULT Device::ValidateDevice(DWORD* pNumPasses) {
 }
 
 HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) {
-    log.push_back(Line("DrawPrimitive", static_cast<DWORD>(type), startVertex, primitiveCount));
+    Note("DrawPrimitive", static_cast<DWORD>(type), startVertex, primitiveCount);
     if (recording_) return D3DERR_INVALIDCALL;
+    if (!record) return D3D_OK;
     Draw draw{type, startVertex, primitiveCount, state.vertexShader, stream0Stride, {}, state, material};
     auto* vb = dynamic_cast<VertexBuffer*>(stream0);
     if (!vb || vb->locked || stream0Stride == 0) return D3DERR_INVALIDCALL;
@@ -367,7 +359,7 @@ HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT prim
 }
 
 HRESULT Device::SetVertexShader(DWORD handle) {
-    log.push_back(Line("SetVertexShader", handle));
+    Note("SetVertexShader", handle);
     State* target = recording_ ? recording_ : &state;
     target->vertexShader = handle;
     target->hasVertexShader = true;
@@ -381,7 +373,7 @@ HRESULT Device::GetVertexShader(DWORD* pHandle) {
 }
 
 HRESULT Device::SetStreamSource(UINT stream, IDirect3DVertexBuffer8* pStreamData, UINT stride) {
-    log.push_back(Line("SetStreamSource", stream, stride));
+    Note("SetStreamSource", stream, stride);
     if (stream != 0) return D3DERR_INVALIDCALL;
     stream0 = pStreamData;
     stream0Stride = stride;

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <map>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -135,6 +136,7 @@ public:
     UINT stream0Stride = 0;
     std::map<DWORD, State> stateBlocks;  // token -> recorded entries
     std::vector<Texture*> createdTextures;
+    bool record = true;  // false: no log, no draw copies (for benchmarks)
 
     // ---- IDirect3DDevice8 ----
     HRESULT TestCooperativeLevel() override { return D3D_OK; }
@@ -206,6 +208,15 @@ public:
     int Count(const std::string& prefix) const;
 
 private:
+    template <typename... Args>
+    void Note(const char* name, Args... args) {
+        if (!record) return;
+        std::ostringstream out;
+        out << name;
+        ((out << ' ' << args), ...);
+        log.push_back(out.str());
+    }
+
     State* recording_ = nullptr;  // block being recorded, or null
     DWORD nextToken_ = 1;
     ULONG refs_ = 1;

@@ -118,6 +118,9 @@ protected:
             {ring, 0.4f, -1.3f, {1, 0, 0, 0.7f}},
         };
         for (const auto& s : spots) EXPECT_EQ(flare.AddSpot(s.texture, s.size, s.position, s.colour), S_OK);
+        // Bilinear filtering, as the production sets it for every stage.
+        device->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
+        device->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
         device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
         device->BeginScene();
         EXPECT_EQ(flare.Render(lightX, lightY, 160, 120, false), S_OK);
@@ -134,7 +137,11 @@ protected:
 TEST_F(GoldenFlare, LightOnTheScreen) {
     const testimage::Image picture = Draw(40, 30);
     ASSERT_EQ(picture.width, 160);
-    EXPECT_EQ(picture.At(40, 30) & 0xFFFFFF, 0xFFFFFFu);  // the centre of the big white disc
+    // The centre of the big white disc: nearly white, and grey (the other spots lie elsewhere).
+    const std::uint32_t centre = picture.At(40, 30);
+    EXPECT_GT(Channel(centre, 0), 0xE0);
+    EXPECT_EQ(Channel(centre, 0), Channel(centre, 8));
+    EXPECT_EQ(Channel(centre, 8), Channel(centre, 16));
     EXPECT_EQ(testimage::CheckGolden("flare_on_screen", picture, 3, 4), "");
 }
 

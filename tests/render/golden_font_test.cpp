@@ -51,3 +51,53 @@ TEST(GoldenText, FilteredTextCoversTheSamePlace) {
     const testimage::Difference d = testimage::Compare(point, filtered, 48);
     EXPECT_LT(d.pixelsOver, 40);
 }
+
+TEST(TextStateBlocks, TheDeviceModelGetsTheCallersStatesBack) {
+    testimage::RefDevice device(64, 32);
+    ASSERT_TRUE(device);
+    CTextureFont font("Arial", 10);
+    ASSERT_EQ(font.CreateDeviceObjects(device.get()), S_OK);
+    ASSERT_EQ(font.RebuildDeviceObjects(), S_OK);
+    IDirect3DTexture8* callers = testimage::MakeTexture(device.get(), 4, 4, [](UINT, UINT) { return 0xFF00FF00u; });
+    ASSERT_NE(callers, nullptr);
+    device->SetTexture(0, callers);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
+    device->SetRenderState(D3DRS_ZENABLE, TRUE);
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    device->SetRenderState(D3DRS_FOGENABLE, TRUE);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_ADD);
+    device->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_NONE);
+    device->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_POINT);
+    device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_MODULATE);
+
+    device->BeginScene();
+    ASSERT_EQ(font.DrawText(1, 1, 0xFFFFFFFF, "state", FONT_FILTERED), S_OK);
+    device->EndScene();
+
+    DWORD value = 0;
+    const struct {
+        D3DRENDERSTATETYPE state;
+        DWORD expected;
+    } renderStates[] = {{D3DRS_ALPHABLENDENABLE, FALSE}, {D3DRS_SRCBLEND, D3DBLEND_ONE}, {D3DRS_ZENABLE, TRUE},
+                        {D3DRS_CULLMODE, D3DCULL_NONE},   {D3DRS_FOGENABLE, TRUE}};
+    for (const auto& r : renderStates) {
+        device->GetRenderState(r.state, &value);
+        EXPECT_EQ(value, r.expected) << r.state;
+    }
+    device->GetTextureStageState(0, D3DTSS_COLOROP, &value);
+    EXPECT_EQ(value, static_cast<DWORD>(D3DTOP_ADD));
+    device->GetTextureStageState(0, D3DTSS_MINFILTER, &value);
+    EXPECT_EQ(value, static_cast<DWORD>(D3DTEXF_NONE));
+    device->GetTextureStageState(0, D3DTSS_MAGFILTER, &value);
+    EXPECT_EQ(value, static_cast<DWORD>(D3DTEXF_POINT));
+    device->GetTextureStageState(1, D3DTSS_COLOROP, &value);
+    EXPECT_EQ(value, static_cast<DWORD>(D3DTOP_MODULATE));
+    IDirect3DBaseTexture8* bound = nullptr;
+    device->GetTexture(0, &bound);
+    EXPECT_EQ(bound, callers);
+    if (bound) bound->Release();
+    callers->Release();
+    font.ReleaseDeviceObjects();
+    font.DestroyDeviceObjects();
+}

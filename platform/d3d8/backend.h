@@ -1,0 +1,25 @@
+// Which rasterizer draws for which device type. The only place that knows the backends.
+#pragma once
+
+#include "platform/d3d8/rasterizer.h"
+
+#include <functional>
+#include <memory>
+
+namespace d3d8 {
+
+bool RasterizerAvailable(D3DDEVTYPE type);
+
+// A new rasterizer for a device of `type`; null when the type has none.
+std::unique_ptr<Rasterizer> CreateRasterizer(D3DDEVTYPE type);
+
+// A rasterizer that only clears and otherwise draws nothing (null/).
+std::unique_ptr<Rasterizer> CreateNullRasterizer();
+
+// Device type HAL, implemented by gl/ (null/hal_fallback.cpp until then): whether an
+// OpenGL 3.3 core context can be made here, and a rasterizer drawing with one (null when
+// making it fails after all).
+bool HalRasterizerAvailable();
+std::unique_ptr<Rasterizer> CreateHalRasterizer();
+
+}  // namespace d3d8

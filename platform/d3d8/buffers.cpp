@@ -1,0 +1,108 @@
+#include "platform/d3d8/buffers.h"
+
+#include "platform/d3d8/device.h"
+
+namespace d3d8 {
+
+HRESULT BufferStorage::Lock(const char* where, UINT offset, UINT size, BYTE** ppbData, DWORD flags) {
+    if (!ppbData) {
+        Report(where, "null data pointer");
+        return D3DERR_INVALIDCALL;
+    }
+    *ppbData = nullptr;
+    if (locked_) {
+        Report(where, "buffer is already locked");
+        return D3DERR_INVALIDCALL;
+    }
+    if (offset > size_ || (size != 0 && size > size_ - offset) || (offset == size_ && size_ != 0 && size == 0)) {
+        Report(where, "range outside the buffer");
+        return D3DERR_INVALIDCALL;
+    }
+    if ((flags & D3DLOCK_DISCARD) && !(flags & D3DLOCK_READONLY)) {
+        if (back_.size() != front_.size()) back_.assign(size_, 0);
+        front_.swap(back_);
+    }
+    locked_ = true;
+    *ppbData = front_.data() + offset;
+    return D3D_OK;
+}
+
+HRESULT BufferStorage::Unlock(const char* where) {
+    if (!locked_) {
+        Report(where, "buffer is not locked");
+        return D3DERR_INVALIDCALL;
+    }
+    locked_ = false;
+    return D3D_OK;
+}
+
+// ---- Vertex buffer -------------------------------------------------------------------
+
+VertexBuffer::VertexBuffer(Device* device, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool)
+    : Counted(device), storage_(length), usage_(usage), fvf_(fvf), pool_(pool) {}
+
+HRESULT VertexBuffer::GetDevice(IDirect3DDevice8** ppDevice) {
+    if (!ppDevice) return D3DERR_INVALIDCALL;
+    *ppDevice = OwnerDevice();
+    OwnerDevice()->AddRef();
+    return D3D_OK;
+}
+
+DWORD VertexBuffer::SetPriority(DWORD PriorityNew) {
+    const DWORD old = priority_;
+    if (pool_ == D3DPOOL_MANAGED) priority_ = PriorityNew;
+    return old;
+}
+
+HRESULT VertexBuffer::Lock(UINT OffsetToLock, UINT SizeToLock, BYTE** ppbData, DWORD Flags) {
+    return storage_.Lock("IDirect3DVertexBuffer8::Lock", OffsetToLock, SizeToLock, ppbData, Flags);
+}
+
+HRESULT VertexBuffer::Unlock() { return storage_.Unlock("IDirect3DVertexBuffer8::Unlock"); }
+
+HRESULT VertexBuffer::GetDesc(D3DVERTEXBUFFER_DESC* pDesc) {
+    if (!pDesc) return D3DERR_INVALIDCALL;
+    pDesc->Format = D3DFMT_VERTEXDATA;
+    pDesc->Type = D3DRTYPE_VERTEXBUFFER;
+    pDesc->Usage = usage_;
+    pDesc->Pool = pool_;
+    pDesc->Size = storage_.Size();
+    pDesc->FVF = fvf_;
+    return D3D_OK;
+}
+
+// ---- Index buffer --------------------------------------------------------------------
+
+IndexBuffer::IndexBuffer(Device* device, UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool)
+    : Counted(device), storage_(length), usage_(usage), format_(format), pool_(pool) {}
+
+HRESULT IndexBuffer::GetDevice(IDirect3DDevice8** ppDevice) {
+    if (!ppDevice) return D3DERR_INVALIDCALL;
+    *ppDevice = OwnerDevice();
+    OwnerDevice()->AddRef();
+    return D3D_OK;
+}
+
+DWORD IndexBuffer::SetPriority(DWORD PriorityNew) {
+    const DWORD old = priority_;
+    if (pool_ == D3DPOOL_MANAGED) priority_ = PriorityNew;
+    return old;
+}
+
+HRESULT IndexBuffer::Lock(UINT OffsetToLock, UINT SizeToLock, BYTE** ppbData, DWORD Flags) {
+    return storage_.Lock("IDirect3DIndexBuffer8::Lock", OffsetToLock, SizeToLock, ppbData, Flags);
+}
+
+HRESULT IndexBuffer::Unlock() { return storage_.Unlock("IDirect3DIndexBuffer8::Unlock"); }
+
+HRESULT IndexBuffer::GetDesc(D3DINDEXBUFFER_DESC* pDesc) {
+    if (!pDesc) return D3DERR_INVALIDCALL;
+    pDesc->Format = format_;
+    pDesc->Type = D3DRTYPE_INDEXBUFFER;
+    pDesc->Usage = usage_;
+    pDesc->Pool = pool_;
+    pDesc->Size = storage_.Size();
+    return D3D_OK;
+}
+
+}  // namespace d3d8

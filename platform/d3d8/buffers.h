@@ -1,0 +1,88 @@
+// Vertex and index buffers: bytes the user writes through Lock and the draws read.
+#pragma once
+
+#include "platform/d3d8/interfaces.h"
+#include "platform/d3d8/object.h"
+
+#include <vector>
+
+namespace d3d8 {
+
+// The bytes of a buffer and its lock state. D3DLOCK_DISCARD switches to fresh storage
+// (the two stores alternate, so nothing is allocated per lock).
+class BufferStorage {
+public:
+    explicit BufferStorage(UINT size) : size_(size), front_(size, 0) {}
+
+    // Offset and size 0 lock the whole buffer; size 0 with an offset locks to the end.
+    HRESULT Lock(const char* where, UINT offset, UINT size, BYTE** ppbData, DWORD flags);
+    HRESULT Unlock(const char* where);
+
+    const BYTE* Bytes() const { return front_.data(); }
+    UINT Size() const { return size_; }
+    bool IsLocked() const { return locked_; }
+
+private:
+    UINT size_;
+    std::vector<BYTE> front_;
+    std::vector<BYTE> back_;  // the other store for discard locks; allocated on first use
+    bool locked_ = false;
+};
+
+class VertexBuffer final : public IDirect3DVertexBuffer8, public Counted {
+public:
+    VertexBuffer(Device* device, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool);
+
+    ULONG AddRef() override { return AddRefPublic(); }
+    ULONG Release() override { return ReleasePublic(); }
+    HRESULT GetDevice(IDirect3DDevice8** ppDevice) override;
+    DWORD SetPriority(DWORD PriorityNew) override;
+    DWORD GetPriority() override { return priority_; }
+    void PreLoad() override {}
+    D3DRESOURCETYPE GetType() override { return D3DRTYPE_VERTEXBUFFER; }
+
+    HRESULT Lock(UINT OffsetToLock, UINT SizeToLock, BYTE** ppbData, DWORD Flags) override;
+    HRESULT Unlock() override;
+    HRESULT GetDesc(D3DVERTEXBUFFER_DESC* pDesc) override;
+
+    bool IsDefaultPool() const override { return pool_ == D3DPOOL_DEFAULT; }
+    const BufferStorage& Storage() const { return storage_; }
+
+private:
+    BufferStorage storage_;
+    DWORD usage_;
+    DWORD fvf_;
+    D3DPOOL pool_;
+    DWORD priority_ = 0;
+};
+
+class IndexBuffer final : public IDirect3DIndexBuffer8, public Counted {
+public:
+    IndexBuffer(Device* device, UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool);
+
+    ULONG AddRef() override { return AddRefPublic(); }
+    ULONG Release() override { return ReleasePublic(); }
+    HRESULT GetDevice(IDirect3DDevice8** ppDevice) override;
+    DWORD SetPriority(DWORD PriorityNew) override;
+    DWORD GetPriority() override { return priority_; }
+    void PreLoad() override {}
+    D3DRESOURCETYPE GetType() override { return D3DRTYPE_INDEXBUFFER; }
+
+    HRESULT Lock(UINT OffsetToLock, UINT SizeToLock, BYTE** ppbData, DWORD Flags) override;
+    HRESULT Unlock() override;
+    HRESULT GetDesc(D3DINDEXBUFFER_DESC* pDesc) override;
+
+    bool IsDefaultPool() const override { return pool_ == D3DPOOL_DEFAULT; }
+    const BufferStorage& Storage() const { return storage_; }
+    D3DFORMAT Format() const { return format_; }
+    UINT IndexSize() const { return format_ == D3DFMT_INDEX32 ? 4 : 2; }
+
+private:
+    BufferStorage storage_;
+    DWORD usage_;
+    D3DFORMAT format_;
+    D3DPOOL pool_;
+    DWORD priority_ = 0;
+};
+
+}  // namespace d3d8

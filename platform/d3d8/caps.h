@@ -1,0 +1,23 @@
+// What each device type can do: its capabilities and the formats it accepts in each role.
+#pragma once
+
+#include "platform/d3d8/types.h"
+
+namespace d3d8 {
+
+// Device types with a rasterizer in this build. REF always; HAL once OpenGL lands.
+bool IsDeviceTypeAvailable(D3DDEVTYPE type);
+
+// Capabilities of a device type (adapter ordinal filled in by the caller).
+D3DCAPS8 DeviceCaps(D3DDEVTYPE type);
+
+bool IsDisplayFormat(D3DFORMAT format);       // X8R8G8B8, R5G6B5
+bool IsBackBufferFormat(D3DFORMAT format);    // display formats and A8R8G8B8
+bool IsTextureFormat(D3DFORMAT format);       // formats the rasterizers sample
+bool IsRenderTargetFormat(D3DFORMAT format);  // X8R8G8B8, A8R8G8B8, R5G6B5
+bool IsSupportedDepthFormat(D3DFORMAT format);  // D16, D24X8, D24S8, D32
+
+// Back buffer format `back` can be shown on display format `display`.
+bool IsBackBufferCompatible(D3DFORMAT display, D3DFORMAT back);
+
+}  // namespace d3d8

@@ -1,0 +1,50 @@
+// The null rasterizer: clears targets and draws nothing. Device model tests use it, and
+// it stands in for device type REF in builds without the software rasterizer.
+#include "platform/d3d8/backend.h"
+
+#include <cstring>
+
+namespace d3d8 {
+
+namespace {
+
+class NullRasterizer final : public Rasterizer {
+public:
+    void Clear(const RenderTargets& targets, const RECT& rect, DWORD flags, D3DCOLOR color, float z,
+               DWORD /*stencil*/) override {
+        if ((flags & D3DCLEAR_TARGET) && targets.color) FillColor(*targets.color, rect, color);
+        if ((flags & D3DCLEAR_ZBUFFER) && targets.depth) FillDepth(*targets.depth, rect, z);
+    }
+    void Draw(const RenderTargets&, const PipelineState&, const DrawCall&) override {}
+    void Present(const SurfaceData&, HWND) override {}
+    void ForgetTexture(std::uint64_t) override {}
+
+private:
+    static void FillColor(SurfaceData& s, const RECT& r, D3DCOLOR color) {
+        for (LONG y = r.top; y < r.bottom; ++y) {
+            BYTE* row = s.bits + static_cast<std::ptrdiff_t>(y) * s.pitch;
+            for (LONG x = r.left; x < r.right; ++x) {
+                if (s.format == D3DFMT_R5G6B5) {
+                    const WORD p = static_cast<WORD>(((color >> 8) & 0xf800u) | ((color >> 5) & 0x07e0u) |
+                                                     ((color >> 3) & 0x001fu));
+                    std::memcpy(row + x * 2, &p, 2);
+                } else {
+                    const DWORD p = s.format == D3DFMT_X8R8G8B8 ? (color | 0xff000000u) : color;
+                    std::memcpy(row + x * 4, &p, 4);
+                }
+            }
+        }
+    }
+    static void FillDepth(SurfaceData& s, const RECT& r, float z) {
+        for (LONG y = r.top; y < r.bottom; ++y) {
+            float* row = reinterpret_cast<float*>(s.bits + static_cast<std::ptrdiff_t>(y) * s.pitch);
+            for (LONG x = r.left; x < r.right; ++x) row[x] = z;
+        }
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<Rasterizer> CreateNullRasterizer() { return std::make_unique<NullRasterizer>(); }
+
+}  // namespace d3d8

@@ -1,0 +1,292 @@
+#include "platform/d3d8/ref/draw_state.h"
+
+#include "platform/d3d8/pixel_convert.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace d3d8::ref {
+
+float FloatFromBits(DWORD bits) {
+    float f;
+    std::memcpy(&f, &bits, sizeof f);
+    return f;
+}
+
+Matrix4 ToMatrix4(const D3DMATRIX& m) {
+    Matrix4 out;
+    std::memcpy(out.m, m.m, sizeof out.m);
+    return out;
+}
+
+Matrix4 Multiply(const Matrix4& a, const Matrix4& b) {
+    Matrix4 out;
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c)
+            out.m[r][c] = a.m[r][0] * b.m[0][c] + a.m[r][1] * b.m[1][c] + a.m[r][2] * b.m[2][c] + a.m[r][3] * b.m[3][c];
+    return out;
+}
+
+VertexLayout DecodeFvf(DWORD fvf) {
+    VertexLayout l;
+    int offset = 0;
+    switch (fvf & D3DFVF_POSITION_MASK) {
+    case D3DFVF_XYZRHW:
+        l.preTransformed = true;
+        offset = 16;
+        break;
+    case D3DFVF_XYZ:
+        offset = 12;
+        break;
+    default:  // XYZB1..5: blend weights follow the position and are not used
+        offset = 12 + 4 * static_cast<int>(((fvf & D3DFVF_POSITION_MASK) - D3DFVF_XYZRHW) / 2);
+        break;
+    }
+    if (fvf & D3DFVF_NORMAL) {
+        l.normal = offset;
+        offset += 12;
+    }
+    if (fvf & D3DFVF_PSIZE) {
+        l.pointSize = offset;
+        offset += 4;
+    }
+    if (fvf & D3DFVF_DIFFUSE) {
+        l.diffuse = offset;
+        offset += 4;
+    }
+    if (fvf & D3DFVF_SPECULAR) {
+        l.specular = offset;
+        offset += 4;
+    }
+    l.texCount = static_cast<int>(std::min<DWORD>((fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT, 8));
+    for (int i = 0; i < l.texCount; ++i) {
+        static constexpr int kSizes[4] = {2, 3, 4, 1};  // by D3DFVF_TEXTUREFORMATn code
+        l.texOffset[i] = offset;
+        l.texSize[i] = kSizes[(fvf >> (16 + 2 * i)) & 3];
+        offset += 4 * l.texSize[i];
+    }
+    return l;
+}
+
+namespace {
+
+Color ColorFromValue(const D3DCOLORVALUE& c) { return {c.r, c.g, c.b, c.a}; }
+
+void Normalize3(float v[3]) {
+    const float len = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+    if (len > 0) {
+        v[0] /= len;
+        v[1] /= len;
+        v[2] /= len;
+    }
+}
+
+// Inverse transpose of the upper 3x3 of m; a singular matrix gives the plain 3x3.
+void NormalMatrix(const Matrix4& m, float out[3][3]) {
+    const float(*a)[4] = m.m;
+    const float c00 = a[1][1] * a[2][2] - a[1][2] * a[2][1];
+    const float c01 = a[1][2] * a[2][0] - a[1][0] * a[2][2];
+    const float c02 = a[1][0] * a[2][1] - a[1][1] * a[2][0];
+    const float det = a[0][0] * c00 + a[0][1] * c01 + a[0][2] * c02;
+    if (std::fabs(det) < 1e-30f) {
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < 3; ++c) out[r][c] = a[r][c];
+        return;
+    }
+    const float inv = 1.0f / det;
+    // Cofactor matrix / det is the inverse transpose.
+    out[0][0] = c00 * inv;
+    out[0][1] = c01 * inv;
+    out[0][2] = c02 * inv;
+    out[1][0] = (a[0][2] * a[2][1] - a[0][1] * a[2][2]) * inv;
+    out[1][1] = (a[0][0] * a[2][2] - a[0][2] * a[2][0]) * inv;
+    out[1][2] = (a[0][1] * a[2][0] - a[0][0] * a[2][1]) * inv;
+    out[2][0] = (a[0][1] * a[1][2] - a[0][2] * a[1][1]) * inv;
+    out[2][1] = (a[0][2] * a[1][0] - a[0][0] * a[1][2]) * inv;
+    out[2][2] = (a[0][0] * a[1][1] - a[0][1] * a[1][0]) * inv;
+}
+
+void PrepareLights(const PipelineState& s, const Matrix4& view, DrawContext& ctx) {
+    ctx.lightCount = std::min<UINT>(s.lightCount, kMaxActiveLights);
+    for (UINT i = 0; i < ctx.lightCount; ++i) {
+        const D3DLIGHT8& in = s.lights[i];
+        LightSetup& l = ctx.lights[i];
+        l.type = in.Type;
+        l.diffuse = ColorFromValue(in.Diffuse);
+        l.ambient = ColorFromValue(in.Ambient);
+        const float p[3] = {in.Position.x, in.Position.y, in.Position.z};
+        const float d[3] = {in.Direction.x, in.Direction.y, in.Direction.z};
+        for (int c = 0; c < 3; ++c) {
+            l.position[c] = p[0] * view.m[0][c] + p[1] * view.m[1][c] + p[2] * view.m[2][c] + view.m[3][c];
+            l.direction[c] = d[0] * view.m[0][c] + d[1] * view.m[1][c] + d[2] * view.m[2][c];
+        }
+        Normalize3(l.direction);
+        l.range = in.Range;
+        l.att0 = in.Attenuation0;
+        l.att1 = in.Attenuation1;
+        l.att2 = in.Attenuation2;
+        l.cosHalfTheta = std::cos(in.Theta * 0.5f);
+        l.cosHalfPhi = std::cos(in.Phi * 0.5f);
+        l.falloff = in.Falloff;
+    }
+}
+
+void PrepareStages(const PipelineState& s, DrawContext& ctx) {
+    ctx.stageCount = 0;
+    for (UINT i = 0; i < kMaxStages; ++i) {
+        const DWORD* ss = s.stageStates[i];
+        if (ss[D3DTSS_COLOROP] == D3DTOP_DISABLE || ss[D3DTSS_COLOROP] == 0) break;
+        TextureStage& t = ctx.stages[i];
+        t.colorOp = ss[D3DTSS_COLOROP];
+        t.colorArg1 = ss[D3DTSS_COLORARG1];
+        t.colorArg2 = ss[D3DTSS_COLORARG2];
+        t.alphaOp = ss[D3DTSS_ALPHAOP];
+        t.alphaArg1 = ss[D3DTSS_ALPHAARG1];
+        t.alphaArg2 = ss[D3DTSS_ALPHAARG2];
+        t.texture = s.textures[i];
+        if (t.texture && (t.texture->levelCount == 0 || !t.texture->levels)) t.texture = nullptr;
+        t.bumpTexture = t.texture && IsBumpFormat(t.texture->format);
+        t.magFilter = ss[D3DTSS_MAGFILTER];
+        t.minFilter = ss[D3DTSS_MINFILTER];
+        t.mipFilter = ss[D3DTSS_MIPFILTER];
+        t.addressU = ss[D3DTSS_ADDRESSU];
+        t.addressV = ss[D3DTSS_ADDRESSV];
+        t.border = ColorFromArgb(ss[D3DTSS_BORDERCOLOR]);
+        t.lodBias = FloatFromBits(ss[D3DTSS_MIPMAPLODBIAS]);
+        t.maxMipLevel = ss[D3DTSS_MAXMIPLEVEL];
+        t.bumpMat[0][0] = FloatFromBits(ss[D3DTSS_BUMPENVMAT00]);
+        t.bumpMat[0][1] = FloatFromBits(ss[D3DTSS_BUMPENVMAT01]);
+        t.bumpMat[1][0] = FloatFromBits(ss[D3DTSS_BUMPENVMAT10]);
+        t.bumpMat[1][1] = FloatFromBits(ss[D3DTSS_BUMPENVMAT11]);
+        t.lumScale = FloatFromBits(ss[D3DTSS_BUMPENVLSCALE]);
+        t.lumOffset = FloatFromBits(ss[D3DTSS_BUMPENVLOFFSET]);
+        t.coordIndex = ss[D3DTSS_TEXCOORDINDEX] & 0xffff;
+        t.coordGen = ss[D3DTSS_TEXCOORDINDEX] & 0xffff0000u;
+        t.transformFlags = ss[D3DTSS_TEXTURETRANSFORMFLAGS];
+        t.transform = ToMatrix4(s.textureTransforms[i]);
+        t.needsDerivatives = t.texture && (t.texture->levelCount > 1 || t.minFilter != t.magFilter);
+        t.bumpOp = t.colorOp == D3DTOP_BUMPENVMAP || t.colorOp == D3DTOP_BUMPENVMAPLUMINANCE;
+        t.alphaOn = t.alphaOp != D3DTOP_DISABLE && t.alphaOp != 0;
+        auto readsTexture = [](DWORD arg) { return (arg & D3DTA_SELECTMASK) == D3DTA_TEXTURE; };
+        t.samples = t.bumpOp || readsTexture(t.colorArg1) || readsTexture(t.colorArg2) ||
+                    (t.alphaOn && (readsTexture(t.alphaArg1) || readsTexture(t.alphaArg2))) ||
+                    t.colorOp == D3DTOP_BLENDTEXTUREALPHA || t.colorOp == D3DTOP_BLENDTEXTUREALPHAPM ||
+                    (t.alphaOn && (t.alphaOp == D3DTOP_BLENDTEXTUREALPHA || t.alphaOp == D3DTOP_BLENDTEXTUREALPHAPM));
+        ++ctx.stageCount;
+    }
+    ctx.attrCount = kAttrTex0 + 2 * static_cast<int>(ctx.stageCount);
+}
+
+bool IsPerspective(const D3DMATRIX& p) { return p._14 == 0 && p._24 == 0 && p._34 == 1 && p._44 == 0; }
+
+}  // namespace
+
+void PrepareDrawContext(const PipelineState& s, const RenderTargets& targets, DrawContext& ctx) {
+    const DWORD* rs = s.renderStates;
+    ctx.layout = DecodeFvf(s.fvf);
+
+    const Matrix4 view = ToMatrix4(s.view);
+    ctx.worldView = Multiply(ToMatrix4(s.world), view);
+    ctx.worldViewProj = Multiply(ctx.worldView, ToMatrix4(s.projection));
+    NormalMatrix(ctx.worldView, ctx.normalMatrix);
+    ctx.projectionIsPerspective = IsPerspective(s.projection);
+
+    ctx.lighting = rs[D3DRS_LIGHTING] != 0 && !ctx.layout.preTransformed;
+    ctx.normalize = rs[D3DRS_NORMALIZENORMALS] != 0;
+    ctx.globalAmbient = ColorFromArgb(rs[D3DRS_AMBIENT]);
+    ctx.materialDiffuse = ColorFromValue(s.material.Diffuse);
+    ctx.materialAmbient = ColorFromValue(s.material.Ambient);
+    ctx.materialEmissive = ColorFromValue(s.material.Emissive);
+    ctx.colorVertex = rs[D3DRS_COLORVERTEX] != 0;
+    ctx.diffuseSource = rs[D3DRS_DIFFUSEMATERIALSOURCE];
+    ctx.ambientSource = rs[D3DRS_AMBIENTMATERIALSOURCE];
+    ctx.emissiveSource = rs[D3DRS_EMISSIVEMATERIALSOURCE];
+    if (ctx.lighting) PrepareLights(s, view, ctx);
+
+    // Viewport, limited to the colour target.
+    const D3DVIEWPORT8& vp = s.viewport;
+    ctx.vpX = static_cast<float>(vp.X);
+    ctx.vpY = static_cast<float>(vp.Y);
+    ctx.vpW = static_cast<float>(vp.Width);
+    ctx.vpH = static_cast<float>(vp.Height);
+    ctx.vpMinZ = vp.MinZ;
+    ctx.vpMaxZ = vp.MaxZ;
+    const long long tw = targets.color ? targets.color->width : 0;
+    const long long th = targets.color ? targets.color->height : 0;
+    ctx.clipLeft = static_cast<int>(std::min<long long>(vp.X, tw));
+    ctx.clipTop = static_cast<int>(std::min<long long>(vp.Y, th));
+    ctx.clipRight = static_cast<int>(std::min<long long>(static_cast<long long>(vp.X) + vp.Width, tw));
+    ctx.clipBottom = static_cast<int>(std::min<long long>(static_cast<long long>(vp.Y) + vp.Height, th));
+    if (targets.depth) {
+        ctx.clipRight = std::min<int>(ctx.clipRight, static_cast<int>(targets.depth->width));
+        ctx.clipBottom = std::min<int>(ctx.clipBottom, static_cast<int>(targets.depth->height));
+    }
+
+    ctx.cullMode = rs[D3DRS_CULLMODE];
+    ctx.fillMode = rs[D3DRS_FILLMODE];
+    ctx.flatShading = rs[D3DRS_SHADEMODE] == D3DSHADE_FLAT;
+
+    ctx.pointSprite = rs[D3DRS_POINTSPRITEENABLE] != 0;
+    ctx.pointScale = rs[D3DRS_POINTSCALEENABLE] != 0;
+    ctx.pointSize = FloatFromBits(rs[D3DRS_POINTSIZE]);
+    ctx.pointSizeMin = FloatFromBits(rs[D3DRS_POINTSIZE_MIN]);
+    ctx.pointSizeMax = FloatFromBits(rs[D3DRS_POINTSIZE_MAX]);
+    ctx.pointScaleA = FloatFromBits(rs[D3DRS_POINTSCALE_A]);
+    ctx.pointScaleB = FloatFromBits(rs[D3DRS_POINTSCALE_B]);
+    ctx.pointScaleC = FloatFromBits(rs[D3DRS_POINTSCALE_C]);
+
+    PrepareStages(s, ctx);
+    ctx.textureFactor = ColorFromArgb(rs[D3DRS_TEXTUREFACTOR]);
+    ctx.specularAdd = rs[D3DRS_SPECULARENABLE] != 0 && ctx.layout.specular >= 0;
+
+    ctx.fog = FogSource::None;
+    ctx.fogMode = D3DFOG_NONE;
+    if (rs[D3DRS_FOGENABLE]) {
+        if (rs[D3DRS_FOGTABLEMODE] != D3DFOG_NONE) {
+            ctx.fog = FogSource::Table;
+            ctx.fogMode = rs[D3DRS_FOGTABLEMODE];
+        } else if (rs[D3DRS_FOGVERTEXMODE] != D3DFOG_NONE && !ctx.layout.preTransformed) {
+            ctx.fog = FogSource::Vertex;
+            ctx.fogMode = rs[D3DRS_FOGVERTEXMODE];
+        } else if (ctx.layout.specular >= 0) {
+            ctx.fog = FogSource::Vertex;  // the vertex brings its fog factor in specular alpha
+        }
+    }
+    ctx.fogColor = ColorFromArgb(rs[D3DRS_FOGCOLOR]);
+    ctx.fogStart = FloatFromBits(rs[D3DRS_FOGSTART]);
+    ctx.fogEnd = FloatFromBits(rs[D3DRS_FOGEND]);
+    ctx.fogDensity = FloatFromBits(rs[D3DRS_FOGDENSITY]);
+    ctx.fogFromW = ctx.projectionIsPerspective && !ctx.layout.preTransformed;
+
+    ctx.alphaTest = rs[D3DRS_ALPHATESTENABLE] != 0;
+    ctx.alphaFunc = rs[D3DRS_ALPHAFUNC];
+    ctx.alphaRef = rs[D3DRS_ALPHAREF] & 0xff;
+    ctx.depthTest = rs[D3DRS_ZENABLE] != D3DZB_FALSE && targets.depth != nullptr;
+    ctx.depthWrite = ctx.depthTest && rs[D3DRS_ZWRITEENABLE] != 0;
+    ctx.depthFunc = rs[D3DRS_ZFUNC];
+    ctx.blend = rs[D3DRS_ALPHABLENDENABLE] != 0;
+    ctx.srcBlend = rs[D3DRS_SRCBLEND];
+    ctx.destBlend = rs[D3DRS_DESTBLEND];
+    ctx.blendOp = rs[D3DRS_BLENDOP] ? rs[D3DRS_BLENDOP] : D3DBLENDOP_ADD;
+    ctx.colorWriteMask = rs[D3DRS_COLORWRITEENABLE] & 0xf;
+
+    bool readsSpecular = ctx.specularAdd;
+    for (UINT i = 0; i < ctx.stageCount; ++i) {
+        const TextureStage& t = ctx.stages[i];
+        for (DWORD arg : {t.colorArg1, t.colorArg2, t.alphaArg1, t.alphaArg2})
+            readsSpecular |= (arg & D3DTA_SELECTMASK) == D3DTA_SPECULAR;
+    }
+    ctx.interpolatedCount = 0;
+    auto use = [&ctx](int first, int count) {
+        for (int i = first; i < first + count; ++i) ctx.interpolated[ctx.interpolatedCount++] = i;
+    };
+    if (!ctx.flatShading) {
+        use(kAttrDiffuse, 4);
+        if (readsSpecular) use(kAttrSpecular, 4);
+    }
+    if (ctx.fog == FogSource::Vertex) use(kAttrFog, 1);
+    use(kAttrTex0, 2 * static_cast<int>(ctx.stageCount));
+}
+
+}  // namespace d3d8::ref

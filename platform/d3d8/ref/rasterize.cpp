@@ -1,0 +1,156 @@
+#include "platform/d3d8/ref/rasterize.h"
+
+#include "platform/d3d8/ref/pixel_pipeline.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace d3d8::ref {
+
+namespace {
+
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {  // b > 0
+    std::int64_t q = a / b;
+    if ((a % b != 0) && (a < 0)) --q;
+    return q;
+}
+std::int64_t CeilDiv(std::int64_t a, std::int64_t b) { return -FloorDiv(-a, b); }
+
+// Colours, vertex fog and texture coordinates of a fragment from interpolated attributes
+// (already divided by q). Derivatives are left to the caller.
+void SetAttributes(const DrawContext& ctx, const float* attr, Fragment& f) {
+    f.diffuse = {attr[kAttrDiffuse], attr[kAttrDiffuse + 1], attr[kAttrDiffuse + 2], attr[kAttrDiffuse + 3]};
+    f.specular = {attr[kAttrSpecular], attr[kAttrSpecular + 1], attr[kAttrSpecular + 2], attr[kAttrSpecular + 3]};
+    f.fogFactor = attr[kAttrFog];
+    for (UINT s = 0; s < ctx.stageCount; ++s) {
+        f.u[s] = attr[kAttrTex0 + 2 * s];
+        f.v[s] = attr[kAttrTex0 + 2 * s + 1];
+    }
+}
+
+}  // namespace
+
+void RasterizeTriangle(const DrawContext& ctx, const Target& t, const TriangleSetup& s) {
+    Fragment f;
+    float attr[kMaxAttrs] = {};
+    attr[kAttrFog] = 1;
+    if (s.flat) std::copy(s.flatColors, s.flatColors + kAttrFog, attr);
+    const int n = ctx.interpolatedCount;
+    const int* list = ctx.interpolated;
+    float value[kMaxAttrs];  // attribute * q along the current row
+    const int width = s.maxX - s.minX;
+    for (int y = s.minY; y <= s.maxY; ++y) {
+        // The span of this row where all three edges are inside.
+        std::int64_t lo = 0, hi = width;
+        for (int i = 0; i < 3; ++i) {
+            const std::int64_t e = s.edge[i] + s.stepY[i] * (y - s.minY);
+            const std::int64_t sx = s.stepX[i];
+            if (sx > 0)
+                lo = std::max(lo, CeilDiv(s.bias[i] - e, sx));
+            else if (sx < 0)
+                hi = std::min(hi, FloorDiv(e - s.bias[i], -sx));
+            else if (e < s.bias[i])
+                hi = -1;
+        }
+        if (lo > hi) continue;
+        const float fy = static_cast<float>(y);
+        const int xStart = s.minX + static_cast<int>(lo), xEnd = s.minX + static_cast<int>(hi);
+        const float fx0 = static_cast<float>(xStart);
+        float q = s.q.At(fx0, fy), z = s.z.At(fx0, fy);
+        for (int k = 0; k < n; ++k) value[k] = s.attr[list[k]].At(fx0, fy);
+        for (int x = xStart; x <= xEnd; ++x) {
+            const float w = 1.0f / q;
+            f.x = x;
+            f.y = y;
+            f.z = Saturate(z);
+            f.fogDepth = ctx.fogFromW ? w : f.z;
+            for (int k = 0; k < n; ++k) attr[list[k]] = value[k] * w;
+            SetAttributes(ctx, attr, f);
+            for (UINT st = 0; st < ctx.stageCount; ++st) {
+                if (!ctx.stages[st].needsDerivatives) continue;
+                const Plane& pu = s.attr[kAttrTex0 + 2 * st];
+                const Plane& pv = s.attr[kAttrTex0 + 2 * st + 1];
+                f.dudx[st] = (pu.dx - f.u[st] * s.q.dx) * w;
+                f.dudy[st] = (pu.dy - f.u[st] * s.q.dy) * w;
+                f.dvdx[st] = (pv.dx - f.v[st] * s.q.dx) * w;
+                f.dvdy[st] = (pv.dy - f.v[st] * s.q.dy) * w;
+            }
+            ShadePixel(ctx, t, f);
+            q += s.q.dx;
+            z += s.z.dx;
+            for (int k = 0; k < n; ++k) value[k] += s.attr[list[k]].dx;
+        }
+    }
+}
+
+void RasterizeLine(const DrawContext& ctx, const Target& t, const ScreenVertex& a, const ScreenVertex& b) {
+    const float dx = b.x - a.x, dy = b.y - a.y;
+    const bool xMajor = std::fabs(dx) >= std::fabs(dy);
+    const float start = xMajor ? a.x : a.y, end = xMajor ? b.x : b.y;
+    const float len = end - start;
+    // Nothing to draw, or pre-transformed input far outside any target.
+    constexpr float kLimit = 1 << 22;
+    if (len == 0 || !(std::fabs(start) < kLimit && std::fabs(end) < kLimit)) return;
+    const int dir = len > 0 ? 1 : -1;
+    const long long first = static_cast<long long>(std::floor(start + 0.5f));
+    const long long last = static_cast<long long>(std::floor(end + 0.5f));  // left out
+    if (std::llabs(last - first) > (1 << 16)) return;  // far outside any target
+    Fragment f;
+    float attr[kMaxAttrs];
+    for (long long i = first; i != last; i += dir) {
+        const float tt = std::clamp((static_cast<float>(i) - start) / len, 0.0f, 1.0f);
+        const int x = static_cast<int>(xMajor ? i : static_cast<long long>(std::floor(a.x + dx * tt + 0.5f)));
+        const int y = static_cast<int>(xMajor ? static_cast<long long>(std::floor(a.y + dy * tt + 0.5f)) : i);
+        if (x < ctx.clipLeft || x >= ctx.clipRight || y < ctx.clipTop || y >= ctx.clipBottom) continue;
+        const float q = a.q + (b.q - a.q) * tt;
+        const float w = 1.0f / q;
+        for (int k = 0; k < ctx.attrCount; ++k) {
+            const ScreenVertex& src = (ctx.flatShading && k < kAttrFog) ? a : b;
+            attr[k] = (ctx.flatShading && k < kAttrFog)
+                          ? src.attr[k]
+                          : (a.attr[k] * a.q + (b.attr[k] * b.q - a.attr[k] * a.q) * tt) * w;
+        }
+        f.x = x;
+        f.y = y;
+        f.z = Saturate(a.z + (b.z - a.z) * tt);
+        f.fogDepth = ctx.fogFromW ? w : f.z;
+        SetAttributes(ctx, attr, f);
+        ShadePixel(ctx, t, f);
+    }
+}
+
+void RasterizePoint(const DrawContext& ctx, const Target& t, const ScreenVertex& v) {
+    const float size = v.pointSize;
+    if (!(size > 0)) return;
+    const float half = size * 0.5f;
+    const float left = v.x - half, top = v.y - half;
+    const float x0 = std::max(std::ceil(left), static_cast<float>(ctx.clipLeft));
+    const float x1 = std::min(std::ceil(v.x + half) - 1, static_cast<float>(ctx.clipRight - 1));
+    const float y0 = std::max(std::ceil(top), static_cast<float>(ctx.clipTop));
+    const float y1 = std::min(std::ceil(v.y + half) - 1, static_cast<float>(ctx.clipBottom - 1));
+    if (!(x0 <= x1 && y0 <= y1)) return;
+    Fragment f;
+    f.z = Saturate(v.z);
+    f.fogDepth = ctx.fogFromW ? 1.0f / v.q : f.z;
+    SetAttributes(ctx, v.attr, f);
+    const float inv = 1.0f / size;
+    if (ctx.pointSprite)
+        for (UINT s = 0; s < ctx.stageCount; ++s) {
+            f.dudx[s] = f.dvdy[s] = inv;
+            f.dudy[s] = f.dvdx[s] = 0;
+        }
+    for (int y = static_cast<int>(y0); y <= static_cast<int>(y1); ++y) {
+        for (int x = static_cast<int>(x0); x <= static_cast<int>(x1); ++x) {
+            if (ctx.pointSprite)
+                for (UINT s = 0; s < ctx.stageCount; ++s) {
+                    f.u[s] = (static_cast<float>(x) - left) * inv;
+                    f.v[s] = (static_cast<float>(y) - top) * inv;
+                }
+            f.x = x;
+            f.y = y;
+            ShadePixel(ctx, t, f);
+        }
+    }
+}
+
+}  // namespace d3d8::ref

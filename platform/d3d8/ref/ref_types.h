@@ -1,0 +1,191 @@
+// Data passed between the stages of the software pipeline: vertices after transform, the
+// state derived once per draw, and one fragment (a pixel being shaded).
+#pragma once
+
+#include "platform/d3d8/rasterizer.h"
+
+#include <cstdint>
+
+namespace d3d8::ref {
+
+struct Color {
+    float r = 0, g = 0, b = 0, a = 0;  // nominally 0..1
+};
+
+inline Color ColorFromArgb(D3DCOLOR c) {
+    constexpr float k = 1.0f / 255.0f;
+    return {static_cast<float>((c >> 16) & 0xff) * k, static_cast<float>((c >> 8) & 0xff) * k,
+            static_cast<float>(c & 0xff) * k, static_cast<float>(c >> 24) * k};
+}
+
+inline DWORD ByteFromUnit(float v) {
+    if (!(v > 0.0f)) return 0;  // also NaN
+    if (v >= 1.0f) return 255;
+    return static_cast<DWORD>(v * 255.0f + 0.5f);
+}
+
+inline D3DCOLOR ArgbFromColor(const Color& c) {
+    return (ByteFromUnit(c.a) << 24) | (ByteFromUnit(c.r) << 16) | (ByteFromUnit(c.g) << 8) | ByteFromUnit(c.b);
+}
+
+inline float Saturate(float v) { return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v); }
+
+// Interpolated values carried by a vertex, in one flat array so clipping and setup treat them
+// alike. Diffuse and specular colours first, then the vertex fog factor, then two texture
+// coordinates per active stage.
+constexpr int kAttrDiffuse = 0;
+constexpr int kAttrSpecular = 4;
+constexpr int kAttrFog = 8;
+constexpr int kAttrTex0 = 9;
+constexpr int kMaxAttrs = kAttrTex0 + 2 * static_cast<int>(kMaxStages);
+
+// A vertex after transform and lighting, in clip space (x, y, z, w with 0 <= z <= w visible).
+struct ClipVertex {
+    float pos[4] = {};
+    float attr[kMaxAttrs] = {};
+    float pointSize = 1;  // pixels (points only)
+};
+
+// A vertex after the perspective divide and viewport mapping: pixel coordinates with centres
+// on whole numbers, device depth 0..1 and q = 1/w for perspective-correct interpolation.
+struct ScreenVertex {
+    float x = 0, y = 0, z = 0, q = 1;
+    float attr[kMaxAttrs] = {};
+    float pointSize = 1;
+};
+
+// ---- State derived from the PipelineState once per draw -------------------------------
+
+struct Matrix4 {
+    float m[4][4] = {};
+};
+
+// Where each vertex element sits in the FVF layout; -1 when absent.
+struct VertexLayout {
+    bool preTransformed = false;  // XYZRHW
+    int normal = -1;
+    int pointSize = -1;
+    int diffuse = -1;
+    int specular = -1;
+    int texCount = 0;
+    int texOffset[8] = {};
+    int texSize[8] = {};  // 1..4 floats
+};
+
+struct LightSetup {
+    D3DLIGHTTYPE type = D3DLIGHT_DIRECTIONAL;
+    Color diffuse, ambient;
+    float position[3] = {};   // camera space
+    float direction[3] = {};  // camera space, normalised, pointing away from the light
+    float range = 0;
+    float att0 = 0, att1 = 0, att2 = 0;
+    float cosHalfTheta = 1, cosHalfPhi = 1, falloff = 1;
+};
+
+struct TextureStage {
+    DWORD colorOp = D3DTOP_DISABLE;
+    DWORD colorArg1 = D3DTA_TEXTURE, colorArg2 = D3DTA_CURRENT;
+    DWORD alphaOp = D3DTOP_DISABLE;
+    DWORD alphaArg1 = D3DTA_TEXTURE, alphaArg2 = D3DTA_CURRENT;
+    const TextureData* texture = nullptr;
+    bool bumpTexture = false;  // texture holds du, dv (and luminance)
+    DWORD magFilter = D3DTEXF_POINT, minFilter = D3DTEXF_POINT, mipFilter = D3DTEXF_NONE;
+    DWORD addressU = D3DTADDRESS_WRAP, addressV = D3DTADDRESS_WRAP;
+    Color border;
+    float lodBias = 0;
+    UINT maxMipLevel = 0;
+    float bumpMat[2][2] = {};  // [row][column]: M00 M01 / M10 M11
+    float lumScale = 0, lumOffset = 0;
+    // Texture coordinates: which vertex set, or a generated source.
+    DWORD coordIndex = 0;
+    DWORD coordGen = D3DTSS_TCI_PASSTHRU;
+    DWORD transformFlags = D3DTTFF_DISABLE;
+    Matrix4 transform;
+    bool needsDerivatives = false;  // mip or min/mag choice needs the screen-space footprint
+    bool samples = false;           // some argument or the operation reads the texture
+    bool bumpOp = false;            // BUMPENVMAP or BUMPENVMAPLUMINANCE
+    bool alphaOn = false;           // the alpha operation is not DISABLE
+};
+
+enum class FogSource { None, Table, Vertex };
+
+struct DrawContext {
+    // Vertex processing.
+    VertexLayout layout;
+    Matrix4 worldView;
+    Matrix4 worldViewProj;
+    float normalMatrix[3][3] = {};  // inverse transpose of worldView's upper 3x3
+    bool lighting = false;
+    bool normalize = false;
+    LightSetup lights[kMaxActiveLights];
+    UINT lightCount = 0;
+    Color globalAmbient;
+    Color materialDiffuse, materialAmbient, materialEmissive;
+    DWORD diffuseSource = D3DMCS_COLOR1, ambientSource = D3DMCS_MATERIAL, emissiveSource = D3DMCS_MATERIAL;
+    bool colorVertex = true;
+    bool projectionIsPerspective = false;  // 4th column (0, 0, 1, 0): w is eye-space depth
+
+    // Viewport and raster.
+    float vpX = 0, vpY = 0, vpW = 1, vpH = 1, vpMinZ = 0, vpMaxZ = 1;
+    int clipLeft = 0, clipTop = 0, clipRight = 0, clipBottom = 0;  // pixels allowed, right/bottom exclusive
+    DWORD cullMode = D3DCULL_CCW;
+    DWORD fillMode = D3DFILL_SOLID;
+    bool flatShading = false;
+
+    // Points.
+    bool pointSprite = false;
+    bool pointScale = false;
+    float pointSize = 1, pointSizeMin = 0, pointSizeMax = 64;
+    float pointScaleA = 1, pointScaleB = 0, pointScaleC = 0;
+
+    // Texture stages: the active ones, ending before the first with colour op DISABLE.
+    TextureStage stages[kMaxStages];
+    UINT stageCount = 0;
+    Color textureFactor;
+    bool specularAdd = false;
+
+    // Fog.
+    FogSource fog = FogSource::None;
+    DWORD fogMode = D3DFOG_NONE;  // the formula, table or vertex
+    Color fogColor;
+    float fogStart = 0, fogEnd = 1, fogDensity = 1;
+    bool fogFromW = false;  // table fog reads eye-space depth (w) rather than device z
+
+    // Alpha test, depth, blend.
+    bool alphaTest = false;
+    DWORD alphaFunc = D3DCMP_ALWAYS;
+    DWORD alphaRef = 0;  // 0..255
+    bool depthTest = false;
+    bool depthWrite = false;
+    DWORD depthFunc = D3DCMP_LESSEQUAL;
+    bool blend = false;
+    DWORD srcBlend = D3DBLEND_ONE, destBlend = D3DBLEND_ZERO, blendOp = D3DBLENDOP_ADD;
+    DWORD colorWriteMask = 0xf;
+
+    int attrCount = kAttrTex0;  // attributes carried by vertices (clipping interpolates these)
+    // Attributes the rasterizer interpolates per pixel: colours unless flat shaded, specular
+    // only when something reads it, the fog factor only for vertex fog, the coordinates of the
+    // active stages. The others keep their defaults (0, fog factor 1).
+    int interpolated[kMaxAttrs] = {};
+    int interpolatedCount = 0;
+};
+
+// One pixel being shaded. Texture coordinates come with their screen-space derivatives for
+// mip selection (zero for points and lines, which then use the magnification filter).
+struct Fragment {
+    int x = 0, y = 0;
+    float z = 0;         // device depth 0..1
+    float fogDepth = 0;  // table fog: eye-space depth or device z
+    Color diffuse, specular;
+    float fogFactor = 1;  // vertex fog: 1 = no fog
+    float u[kMaxStages] = {}, v[kMaxStages] = {};
+    float dudx[kMaxStages] = {}, dvdx[kMaxStages] = {}, dudy[kMaxStages] = {}, dvdy[kMaxStages] = {};
+};
+
+// The targets of one draw.
+struct Target {
+    SurfaceData* color = nullptr;
+    SurfaceData* depth = nullptr;
+};
+
+}  // namespace d3d8::ref

@@ -1,0 +1,111 @@
+#include "production/capture_options.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <unistd.h>
+
+const char kCaptureUsage[] =
+    "usage: morvelt                      play the production\n"
+    "       morvelt --capture OUT [--fps N] [--size WxH] [--from SECONDS] [--to SECONDS] [--device ref|hal]\n"
+    "  OUT ending in .mp4 or .mkv: a video with the music (needs ffmpeg)\n"
+    "  OUT otherwise: a folder of numbered PNG frames plus audio.wav\n"
+    "  defaults: --fps 60 --size 1920x1080 --from 0 --to 219.5 --device ref\n";
+
+namespace {
+
+bool EndsWith(const std::string& text, const char* suffix) {
+    const size_t n = std::strlen(suffix);
+    return text.size() >= n && text.compare(text.size() - n, n, suffix) == 0;
+}
+
+bool ParseNumber(const char* text, double& value) {
+    char* end = nullptr;
+    errno = 0;
+    value = std::strtod(text, &end);
+    return errno == 0 && end != text && *end == '\0' && value == value;
+}
+
+bool ParseSize(const char* text, unsigned& width, unsigned& height) {
+    char* end = nullptr;
+    const unsigned long w = std::strtoul(text, &end, 10);
+    if (end == text || (*end != 'x' && *end != 'X')) return false;
+    const char* second = end + 1;
+    const unsigned long h = std::strtoul(second, &end, 10);
+    if (end == second || *end != '\0') return false;
+    if (w == 0 || h == 0 || w > 8192 || h > 8192) return false;
+    width = static_cast<unsigned>(w);
+    height = static_cast<unsigned>(h);
+    return true;
+}
+
+// The folder that will receive the output must exist and be writable; a folder output may
+// also not exist yet if its parent is writable.
+bool OutputPlaceWritable(const std::string& output, bool toVideo) {
+    if (!toVideo && access(output.c_str(), F_OK) == 0) return access(output.c_str(), W_OK | X_OK) == 0;
+    std::string parent = output;
+    while (parent.size() > 1 && parent.back() == '/') parent.pop_back();
+    const size_t slash = parent.find_last_of('/');
+    parent = slash == std::string::npos ? "." : (slash == 0 ? "/" : parent.substr(0, slash));
+    return access(parent.c_str(), W_OK | X_OK) == 0;
+}
+
+}  // namespace
+
+CommandLine ParseCommandLine(int argc, const char* const* argv, CaptureOptions& options, std::string& error) {
+    if (argc <= 1) return CommandLine::Play;
+    bool haveOutput = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string option = argv[i];
+        if (i + 1 >= argc) {
+            error = "option " + option + " needs a value";
+            return CommandLine::Usage;
+        }
+        const char* value = argv[++i];
+        double number = 0;
+        if (option == "--capture") {
+            options.output = value;
+            haveOutput = !options.output.empty();
+        } else if (option == "--fps") {
+            if (!ParseNumber(value, number) || number <= 0 || number > 1000 || number != static_cast<int>(number)) {
+                error = "--fps needs a whole number of frames per second above 0";
+                return CommandLine::Usage;
+            }
+            options.fps = static_cast<int>(number);
+        } else if (option == "--size") {
+            if (!ParseSize(value, options.width, options.height)) {
+                error = "--size needs WIDTHxHEIGHT, for example 1920x1080";
+                return CommandLine::Usage;
+            }
+        } else if (option == "--from" || option == "--to") {
+            if (!ParseNumber(value, number) || number < 0) {
+                error = option + " needs seconds (0 or more)";
+                return CommandLine::Usage;
+            }
+            (option == "--from" ? options.from : options.to) = number;
+        } else if (option == "--device") {
+            if (std::strcmp(value, "ref") != 0 && std::strcmp(value, "hal") != 0) {
+                error = "--device is ref or hal";
+                return CommandLine::Usage;
+            }
+            options.hardwareDevice = std::strcmp(value, "hal") == 0;
+        } else {
+            error = "unknown option " + option;
+            return CommandLine::Usage;
+        }
+    }
+    if (!haveOutput) {
+        error = "--capture OUT is required";
+        return CommandLine::Usage;
+    }
+    if (options.from >= options.to) {
+        error = "--from must be before --to";
+        return CommandLine::Usage;
+    }
+    options.toVideo = EndsWith(options.output, ".mp4") || EndsWith(options.output, ".mkv");
+    if (!OutputPlaceWritable(options.output, options.toVideo)) {
+        error = "cannot write " + options.output;
+        return CommandLine::Usage;
+    }
+    return CommandLine::Capture;
+}

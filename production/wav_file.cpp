@@ -1,0 +1,62 @@
+#include "production/wav_file.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr std::uint16_t kChannels = 2;
+constexpr std::uint16_t kBitsPerSample = 16;
+constexpr std::uint32_t kBytesPerFrame = kChannels * kBitsPerSample / 8;
+
+void PutLittleEndian(std::uint8_t* out, std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out[i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+// The 44-byte RIFF header for `dataBytes` bytes of samples.
+void MakeHeader(std::uint8_t header[44], std::uint32_t sampleRate, std::uint32_t dataBytes) {
+    std::memcpy(header, "RIFF", 4);
+    PutLittleEndian(header + 4, 36 + dataBytes, 4);
+    std::memcpy(header + 8, "WAVEfmt ", 8);
+    PutLittleEndian(header + 16, 16, 4);  // format chunk size
+    PutLittleEndian(header + 20, 1, 2);   // PCM
+    PutLittleEndian(header + 22, kChannels, 2);
+    PutLittleEndian(header + 24, sampleRate, 4);
+    PutLittleEndian(header + 28, sampleRate * kBytesPerFrame, 4);
+    PutLittleEndian(header + 32, kBytesPerFrame, 2);
+    PutLittleEndian(header + 34, kBitsPerSample, 2);
+    std::memcpy(header + 36, "data", 4);
+    PutLittleEndian(header + 40, dataBytes, 4);
+}
+
+}  // namespace
+
+WavFile::~WavFile() { Close(); }
+
+bool WavFile::Open(const std::string& path, std::uint32_t sampleRate) {
+    m_file = std::fopen(path.c_str(), "wb");
+    if (!m_file) return false;
+    m_sampleRate = sampleRate;
+    std::uint8_t header[44];
+    MakeHeader(header, sampleRate, 0);
+    m_failed = std::fwrite(header, 1, sizeof header, m_file) != sizeof header;
+    m_frames = 0;
+    return !m_failed;
+}
+
+void WavFile::Append(const std::int16_t* frames, std::size_t count) {
+    if (!m_file || count == 0) return;
+    // Samples are stored little-endian, as this machine holds them.
+    if (std::fwrite(frames, kBytesPerFrame, count, m_file) != count) m_failed = true;
+    m_frames += count;
+}
+
+bool WavFile::Close() {
+    if (!m_file) return !m_failed;
+    std::uint8_t header[44];
+    MakeHeader(header, m_sampleRate, static_cast<std::uint32_t>(m_frames * kBytesPerFrame));
+    std::fseek(m_file, 0, SEEK_SET);
+    if (std::fwrite(header, 1, sizeof header, m_file) != sizeof header) m_failed = true;
+    if (std::fclose(m_file) != 0) m_failed = true;
+    m_file = nullptr;
+    return !m_failed;
+}

@@ -1,7 +1,6 @@
 #include "particles/event_sequence.h"
 
 #include "particles/compiler.h"
-#include "particles/texture_loading.h"
 #include "platform/d3dx8.h"
 #include "platform/win32.h"
 
@@ -60,7 +59,7 @@ void CParticleEventSequence::SetTexture(const std::string& fileName) {
     if (m_device == nullptr) return;
     ReleaseTexture();
     if (fileName.empty()) return;  // no texture asked for
-    LoadParticleTexture(m_device, fileName.c_str(), &m_texture);
+    if (FAILED(D3DXCreateTextureFromFileA(m_device, fileName.c_str(), &m_texture))) m_texture = nullptr;
 }
 
 HRESULT CParticleEventSequence::RebuildDeviceObjects(IDirect3DDevice8* device) {

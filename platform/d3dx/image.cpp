@@ -1,6 +1,7 @@
 // Format detection, file reading, and the two decoders written here: BMP and DDS.
 #include "platform/d3dx/image.h"
 
+#include "platform/d3d8/pixel_convert.h"
 #include "platform/d3dx/constants.h"
 
 #include <algorithm>
@@ -88,17 +89,21 @@ HRESULT DecodeBmp(const BYTE* data, size_t size, Image* out) {
     if (width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide ||
         !ImageSizeAcceptable(static_cast<UINT>(width), static_cast<UINT>(height)))
         return D3DXERR_INVALIDDATA;
-    if (bitCount != 8 && bitCount != 16 && bitCount != 24 && bitCount != 32) return D3DXERR_INVALIDDATA;
+    if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 && bitCount != 32)
+        return D3DXERR_INVALIDDATA;
+    const bool palettised = bitCount <= 8;
     if (compression != kBiRgb && !(compression == kBiBitfields && (bitCount == 16 || bitCount == 32)))
         return D3DXERR_INVALIDDATA;  // run-length and embedded JPEG/PNG are not read
     if (bitCount == 16 && !masksGiven) {  // 16-bit BI_RGB is X1R5G5B5
         masks[0] = 0x7c00, masks[1] = 0x03e0, masks[2] = 0x001f, masks[3] = 0;
     }
 
-    // Palette for 8-bit pictures, right after the info header (and its masks).
+    // Palette for 1-, 4- and 8-bit pictures, right after the info header (and its masks);
+    // indices beyond the stored entries read as black.
     DWORD palette[256];
-    if (bitCount == 8) {
-        if (colorsUsed == 0 || colorsUsed > 256) colorsUsed = 256;
+    if (palettised) {
+        const DWORD entries = 1u << bitCount;
+        if (colorsUsed == 0 || colorsUsed > entries) colorsUsed = entries;
         const size_t paletteAt = 14 + static_cast<size_t>(infoSize) + (masksGiven && infoSize == 40 ? 12 : 0);
         const size_t available = paletteAt < size ? (size - paletteAt) / paletteEntrySize : 0;
         const size_t count = colorsUsed < available ? colorsUsed : available;
@@ -128,6 +133,8 @@ HRESULT DecodeBmp(const BYTE* data, size_t size, Image* out) {
         DWORD* dst = img.pixels.data() + y * w;
         for (size_t x = 0; x < w; ++x) {
             switch (bitCount) {
+            case 1: dst[x] = palette[(row[x / 8] >> (7 - x % 8)) & 1]; break;
+            case 4: dst[x] = palette[(row[x / 2] >> (x % 2 ? 0 : 4)) & 0xf]; break;
             case 8: dst[x] = palette[row[x]]; break;
             case 16: dst[x] = ArgbFromMasks(ReadU16(row + x * 2), r, g, b, a); break;
             case 24:
@@ -154,6 +161,8 @@ HRESULT DecodeBmp(const BYTE* data, size_t size, Image* out) {
         img.hasAlpha = a.present();
     }
     switch (bitCount) {
+    case 1:
+    case 4:
     case 8: img.fileFormat = D3DFMT_P8; break;
     case 16: img.fileFormat = a.present() ? D3DFMT_A1R5G5B5 : (masks[1] == 0x07e0 ? D3DFMT_R5G6B5 : D3DFMT_X1R5G5B5); break;
     case 24: img.fileFormat = D3DFMT_R8G8B8; break;
@@ -172,16 +181,11 @@ constexpr DWORD kDdpfFourCC = 0x4;
 constexpr DWORD kDdpfRgb = 0x40;
 constexpr DWORD kDdpfLuminance = 0x20000;
 
-DWORD Rgb565ToArgb(DWORD c) {
-    const DWORD r = (c >> 11) & 31, g = (c >> 5) & 63, b = c & 31;
-    return 0xff000000u | (((r << 3) | (r >> 2)) << 16) | (((g << 2) | (g >> 4)) << 8) | ((b << 3) | (b >> 2));
-}
-
 // The four colours of a DXT colour block; opaque == false allows the 1-bit transparent mode.
 void DxtPalette(const BYTE* block, bool allowTransparent, DWORD colors[4]) {
     const DWORD c0 = ReadU16(block), c1 = ReadU16(block + 2);
-    colors[0] = Rgb565ToArgb(c0);
-    colors[1] = Rgb565ToArgb(c1);
+    colors[0] = d3d8::ArgbFromR5G6B5(static_cast<WORD>(c0));
+    colors[1] = d3d8::ArgbFromR5G6B5(static_cast<WORD>(c1));
     auto mix = [&](int w0, int w1, int div) {
         DWORD out = 0xff000000u;
         for (int s = 0; s < 24; s += 8) {

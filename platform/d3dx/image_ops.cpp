@@ -137,7 +137,7 @@ Image Resample(const Image& src, UINT width, UINT height, DWORD filter) {
             for (UINT x = 0; x < src.width; ++x) {
                 const DWORD p = in[x];
                 float* acc = &row[static_cast<size_t>(x) * 4];
-                acc[0] += w * Alpha(p), acc[1] += w * Red(p), acc[2] += w * Green(p), acc[3] += w * Blue(p);
+                acc[0] += w * d3d8::AlphaOf(p), acc[1] += w * d3d8::RedOf(p), acc[2] += w * d3d8::GreenOf(p), acc[3] += w * d3d8::BlueOf(p);
             }
         }
         DWORD* out = &dst.pixels[static_cast<size_t>(y) * width];
@@ -199,15 +199,15 @@ bool PackRow(const DWORD* argb, size_t count, D3DFORMAT format, BYTE* dst) {
     auto put16 = [&](size_t i, WORD v) { std::memcpy(dst + i * 2, &v, 2); };
     auto put32 = [&](size_t i, DWORD v) { std::memcpy(dst + i * 4, &v, 4); };
     switch (format) {
-    case D3DFMT_A8R8G8B8: for (size_t i = 0; i < count; ++i) put32(i, ArgbToA8R8G8B8(argb[i])); return true;
-    case D3DFMT_X8R8G8B8: for (size_t i = 0; i < count; ++i) put32(i, ArgbToX8R8G8B8(argb[i])); return true;
-    case D3DFMT_R5G6B5: for (size_t i = 0; i < count; ++i) put16(i, ArgbToR5G6B5(argb[i])); return true;
-    case D3DFMT_X1R5G5B5: for (size_t i = 0; i < count; ++i) put16(i, ArgbToX1R5G5B5(argb[i])); return true;
-    case D3DFMT_A1R5G5B5: for (size_t i = 0; i < count; ++i) put16(i, ArgbToA1R5G5B5(argb[i])); return true;
-    case D3DFMT_A4R4G4B4: for (size_t i = 0; i < count; ++i) put16(i, ArgbToA4R4G4B4(argb[i])); return true;
-    case D3DFMT_X4R4G4B4: for (size_t i = 0; i < count; ++i) put16(i, ArgbToX4R4G4B4(argb[i])); return true;
-    case D3DFMT_L8: for (size_t i = 0; i < count; ++i) dst[i] = ArgbToL8(argb[i]); return true;
-    case D3DFMT_A8: for (size_t i = 0; i < count; ++i) dst[i] = ArgbToA8(argb[i]); return true;
+    case D3DFMT_A8R8G8B8: for (size_t i = 0; i < count; ++i) put32(i, argb[i]); return true;
+    case D3DFMT_X8R8G8B8: for (size_t i = 0; i < count; ++i) put32(i, d3d8::X8R8G8B8FromArgb(argb[i])); return true;
+    case D3DFMT_R5G6B5: for (size_t i = 0; i < count; ++i) put16(i, d3d8::R5G6B5FromArgb(argb[i])); return true;
+    case D3DFMT_X1R5G5B5: for (size_t i = 0; i < count; ++i) put16(i, d3d8::X1R5G5B5FromArgb(argb[i])); return true;
+    case D3DFMT_A1R5G5B5: for (size_t i = 0; i < count; ++i) put16(i, d3d8::A1R5G5B5FromArgb(argb[i])); return true;
+    case D3DFMT_A4R4G4B4: for (size_t i = 0; i < count; ++i) put16(i, d3d8::A4R4G4B4FromArgb(argb[i])); return true;
+    case D3DFMT_X4R4G4B4: for (size_t i = 0; i < count; ++i) put16(i, X4R4G4B4FromArgb(argb[i])); return true;
+    case D3DFMT_L8: for (size_t i = 0; i < count; ++i) dst[i] = L8FromArgb(argb[i]); return true;
+    case D3DFMT_A8: for (size_t i = 0; i < count; ++i) dst[i] = A8FromArgb(argb[i]); return true;
     default: return false;
     }
 }

@@ -1,5 +1,6 @@
 #include "platform/d3dx/mesh.h"
 
+#include "platform/d3d8/fvf.h"
 #include "platform/d3dx/image.h"
 #include "platform/d3dx/xfile.h"
 #include "platform/win32/debug_output.h"
@@ -15,45 +16,7 @@ namespace {
 
 // ---- vertex formats -------------------------------------------------------------------
 
-// Byte offsets of the elements of an FVF vertex; -1 where absent.
-struct FvfLayout {
-    int position = -1, positionSize = 0;
-    int normal = -1, pointSize = -1, diffuse = -1, specular = -1;
-    int texCoord[8] = {-1, -1, -1, -1, -1, -1, -1, -1};
-    int texCoordSize[8] = {};
-    UINT texCoordCount = 0;
-    UINT stride = 0;
-};
-
-FvfLayout DecodeFvf(DWORD fvf) {
-    FvfLayout l;
-    UINT offset = 0;
-    switch (fvf & D3DFVF_POSITION_MASK) {
-    case D3DFVF_XYZ: l.positionSize = 12; break;
-    case D3DFVF_XYZRHW: l.positionSize = 16; break;
-    case D3DFVF_XYZB1: l.positionSize = 16; break;
-    case D3DFVF_XYZB2: l.positionSize = 20; break;
-    case D3DFVF_XYZB3: l.positionSize = 24; break;
-    case D3DFVF_XYZB4: l.positionSize = 28; break;
-    case D3DFVF_XYZB5: l.positionSize = 32; break;
-    default: break;
-    }
-    if (l.positionSize) l.position = 0, offset = l.positionSize;
-    if (fvf & D3DFVF_NORMAL) l.normal = static_cast<int>(offset), offset += 12;
-    if (fvf & D3DFVF_PSIZE) l.pointSize = static_cast<int>(offset), offset += 4;
-    if (fvf & D3DFVF_DIFFUSE) l.diffuse = static_cast<int>(offset), offset += 4;
-    if (fvf & D3DFVF_SPECULAR) l.specular = static_cast<int>(offset), offset += 4;
-    l.texCoordCount = std::min<UINT>((fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT, 8);
-    for (UINT i = 0; i < l.texCoordCount; ++i) {
-        static const int kFloats[4] = {2, 3, 4, 1};  // by D3DFVF_TEXTUREFORMATn
-        const int size = kFloats[(fvf >> (16 + 2 * i)) & 3] * 4;
-        l.texCoord[i] = static_cast<int>(offset);
-        l.texCoordSize[i] = size;
-        offset += size;
-    }
-    l.stride = offset;
-    return l;
-}
+using d3d8::FvfLayout;
 
 void CopyElement(const BYTE* src, int srcOffset, int srcSize, BYTE* dst, int dstOffset, int dstSize) {
     if (srcOffset < 0 || dstOffset < 0) return;
@@ -107,11 +70,11 @@ public:
     static HRESULT Create(IDirect3DDevice8* device, DWORD faces, DWORD vertices, DWORD options, DWORD fvf,
                           Mesh** out) {
         *out = nullptr;
-        const FvfLayout layout = DecodeFvf(fvf);
-        if (!device || faces == 0 || vertices == 0 || layout.position < 0) return D3DERR_INVALIDCALL;
+        const FvfLayout layout = d3d8::DecodeFvf(fvf);
+        if (!device || faces == 0 || vertices == 0 || !layout.valid) return D3DERR_INVALIDCALL;
         if (!(options & D3DXMESH_32BIT) && vertices > 0xffff) return D3DERR_INVALIDCALL;
         const UINT indexSize = (options & D3DXMESH_32BIT) ? 4 : 2;
-        const std::uint64_t vbBytes = std::uint64_t{vertices} * layout.stride;
+        const std::uint64_t vbBytes = std::uint64_t{vertices} * layout.size;
         const std::uint64_t ibBytes = std::uint64_t{faces} * 3 * indexSize;
         if (vbBytes > 0x7fffffff || ibBytes > 0x7fffffff) return E_OUTOFMEMORY;
 
@@ -147,7 +110,7 @@ public:
         for (const D3DXATTRIBUTERANGE& range : table_) {
             if (range.AttribId != attribId || range.FaceCount == 0) continue;
             if (!bound) {
-                HRESULT hr = device_->SetStreamSource(0, vb_, layout_.stride);
+                HRESULT hr = device_->SetStreamSource(0, vb_, layout_.size);
                 if (SUCCEEDED(hr)) hr = device_->SetIndices(ib_, 0);
                 if (SUCCEEDED(hr)) hr = device_->SetVertexShader(fvf_);
                 if (FAILED(hr)) return hr;
@@ -182,15 +145,16 @@ public:
         const FvfLayout& s = layout_;
         const FvfLayout& d = clone->layout_;
         for (DWORD v = 0; v < numVertices_; ++v) {
-            const BYTE* src = vertices_.data() + static_cast<size_t>(v) * s.stride;
-            BYTE* dst = clone->vertices_.data() + static_cast<size_t>(v) * d.stride;
+            const BYTE* src = vertices_.data() + static_cast<size_t>(v) * s.size;
+            BYTE* dst = clone->vertices_.data() + static_cast<size_t>(v) * d.size;
             CopyElement(src, s.position, 12, dst, d.position, 12);  // x, y, z; the rest stays zero
             CopyElement(src, s.normal, 12, dst, d.normal, 12);
             CopyElement(src, s.pointSize, 4, dst, d.pointSize, 4);
             CopyElement(src, s.diffuse, 4, dst, d.diffuse, 4);
             CopyElement(src, s.specular, 4, dst, d.specular, 4);
             for (UINT t = 0; t < 8; ++t)
-                CopyElement(src, s.texCoord[t], s.texCoordSize[t], dst, d.texCoord[t], d.texCoordSize[t]);
+                CopyElement(src, s.texCoord[t], static_cast<int>(s.texCoordDims[t] * 4), dst, d.texCoord[t],
+                            static_cast<int>(d.texCoordDims[t] * 4));
         }
         clone->indices_ = indices_;
         clone->attributes_ = attributes_;
@@ -422,7 +386,7 @@ HRESULT BuildMesh(const d3dx::XMeshData& data, DWORD options, IDirect3DDevice8* 
             std::memcpy(v + l.texCoord[0], &src.u, 4);
             std::memcpy(v + l.texCoord[0] + 4, &src.v, 4);
         }
-        v += l.stride;
+        v += l.size;
     }
     for (size_t i = 0; i < data.indices.size(); ++i) mesh->SetIndex(i, data.indices[i]);
     std::copy(data.attributes.begin(), data.attributes.end(), mesh->attributeData());
@@ -560,6 +524,6 @@ HRESULT D3DXLoadMeshFromX(LPCSTR pFilename, DWORD Options, LPDIRECT3DDEVICE8 pDe
 }
 
 UINT D3DXGetFVFVertexSize(DWORD FVF) {
-    const FvfLayout layout = DecodeFvf(FVF);
-    return layout.position < 0 ? 0 : layout.stride;
+    const FvfLayout layout = d3d8::DecodeFvf(FVF);
+    return layout.valid ? layout.size : 0;
 }

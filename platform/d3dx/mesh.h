@@ -114,5 +114,5 @@ HRESULT D3DXLoadMeshFromXInMemory(const BYTE* Memory, DWORD SizeOfMemory, DWORD 
                                   LPD3DXBUFFER* ppAdjacency, LPD3DXBUFFER* ppMaterials, DWORD* pNumMaterials,
                                   LPD3DXMESH* ppMesh);
 
-// Bytes per vertex of an FVF code (0 for codes without a position).
+// Bytes per vertex of an FVF code (0 for codes the device would refuse).
 UINT D3DXGetFVFVertexSize(DWORD FVF);

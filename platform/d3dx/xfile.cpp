@@ -315,6 +315,10 @@ private:
                 ParseNormals(mesh);
             } else if (EqualsNoCase(type, "MeshTextureCoords")) {
                 const UINT count = ReadCount(2, "texture coordinate");
+                if (count == 0) {  // written empty by some exporters: no texture coordinates
+                    Expect(TokenKind::Close, "'}' closing MeshTextureCoords");
+                    continue;
+                }
                 if (count < vertexCount) Fail("fewer texture coordinates than vertices");
                 mesh.texCoords.clear();
                 mesh.texCoords.reserve(vertexCount);
@@ -340,6 +344,10 @@ private:
         mesh.normals.reserve(count);
         for (UINT i = 0; i < count; ++i) mesh.normals.push_back(ReadVector());
         const UINT faceCount = ReadCount(1, "normal face");
+        if (count == 0 && faceCount == 0) {  // written empty by some exporters: no normals
+            Expect(TokenKind::Close, "'}' closing MeshNormals");
+            return;
+        }
         if (faceCount != mesh.faceStart.size() - 1) Fail("MeshNormals face count differs from the mesh's");
         std::vector<UINT> faceStart;
         ReadFaces(faceCount, count, faceStart, mesh.normalCorners, "normal");

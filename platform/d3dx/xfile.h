@@ -10,8 +10,11 @@
 // become triangle fans; vertices are split where corners share a position but not a normal;
 // triangles are sorted by material so each material's faces form one contiguous subset.
 //
+// Empty MeshNormals or MeshTextureCoords objects count as absent.
+//
 // Leaves out: the binary and compressed variants (refused with D3DXERR_INVALIDDATA),
-// vertex colours, skinning, animation, progressive meshes.
+// vertex colours, skinning, animation, progressive meshes, and instancing (a `{ Name }`
+// reference to a mesh inside a frame is ignored).
 #pragma once
 
 #include "platform/d3dx/math.h"

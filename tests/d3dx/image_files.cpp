@@ -64,14 +64,19 @@ Bytes MakeBmp(UINT width, UINT height, const std::vector<DWORD>& argb, int bits,
     return b;
 }
 
-Bytes MakeBmp8(UINT width, UINT height, const std::vector<BYTE>& indices, const std::vector<DWORD>& palette) {
-    const size_t rowBytes = (width + 3) / 4 * 4;
-    Bytes b = BmpHeaders(width, height, 8, false, static_cast<DWORD>(palette.size()), rowBytes * height);
+Bytes MakeBmpIndexed(UINT width, UINT height, int bits, const std::vector<BYTE>& indices,
+                     const std::vector<DWORD>& palette) {
+    const size_t rowBytes = ((width * bits + 31) / 32) * 4;
+    Bytes b = BmpHeaders(width, height, bits, false, static_cast<DWORD>(palette.size()), rowBytes * height);
     for (DWORD c : palette) Put32(b, c & 0x00ffffff);
     for (UINT r = 0; r < height; ++r) {
         const UINT y = height - 1 - r;
-        for (UINT x = 0; x < width; ++x) b.push_back(indices[y * width + x]);
-        for (size_t k = width; k < rowBytes; ++k) b.push_back(0);
+        Bytes row(rowBytes, 0);
+        for (UINT x = 0; x < width; ++x) {
+            const size_t bit = static_cast<size_t>(x) * bits;
+            row[bit / 8] |= static_cast<BYTE>(indices[y * width + x] << (8 - bits - bit % 8));
+        }
+        b.insert(b.end(), row.begin(), row.end());
     }
     return b;
 }
@@ -179,12 +184,19 @@ Bytes MakeDdsDxt(UINT width, UINT height, const char* fourCC, const Bytes& block
 }
 
 std::string WriteTempFile(const std::string& name, const Bytes& bytes) {
-    static const std::filesystem::path dir = [] {
-        auto d = std::filesystem::temp_directory_path() / ("d3dx_tests_" + std::to_string(::getpid()));
-        std::filesystem::create_directories(d);
-        return d;
-    }();
-    const std::string path = (dir / name).string();
+    // One folder per test process, removed when the process ends.
+    struct Folder {
+        std::filesystem::path path;
+        Folder() : path(std::filesystem::temp_directory_path() / ("d3dx_tests_" + std::to_string(::getpid()))) {
+            std::filesystem::create_directories(path);
+        }
+        ~Folder() {
+            std::error_code ignored;
+            std::filesystem::remove_all(path, ignored);
+        }
+    };
+    static const Folder dir;
+    const std::string path = (dir.path / name).string();
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) throw std::runtime_error("cannot write " + path);
     if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f);

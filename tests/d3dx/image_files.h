@@ -13,8 +13,10 @@ using Bytes = std::vector<BYTE>;
 // BMP of width x height from 0xAARRGGBB pixels (rows top-down). bits: 24 or 32;
 // topDown writes a negative height. 32-bit files store the alpha byte as given.
 Bytes MakeBmp(UINT width, UINT height, const std::vector<DWORD>& argb, int bits, bool topDown = false);
-// 8-bit palettised BMP: indices per pixel (rows top-down) and the palette's 0x00RRGGBB colours.
-Bytes MakeBmp8(UINT width, UINT height, const std::vector<BYTE>& indices, const std::vector<DWORD>& palette);
+// Palettised BMP of 1, 4 or 8 bits: indices per pixel (rows top-down) and the palette's
+// 0x00RRGGBB colours.
+Bytes MakeBmpIndexed(UINT width, UINT height, int bits, const std::vector<BYTE>& indices,
+                     const std::vector<DWORD>& palette);
 // PNG with alpha (RGBA) or without (RGB).
 Bytes MakePng(UINT width, UINT height, const std::vector<DWORD>& argb, bool alpha);
 // Baseline JPEG at the given quality.

@@ -71,9 +71,39 @@ TEST(BmpDecode, ThirtyTwoBitKeepsAlphaOnlyWhenTheFileSetsIt) {
     EXPECT_EQ(x.pixels, kSix);  // opaque
 }
 
-TEST(BmpDecode, EightBitLooksUpThePalette) {
-    const Image img = Decode(testimg::MakeBmp8(5, 1, {0, 1, 2, 1, 0}, {0x112233, 0xff8000, 0x0000ff}));
-    EXPECT_EQ(img.pixels, (std::vector<DWORD>{0xff112233, 0xffff8000, 0xff0000ff, 0xffff8000, 0xff112233}));
+TEST(BmpDecode, PalettisedPicturesLookUpThePalette) {
+    const std::vector<DWORD> palette = {0x112233, 0xff8000, 0x0000ff};
+    const std::vector<DWORD> expected = {0xff112233, 0xffff8000, 0xff0000ff, 0xffff8000, 0xff112233};
+    EXPECT_EQ(Decode(testimg::MakeBmpIndexed(5, 1, 8, {0, 1, 2, 1, 0}, palette)).pixels, expected);
+    EXPECT_EQ(Decode(testimg::MakeBmpIndexed(5, 1, 4, {0, 1, 2, 1, 0}, palette)).pixels, expected);
+    // 1 bit, 9 x 2: a row spills into a second byte; rows are bottom-up.
+    const std::vector<BYTE> bits = {1, 0, 0, 0, 0, 0, 0, 0, 1, 0, 1, 1, 1, 1, 1, 1, 1, 0};
+    const Image one = Decode(testimg::MakeBmpIndexed(9, 2, 1, bits, {0x000000, 0xffffff}));
+    for (size_t i = 0; i < bits.size(); ++i) EXPECT_EQ(one.pixels[i], bits[i] ? 0xffffffffu : 0xff000000u) << i;
+    // An index past the stored entries reads black instead of reading past the palette.
+    EXPECT_EQ(Decode(testimg::MakeBmpIndexed(2, 1, 8, {0, 200}, {0xffffff})).pixels[1], 0xff000000u);
+}
+
+TEST(BmpDecode, SixteenBitIsX1R5G5B5OrItsBitFields) {
+    // 2 x 1, BI_RGB: pure red (0x7c00) and pure blue (0x001f) in X1R5G5B5.
+    Bytes rgb = testimg::MakeBmp(2, 1, {0, 0}, 24);
+    rgb[28] = 16;                               // bit count
+    rgb.resize(14 + 40);
+    rgb.insert(rgb.end(), {0x00, 0x7c, 0x1f, 0x00});
+    EXPECT_EQ(Decode(rgb).pixels, (std::vector<DWORD>{0xffff0000, 0xff0000ff}));
+    // BI_BITFIELDS with R5G6B5 masks after the header: pure green (0x07e0), white.
+    Bytes fields = testimg::MakeBmp(2, 1, {0, 0}, 24);
+    fields[28] = 16;
+    PutLe32(fields, 30, 3);
+    fields.resize(14 + 40);
+    for (DWORD mask : {0xf800u, 0x07e0u, 0x001fu}) {
+        for (int i = 0; i < 4; ++i) fields.push_back(static_cast<BYTE>(mask >> (8 * i)));
+    }
+    PutLe32(fields, 10, 14 + 40 + 12);
+    fields.insert(fields.end(), {0xe0, 0x07, 0xff, 0xff});
+    const Image img = Decode(fields);
+    EXPECT_EQ(img.pixels, (std::vector<DWORD>{0xff00ff00, 0xffffffff}));
+    EXPECT_EQ(img.fileFormat, D3DFMT_R5G6B5);
 }
 
 TEST(BmpDecode, BrokenFilesFail) {
@@ -308,27 +338,39 @@ TEST(MipChain, LengthAndBoxAverage) {
 
 // ---- packing --------------------------------------------------------------------------
 
-TEST(PixelPack, NarrowFormatsRoundToNearest) {
+TEST(PixelPack, EveryFormatRoundsToNearest) {
     struct Case {
         DWORD argb;
-        WORD r565, a4444, a1555;
+        WORD r565, a4444, a1555, x4444;
+        BYTE l8;
     };
     const Case cases[] = {
-        {0xffffffff, 0xffff, 0xffff, 0xffff},
-        {0x00000000, 0x0000, 0x0000, 0x0000},
-        {0xffff0000, 0xf800, 0xff00, 0xfc00},
-        {0x8000ff00, 0x07e0, 0x80f0, 0x83e0},
-        {0x7f0000ff, 0x001f, 0x700f, 0x001f},
-        {0xff808080, 0x8410, 0xf888, 0xc210},  // 128 -> 16/31, 32/63, 8/15
+        {0xffffffff, 0xffff, 0xffff, 0xffff, 0xffff, 255},
+        {0x00000000, 0x0000, 0x0000, 0x0000, 0xf000, 0},
+        {0xffff0000, 0xf800, 0xff00, 0xfc00, 0xff00, 76},
+        {0x8000ff00, 0x07e0, 0x80f0, 0x83e0, 0xf0f0, 150},
+        {0x7f0000ff, 0x001f, 0x700f, 0x001f, 0xf00f, 29},
+        {0xff808080, 0x8410, 0xf888, 0xc210, 0xf888, 128},  // 128 -> 16/31, 32/63, 8/15
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(d3dx::ArgbToR5G6B5(c.argb), c.r565) << std::hex << c.argb;
-        EXPECT_EQ(d3dx::ArgbToA4R4G4B4(c.argb), c.a4444) << std::hex << c.argb;
-        EXPECT_EQ(d3dx::ArgbToA1R5G5B5(c.argb), c.a1555) << std::hex << c.argb;
+        WORD w;
+        BYTE b;
+        ASSERT_TRUE(d3dx::PackRow(&c.argb, 1, D3DFMT_R5G6B5, reinterpret_cast<BYTE*>(&w)));
+        EXPECT_EQ(w, c.r565) << std::hex << c.argb;
+        ASSERT_TRUE(d3dx::PackRow(&c.argb, 1, D3DFMT_A4R4G4B4, reinterpret_cast<BYTE*>(&w)));
+        EXPECT_EQ(w, c.a4444) << std::hex << c.argb;
+        ASSERT_TRUE(d3dx::PackRow(&c.argb, 1, D3DFMT_A1R5G5B5, reinterpret_cast<BYTE*>(&w)));
+        EXPECT_EQ(w, c.a1555) << std::hex << c.argb;
+        ASSERT_TRUE(d3dx::PackRow(&c.argb, 1, D3DFMT_X4R4G4B4, reinterpret_cast<BYTE*>(&w)));
+        EXPECT_EQ(w, c.x4444) << std::hex << c.argb;
+        ASSERT_TRUE(d3dx::PackRow(&c.argb, 1, D3DFMT_L8, &b));
+        EXPECT_EQ(b, c.l8) << std::hex << c.argb;
+        ASSERT_TRUE(d3dx::PackRow(&c.argb, 1, D3DFMT_A8, &b));
+        EXPECT_EQ(b, c.argb >> 24);
+        DWORD x;
+        ASSERT_TRUE(d3dx::PackRow(&c.argb, 1, D3DFMT_X8R8G8B8, reinterpret_cast<BYTE*>(&x)));
+        EXPECT_EQ(x, c.argb | 0xff000000u);
     }
-    EXPECT_EQ(d3dx::ArgbToX8R8G8B8(0x00123456), 0xff123456u);
-    EXPECT_EQ(d3dx::ArgbToL8(0xffffffff), 255);
-    EXPECT_EQ(d3dx::ArgbToL8(0xff00ff00), 150);
 }
 
 TEST(PixelPack, PackRowWritesLittleEndianAndRefusesUnknownFormats) {

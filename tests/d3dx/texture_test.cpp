@@ -133,6 +133,17 @@ TEST_F(TextureLoad, DdsAndJpegLoad) {
     EXPECT_EQ(Loaded()->format, D3DFMT_X8R8G8B8);
 }
 
+TEST_F(TextureLoad, FromMemoryAsFromAFile) {
+    const Bytes png = testimg::MakePng(4, 4, Quadrants4x4(), false);
+    ASSERT_EQ(D3DXCreateTextureFromFileInMemory(&device, png.data(), static_cast<UINT>(png.size()), &texture), S_OK);
+    EXPECT_EQ(Loaded()->Pixel32(0, 3, 0), 0xff00ff00u);
+    texture->Release();
+    texture = nullptr;
+    EXPECT_EQ(D3DXCreateTextureFromFileInMemory(&device, nullptr, 10, &texture), D3DERR_INVALIDCALL);
+    EXPECT_EQ(D3DXCreateTextureFromFileInMemory(&device, png.data(), 20, &texture), D3DXERR_INVALIDDATA);
+    EXPECT_EQ(texture, nullptr);
+}
+
 TEST_F(TextureLoad, WindowsSeparatorsInNamesAreAccepted) {
     const std::string path = testimg::WriteTempFile("w.png", testimg::MakePng(1, 1, {0xff123456}, false));
     std::string windows = path;

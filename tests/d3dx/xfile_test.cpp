@@ -222,6 +222,13 @@ TEST(XFileParse, Version0302AndDegenerateFacesAreSkipped) {
     EXPECT_EQ(m.attributes.size(), 1u);
 }
 
+TEST(XFileParse, EmptyNormalAndTextureObjectsCountAsAbsent) {
+    const XMeshData m = MustParse(Triangle("", "MeshNormals { 0;; 0;; } MeshTextureCoords { 0;; }"));
+    EXPECT_FALSE(m.hasNormals);
+    EXPECT_FALSE(m.hasTexCoords);
+    EXPECT_EQ(m.vertices.size(), 3u);
+}
+
 // ---- empty and invalid ----------------------------------------------------------------
 
 TEST(XFileParse, FilesWithoutMeshesReportNoData) {

@@ -287,10 +287,14 @@ int Render(int argc, char** argv) {
     d->SetRenderState(D3DRS_ZENABLE, FALSE);
     d->SetRenderState(D3DRS_LIGHTING, FALSE);
     d->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-    d->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    // Textured sprites show texture × vertex colour; untextured ones the vertex colour alone.
+    bool textured = false;
+    for (const auto& sequence : emitter.GetSequences()) textured = textured || sequence->GetTexture() != nullptr;
+    const DWORD op = textured ? D3DTOP_MODULATE : D3DTOP_SELECTARG2;
+    d->SetTextureStageState(0, D3DTSS_COLOROP, op);
     d->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
     d->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-    d->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    d->SetTextureStageState(0, D3DTSS_ALPHAOP, op);
     d->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
     d->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
     emitter.Render();

@@ -1,0 +1,227 @@
+#include <cstdio>
+
+#include "app/d3dapp.h"
+#include "app/frame_timer.h"
+#include "resources/resource_ids.h"
+
+namespace {
+
+// The dialog's working values: the choice when it opened (old) and as edited (new).
+struct DialogState {
+    CD3DApplication* app = NULL;
+    DWORD oldAdapter = 0, newAdapter = 0;
+    DWORD oldDevice = 0, newDevice = 0;
+    DWORD oldMode = 0, newMode = 0;
+    BOOL oldWindowed = FALSE, newWindowed = FALSE;
+    D3DMULTISAMPLE_TYPE oldMultiSample = D3DMULTISAMPLE_NONE, newMultiSample = D3DMULTISAMPLE_NONE;
+};
+DialogState g_dialog;
+
+}  // namespace
+
+namespace frame_test {
+void ResetDialogState() { g_dialog = DialogState{}; }
+}  // namespace frame_test
+
+HRESULT CD3DApplication::ShowDeviceDialog() {
+    if (!m_bWindowed) {
+        if (FAILED(SwitchDisplayMode())) {
+            ReportError(FRAMEERR_RESIZE_FAILED, REPORT_FATAL);
+            return E_FAIL;
+        }
+    }
+
+    if (DialogBoxParam(GetModuleHandle(NULL), MAKEINTRESOURCE(IDD_SELECTDEVICE), m_hWnd, DeviceDialogProc,
+                       reinterpret_cast<LPARAM>(this)) != IDOK)
+        return S_OK;
+
+    AdapterInfo* pAdapter = &m_adapters[m_adapterIndex];
+    m_bWindowed = pAdapter->devices[pAdapter->currentDevice].windowed;
+
+    ReleaseDeviceObjects();
+    DestroyDeviceObjects();
+    if (m_pDevice != NULL) {
+        ULONG remaining = m_pDevice->Release();
+        m_pDevice = NULL;
+        if (remaining > 0) return ReportError(FRAMEERR_NONZERO_REFCOUNT, REPORT_FATAL);
+    }
+
+    HRESULT hr = InitializeDevice();
+    if (FAILED(hr)) return ReportError(hr, REPORT_FATAL);
+
+    if (!m_bTimeRunning) {
+        m_bStepPending = TRUE;
+        FrameTimer(TIMER_START);
+        FrameTimer(TIMER_STOP);
+    }
+    return S_OK;
+}
+
+INT_PTR CALLBACK CD3DApplication::DeviceDialogProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam) {
+    HWND adapterList = GetDlgItem(hDlg, IDC_ADAPTER_COMBO);
+    HWND deviceList = GetDlgItem(hDlg, IDC_DEVICE_COMBO);
+    HWND modeList = GetDlgItem(hDlg, IDC_FULLSCREENMODES_COMBO);
+    HWND windowedRadio = GetDlgItem(hDlg, IDC_WINDOW);
+    HWND fullscreenRadio = GetDlgItem(hDlg, IDC_FULLSCREEN);
+    HWND multiSampleList = GetDlgItem(hDlg, IDC_MULTISAMPLE_COMBO);
+    (void)fullscreenRadio;
+
+    DialogState& s = g_dialog;
+
+    if (msg == WM_INITDIALOG) {
+        CD3DApplication* app = reinterpret_cast<CD3DApplication*>(lParam);
+        if (app == NULL) return FALSE;
+        s.app = app;
+        s.oldAdapter = s.newAdapter = app->m_adapterIndex;
+        const AdapterInfo& adapter = app->m_adapters[s.newAdapter];
+        s.oldDevice = s.newDevice = adapter.currentDevice;
+        const DeviceInfo& device = adapter.devices[s.newDevice];
+        s.oldMode = s.newMode = device.currentMode;
+        s.oldWindowed = s.newWindowed = device.windowed;
+        s.oldMultiSample = s.newMultiSample = device.multiSampleType;
+        app->RefreshDeviceDialog(hDlg);
+        return TRUE;
+    }
+
+    if (msg == WM_COMMAND) {
+        // A command before the dialog was set up has nothing to act on.
+        if (s.app == NULL) return FALSE;
+        CD3DApplication* app = s.app;
+        s.newWindowed = SendMessage(windowedRadio, BM_GETCHECK, 0, 0) == BST_CHECKED ? TRUE : FALSE;
+
+        const WORD control = LOWORD(wParam);
+        const WORD notification = HIWORD(wParam);
+        if (control == IDOK) {
+            if (s.newAdapter == s.oldAdapter && s.newDevice == s.oldDevice && s.newMode == s.oldMode &&
+                s.newWindowed == s.oldWindowed && s.newMultiSample == s.oldMultiSample) {
+                EndDialog(hDlg, IDCANCEL);
+                return TRUE;
+            }
+            app->m_adapterIndex = s.newAdapter;
+            AdapterInfo& adapter = app->m_adapters[s.newAdapter];
+            adapter.currentDevice = s.newDevice;
+            DeviceInfo& device = adapter.devices[s.newDevice];
+            device.currentMode = s.newMode;
+            device.windowed = s.newWindowed;
+            device.multiSampleType = s.newMultiSample;
+            EndDialog(hDlg, IDOK);
+            return TRUE;
+        }
+        if (control == IDCANCEL) {
+            EndDialog(hDlg, IDCANCEL);
+            return TRUE;
+        }
+        if (notification == CBN_SELENDOK) {
+            // An empty list reports no selection (CB_ERR); then nothing changes.
+            HWND list = control == IDC_ADAPTER_COMBO           ? adapterList
+                        : control == IDC_DEVICE_COMBO          ? deviceList
+                        : control == IDC_FULLSCREENMODES_COMBO ? modeList
+                        : control == IDC_MULTISAMPLE_COMBO     ? multiSampleList
+                                                               : NULL;
+            const LRESULT selected = list != NULL ? SendMessage(list, CB_GETCURSEL, 0, 0) : CB_ERR;
+            if (control == IDC_ADAPTER_COMBO && selected >= 0 && static_cast<DWORD>(selected) < app->m_adapterCount) {
+                s.newAdapter = static_cast<DWORD>(selected);
+                const AdapterInfo& adapter = app->m_adapters[s.newAdapter];
+                s.newDevice = adapter.currentDevice;
+                s.newMode = adapter.devices[s.newDevice].currentMode;
+                s.newWindowed = adapter.devices[s.newDevice].windowed;
+            } else if (control == IDC_DEVICE_COMBO && selected >= 0 &&
+                       static_cast<DWORD>(selected) < app->m_adapters[s.newAdapter].deviceCount) {
+                s.newDevice = static_cast<DWORD>(selected);
+                const DeviceInfo& device = app->m_adapters[s.newAdapter].devices[s.newDevice];
+                s.newMode = device.currentMode;
+                s.newWindowed = device.windowed;
+            } else if (control == IDC_FULLSCREENMODES_COMBO && selected >= 0 &&
+                       static_cast<DWORD>(selected) < app->m_adapters[s.newAdapter].devices[s.newDevice].modeCount) {
+                s.newMode = static_cast<DWORD>(selected);
+            } else if (control == IDC_MULTISAMPLE_COMBO && selected >= 0) {
+                s.newMultiSample = static_cast<D3DMULTISAMPLE_TYPE>(
+                    SendMessage(multiSampleList, CB_GETITEMDATA, static_cast<WPARAM>(selected), 0));
+            }
+        }
+        app->RefreshDeviceDialog(hDlg);
+        return TRUE;
+    }
+
+    return FALSE;
+}
+
+void CD3DApplication::RefreshDeviceDialog(HWND hDlg) {
+    DialogState& s = g_dialog;
+    HWND adapterList = GetDlgItem(hDlg, IDC_ADAPTER_COMBO);
+    HWND deviceList = GetDlgItem(hDlg, IDC_DEVICE_COMBO);
+    HWND modeList = GetDlgItem(hDlg, IDC_FULLSCREENMODES_COMBO);
+    HWND windowedRadio = GetDlgItem(hDlg, IDC_WINDOW);
+    HWND fullscreenRadio = GetDlgItem(hDlg, IDC_FULLSCREEN);
+    HWND multiSampleList = GetDlgItem(hDlg, IDC_MULTISAMPLE_COMBO);
+
+    SendMessage(adapterList, CB_RESETCONTENT, 0, 0);
+    SendMessage(deviceList, CB_RESETCONTENT, 0, 0);
+    SendMessage(modeList, CB_RESETCONTENT, 0, 0);
+    SendMessage(multiSampleList, CB_RESETCONTENT, 0, 0);
+
+    for (DWORD a = 0; a < m_adapterCount; ++a) {
+        LRESULT item = SendMessage(adapterList, CB_ADDSTRING, 0,
+                                   reinterpret_cast<LPARAM>(m_adapters[a].identifier.Description));
+        SendMessage(adapterList, CB_SETITEMDATA, static_cast<WPARAM>(item), static_cast<LPARAM>(a));
+        if (a == s.newAdapter) SendMessage(adapterList, CB_SETCURSEL, static_cast<WPARAM>(item), 0);
+    }
+
+    const AdapterInfo& adapter = m_adapters[s.newAdapter];
+    for (DWORD d = 0; d < adapter.deviceCount; ++d) {
+        LRESULT item =
+            SendMessage(deviceList, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(adapter.devices[d].description));
+        SendMessage(deviceList, CB_SETITEMDATA, static_cast<WPARAM>(item), static_cast<LPARAM>(d));
+        if (d == s.newDevice) SendMessage(deviceList, CB_SETCURSEL, static_cast<WPARAM>(item), 0);
+    }
+
+    const DeviceInfo& device = adapter.devices[s.newDevice];
+    for (DWORD m = 0; m < device.modeCount; ++m) {
+        const ModeInfo& mode = device.modes[m];
+        long depth = (mode.format == D3DFMT_X8R8G8B8 || mode.format == D3DFMT_A8R8G8B8 ||
+                      mode.format == D3DFMT_R8G8B8)
+                         ? 32
+                         : 16;
+        char text[80];
+        std::snprintf(text, sizeof(text), "%ld x %ld x %ld", static_cast<long>(mode.width),
+                      static_cast<long>(mode.height), depth);
+        LRESULT item = SendMessage(modeList, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+        SendMessage(modeList, CB_SETITEMDATA, static_cast<WPARAM>(item), static_cast<LPARAM>(m));
+        if (m == s.newMode) SendMessage(modeList, CB_SETCURSEL, static_cast<WPARAM>(item), 0);
+    }
+
+    const D3DFORMAT format = s.newWindowed ? adapter.desktopMode.Format : device.modes[s.newMode].format;
+    for (int type = 0; type <= 16; ++type) {
+        if (type == 1) continue;
+        if (FAILED(m_pDirect3D->CheckDeviceMultiSampleType(s.newAdapter, device.deviceType, format, s.newWindowed,
+                                                           static_cast<D3DMULTISAMPLE_TYPE>(type))))
+            continue;
+        char text[50];
+        if (type == 0)
+            std::snprintf(text, sizeof(text), "none");
+        else
+            std::snprintf(text, sizeof(text), "%d samples", type);
+        LRESULT item = SendMessage(multiSampleList, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+        SendMessage(multiSampleList, CB_SETITEMDATA, static_cast<WPARAM>(item), static_cast<LPARAM>(type));
+        if (type == 0 || static_cast<DWORD>(type) == static_cast<DWORD>(s.newMultiSample))
+            SendMessage(multiSampleList, CB_SETCURSEL, static_cast<WPARAM>(item), 0);
+    }
+    const LRESULT selected = SendMessage(multiSampleList, CB_GETCURSEL, 0, 0);
+    // With no supported type listed there is nothing to select: no multisampling.
+    s.newMultiSample = selected >= 0 ? static_cast<D3DMULTISAMPLE_TYPE>(SendMessage(
+                                           multiSampleList, CB_GETITEMDATA, static_cast<WPARAM>(selected), 0))
+                                     : D3DMULTISAMPLE_NONE;
+
+    EnableWindow(multiSampleList, SendMessage(multiSampleList, CB_GETCOUNT, 0, 0) > 1);
+    EnableWindow(windowedRadio, device.canDoWindowed);
+
+    if (!s.newWindowed) {
+        SendMessage(windowedRadio, BM_SETCHECK, BST_UNCHECKED, 0);
+        SendMessage(fullscreenRadio, BM_SETCHECK, BST_CHECKED, 0);
+        EnableWindow(modeList, TRUE);
+    } else {
+        SendMessage(windowedRadio, BM_SETCHECK, BST_CHECKED, 0);
+        SendMessage(fullscreenRadio, BM_SETCHECK, BST_UNCHECKED, 0);
+        EnableWindow(modeList, FALSE);
+    }
+}

@@ -1,0 +1,40 @@
+// What the graphics device model needs from the window service: the displays with their
+// modes, and the SDL window behind a window handle. Not for code above the platform.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/win32/handles.h"
+
+struct SDL_Window;
+
+namespace platform {
+
+struct DisplayMode {
+    int width = 0;
+    int height = 0;
+    int refreshRate = 0;  // Hz, 0 when unknown
+    int bitsPerPixel = 0; // 16 or 32 as SDL reports the pixel format (24 is reported as 32)
+};
+
+struct DisplayInfo {
+    std::string name;            // SDL's display name
+    DisplayMode desktop;         // the current desktop mode
+    std::vector<DisplayMode> modes;  // as SDL lists them, duplicates included
+};
+
+// The displays of a real screen; empty without a display (then a virtual adapter stands in).
+std::vector<DisplayInfo> ListDisplays();
+
+// The SDL window of a top-level window (NULL for other handles). A device may resize it or
+// make it full-screen through SDL: size changes of a full-screen window reach the program as
+// WM_SIZE alone; in a window they read as the user's resize (WM_ENTERSIZEMOVE, WM_SIZE,
+// WM_EXITSIZEMOVE), which the frame answers by resetting the device when the client size
+// differs from the one it knows. The window is created with
+// SDL_WINDOW_OPENGL when the video driver supports it.
+SDL_Window* GetSdlWindow(HWND window);
+// Whether that SDL window was created OpenGL-capable.
+bool IsOpenGLWindow(HWND window);
+
+}  // namespace platform

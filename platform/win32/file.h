@@ -1,0 +1,20 @@
+// Files: opening an existing file for reading, and closing it. Paths are Linux paths,
+// matched exactly.
+#pragma once
+
+#include "platform/win32/handles.h"
+
+constexpr DWORD GENERIC_READ = 0x80000000;
+constexpr DWORD GENERIC_WRITE = 0x40000000;
+constexpr DWORD FILE_SHARE_READ = 0x00000001;
+constexpr DWORD OPEN_EXISTING = 3;
+constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x00000080;
+
+struct SECURITY_ATTRIBUTES;
+
+// Only GENERIC_READ with OPEN_EXISTING is supported; anything else gives
+// INVALID_HANDLE_VALUE. Directories do not open.
+HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share, SECURITY_ATTRIBUTES* security,
+                   DWORD disposition, DWORD flags, HANDLE templateFile);
+#define CreateFile CreateFileA
+BOOL CloseHandle(HANDLE handle);

@@ -1,0 +1,77 @@
+// The frame timer on its two paths, driven by the fake clock.
+#include "tests/app/test_support.h"
+
+namespace {
+
+class TimerTest : public FrameTest {
+protected:
+    void UseFallback() { clock_.counterAvailable = false; }
+};
+
+}  // namespace
+
+TEST_F(TimerTest, CounterPathStopsAdvancesAndRestarts) {
+    EXPECT_FLOAT_EQ(FrameTimer(TIMER_START), 0.0f);
+    EXPECT_FLOAT_EQ(FrameTimer(TIMER_GETAPPTIME), 0.0f);  // the first Start anchors time at 0
+    Advance(1.5);
+    EXPECT_NEAR(FrameTimer(TIMER_GETAPPTIME), 1.5f, 1e-6);
+    EXPECT_NEAR(FrameTimer(TIMER_GETELAPSEDTIME), 1.5f, 1e-6);
+    Advance(0.25);
+    FrameTimer(TIMER_STOP);
+    EXPECT_FLOAT_EQ(FrameTimer(TIMER_GETELAPSEDTIME), 0.0f);
+    const float abs0 = FrameTimer(TIMER_GETABSOLUTETIME);
+    Advance(2.0);
+    EXPECT_NEAR(FrameTimer(TIMER_GETAPPTIME), 1.75f, 1e-6);
+    EXPECT_NEAR(FrameTimer(TIMER_GETABSOLUTETIME), abs0 + 2.0f, 1e-5);  // the real clock runs on
+    for (int i = 0; i < 3; ++i) FrameTimer(TIMER_ADVANCE);
+    EXPECT_NEAR(FrameTimer(TIMER_GETAPPTIME), 2.05f, 1e-6);
+    FrameTimer(TIMER_START);  // the stopped interval does not count
+    EXPECT_NEAR(FrameTimer(TIMER_GETAPPTIME), 2.05f, 1e-6);
+    Advance(1.0);
+    EXPECT_NEAR(FrameTimer(TIMER_GETAPPTIME), 3.05f, 1e-6);
+    EXPECT_NEAR(FrameTimer(TIMER_GETELAPSEDTIME), 1.0f, 1e-6);
+}
+
+TEST_F(TimerTest, UnknownCommandsReturnMinusOneAndChangeNothing) {
+    FrameTimer(TIMER_START);
+    Advance(0.5);
+    EXPECT_FLOAT_EQ(FrameTimer(7), -1.0f);
+    EXPECT_FLOAT_EQ(FrameTimer(-1), -1.0f);
+    EXPECT_NEAR(FrameTimer(TIMER_GETAPPTIME), 0.5f, 1e-6);
+}
+
+TEST_F(TimerTest, ResetRebasesWithoutTouchingTheStopTime) {
+    FrameTimer(TIMER_START);
+    Advance(1.0);
+    FrameTimer(TIMER_RESET);
+    EXPECT_FLOAT_EQ(FrameTimer(TIMER_GETAPPTIME), 0.0f);
+    EXPECT_FLOAT_EQ(FrameTimer(TIMER_GETELAPSEDTIME), 0.0f);
+}
+
+TEST_F(TimerTest, CounterWithoutFrequencyUsesTheFallback) {
+    clock_.frequency = 0;
+    FrameTimer(TIMER_START);
+    Advance(0.75);
+    EXPECT_NEAR(FrameTimer(TIMER_GETAPPTIME), 0.75f, 1e-6);
+}
+
+TEST_F(TimerTest, FallbackPathStopsAdvancesAndRestarts) {
+    UseFallback();
+    FrameTimer(TIMER_START);
+    EXPECT_FLOAT_EQ(FrameTimer(TIMER_GETAPPTIME), 0.0f);
+    Advance(1.0);
+    EXPECT_NEAR(FrameTimer(TIMER_GETELAPSEDTIME), 1.0f, 1e-6);
+    Advance(0.5);
+    FrameTimer(TIMER_STOP);
+    // Stop leaves the last elapsed time: the time up to the stop comes once, then nothing.
+    Advance(3.0);
+    EXPECT_NEAR(FrameTimer(TIMER_GETELAPSEDTIME), 0.5f, 1e-6);
+    EXPECT_FLOAT_EQ(FrameTimer(TIMER_GETELAPSEDTIME), 0.0f);
+    EXPECT_NEAR(FrameTimer(TIMER_GETAPPTIME), 1.5f, 1e-6);
+    for (int i = 0; i < 3; ++i) FrameTimer(TIMER_ADVANCE);
+    EXPECT_NEAR(FrameTimer(TIMER_GETAPPTIME), 1.8f, 1e-5);
+    EXPECT_NEAR(FrameTimer(TIMER_GETABSOLUTETIME), 9.5f, 1e-5);  // 5 s origin + 4.5 s
+    FrameTimer(TIMER_START);
+    Advance(1.0);
+    EXPECT_NEAR(FrameTimer(TIMER_GETAPPTIME), 2.8f, 1e-5);
+}

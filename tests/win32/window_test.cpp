@@ -1,0 +1,299 @@
+// The window, message, menu and accelerator services of the Windows stand-in, on SDL's dummy
+// video driver.
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/win32.h"
+#include "platform/win32/display.h"
+
+namespace {
+
+struct Record {
+    UINT msg;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+std::vector<Record> g_log;
+
+LRESULT CALLBACK LoggingProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    g_log.push_back({msg, wParam, lParam});
+    if (msg == WM_GETMINMAXINFO) reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {200, 150};
+    return DefWindowProc(hWnd, msg, wParam, lParam);
+}
+
+std::vector<UINT> Messages() {
+    std::vector<UINT> v;
+    for (auto& r : g_log) v.push_back(r.msg);
+    return v;
+}
+
+constexpr DWORD kStyle = WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX;
+
+class Win32Test : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        setenv("SDL_VIDEODRIVER", "dummy", 0);
+        WNDCLASS wc{};
+        wc.lpfnWndProc = LoggingProc;
+        wc.lpszClassName = "Test Window";
+        wc.hCursor = LoadCursor(NULL, IDC_ARROW);
+        RegisterClass(&wc);
+    }
+    void SetUp() override {
+        platform::ResetMessageQueue();
+        g_log.clear();
+        previous_ = platform::SetModuleResources(NULL, &resources_);
+        resources_.accelerators = {{113, {{FVIRTKEY | FNOINVERT, VK_ESCAPE, 40006}, {FVIRTKEY | FCONTROL, 'Q', 40007}}}};
+        resources_.menus = {{142, {{"Popup", 0, {{"E&xit", 40006, {}}, {"&Save && quit\tCtrl+Q", 40007, {}}}}}}};
+    }
+    void TearDown() override {
+        if (IsWindow(window_)) DestroyWindow(window_);
+        platform::SetPopupMenuDriver(nullptr);
+        platform::SetModuleResources(NULL, previous_);
+        platform::ResetMessageQueue();
+    }
+    HWND Create(int w = 1032, int h = 819) {
+        window_ = CreateWindowEx(0, "Test Window", "Test", kStyle, 100, 50, w, h, NULL, NULL, NULL, NULL);
+        return window_;
+    }
+    std::vector<MSG> Drain() {
+        std::vector<MSG> v;
+        MSG m;
+        while (PeekMessage(&m, NULL, 0, 0, PM_REMOVE)) {
+            v.push_back(m);
+            if (m.message == WM_QUIT) break;
+        }
+        return v;
+    }
+
+    platform::ModuleResources resources_;
+    const platform::ModuleResources* previous_ = nullptr;
+    HWND window_ = nullptr;
+};
+
+}  // namespace
+
+TEST_F(Win32Test, AdjustWindowRectAddsTheFixedFrame) {
+    RECT r = {0, 0, 1024, 768};
+    ASSERT_TRUE(AdjustWindowRect(&r, kStyle, TRUE));
+    EXPECT_EQ(r.left, -4);
+    EXPECT_EQ(r.top, -4 - 23 - 20);
+    EXPECT_EQ(r.right, 1028);
+    EXPECT_EQ(r.bottom, 772);
+    RECT p = {0, 0, 640, 480};
+    AdjustWindowRect(&p, WS_POPUP | WS_VISIBLE | WS_SYSMENU, FALSE);
+    EXPECT_EQ(p.left, 0);
+    EXPECT_EQ(p.bottom, 480);
+    EXPECT_FALSE(AdjustWindowRect(nullptr, kStyle, FALSE));
+}
+
+TEST_F(Win32Test, CreateWindowSendsTheCreationMessagesAndSizesTheClient) {
+    ASSERT_NE(Create(), nullptr);
+    std::vector<UINT> expected = {WM_GETMINMAXINFO, WM_CREATE, WM_SIZE};
+    EXPECT_EQ(Messages(), expected);
+    RECT client, outer;
+    GetClientRect(window_, &client);
+    GetWindowRect(window_, &outer);
+    EXPECT_EQ(client.right, 1024);
+    EXPECT_EQ(client.bottom, 788);  // no menu: the bar's height goes to the client
+    EXPECT_EQ(outer.right - outer.left, 1032);
+    EXPECT_EQ(outer.bottom - outer.top, 819);
+    EXPECT_EQ(outer.left, 100);
+    EXPECT_EQ(outer.top, 50);
+    EXPECT_EQ(g_log[2].lParam, MAKELPARAM(1024, 788));
+    int minW = 0, minH = 0;
+    SDL_GetWindowMinimumSize(platform::GetSdlWindow(window_), &minW, &minH);
+    EXPECT_EQ(minW, 200 - 8);
+    EXPECT_EQ(minH, 150 - 31);
+    EXPECT_EQ(CreateWindowEx(0, "No Such Class", "", kStyle, 0, 0, 10, 10, NULL, NULL, NULL, NULL), nullptr);
+}
+
+TEST_F(Win32Test, StyleAndClassValuesRoundTrip) {
+    Create();
+    EXPECT_EQ(static_cast<DWORD>(SetWindowLong(window_, GWL_STYLE, static_cast<LONG>(WS_POPUP | WS_VISIBLE | WS_SYSMENU))), kStyle);
+    EXPECT_EQ(static_cast<DWORD>(GetWindowLong(window_, GWL_STYLE)), WS_POPUP | WS_VISIBLE | WS_SYSMENU);
+    RECT client, outer;
+    GetClientRect(window_, &client);
+    GetWindowRect(window_, &outer);
+    EXPECT_EQ(outer.right - outer.left, client.right);  // a popup has no frame
+    HCURSOR sizeAll = LoadCursor(NULL, IDC_SIZEALL);
+    HCURSOR arrow = reinterpret_cast<HCURSOR>(SetClassLong(window_, GCL_HCURSOR, reinterpret_cast<LONG_PTR>(sizeAll)));
+    EXPECT_EQ(arrow, LoadCursor(NULL, IDC_ARROW));
+    EXPECT_EQ(reinterpret_cast<HCURSOR>(GetClassLong(window_, GCL_HCURSOR)), sizeAll);
+    SetClassLong(window_, GCL_HCURSOR, reinterpret_cast<LONG_PTR>(arrow));
+    SendMessage(window_, WM_SETCURSOR, reinterpret_cast<WPARAM>(window_), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(platform::CurrentCursor(), arrow);  // DefWindowProc applies the class cursor
+}
+
+TEST_F(Win32Test, QueueKeepsPostedOrderFiltersAndLeavesMessagesWithNoRemove) {
+    Create();
+    g_log.clear();
+    PostMessage(window_, WM_USER + 1, 1, 0);
+    PostMessage(window_, WM_USER + 2, 2, 0);
+    PostQuitMessage(7);
+    PostMessage(window_, WM_USER + 3, 3, 0);
+    MSG m;
+    ASSERT_TRUE(PeekMessage(&m, NULL, 0, 0, PM_NOREMOVE));
+    EXPECT_EQ(m.message, WM_USER + 1u);
+    ASSERT_TRUE(PeekMessage(&m, NULL, WM_USER + 2, WM_USER + 2, PM_REMOVE));
+    EXPECT_EQ(m.wParam, 2u);
+    auto rest = Drain();
+    ASSERT_EQ(rest.size(), 3u);
+    EXPECT_EQ(rest[0].message, WM_USER + 1u);
+    EXPECT_EQ(rest[1].message, WM_USER + 3u);
+    EXPECT_EQ(rest[2].message, WM_QUIT);  // after the posted messages
+    EXPECT_EQ(rest[2].wParam, 7u);
+    EXPECT_FALSE(PeekMessage(&m, NULL, 0, 0, PM_REMOVE));
+}
+
+TEST_F(Win32Test, GetMessageReturnsZeroForQuitAndMessagesToDestroyedWindowsAreDropped) {
+    Create();
+    PostMessage(window_, WM_USER, 0, 0);
+    HWND dead = window_;
+    DestroyWindow(window_);
+    g_log.clear();
+    MSG m;
+    ASSERT_EQ(GetMessage(&m, NULL, 0, 0), TRUE);
+    EXPECT_EQ(DispatchMessage(&m), 0);
+    EXPECT_TRUE(g_log.empty());
+    EXPECT_EQ(SendMessage(dead, WM_USER, 0, 0), 0);
+    EXPECT_FALSE(PostMessage(dead, WM_USER, 0, 0));
+    PostQuitMessage(3);
+    EXPECT_EQ(GetMessage(&m, NULL, 0, 0), FALSE);
+    EXPECT_EQ(m.wParam, 3u);
+}
+
+TEST_F(Win32Test, SdlEventsBecomeWindowMessages) {
+    Create();
+    g_log.clear();
+    SDL_Window* sdl = platform::GetSdlWindow(window_);
+    ASSERT_NE(sdl, nullptr);
+    SDL_SetWindowSize(sdl, 800, 600);  // a size the program did not ask for: a user's resize
+    SDL_Event key{};
+    key.type = SDL_KEYDOWN;
+    key.key.windowID = SDL_GetWindowID(sdl);
+    key.key.keysym.sym = SDLK_ESCAPE;
+    key.key.keysym.scancode = SDL_SCANCODE_ESCAPE;
+    SDL_PushEvent(&key);
+    SDL_Event close{};
+    close.type = SDL_WINDOWEVENT;
+    close.window.windowID = SDL_GetWindowID(sdl);
+    close.window.event = SDL_WINDOWEVENT_CLOSE;
+    SDL_PushEvent(&close);
+    auto msgs = Drain();
+    std::vector<UINT> kinds;
+    for (auto& m : msgs) kinds.push_back(m.message);
+    std::vector<UINT> expected = {WM_ENTERSIZEMOVE, WM_SIZE, WM_EXITSIZEMOVE, WM_KEYDOWN, WM_CLOSE};
+    EXPECT_EQ(kinds, expected);
+    EXPECT_EQ(msgs[1].lParam, MAKELPARAM(800, 600));
+    EXPECT_EQ(msgs[3].wParam, static_cast<WPARAM>(VK_ESCAPE));
+    EXPECT_EQ(msgs[3].hwnd, window_);
+
+    // A size the program set itself is no user's resize: WM_SIZE comes at once, nothing queued.
+    RECT r;
+    GetWindowRect(window_, &r);
+    g_log.clear();
+    SetWindowPos(window_, NULL, r.left, r.top, 648, 511, SWP_NOZORDER);
+    EXPECT_EQ(Messages(), std::vector<UINT>{WM_SIZE});
+    EXPECT_TRUE(Drain().empty());
+}
+
+TEST_F(Win32Test, DisabledWindowsGetNoInput) {
+    Create();
+    EnableWindow(window_, FALSE);
+    SDL_Event key{};
+    key.type = SDL_KEYDOWN;
+    key.key.windowID = SDL_GetWindowID(platform::GetSdlWindow(window_));
+    key.key.keysym.sym = SDLK_ESCAPE;
+    SDL_PushEvent(&key);
+    EXPECT_TRUE(Drain().empty());
+    EnableWindow(window_, TRUE);
+}
+
+TEST_F(Win32Test, AcceleratorsTranslateMatchingKeysIntoCommands) {
+    Create();
+    HACCEL table = LoadAccelerators(GetModuleHandle(NULL), MAKEINTRESOURCE(113));
+    ASSERT_NE(table, nullptr);
+    g_log.clear();
+    MSG esc{window_, WM_KEYDOWN, VK_ESCAPE, 1, 0, {0, 0}};
+    EXPECT_TRUE(TranslateAccelerator(window_, table, &esc));
+    ASSERT_EQ(g_log.size(), 1u);
+    EXPECT_EQ(g_log[0].msg, WM_COMMAND);
+    EXPECT_EQ(g_log[0].wParam, MAKEWPARAM(40006, 1));
+    MSG up{window_, WM_KEYUP, VK_ESCAPE, 1, 0, {0, 0}};
+    EXPECT_FALSE(TranslateAccelerator(window_, table, &up));
+    MSG q{window_, WM_KEYDOWN, 'Q', 1, 0, {0, 0}};
+    EXPECT_FALSE(TranslateAccelerator(window_, table, &q));  // Ctrl not held
+    EXPECT_EQ(LoadAccelerators(GetModuleHandle(NULL), MAKEINTRESOURCE(999)), nullptr);
+    EXPECT_TRUE(DestroyAcceleratorTable(table));
+    EXPECT_FALSE(TranslateAccelerator(window_, table, &esc));
+}
+
+TEST_F(Win32Test, PopupMenuRunsItsLoopBracketedAndPostsTheChoice) {
+    Create();
+    HMENU menu = LoadMenu(GetModuleHandle(NULL), MAKEINTRESOURCE(142));
+    HMENU popup = GetSubMenu(menu, 0);
+    ASSERT_NE(popup, nullptr);
+    EXPECT_EQ(GetMenuItemCount(popup), 2);
+    EXPECT_EQ(GetMenuItemID(popup, 0), 40006u);
+    EXPECT_EQ(GetMenuItemID(menu, 0), 0xFFFFFFFFu);
+    std::vector<UINT> during;
+    POINT at{0, 0};
+    platform::SetPopupMenuDriver([&](HMENU, int x, int y) -> UINT {
+        during = Messages();
+        at = {x, y};
+        return 40006;
+    });
+    g_log.clear();
+    EXPECT_TRUE(TrackPopupMenuEx(popup, TPM_VERTICAL, -20, 30, window_, NULL));
+    EXPECT_EQ(during, std::vector<UINT>{WM_ENTERMENULOOP});
+    EXPECT_EQ(at.x, -20);
+    EXPECT_EQ(at.y, 30);
+    EXPECT_EQ(Messages(), (std::vector<UINT>{WM_ENTERMENULOOP, WM_EXITMENULOOP}));
+    auto msgs = Drain();
+    ASSERT_EQ(msgs.size(), 1u);
+    EXPECT_EQ(msgs[0].message, WM_COMMAND);
+    EXPECT_EQ(LOWORD(msgs[0].wParam), 40006);
+    EXPECT_EQ(TrackPopupMenuEx(popup, TPM_RETURNCMD, 0, 0, window_, NULL), 40006);
+    EXPECT_TRUE(Drain().empty());
+    EXPECT_TRUE(DestroyMenu(menu));
+    EXPECT_EQ(GetSubMenu(menu, 0), nullptr);
+    EXPECT_FALSE(DestroyMenu(menu));
+}
+
+TEST_F(Win32Test, MenuTextsLoseTheirAccessMarks) {
+    std::string shortcut;
+    char key = 0;
+    EXPECT_EQ(platform::MenuDisplayText("E&xit", &shortcut, &key), "Exit");
+    EXPECT_EQ(key, 'x');
+    EXPECT_EQ(platform::MenuDisplayText("E&xit\tESC", &shortcut, nullptr), "Exit");
+    EXPECT_EQ(shortcut, "ESC");
+    EXPECT_EQ(platform::MenuDisplayText("Save && quit", nullptr, &key), "Save & quit");
+    EXPECT_EQ(key, 0);
+    EXPECT_EQ(platform::MenuDisplayText("trailing&", nullptr, nullptr), "trailing");
+}
+
+TEST_F(Win32Test, RightButtonUpOpensTheContextMenuAtTheScreenPosition) {
+    Create();
+    g_log.clear();
+    SendMessage(window_, WM_RBUTTONUP, 0, MAKELPARAM(10, 20));
+    ASSERT_EQ(g_log.size(), 2u);
+    EXPECT_EQ(g_log[1].msg, WM_CONTEXTMENU);
+    POINT origin{0, 0};
+    ClientToScreen(window_, &origin);
+    EXPECT_EQ(GET_X_LPARAM(g_log[1].lParam), origin.x + 10);
+    EXPECT_EQ(GET_Y_LPARAM(g_log[1].lParam), origin.y + 20);
+}
+
+TEST_F(Win32Test, CloseDestroysTheWindow) {
+    Create();
+    g_log.clear();
+    SendMessage(window_, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(window_));
+    EXPECT_EQ(Messages(), (std::vector<UINT>{WM_CLOSE, WM_DESTROY, WM_NCDESTROY}));
+}

@@ -11,9 +11,9 @@
 // bottom), GetTextExtentPoint32 and ExtTextOut (ETO_OPAQUE, ETO_CLIPPED, per-character
 // advances) with grey-level anti-aliased glyphs from FreeType, whatever quality is asked.
 //
-// Left out: drawing into the screen DC, printers, stock objects (a DC with no font selected measures and
-// draws nothing), palettes, pens, brushes, regions, mapping modes other than MM_TEXT,
-// transparent background mode (the text cell is always filled with the background colour),
+// Left out: drawing into the screen DC or into 1- and 24-bit bitmaps, printers, stock objects
+// (a DC with no font selected measures and draws nothing), palettes, pens, brushes, regions,
+// mapping modes other than MM_TEXT, transparent background mode (the text cell is always filled with the background colour),
 // kerning, width/escapement/orientation in CreateFont, underline and strike-out, code pages
 // (bytes are taken as Latin-1), TA_UPDATECP.
 //

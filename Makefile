@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS  ?= $(shell nproc)
 
-.PHONY: run test build deps configure clean
+.PHONY: run test build deps configure clean content-sheet
 
 deps:
 	@scripts/install-deps
@@ -18,6 +18,10 @@ test: build
 
 run: build
 	@scripts/run $(BUILD)
+
+content-sheet: configure
+	@cmake --build $(BUILD) --target content-sheet
+	@echo "$(BUILD)/content-sheet.png"
 
 clean:
 	rm -rf $(BUILD)

@@ -1,5 +1,9 @@
 #include "platform/d3d8/adapters.h"
 
+#include "platform/d3d8/testing.h"
+
+#include <utility>
+
 namespace d3d8 {
 
 AdapterDesc VirtualAdapter() {
@@ -20,10 +24,26 @@ AdapterDesc VirtualAdapter() {
     return a;
 }
 
+namespace {
+
+bool& VirtualOnly() {
+    static bool forced = false;
+    return forced;
+}
+
+}  // namespace
+
 std::vector<AdapterDesc> EnumerateAdapters() {
-    std::vector<AdapterDesc> adapters;
-    adapters.push_back(VirtualAdapter());
+    if (VirtualOnly()) return {VirtualAdapter()};
+    std::vector<AdapterDesc> adapters = DisplayAdapters();
+    if (adapters.empty()) adapters.push_back(VirtualAdapter());
     return adapters;
 }
+
+namespace testing {
+
+bool ForceVirtualAdapter(bool force) { return std::exchange(VirtualOnly(), force); }
+
+}  // namespace testing
 
 }  // namespace d3d8

@@ -2,6 +2,10 @@
 
 #include "platform/d3d8/device.h"
 
+#include <algorithm>
+#include <cstring>
+#include <new>
+
 namespace d3d8 {
 
 HRESULT BufferStorage::Lock(const char* where, UINT offset, UINT size, BYTE** ppbData, DWORD flags) {
@@ -19,7 +23,14 @@ HRESULT BufferStorage::Lock(const char* where, UINT offset, UINT size, BYTE** pp
         return D3DERR_INVALIDCALL;
     }
     if ((flags & D3DLOCK_DISCARD) && !(flags & D3DLOCK_READONLY)) {
-        if (back_.size() != front_.size()) back_.assign(size_, 0);
+        if (back_.size() != front_.size()) {
+            try {
+                back_.assign(size_, 0);
+            } catch (const std::bad_alloc&) {
+                Report(where, "out of memory for fresh storage");
+                return E_OUTOFMEMORY;
+            }
+        }
         front_.swap(back_);
     }
     locked_ = true;
@@ -90,7 +101,33 @@ DWORD IndexBuffer::SetPriority(DWORD PriorityNew) {
 }
 
 HRESULT IndexBuffer::Lock(UINT OffsetToLock, UINT SizeToLock, BYTE** ppbData, DWORD Flags) {
-    return storage_.Lock("IDirect3DIndexBuffer8::Lock", OffsetToLock, SizeToLock, ppbData, Flags);
+    const HRESULT hr = storage_.Lock("IDirect3DIndexBuffer8::Lock", OffsetToLock, SizeToLock, ppbData, Flags);
+    if (SUCCEEDED(hr) && !(Flags & D3DLOCK_READONLY)) maxIndexKnown_ = false;
+    return hr;
+}
+
+DWORD IndexBuffer::MaxIndex() const {
+    if (!maxIndexKnown_) {
+        const BYTE* p = storage_.Bytes();
+        const UINT count = storage_.Size() / IndexSize();
+        DWORD m = 0;
+        if (format_ == D3DFMT_INDEX32) {
+            for (UINT i = 0; i < count; ++i) {
+                DWORD v;
+                std::memcpy(&v, p + i * 4, 4);
+                m = std::max(m, v);
+            }
+        } else {
+            for (UINT i = 0; i < count; ++i) {
+                WORD v;
+                std::memcpy(&v, p + i * 2, 2);
+                m = std::max<DWORD>(m, v);
+            }
+        }
+        maxIndex_ = m;
+        maxIndexKnown_ = true;
+    }
+    return maxIndex_;
 }
 
 HRESULT IndexBuffer::Unlock() { return storage_.Unlock("IDirect3DIndexBuffer8::Unlock"); }

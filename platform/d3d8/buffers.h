@@ -76,9 +76,14 @@ public:
     const BufferStorage& Storage() const { return storage_; }
     D3DFORMAT Format() const { return format_; }
     UINT IndexSize() const { return format_ == D3DFMT_INDEX32 ? 4 : 2; }
+    // The largest index in the whole buffer; scanned once after each writing lock, so draws
+    // of unchanged buffers need not look at their indices again.
+    DWORD MaxIndex() const;
 
 private:
     BufferStorage storage_;
+    mutable DWORD maxIndex_ = 0;
+    mutable bool maxIndexKnown_ = false;
     DWORD usage_;
     D3DFORMAT format_;
     D3DPOOL pool_;

@@ -8,6 +8,7 @@
 #include "platform/d3d8/testing.h"
 
 #include <cstring>
+#include <new>
 
 namespace d3d8 {
 
@@ -24,9 +25,11 @@ Device::Device(Direct3D8* d3d, UINT adapter, D3DDEVTYPE type, HWND focusWindow, 
     : d3d_(d3d),
       adapter_(adapter),
       type_(type),
+      caps_(DeviceCaps(type)),
       focusWindow_(focusWindow),
       behaviorFlags_(behaviorFlags),
       rasterizer_(std::move(rasterizer)) {
+    caps_.AdapterOrdinal = adapter;
     d3d_->AddRef();
 }
 
@@ -39,8 +42,13 @@ HRESULT Device::Create(Direct3D8* d3d, UINT adapter, D3DDEVTYPE type, HWND focus
         device->Release();
         return hr;
     }
-    device->params_ = *params;
-    device->CreateImplicitSurfaces();
+    try {
+        device->CreateImplicitSurfaces(*params);
+    } catch (const std::bad_alloc&) {
+        Report("IDirect3D8::CreateDevice", "out of memory for the back buffer");
+        device->Release();
+        return E_OUTOFMEMORY;
+    }
     device->ResetState();
     *out = device;
     return D3D_OK;
@@ -123,6 +131,11 @@ HRESULT Device::ValidatePresentParameters(const char* where, D3DPRESENT_PARAMETE
             Report(where, "no such full-screen mode on the adapter");
             return D3DERR_INVALIDCALL;
         }
+        static bool said = false;
+        if (!said) {
+            said = true;
+            Report(where, "the display mode is not switched; a full-screen back buffer is shown in the window");
+        }
     }
     if (v.BackBufferWidth > kMaxBackBufferSize || v.BackBufferHeight > kMaxBackBufferSize) {
         Report(where, "back buffer larger than 8192 pixels");
@@ -136,25 +149,28 @@ HRESULT Device::ValidatePresentParameters(const char* where, D3DPRESENT_PARAMETE
     return D3D_OK;
 }
 
-void Device::CreateImplicitSurfaces() {
+void Device::CreateImplicitSurfaces(const D3DPRESENT_PARAMETERS& params) {
     SurfaceDesc color;
-    color.width = params_.BackBufferWidth;
-    color.height = params_.BackBufferHeight;
-    color.format = params_.BackBufferFormat;
+    color.width = params.BackBufferWidth;
+    color.height = params.BackBufferHeight;
+    color.format = params.BackBufferFormat;
     color.usage = D3DUSAGE_RENDERTARGET;
     color.pool = D3DPOOL_DEFAULT;
-    backBuffer_.Reset(new Surface(this, color));
-    if (params_.EnableAutoDepthStencil) {
-        SurfaceDesc depth = color;
-        depth.format = params_.AutoDepthStencilFormat;
-        depth.usage = D3DUSAGE_DEPTHSTENCIL;
-        depth.lockable = false;
-        autoDepth_.Reset(new Surface(this, depth));
-    } else {
-        autoDepth_.Reset(nullptr);
+    // Both are made before anything changes, so running out of memory leaves the device as it was.
+    InternalRef<Surface> back(new Surface(this, color));
+    InternalRef<Surface> depth;
+    if (params.EnableAutoDepthStencil) {
+        SurfaceDesc d = color;
+        d.format = params.AutoDepthStencilFormat;
+        d.usage = D3DUSAGE_DEPTHSTENCIL;
+        d.lockable = false;
+        depth.Reset(new Surface(this, d));
     }
-    renderTarget_.Reset(backBuffer_.Get());
-    depthStencil_.Reset(autoDepth_.Get());
+    params_ = params;
+    backBuffer_ = back;
+    autoDepth_ = depth;
+    renderTarget_ = back;
+    depthStencil_ = depth;
     TargetsChanged();
 }
 
@@ -191,8 +207,7 @@ HRESULT Device::GetDirect3D(IDirect3D8** ppD3D8) {
 
 HRESULT Device::GetDeviceCaps(D3DCAPS8* pCaps) {
     if (!pCaps) return D3DERR_INVALIDCALL;
-    *pCaps = DeviceCaps(type_);
-    pCaps->AdapterOrdinal = adapter_;
+    *pCaps = caps_;
     return D3D_OK;
 }
 
@@ -220,12 +235,14 @@ HRESULT Device::Reset(D3DPRESENT_PARAMETERS* pPresentationParameters) {
     HRESULT hr = ValidatePresentParameters(where, pPresentationParameters);
     if (FAILED(hr)) return hr;
 
+    try {
+        CreateImplicitSurfaces(*pPresentationParameters);
+    } catch (const std::bad_alloc&) {
+        Report(where, "out of memory for the back buffer; the device keeps its old one");
+        return E_OUTOFMEMORY;
+    }
     recording_.reset();
     inScene_ = false;
-    renderTarget_.Reset(nullptr);
-    depthStencil_.Reset(nullptr);
-    params_ = *pPresentationParameters;
-    CreateImplicitSurfaces();
     ResetState();
     cooperative_ = Cooperative::kOk;
     return D3D_OK;

@@ -2,6 +2,13 @@
 // (states, resources, validation, state blocks, reference counts) over a rasterizer
 // that does the drawing. Setters validate, store and mark what a draw must re-derive
 // (dirty bits); PrepareDraw rebuilds the snapshot the rasterizer reads.
+//
+// Left out, each refused with D3DERR_INVALIDCALL and a debugger-output line: more than
+// one back buffer, multisampling, Present with source or destination rectangles, taking
+// the back-buffer size from the window, vertex shader programs. The device cursor is
+// kept but not drawn. Direct3D's rules that the model enforces beyond the retail runtime:
+// draws only between BeginScene and EndScene, never from a locked buffer or texture or
+// into a locked target, every index checked against the vertex buffer.
 #pragma once
 
 #include "platform/d3d8/buffers.h"
@@ -135,7 +142,6 @@ private:
 
     enum DirtyBits : DWORD {
         kDirtyLights = 1u << 0,    // the list of enabled lights
-        kDirtyTextures = 1u << 1,  // the texture snapshot of each stage
     };
     enum class Cooperative { kOk, kLost, kNotReset };
 
@@ -145,11 +151,13 @@ private:
 
     // Checks `params` and fills in what the device chooses (size 0, UNKNOWN format, count 0).
     HRESULT ValidatePresentParameters(const char* where, D3DPRESENT_PARAMETERS* params) const;
-    // Back buffer and automatic depth buffer for `params_`; bound as targets.
-    void CreateImplicitSurfaces();
+    // Back buffer and automatic depth buffer for `params`, bound as targets; `params`
+    // becomes the device's. Throws std::bad_alloc and then changes nothing.
+    void CreateImplicitSurfaces(const D3DPRESENT_PARAMETERS& params);
     // Every state to its default; nothing bound.
     void ResetState();
     void SetFullViewport();
+    void BindTexture(DWORD stage, Texture* texture);  // binding and snapshot together
     D3DMATRIX TransformValue(DWORD state) const;  // `state` already checked
     bool IsRecording() const { return recording_ != nullptr; }
 
@@ -162,6 +170,7 @@ private:
     Direct3D8* d3d_;
     UINT adapter_;
     D3DDEVTYPE type_;
+    D3DCAPS8 caps_;
     HWND focusWindow_;
     DWORD behaviorFlags_;
     D3DPRESENT_PARAMETERS params_{};

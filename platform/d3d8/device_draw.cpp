@@ -51,8 +51,6 @@ HRESULT Device::PrepareDraw(const char* where) {
             Report(where, "more than 8 lights enabled; the first 8 by index are used");
         }
     }
-    if (dirty_ & kDirtyTextures)
-        for (UINT i = 0; i < kMaxStages; ++i) state_.textures[i] = textures_[i] ? textures_[i]->Data() : nullptr;
     dirty_ = 0;
     return D3D_OK;
 }
@@ -146,7 +144,7 @@ HRESULT Device::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR 
 HRESULT Device::ValidateDevice(DWORD* pNumPasses) {
     if (!pNumPasses) return D3DERR_INVALIDCALL;
     *pNumPasses = 0;
-    const D3DCAPS8 caps = DeviceCaps(type_);
+    const D3DCAPS8& caps = caps_;
     const auto argSupported = [](DWORD arg) {
         const DWORD which = arg & D3DTA_SELECTMASK;
         return which == D3DTA_DIFFUSE || which == D3DTA_CURRENT || which == D3DTA_TEXTURE || which == D3DTA_TFACTOR;
@@ -176,7 +174,7 @@ HRESULT Device::ValidateDevice(DWORD* pNumPasses) {
 
 HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVertex, UINT PrimitiveCount) {
     const char* where = "IDirect3DDevice8::DrawPrimitive";
-    if (!IsPrimitiveType(PrimitiveType) || PrimitiveCount > DeviceCaps(type_).MaxPrimitiveCount) {
+    if (!IsPrimitiveType(PrimitiveType) || PrimitiveCount > caps_.MaxPrimitiveCount) {
         Report(where, "unknown primitive type or too many primitives");
         return D3DERR_INVALIDCALL;
     }
@@ -205,7 +203,7 @@ HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVertex, 
 HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT /*MinIndex*/, UINT /*NumVertices*/,
                                      UINT StartIndex, UINT PrimitiveCount) {
     const char* where = "IDirect3DDevice8::DrawIndexedPrimitive";
-    if (!IsPrimitiveType(PrimitiveType) || PrimitiveCount > DeviceCaps(type_).MaxPrimitiveCount) {
+    if (!IsPrimitiveType(PrimitiveType) || PrimitiveCount > caps_.MaxPrimitiveCount) {
         Report(where, "unknown primitive type or too many primitives");
         return D3DERR_INVALIDCALL;
     }
@@ -229,8 +227,11 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT /*MinI
         return D3DERR_INVALIDCALL;
     }
     const INT base = static_cast<INT>(baseVertexIndex_);
+    // Most buffers hold no index beyond the vertices at all; only the others are scanned per draw.
+    const bool wholeBufferFits = static_cast<unsigned long long>(indices_->MaxIndex()) + baseVertexIndex_ < vertexCount;
     if (baseVertexIndex_ > 0x7fffffffu ||
-        !IndicesInRange(indices_->Storage().Bytes(), indices_->Format(), StartIndex, indexCount, base, vertexCount)) {
+        (!wholeBufferFits &&
+         !IndicesInRange(indices_->Storage().Bytes(), indices_->Format(), StartIndex, indexCount, base, vertexCount))) {
         Report(where, "an index points beyond the end of the vertex buffer");
         return D3DERR_INVALIDCALL;
     }
@@ -252,7 +253,7 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT /*MinI
 HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT PrimitiveCount,
                                 const void* pVertexStreamZeroData, UINT VertexStreamZeroStride) {
     const char* where = "IDirect3DDevice8::DrawPrimitiveUP";
-    if (!IsPrimitiveType(PrimitiveType) || PrimitiveCount > DeviceCaps(type_).MaxPrimitiveCount ||
+    if (!IsPrimitiveType(PrimitiveType) || PrimitiveCount > caps_.MaxPrimitiveCount ||
         !pVertexStreamZeroData) {
         Report(where, "unknown primitive type, too many primitives or null vertex data");
         return D3DERR_INVALIDCALL;
@@ -282,7 +283,7 @@ HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT MinV
                                        UINT PrimitiveCount, const void* pIndexData, D3DFORMAT IndexDataFormat,
                                        const void* pVertexStreamZeroData, UINT VertexStreamZeroStride) {
     const char* where = "IDirect3DDevice8::DrawIndexedPrimitiveUP";
-    if (!IsPrimitiveType(PrimitiveType) || PrimitiveCount > DeviceCaps(type_).MaxPrimitiveCount || !pIndexData ||
+    if (!IsPrimitiveType(PrimitiveType) || PrimitiveCount > caps_.MaxPrimitiveCount || !pIndexData ||
         !pVertexStreamZeroData || (IndexDataFormat != D3DFMT_INDEX16 && IndexDataFormat != D3DFMT_INDEX32)) {
         Report(where, "unknown primitive type or index format, too many primitives or null data");
         return D3DERR_INVALIDCALL;

@@ -5,6 +5,8 @@
 #include "platform/d3d8/fvf.h"
 
 #include <cstring>
+#include <new>
+#include <utility>
 
 namespace d3d8 {
 
@@ -13,6 +15,17 @@ namespace {
 constexpr UINT kMaxTextureSize = 4096;     // texels, as the caps report
 constexpr UINT kMaxSurfaceSize = 8192;     // pixels of render targets and image surfaces
 constexpr UINT kMaxBufferBytes = 1u << 28;  // 256 MiB
+
+// A new object, or null (reported) when memory runs out.
+template <typename T, typename... Args>
+T* Make(const char* where, Args&&... args) {
+    try {
+        return new T(std::forward<Args>(args)...);
+    } catch (const std::bad_alloc&) {
+        Report(where, "out of memory");
+        return nullptr;
+    }
+}
 
 bool IsPool(D3DPOOL pool) { return pool == D3DPOOL_DEFAULT || pool == D3DPOOL_MANAGED || pool == D3DPOOL_SYSTEMMEM; }
 
@@ -66,7 +79,8 @@ HRESULT Device::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage,
         Report(where, "texture format not supported");
         return D3DERR_INVALIDCALL;
     }
-    auto* texture = new Texture(this, Width, Height, Levels == 0 ? full : Levels, Usage, Format, Pool);
+    auto* texture = Make<Texture>(where, this, Width, Height, Levels == 0 ? full : Levels, Usage, Format, Pool);
+    if (!texture) return D3DERR_OUTOFVIDEOMEMORY;
     texture->AddRef();
     *ppTexture = texture;
     return D3D_OK;
@@ -88,7 +102,8 @@ HRESULT Device::CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL 
             return D3DERR_INVALIDCALL;
         }
     }
-    auto* buffer = new VertexBuffer(this, Length, Usage, FVF, Pool);
+    auto* buffer = Make<VertexBuffer>(where, this, Length, Usage, FVF, Pool);
+    if (!buffer) return D3DERR_OUTOFVIDEOMEMORY;
     buffer->AddRef();
     *ppVertexBuffer = buffer;
     return D3D_OK;
@@ -107,7 +122,8 @@ HRESULT Device::CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format, D3
         Report(where, "format must be INDEX16 or INDEX32, length at least one index");
         return D3DERR_INVALIDCALL;
     }
-    auto* buffer = new IndexBuffer(this, Length, Usage, Format, Pool);
+    auto* buffer = Make<IndexBuffer>(where, this, Length, Usage, Format, Pool);
+    if (!buffer) return D3DERR_OUTOFVIDEOMEMORY;
     buffer->AddRef();
     *ppIndexBuffer = buffer;
     return D3D_OK;
@@ -133,7 +149,8 @@ HRESULT Device::CreateRenderTarget(UINT Width, UINT Height, D3DFORMAT Format, D3
     desc.usage = D3DUSAGE_RENDERTARGET;
     desc.pool = D3DPOOL_DEFAULT;
     desc.lockable = Lockable != FALSE;
-    auto* surface = new Surface(this, desc);
+    auto* surface = Make<Surface>(where, this, desc);
+    if (!surface) return D3DERR_OUTOFVIDEOMEMORY;
     surface->AddRef();
     *ppSurface = surface;
     return D3D_OK;
@@ -159,7 +176,8 @@ HRESULT Device::CreateDepthStencilSurface(UINT Width, UINT Height, D3DFORMAT For
     desc.usage = D3DUSAGE_DEPTHSTENCIL;
     desc.pool = D3DPOOL_DEFAULT;
     desc.lockable = false;
-    auto* surface = new Surface(this, desc);
+    auto* surface = Make<Surface>(where, this, desc);
+    if (!surface) return D3DERR_OUTOFVIDEOMEMORY;
     surface->AddRef();
     *ppSurface = surface;
     return D3D_OK;
@@ -182,7 +200,8 @@ HRESULT Device::CreateImageSurface(UINT Width, UINT Height, D3DFORMAT Format, ID
     desc.height = Height;
     desc.format = Format;
     desc.pool = D3DPOOL_SYSTEMMEM;
-    auto* surface = new Surface(this, desc);
+    auto* surface = Make<Surface>(where, this, desc);
+    if (!surface) return D3DERR_OUTOFVIDEOMEMORY;
     surface->AddRef();
     *ppSurface = surface;
     return D3D_OK;

@@ -307,7 +307,7 @@ void Device::ResetState() {
     lights_.clear();
     state_.lightCount = 0;
     state_.fvf = 0;
-    for (auto& t : textures_) t.Reset(nullptr);
+    for (DWORD i = 0; i < kMaxStages; ++i) BindTexture(i, nullptr);
     for (auto& s : streams_) {
         s.buffer.Reset(nullptr);
         s.stride = 0;
@@ -321,6 +321,12 @@ void Device::ResetState() {
 void Device::SetFullViewport() {
     const SurfaceDesc& d = renderTarget_->Desc();
     state_.viewport = {0, 0, d.width, d.height, 0.0f, 1.0f};
+}
+
+void Device::BindTexture(DWORD stage, Texture* texture) {
+    // The snapshot pointer changes with the binding, so it never outlives the texture.
+    textures_[stage].Reset(texture);
+    state_.textures[stage] = texture ? texture->Data() : nullptr;
 }
 
 HRESULT Device::CheckStage(const char* where, DWORD stage) const {
@@ -546,10 +552,7 @@ HRESULT Device::SetTexture(DWORD Stage, IDirect3DBaseTexture8* pTexture) {
         recording_->RecordTexture(Stage, texture);
         return D3D_OK;
     }
-    if (textures_[Stage].Get() != texture) {
-        textures_[Stage].Reset(texture);
-        dirty_ |= kDirtyTextures;
-    }
+    BindTexture(Stage, texture);
     return D3D_OK;
 }
 

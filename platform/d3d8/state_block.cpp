@@ -2,17 +2,25 @@
 
 #include "platform/d3d8/state_tables.h"
 
+#include <iterator>
+
 namespace d3d8 {
 
 // ---- Recording -----------------------------------------------------------------------
 
 void StateBlock::RecordRenderState(DWORD state, DWORD value) {
-    renderStateSet_.set(state);
+    if (!renderStateSet_.test(state)) {
+        renderStateSet_.set(state);
+        renderStateList_.push_back(state);
+    }
     renderStates_[state] = value;
 }
 
 void StateBlock::RecordStageState(DWORD stage, DWORD type, DWORD value) {
-    stageStateSet_[stage].set(type);
+    if (!stageStateSet_[stage].test(type)) {
+        stageStateSet_[stage].set(type);
+        stageStateList_.emplace_back(stage, type);
+    }
     stageStates_[stage][type] = value;
 }
 
@@ -74,15 +82,17 @@ void StateBlock::Select(const Device& device, D3DSTATEBLOCKTYPE type) {
     const bool all = type == D3DSBT_ALL;
     const bool pixel = all || type == D3DSBT_PIXELSTATE;
     const bool vertex = all || type == D3DSBT_VERTEXSTATE;
-    for (DWORD s = 0; s < D3DRS_TABLE_SIZE; ++s) {
-        if (!IsRenderState(s)) continue;
-        if (all || (pixel && IsPixelRenderState(s)) || (vertex && IsVertexRenderState(s))) renderStateSet_.set(s);
+    const PipelineState& s = device.state_;
+    for (DWORD rs = 0; rs < D3DRS_TABLE_SIZE; ++rs) {
+        if (!IsRenderState(rs)) continue;
+        if (all || (pixel && IsPixelRenderState(rs)) || (vertex && IsVertexRenderState(rs)))
+            RecordRenderState(rs, s.renderStates[rs]);
     }
     for (DWORD stage = 0; stage < kMaxStages; ++stage) {
         for (DWORD t = 0; t < D3DTSS_TABLE_SIZE; ++t) {
             if (!IsStageState(t)) continue;
             if (all || (pixel && IsPixelStageState(t)) || (vertex && IsVertexStageState(t)))
-                stageStateSet_[stage].set(t);
+                RecordStageState(stage, t, s.stageStates[stage][t]);
         }
     }
     if (vertex) {
@@ -112,11 +122,8 @@ void StateBlock::Select(const Device& device, D3DSTATEBLOCKTYPE type) {
 
 void StateBlock::Capture(const Device& device) {
     const PipelineState& s = device.state_;
-    for (DWORD i = 0; i < D3DRS_TABLE_SIZE; ++i)
-        if (renderStateSet_.test(i)) renderStates_[i] = s.renderStates[i];
-    for (DWORD stage = 0; stage < kMaxStages; ++stage)
-        for (DWORD t = 0; t < D3DTSS_TABLE_SIZE; ++t)
-            if (stageStateSet_[stage].test(t)) stageStates_[stage][t] = s.stageStates[stage][t];
+    for (DWORD rs : renderStateList_) renderStates_[rs] = s.renderStates[rs];
+    for (const auto& st : stageStateList_) stageStates_[st.first][st.second] = s.stageStates[st.first][st.second];
     for (auto& t : transforms_) t.second = device.TransformValue(t.first);
     if (hasViewport_) viewport_ = s.viewport;
     if (hasMaterial_) material_ = s.material;
@@ -142,11 +149,9 @@ void StateBlock::Capture(const Device& device) {
 
 void StateBlock::Apply(Device& device) const {
     // The values were validated when recorded; the setters keep the device's bookkeeping.
-    for (DWORD i = 0; i < D3DRS_TABLE_SIZE; ++i)
-        if (renderStateSet_.test(i)) device.state_.renderStates[i] = renderStates_[i];
-    for (DWORD stage = 0; stage < kMaxStages; ++stage)
-        for (DWORD t = 0; t < D3DTSS_TABLE_SIZE; ++t)
-            if (stageStateSet_[stage].test(t)) device.state_.stageStates[stage][t] = stageStates_[stage][t];
+    PipelineState& s = device.state_;
+    for (DWORD rs : renderStateList_) s.renderStates[rs] = renderStates_[rs];
+    for (const auto& st : stageStateList_) s.stageStates[st.first][st.second] = stageStates_[st.first][st.second];
     for (const auto& t : transforms_) device.SetTransform(static_cast<D3DTRANSFORMSTATETYPE>(t.first), &t.second);
     if (hasViewport_) {
         // A viewport recorded for a larger target is clipped to the current one.
@@ -166,9 +171,7 @@ void StateBlock::Apply(Device& device) const {
         if (l.second.hasEnable) device.LightEnable(l.first, l.second.enabled ? TRUE : FALSE);
     }
     for (DWORD stage = 0; stage < kMaxStages; ++stage) {
-        if (!textureSet_.test(stage) || device.textures_[stage].Get() == textures_[stage].Get()) continue;
-        device.textures_[stage].Reset(textures_[stage].Get());
-        device.dirty_ |= Device::kDirtyTextures;
+        if (textureSet_.test(stage)) device.BindTexture(stage, textures_[stage].Get());
     }
     if (hasVertexShader_) device.state_.fvf = vertexShader_;
     for (UINT i = 0; i < kMaxStreams; ++i) {

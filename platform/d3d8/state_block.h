@@ -44,9 +44,13 @@ private:
         UINT stride = 0;
     };
 
+    // Which states are in the block: a set for lookups, a list (in the order first set)
+    // so that capture and apply visit only those.
     std::bitset<D3DRS_TABLE_SIZE> renderStateSet_;
+    std::vector<DWORD> renderStateList_;
     DWORD renderStates_[D3DRS_TABLE_SIZE] = {};
     std::bitset<D3DTSS_TABLE_SIZE> stageStateSet_[kMaxStages];
+    std::vector<std::pair<DWORD, DWORD>> stageStateList_;  // stage, type
     DWORD stageStates_[kMaxStages][D3DTSS_TABLE_SIZE] = {};
     std::vector<std::pair<DWORD, D3DMATRIX>> transforms_;  // in the order first set
     bool hasViewport_ = false;

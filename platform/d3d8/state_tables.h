@@ -5,6 +5,8 @@
 
 #include "platform/d3d8/rasterizer.h"
 
+#include <cstring>
+
 namespace d3d8 {
 
 bool IsRenderState(DWORD state);
@@ -27,7 +29,7 @@ void DefaultStageStates(DWORD (&states)[kMaxStages][D3DTSS_TABLE_SIZE]);
 inline DWORD FloatBits(float f) {
     DWORD d;
     static_assert(sizeof d == sizeof f);
-    __builtin_memcpy(&d, &f, sizeof d);
+    std::memcpy(&d, &f, sizeof d);
     return d;
 }
 

@@ -19,6 +19,8 @@
 #include "platform/win32/handles.h"
 #include "platform/win32/messages.h"
 
+struct SDL_Window;
+
 // Dialog and control styles
 constexpr DWORD DS_SETFONT = 0x0040;
 constexpr DWORD DS_MODALFRAME = 0x0080;
@@ -95,6 +97,11 @@ bool GetDialogResult(HWND dialog, INT_PTR* result);
 // If the driver returns without that, the dialog ends with IDCANCEL.
 using ModalDialogDriver = std::function<void(HWND dialog)>;
 ModalDialogDriver SetModalDialogDriver(ModalDialogDriver driver);
+
+// Test hook: called after every frame a dialog or pop-up window draws, with its SDL window
+// and the frame's number (from 1); a test can move the pointer and push input events here.
+using UiFrameHook = std::function<void(SDL_Window* window, int frame)>;
+UiFrameHook SetUiFrameHook(UiFrameHook hook);
 
 // Test hook: receives every MessageBox call (caption, text, type) instead of showing it.
 using MessageBoxSink = std::function<void(const char* caption, const char* text, UINT type)>;

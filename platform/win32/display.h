@@ -37,4 +37,17 @@ SDL_Window* GetSdlWindow(HWND window);
 // Whether that SDL window was created OpenGL-capable.
 bool IsOpenGLWindow(HWND window);
 
+// Pixel layouts PresentPixels takes (rows top-down, little-endian words).
+enum class PixelLayout {
+    XRGB8888,  // 32 bits, 0x??RRGGBB (X8R8G8B8, A8R8G8B8 with alpha ignored)
+    RGB565,    // 16 bits (R5G6B5)
+    XRGB1555,  // 16 bits (X1R5G5B5, A1R5G5B5 with alpha ignored)
+};
+
+// Shows a picture in the window's client area through SDL's software window surface (no
+// OpenGL involved), scaled when its size differs from the client's. Rows are `pitch` bytes
+// apart. False when the window has no SDL window or the picture cannot be shown; nothing is
+// allocated per call once the size is settled.
+bool PresentPixels(HWND window, const void* bits, int width, int height, int pitch, PixelLayout layout);
+
 }  // namespace platform

@@ -12,11 +12,17 @@
 #include <sys/stat.h>
 
 #include "platform/win32/debug_output.h"
+#include "platform/win32/dialog.h"
 #include "platform/win32/window.h"
 
 namespace platform::detail {
 
 namespace {
+
+platform::UiFrameHook& FrameHook() {
+    static platform::UiFrameHook hook;
+    return hook;
+}
 
 const char* DialogFontFile() {
     static const char* candidates[] = {
@@ -156,6 +162,7 @@ void UiWindow::EndFrame() {
     if (++frames_ == 5) Snapshot(w, h);
     SDL_GL_SwapWindow(window_);
     RestorePrevious();
+    if (FrameHook()) FrameHook()(window_, frames_);
 }
 
 // With MORVELT_UI_SNAPSHOT set to a directory, the fifth frame of each window is written
@@ -199,3 +206,13 @@ unsigned int UiWindow::CreateTexture(const std::vector<DWORD>& pixels, int width
 }
 
 }  // namespace platform::detail
+
+namespace platform {
+
+UiFrameHook SetUiFrameHook(UiFrameHook hook) {
+    UiFrameHook previous = std::move(detail::FrameHook());
+    detail::FrameHook() = std::move(hook);
+    return previous;
+}
+
+}  // namespace platform

@@ -39,6 +39,13 @@ Video StartVideo() {
     if (state != Video::Unknown) return state;
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    // Window surfaces stay plain memory: an OpenGL renderer behind them would take the GL
+    // context that a graphics device may want for the same window.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    // Without a display server to talk to, the real drivers only fail (and some print to the
+    // terminal while doing so): go to the dummy driver at once.
+    const bool displayNamed = std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY") || std::getenv("SDL_VIDEODRIVER");
+    if (!displayNamed) SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
         const char* driver = SDL_GetCurrentVideoDriver();
         bool dummy = driver && (std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "offscreen") == 0);
@@ -167,6 +174,41 @@ SDL_Window* GetSdlWindow(HWND window) {
 }
 
 bool IsOpenGLWindow(HWND window) { return GetSdlWindow(window) != nullptr && window->openGL; }
+
+bool PresentPixels(HWND window, const void* bits, int width, int height, int pitch, PixelLayout layout) {
+    SDL_Window* sdl = GetSdlWindow(window);
+    if (!sdl || !bits || width <= 0 || height <= 0 || pitch <= 0) return false;
+    Uint32 format = SDL_PIXELFORMAT_RGB888;
+    int depth = 32;
+    if (layout == PixelLayout::RGB565) {
+        format = SDL_PIXELFORMAT_RGB565;
+        depth = 16;
+    } else if (layout == PixelLayout::XRGB1555) {
+        format = SDL_PIXELFORMAT_RGB555;
+        depth = 16;
+    }
+    if (pitch < width * depth / 8) return false;
+
+    SDL_Surface*& source = window->presentSource;
+    if (source && (source->w != width || source->h != height || source->pitch != pitch ||
+                   source->format->format != format)) {
+        SDL_FreeSurface(source);
+        source = nullptr;
+    }
+    if (!source) {
+        source = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<void*>(bits), width, height, depth, pitch, format);
+        if (!source) return false;
+        SDL_SetSurfaceBlendMode(source, SDL_BLENDMODE_NONE);
+    }
+    source->pixels = const_cast<void*>(bits);  // the caller's picture, read only by the blit
+
+    SDL_Surface* target = SDL_GetWindowSurface(sdl);
+    if (!target) return false;
+    int result = (target->w == width && target->h == height) ? SDL_BlitSurface(source, nullptr, target, nullptr)
+                                                             : SDL_BlitScaled(source, nullptr, target, nullptr);
+    if (result != 0) return false;
+    return SDL_UpdateWindowSurface(sdl) == 0;
+}
 
 namespace detail {
 
@@ -323,6 +365,10 @@ BOOL DestroyWindow(HWND window) {
     SendMessageA(window, WM_DESTROY, 0, 0);
     SendMessageA(window, WM_NCDESTROY, 0, 0);
     window->destroyed = true;
+    if (window->presentSource) {
+        SDL_FreeSurface(window->presentSource);
+        window->presentSource = nullptr;
+    }
     if (window->sdl) {
         SDL_DestroyWindow(window->sdl);
         window->sdl = nullptr;

@@ -15,6 +15,7 @@
 #include "platform/win32/window.h"
 
 struct SDL_Window;
+struct SDL_Surface;
 union SDL_Event;
 
 struct HWND__ {
@@ -39,6 +40,7 @@ struct HWND__ {
     bool paintPending = false;
     struct ClassRecord* cls = nullptr;
     POINT minTrack{0, 0};
+    SDL_Surface* presentSource = nullptr;  // wraps the last picture given to PresentPixels
 
     // Controls (dialog units in the template, pixels after layout).
     int id = 0;

@@ -2,9 +2,8 @@
 // every frame. With --scripted it drives itself the way a user would (answers the start-up
 // dialog with Enter, opens and dismisses the pop-up menu, then presses Escape) and exits with
 // 0 only when all of that happened; the window test runs it so under Xvfb.
-//
-// Until the device model exists the program runs on the fake Direct3D of the frame's tests,
-// which "clears" by filling the window through SDL.
+// It runs on the project's Direct3D device model (the software device on the virtual adapter
+// where there is no hardware device).
 #include <SDL.h>
 
 #include <cmath>
@@ -14,7 +13,6 @@
 
 #include "app/d3dapp.h"
 #include "platform/win32/display.h"
-#include "tests/app/fake_d3d.h"
 
 namespace {
 
@@ -47,8 +45,11 @@ public:
         auto channel = [&](float phase) {
             return static_cast<DWORD>(std::lround(127.5f + 127.5f * std::sin(t * 0.8f + phase)));
         };
-        m_pDevice->Clear(0, NULL, D3DCLEAR_TARGET, D3DCOLOR_XRGB(channel(0.0f) / 3, channel(2.1f) / 3, channel(4.2f)), 1.0f, 0);
+        if (scripted_) CheckShownColour();  // the previous frame has been presented by now
+        const D3DCOLOR colour = D3DCOLOR_XRGB(channel(0.0f) / 3, channel(2.1f) / 3, channel(4.2f));
+        m_pDevice->Clear(0, NULL, D3DCLEAR_TARGET, colour, 1.0f, 0);
         if (SUCCEEDED(m_pDevice->BeginScene())) m_pDevice->EndScene();
+        lastColour_ = colour;
         ++frames_;
         if (scripted_) Script();
         return S_OK;
@@ -77,10 +78,26 @@ public:
     bool Succeeded() const {
         std::fprintf(stderr, "frame_demo: dialog %s, menu %s, %d frames\n", sawDialog_ ? "shown" : "NOT shown",
                      sawMenu_ ? "shown" : "NOT shown", frames_);
-        return sawDialog_ && sawMenu_ && frames_ >= kFramesBeforeExit;
+        std::fprintf(stderr, "frame_demo: cleared colour %s in the window\n", colourShown_ ? "seen" : "NOT seen");
+        return sawDialog_ && sawMenu_ && colourShown_ && frames_ >= kFramesBeforeExit;
     }
 
 private:
+    // Reads the middle of the window back and compares it with the last clear colour.
+    void CheckShownColour() {
+        SDL_Window* window = platform::GetSdlWindow(m_hWnd);
+        SDL_Surface* surface = window ? SDL_GetWindowSurface(window) : nullptr;
+        if (frames_ < 5 || !surface || SDL_LockSurface(surface) != 0) return;
+        const Uint8* row = static_cast<const Uint8*>(surface->pixels) + (surface->h / 2) * surface->pitch;
+        Uint32 pixel = 0;
+        std::memcpy(&pixel, row + (surface->w / 2) * surface->format->BytesPerPixel, surface->format->BytesPerPixel);
+        SDL_UnlockSurface(surface);
+        Uint8 r, g, b;
+        SDL_GetRGB(pixel, surface->format, &r, &g, &b);
+        if (r == ((lastColour_ >> 16) & 0xFF) && g == ((lastColour_ >> 8) & 0xFF) && b == (lastColour_ & 0xFF))
+            colourShown_ = true;
+    }
+
     void Script() {
         SDL_Window* window = platform::GetSdlWindow(m_hWnd);
         if (frames_ == kFramesBeforeMenu && window) {
@@ -107,24 +124,15 @@ private:
     bool scripted_;
     bool sawDialog_ = false;
     bool sawMenu_ = false;
+    bool colourShown_ = false;
+    D3DCOLOR lastColour_ = 0;
     int frames_ = 0;
 };
-
-// Shows the fake device's clears in the window.
-void PresentThroughSdl(const D3DPRESENT_PARAMETERS& pp, D3DCOLOR colour) {
-    SDL_Window* window = platform::GetSdlWindow(pp.hDeviceWindow);
-    SDL_Surface* surface = window ? SDL_GetWindowSurface(window) : nullptr;
-    if (!surface) return;
-    SDL_FillRect(surface, NULL, SDL_MapRGB(surface->format, (colour >> 16) & 0xFF, (colour >> 8) & 0xFF, colour & 0xFF));
-    SDL_UpdateWindowSurface(window);
-    SDL_Delay(5);  // about the pace of a real device
-}
 
 }  // namespace
 
 int main(int argc, char** argv) {
     const bool scripted = argc > 1 && std::strcmp(argv[1], "--scripted") == 0;
-    fake::CurrentSetup().onPresent = PresentThroughSdl;
     std::string notes;
     if (scripted) platform::SetDebugOutputSink([&](const char* text) { notes += text; });
 

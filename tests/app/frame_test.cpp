@@ -379,3 +379,25 @@ TEST_F(AppTest, MoveOrResizeStopsTheClockUntilItEnds) {
     Advance(0.5);
     EXPECT_NEAR(FrameTimer(TIMER_GETAPPTIME), 1.5f, 1e-5);
 }
+
+TEST_F(AppTest, LeavingFullScreenOnADeviceThatCannotWindowFallsBackToOneThatCan) {
+    fake::CurrentSetup().adapters[0].hal.caps.Caps2 = 0;  // HAL: full-screen only
+    CreateApp(app_);
+    boxes_.clear();
+    ASSERT_EQ(fake::CurrentCalls().createdTypes.back(), D3DDEVTYPE_REF);
+    platform::SetModalDialogDriver([](HWND d) {
+        HWND devices = GetDlgItem(d, IDC_DEVICE_COMBO);
+        SendMessage(devices, CB_SETCURSEL, 0, 0);  // HAL
+        SendMessage(d, WM_COMMAND, MAKEWPARAM(IDC_DEVICE_COMBO, CBN_SELENDOK), reinterpret_cast<LPARAM>(devices));
+        SendMessage(d, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    });
+    Command(IDM_CHANGEDEVICE);
+    ASSERT_EQ(fake::CurrentCalls().createdTypes.back(), D3DDEVTYPE_HAL);
+    EXPECT_FALSE(app_.m_bWindowed);
+    Command(IDM_TOGGLEFULLSCREEN);
+    EXPECT_EQ(fake::CurrentCalls().createdTypes.back(), D3DDEVTYPE_REF);
+    EXPECT_TRUE(app_.m_bWindowed);
+    EXPECT_TRUE(app_.m_bReady);
+    EXPECT_EQ(fake::CurrentCalls().devicesAlive, 1);
+    EXPECT_TRUE(boxes_.empty());
+}

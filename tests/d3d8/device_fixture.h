@@ -102,6 +102,7 @@ inline D3DPRESENT_PARAMETERS OffscreenParams(UINT width = 64, UINT height = 64, 
 class DeviceTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        previousVirtual_ = d3d8::testing::ForceVirtualAdapter(true);
         previous_ = d3d8::testing::SetRasterizerFactory(
             [this](D3DDEVTYPE) { return std::make_unique<RecordingRasterizer>(&recorded); });
         d3d = Direct3DCreate8(D3D_SDK_VERSION);
@@ -120,6 +121,7 @@ protected:
             EXPECT_EQ(d3d->Release(), 0u);
         }
         d3d8::testing::SetRasterizerFactory(previous_);
+        d3d8::testing::ForceVirtualAdapter(previousVirtual_);
     }
 
     IDirect3DVertexBuffer8* MakeVertexBuffer(UINT bytes, DWORD fvf = 0, DWORD usage = 0,
@@ -135,6 +137,7 @@ protected:
 
 private:
     d3d8::testing::RasterizerFactory previous_;
+    bool previousVirtual_ = false;
 };
 
 inline DWORD Bits(float f) {

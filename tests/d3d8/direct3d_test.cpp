@@ -11,9 +11,19 @@ using d3d8test::OffscreenParams;
 
 class Direct3DTest : public ::testing::Test {
 protected:
-    void SetUp() override { d3d = Direct3DCreate8(D3D_SDK_VERSION); ASSERT_NE(d3d, nullptr); }
-    void TearDown() override { EXPECT_EQ(d3d->Release(), 0u); }
+    void SetUp() override {
+        previous_ = d3d8::testing::ForceVirtualAdapter(true);  // the same adapter with or without a display
+        d3d = Direct3DCreate8(D3D_SDK_VERSION);
+        ASSERT_NE(d3d, nullptr);
+    }
+    void TearDown() override {
+        EXPECT_EQ(d3d->Release(), 0u);
+        d3d8::testing::ForceVirtualAdapter(previous_);
+    }
     IDirect3D8* d3d = nullptr;
+
+private:
+    bool previous_ = false;
 };
 
 TEST(Direct3DCreate, OnlySdkVersion120GivesAnObject) {

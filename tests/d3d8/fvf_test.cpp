@@ -63,15 +63,4 @@ TEST(Fvf, InvalidCodes) {
     EXPECT_FALSE(DecodeFvf(D3DFVF_XYZ | 0x4000).valid);               // reserved bit
 }
 
-TEST(Fvf, VerticesPerPrimitiveCount) {
-    EXPECT_EQ(d3d8::VerticesForPrimitives(D3DPT_POINTLIST, 5), 5u);
-    EXPECT_EQ(d3d8::VerticesForPrimitives(D3DPT_LINELIST, 5), 10u);
-    EXPECT_EQ(d3d8::VerticesForPrimitives(D3DPT_LINESTRIP, 5), 6u);
-    EXPECT_EQ(d3d8::VerticesForPrimitives(D3DPT_TRIANGLELIST, 5), 15u);
-    EXPECT_EQ(d3d8::VerticesForPrimitives(D3DPT_TRIANGLESTRIP, 5), 7u);
-    EXPECT_EQ(d3d8::VerticesForPrimitives(D3DPT_TRIANGLEFAN, 5), 7u);
-    EXPECT_EQ(d3d8::VerticesForPrimitives(D3DPT_TRIANGLELIST, 0xffffffffu), 3ull * 0xffffffffull);
-    EXPECT_EQ(d3d8::VerticesForPrimitives(static_cast<D3DPRIMITIVETYPE>(7), 5), 0u);
-}
-
 }  // namespace

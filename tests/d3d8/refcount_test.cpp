@@ -178,6 +178,28 @@ TEST_F(RefCountTest, ResetRestoresDefaultsAndResizes) {
     vb->Release();
 }
 
+TEST_F(RefCountTest, RefusedResetLeavesTheDeviceAsItWas) {
+    device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    D3DPRESENT_PARAMETERS pp = OffscreenParams(32, 32);
+    pp.AutoDepthStencilFormat = D3DFMT_D24X4S4;
+    EXPECT_EQ(device->Reset(&pp), D3DERR_INVALIDCALL);
+    pp = OffscreenParams(0, 32);
+    EXPECT_EQ(device->Reset(&pp), D3DERR_INVALIDCALL);
+    pp = OffscreenParams(32, 32);
+    pp.SwapEffect = static_cast<D3DSWAPEFFECT>(0);
+    EXPECT_EQ(device->Reset(&pp), D3DERR_INVALIDCALL);
+    DWORD v = 0;
+    device->GetRenderState(D3DRS_LIGHTING, &v);
+    EXPECT_EQ(v, static_cast<DWORD>(FALSE));
+    IDirect3DSurface8* back = nullptr;
+    ASSERT_EQ(device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back), D3D_OK);
+    D3DSURFACE_DESC d;
+    back->GetDesc(&d);
+    EXPECT_EQ(d.Width, 64u);
+    back->Release();
+    EXPECT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0), D3D_OK);
+}
+
 TEST_F(RefCountTest, HoldingTheBackBufferBlocksReset) {
     IDirect3DSurface8* back = nullptr;
     ASSERT_EQ(device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back), D3D_OK);

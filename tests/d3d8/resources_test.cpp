@@ -240,3 +240,25 @@ TEST_F(ResourceTest, CopyRectsCopiesPixelsAndChecksBounds) {
 }
 
 }  // namespace
+
+namespace {
+
+using CursorTest = d3d8test::DeviceTest;
+
+TEST_F(CursorTest, CursorImageIsCheckedAndVisibilityRemembered) {
+    IDirect3DSurface8* image = nullptr;
+    ASSERT_EQ(device->CreateImageSurface(32, 32, D3DFMT_A8R8G8B8, &image), D3D_OK);
+    EXPECT_EQ(device->SetCursorProperties(3, 4, image), D3D_OK);
+    EXPECT_EQ(device->SetCursorProperties(32, 0, image), D3DERR_INVALIDCALL) << "hot spot outside";
+    EXPECT_EQ(device->SetCursorProperties(0, 0, nullptr), D3DERR_INVALIDCALL);
+    IDirect3DSurface8* wrong = nullptr;
+    ASSERT_EQ(device->CreateImageSurface(32, 32, D3DFMT_R5G6B5, &wrong), D3D_OK);
+    EXPECT_EQ(device->SetCursorProperties(0, 0, wrong), D3DERR_INVALIDCALL) << "cursors are A8R8G8B8";
+    EXPECT_EQ(device->ShowCursor(TRUE), FALSE);
+    EXPECT_EQ(device->ShowCursor(FALSE), TRUE);
+    device->SetCursorPosition(10, 20, 0);
+    wrong->Release();
+    EXPECT_EQ(image->Release(), 0u) << "the device keeps a copy of the image, not the surface";
+}
+
+}  // namespace

@@ -197,6 +197,29 @@ TEST(RefFog, TableFogUsesEyeDepthWithPerspective) {
     EXPECT_ARGB_NEAR(FoggedWall(D3DFOG_LINEAR, 0, 5, 0), Fogged(0.0f), 1);    // beyond the end
 }
 
+TEST(RefFog, VertexFogInterpolatesTheFactor) {
+    // Table mode off, vertex mode LINEAR: the factor is computed at the vertices (eye z 10).
+    Canvas c(16, 16);
+    UseDiffuseOnly(c.state);
+    c.state.projection = PerspectiveFov(1.5707963f, 1, 1, 100);
+    c.state.renderStates[D3DRS_FOGENABLE] = TRUE;
+    c.state.renderStates[D3DRS_FOGCOLOR] = 0x00204080;
+    c.state.renderStates[D3DRS_FOGVERTEXMODE] = D3DFOG_LINEAR;
+    c.state.renderStates[D3DRS_FOGSTART] = Bits(5.0f);
+    c.state.renderStates[D3DRS_FOGEND] = Bits(15.0f);
+    std::vector<ColorVertex> v = {{-20, 20, 10, 0x80ffffff, 0, 0},
+                                  {20, 20, 10, 0x80ffffff, 0, 0},
+                                  {-20, -20, 10, 0x80ffffff, 0, 0},
+                                  {20, -20, 10, 0x80ffffff, 0, 0}};
+    c.Draw(D3DPT_TRIANGLESTRIP, 2, v, kColorFvf);
+    EXPECT_ARGB_NEAR(c.Pixel(8, 8), Fogged(0.5f), 1);
+    // Fog off: untouched.
+    c.state.renderStates[D3DRS_FOGENABLE] = FALSE;
+    c.Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0);
+    c.Draw(D3DPT_TRIANGLESTRIP, 2, v, kColorFvf);
+    EXPECT_EQ(c.Pixel(8, 8), 0x80ffffffu);
+}
+
 TEST(RefFog, AffineProjectionAndPreTransformedUseDeviceZ) {
     Canvas c(8, 8);
     UseDiffuseOnly(c.state);

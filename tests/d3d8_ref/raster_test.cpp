@@ -148,6 +148,35 @@ TEST(RefWireframe, DrawsEdgesOnceAndLeavesTheInside) {
     EXPECT_EQ(c.CountNot(0), 30 + 30 + 30);
 }
 
+TEST(RefLines, ListsAndStripsLeaveOutTheLastPixel) {
+    Canvas c;
+    UseCoverageCounting(c);
+    std::vector<TLVertex> v = {TL(5, 5), TL(15, 5), TL(15, 25), TL(5, 20)};
+    c.Draw(D3DPT_LINELIST, 2, v, kTLFvf);  // (5,5)-(15,5) and (15,25)-(5,20)
+    for (int x = 5; x < 15; ++x) EXPECT_EQ(B(c.Pixel(x, 5)), 1) << x;
+    EXPECT_EQ(B(c.Pixel(15, 5)), 0);
+    EXPECT_EQ(B(c.Pixel(15, 25)), 1);  // x-major, stepping left: y = 25 - (15 - x) / 2 rounded
+    EXPECT_EQ(B(c.Pixel(5, 20)), 0);
+    EXPECT_EQ(c.CountNot(0), 20);
+    c.Clear(D3DCLEAR_TARGET, 0);
+    c.Draw(D3DPT_LINESTRIP, 3, v, kTLFvf);  // 10 + 20 + 10 pixels, corners once
+    EXPECT_EQ(c.CountNot(0), 40);
+    EXPECT_EQ(B(c.Pixel(15, 5)), 1);
+    EXPECT_EQ(B(c.Pixel(15, 15)), 1);
+}
+
+TEST(RefWireframe, FlatShadedEdgesTakeTheFirstVertexColour) {
+    Canvas c;
+    UseDiffuseOnly(c.state);
+    c.state.renderStates[D3DRS_FILLMODE] = D3DFILL_WIREFRAME;
+    c.state.renderStates[D3DRS_SHADEMODE] = D3DSHADE_FLAT;
+    std::vector<TLVertex> v = {TL(10, 10, 0xffff0000), TL(40, 10, 0xff00ff00), TL(10, 40, 0xff0000ff)};
+    c.Draw(D3DPT_TRIANGLELIST, 1, v, kTLFvf);
+    EXPECT_EQ(c.Pixel(20, 10), 0xffff0000u);
+    EXPECT_EQ(c.Pixel(25, 25), 0xffff0000u);  // the edge starting at the second vertex
+    EXPECT_EQ(c.Pixel(10, 30), 0xffff0000u);  // and at the third
+}
+
 TEST(RefWireframe, CulledTrianglesDrawNoEdges) {
     Canvas c;
     UseCoverageCounting(c);

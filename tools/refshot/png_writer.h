@@ -1,4 +1,4 @@
-// Writes 8-bit RGB PNG files.
+// Writes and reads 8-bit RGB PNG files.
 #pragma once
 
 #include <cstdint>
@@ -11,5 +11,9 @@ namespace refshot {
 // when the file cannot be written.
 bool WritePng(const std::string& path, int width, int height, const std::vector<std::uint8_t>& rgb,
               std::string& error);
+
+// Reads a PNG as 8-bit RGB (any colour type is converted; alpha is dropped). Returns false
+// with `error` set when the file is missing or not a readable PNG.
+bool ReadPng(const std::string& path, int& width, int& height, std::vector<std::uint8_t>& rgb, std::string& error);
 
 }  // namespace refshot

@@ -1,8 +1,10 @@
 // The null rasterizer: clears targets and draws nothing. Device model tests use it, and
 // it stands in for device type REF in builds without the software rasterizer.
 #include "platform/d3d8/backend.h"
+#include "platform/d3d8/format_info.h"
+#include "platform/d3d8/pixel_convert.h"
 
-#include <cstring>
+#include <cstddef>
 
 namespace d3d8 {
 
@@ -21,18 +23,10 @@ public:
 
 private:
     static void FillColor(SurfaceData& s, const RECT& r, D3DCOLOR color) {
+        const UINT bpp = BytesPerPixel(s.format);
         for (LONG y = r.top; y < r.bottom; ++y) {
             BYTE* row = s.bits + static_cast<std::ptrdiff_t>(y) * s.pitch;
-            for (LONG x = r.left; x < r.right; ++x) {
-                if (s.format == D3DFMT_R5G6B5) {
-                    const WORD p = static_cast<WORD>(((color >> 8) & 0xf800u) | ((color >> 5) & 0x07e0u) |
-                                                     ((color >> 3) & 0x001fu));
-                    std::memcpy(row + x * 2, &p, 2);
-                } else {
-                    const DWORD p = s.format == D3DFMT_X8R8G8B8 ? (color | 0xff000000u) : color;
-                    std::memcpy(row + x * 4, &p, 4);
-                }
-            }
+            for (LONG x = r.left; x < r.right; ++x) WriteArgb(s.format, row + x * bpp, color);
         }
     }
     static void FillDepth(SurfaceData& s, const RECT& r, float z) {

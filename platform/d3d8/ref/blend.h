@@ -61,7 +61,7 @@ inline BYTE* PixelAt(const SurfaceData& s, int x, int y) {
     return s.bits + static_cast<std::ptrdiff_t>(y) * s.pitch + static_cast<std::ptrdiff_t>(x) * BytesPerPixel(s.format);
 }
 
-inline D3DCOLOR ReadTarget(D3DFORMAT format, const BYTE* p) {
+REF_PIXEL_INLINE D3DCOLOR ReadTarget(D3DFORMAT format, const BYTE* p) {
     if (format == D3DFMT_X8R8G8B8 || format == D3DFMT_A8R8G8B8) {
         DWORD d;
         std::memcpy(&d, p, 4);
@@ -70,7 +70,7 @@ inline D3DCOLOR ReadTarget(D3DFORMAT format, const BYTE* p) {
     return ReadArgb(format, p);
 }
 
-inline void WriteTarget(D3DFORMAT format, BYTE* p, D3DCOLOR c) {
+REF_PIXEL_INLINE void WriteTarget(D3DFORMAT format, BYTE* p, D3DCOLOR c) {
     if (format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8) {
         if (format == D3DFMT_X8R8G8B8) c |= 0xff000000u;
         std::memcpy(p, &c, 4);
@@ -79,7 +79,7 @@ inline void WriteTarget(D3DFORMAT format, BYTE* p, D3DCOLOR c) {
     WriteArgb(format, p, c);
 }
 
-inline void BlendAndWrite(const DrawContext& ctx, const Target& t, int x, int y, Color c) {
+REF_PIXEL_INLINE void BlendAndWrite(const DrawContext& ctx, const Target& t, int x, int y, Color c) {
     BYTE* p = PixelAt(*t.color, x, y);
     c = {Saturate(c.r), Saturate(c.g), Saturate(c.b), Saturate(c.a)};
     D3DCOLOR out;

@@ -12,7 +12,7 @@ inline float* DepthAt(const SurfaceData& s, int x, int y) {
 }
 
 // Tests the fragment's depth and, when it passes and writes are on, stores it.
-inline bool DepthTestAndWrite(const DrawContext& ctx, const Target& t, int x, int y, float z) {
+REF_PIXEL_INLINE bool DepthTestAndWrite(const DrawContext& ctx, const Target& t, int x, int y, float z) {
     float* d = DepthAt(*t.depth, x, y);
     if (!ComparePasses<float>(ctx.depthFunc, z, *d)) return false;
     if (ctx.depthWrite) *d = z;

@@ -146,6 +146,12 @@ void PrepareStages(const PipelineState& s, DrawContext& ctx) {
         t.alphaArg2 = ss[D3DTSS_ALPHAARG2];
         t.texture = s.textures[i];
         if (t.texture && (t.texture->levelCount == 0 || !t.texture->levels)) t.texture = nullptr;
+        if (t.texture)  // every level must have pixels and a size; otherwise it reads as unbound
+            for (UINT l = 0; l < t.texture->levelCount; ++l) {
+                const SurfaceData& lv = t.texture->levels[l];
+                if (!lv.bits || lv.width == 0 || lv.height == 0) t.texture = nullptr;
+                if (!t.texture) break;
+            }
         t.bumpTexture = t.texture && IsBumpFormat(t.texture->format);
         t.magFilter = ss[D3DTSS_MAGFILTER];
         t.minFilter = ss[D3DTSS_MINFILTER];
@@ -165,7 +171,6 @@ void PrepareStages(const PipelineState& s, DrawContext& ctx) {
         t.coordGen = ss[D3DTSS_TEXCOORDINDEX] & 0xffff0000u;
         t.transformFlags = ss[D3DTSS_TEXTURETRANSFORMFLAGS];
         t.transform = ToMatrix4(s.textureTransforms[i]);
-        t.needsDerivatives = t.texture && (t.texture->levelCount > 1 || t.minFilter != t.magFilter);
         t.bumpOp = t.colorOp == D3DTOP_BUMPENVMAP || t.colorOp == D3DTOP_BUMPENVMAPLUMINANCE;
         t.alphaOn = t.alphaOp != D3DTOP_DISABLE && t.alphaOp != 0;
         auto readsTexture = [](DWORD arg) { return (arg & D3DTA_SELECTMASK) == D3DTA_TEXTURE; };
@@ -173,6 +178,10 @@ void PrepareStages(const PipelineState& s, DrawContext& ctx) {
                     (t.alphaOn && (readsTexture(t.alphaArg1) || readsTexture(t.alphaArg2))) ||
                     t.colorOp == D3DTOP_BLENDTEXTUREALPHA || t.colorOp == D3DTOP_BLENDTEXTUREALPHAPM ||
                     (t.alphaOn && (t.alphaOp == D3DTOP_BLENDTEXTUREALPHA || t.alphaOp == D3DTOP_BLENDTEXTUREALPHAPM));
+        // The footprint matters only when it can change the level or the filter.
+        t.needsDerivatives = t.samples && t.texture &&
+                             ((t.texture->levelCount > 1 && (t.mipFilter == D3DTEXF_POINT || t.mipFilter == D3DTEXF_LINEAR)) ||
+                              t.minFilter != t.magFilter);
         ++ctx.stageCount;
     }
     ctx.attrCount = kAttrTex0 + 2 * static_cast<int>(ctx.stageCount);
@@ -277,6 +286,7 @@ void PrepareDrawContext(const PipelineState& s, const RenderTargets& targets, Dr
         for (DWORD arg : {t.colorArg1, t.colorArg2, t.alphaArg1, t.alphaArg2})
             readsSpecular |= (arg & D3DTA_SELECTMASK) == D3DTA_SPECULAR;
     }
+    ctx.needsSpecular = readsSpecular;
     ctx.interpolatedCount = 0;
     auto use = [&ctx](int first, int count) {
         for (int i = first; i < first + count; ++i) ctx.interpolated[ctx.interpolatedCount++] = i;
@@ -286,7 +296,8 @@ void PrepareDrawContext(const PipelineState& s, const RenderTargets& targets, Dr
         if (readsSpecular) use(kAttrSpecular, 4);
     }
     if (ctx.fog == FogSource::Vertex) use(kAttrFog, 1);
-    use(kAttrTex0, 2 * static_cast<int>(ctx.stageCount));
+    for (UINT i = 0; i < ctx.stageCount; ++i)
+        if (ctx.stages[i].samples) use(kAttrTex0 + 2 * static_cast<int>(i), 2);
 }
 
 }  // namespace d3d8::ref

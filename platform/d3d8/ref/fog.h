@@ -24,12 +24,12 @@ inline float FogFactor(DWORD mode, float depth, float start, float end, float de
     }
 }
 
-inline void ApplyFog(const DrawContext& ctx, const Fragment& f, Color& c) {
+REF_PIXEL_INLINE void ApplyFog(const DrawContext& ctx, const Fragment& f, Color& c) {
     float factor;
     if (ctx.fog == FogSource::Table)
         factor = FogFactor(ctx.fogMode, f.fogDepth, ctx.fogStart, ctx.fogEnd, ctx.fogDensity);
     else if (ctx.fog == FogSource::Vertex)
-        factor = Saturate(f.fogFactor);
+        factor = Saturate(f.FogFactor());
     else
         return;
     const float g = 1.0f - factor;

@@ -10,7 +10,7 @@
 
 namespace d3d8::ref {
 
-inline void ShadePixel(const DrawContext& ctx, const Target& t, const Fragment& f) {
+REF_PIXEL_INLINE void ShadePixel(const DrawContext& ctx, const Target& t, const Fragment& f) {
     Color c = CombineStages(ctx, f);
     if (ctx.alphaTest && !AlphaTestPasses(ctx, c.a)) return;
     if (ctx.depthTest && !DepthTestAndWrite(ctx, t, f.x, f.y, f.z)) return;

@@ -16,25 +16,12 @@ std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {  // b > 0
 }
 std::int64_t CeilDiv(std::int64_t a, std::int64_t b) { return -FloorDiv(-a, b); }
 
-// Colours, vertex fog and texture coordinates of a fragment from interpolated attributes
-// (already divided by q). Derivatives are left to the caller.
-void SetAttributes(const DrawContext& ctx, const float* attr, Fragment& f) {
-    f.diffuse = {attr[kAttrDiffuse], attr[kAttrDiffuse + 1], attr[kAttrDiffuse + 2], attr[kAttrDiffuse + 3]};
-    f.specular = {attr[kAttrSpecular], attr[kAttrSpecular + 1], attr[kAttrSpecular + 2], attr[kAttrSpecular + 3]};
-    f.fogFactor = attr[kAttrFog];
-    for (UINT s = 0; s < ctx.stageCount; ++s) {
-        f.u[s] = attr[kAttrTex0 + 2 * s];
-        f.v[s] = attr[kAttrTex0 + 2 * s + 1];
-    }
-}
-
 }  // namespace
 
 void RasterizeTriangle(const DrawContext& ctx, const Target& t, const TriangleSetup& s) {
     Fragment f;
-    float attr[kMaxAttrs] = {};
-    attr[kAttrFog] = 1;
-    if (s.flat) std::copy(s.flatColors, s.flatColors + kAttrFog, attr);
+    f.attr[kAttrFog] = 1;
+    if (s.flat) std::copy(s.flatColors, s.flatColors + kAttrFog, f.attr);
     const int n = ctx.interpolatedCount;
     const int* list = ctx.interpolated;
     float value[kMaxAttrs];  // attribute * q along the current row
@@ -64,26 +51,28 @@ void RasterizeTriangle(const DrawContext& ctx, const Target& t, const TriangleSe
             f.y = y;
             f.z = Saturate(z);
             f.fogDepth = ctx.fogFromW ? w : f.z;
-            for (int k = 0; k < n; ++k) attr[list[k]] = value[k] * w;
-            SetAttributes(ctx, attr, f);
+            for (int k = 0; k < n; ++k) f.attr[list[k]] = value[k] * w;
             for (UINT st = 0; st < ctx.stageCount; ++st) {
                 if (!ctx.stages[st].needsDerivatives) continue;
                 const Plane& pu = s.attr[kAttrTex0 + 2 * st];
                 const Plane& pv = s.attr[kAttrTex0 + 2 * st + 1];
-                f.dudx[st] = (pu.dx - f.u[st] * s.q.dx) * w;
-                f.dudy[st] = (pu.dy - f.u[st] * s.q.dy) * w;
-                f.dvdx[st] = (pv.dx - f.v[st] * s.q.dx) * w;
-                f.dvdy[st] = (pv.dy - f.v[st] * s.q.dy) * w;
+                const float u = f.U(st), v = f.V(st);
+                f.dudx[st] = (pu.dx - u * s.q.dx) * w;
+                f.dudy[st] = (pu.dy - u * s.q.dy) * w;
+                f.dvdx[st] = (pv.dx - v * s.q.dx) * w;
+                f.dvdy[st] = (pv.dy - v * s.q.dy) * w;
             }
             ShadePixel(ctx, t, f);
             q += s.q.dx;
             z += s.z.dx;
-            for (int k = 0; k < n; ++k) value[k] += s.attr[list[k]].dx;
+            for (int k = 0; k < n; ++k) value[k] += s.attrDx[k];
         }
     }
 }
 
-void RasterizeLine(const DrawContext& ctx, const Target& t, const ScreenVertex& a, const ScreenVertex& b) {
+void RasterizeLine(const DrawContext& ctx, const Target& t, const ScreenVertex& a, const ScreenVertex& b,
+                   const ScreenVertex* provoking) {
+    const ScreenVertex& flat = provoking ? *provoking : a;
     const float dx = b.x - a.x, dy = b.y - a.y;
     const bool xMajor = std::fabs(dx) >= std::fabs(dy);
     const float start = xMajor ? a.x : a.y, end = xMajor ? b.x : b.y;
@@ -96,7 +85,6 @@ void RasterizeLine(const DrawContext& ctx, const Target& t, const ScreenVertex& 
     const long long last = static_cast<long long>(std::floor(end + 0.5f));  // left out
     if (std::llabs(last - first) > (1 << 16)) return;  // far outside any target
     Fragment f;
-    float attr[kMaxAttrs];
     for (long long i = first; i != last; i += dir) {
         const float tt = std::clamp((static_cast<float>(i) - start) / len, 0.0f, 1.0f);
         const int x = static_cast<int>(xMajor ? i : static_cast<long long>(std::floor(a.x + dx * tt + 0.5f)));
@@ -105,16 +93,13 @@ void RasterizeLine(const DrawContext& ctx, const Target& t, const ScreenVertex& 
         const float q = a.q + (b.q - a.q) * tt;
         const float w = 1.0f / q;
         for (int k = 0; k < ctx.attrCount; ++k) {
-            const ScreenVertex& src = (ctx.flatShading && k < kAttrFog) ? a : b;
-            attr[k] = (ctx.flatShading && k < kAttrFog)
-                          ? src.attr[k]
-                          : (a.attr[k] * a.q + (b.attr[k] * b.q - a.attr[k] * a.q) * tt) * w;
+            const bool flatColour = ctx.flatShading && k < kAttrFog;
+            f.attr[k] = flatColour ? flat.attr[k] : (a.attr[k] * a.q + (b.attr[k] * b.q - a.attr[k] * a.q) * tt) * w;
         }
         f.x = x;
         f.y = y;
         f.z = Saturate(a.z + (b.z - a.z) * tt);
         f.fogDepth = ctx.fogFromW ? w : f.z;
-        SetAttributes(ctx, attr, f);
         ShadePixel(ctx, t, f);
     }
 }
@@ -132,7 +117,7 @@ void RasterizePoint(const DrawContext& ctx, const Target& t, const ScreenVertex&
     Fragment f;
     f.z = Saturate(v.z);
     f.fogDepth = ctx.fogFromW ? 1.0f / v.q : f.z;
-    SetAttributes(ctx, v.attr, f);
+    std::copy(v.attr, v.attr + ctx.attrCount, f.attr);
     const float inv = 1.0f / size;
     if (ctx.pointSprite)
         for (UINT s = 0; s < ctx.stageCount; ++s) {
@@ -143,8 +128,8 @@ void RasterizePoint(const DrawContext& ctx, const Target& t, const ScreenVertex&
         for (int x = static_cast<int>(x0); x <= static_cast<int>(x1); ++x) {
             if (ctx.pointSprite)
                 for (UINT s = 0; s < ctx.stageCount; ++s) {
-                    f.u[s] = (static_cast<float>(x) - left) * inv;
-                    f.v[s] = (static_cast<float>(y) - top) * inv;
+                    f.attr[kAttrTex0 + 2 * s] = (static_cast<float>(x) - left) * inv;
+                    f.attr[kAttrTex0 + 2 * s + 1] = (static_cast<float>(y) - top) * inv;
                 }
             f.x = x;
             f.y = y;

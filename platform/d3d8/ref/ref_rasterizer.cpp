@@ -235,7 +235,7 @@ void RefRasterizer::DrawTriangle(UINT i0, UINT i1, UINT i2) {
     const ScreenVertex& provoking = Screen(i0);
     if (ctx_.fillMode == D3DFILL_WIREFRAME) {
         if (IsCulled(ctx_, poly, n)) return;
-        for (int k = 0; k < n; ++k) RasterizeLine(ctx_, target_, *poly[k], *poly[(k + 1) % n]);
+        for (int k = 0; k < n; ++k) RasterizeLine(ctx_, target_, *poly[k], *poly[(k + 1) % n], &provoking);
         return;
     }
     TriangleSetup setup;

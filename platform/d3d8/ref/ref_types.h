@@ -6,6 +6,13 @@
 
 #include <cstdint>
 
+// Per-pixel helpers are forced inline into the pixel loop so a fragment stays in registers.
+#if defined(__GNUC__)
+#define REF_PIXEL_INLINE inline __attribute__((always_inline))
+#else
+#define REF_PIXEL_INLINE inline
+#endif
+
 namespace d3d8::ref {
 
 struct Color {
@@ -143,6 +150,7 @@ struct DrawContext {
     UINT stageCount = 0;
     Color textureFactor;
     bool specularAdd = false;
+    bool needsSpecular = false;  // added after the stages or read by a stage argument
 
     // Fog.
     FogSource fog = FogSource::None;
@@ -170,16 +178,23 @@ struct DrawContext {
     int interpolatedCount = 0;
 };
 
-// One pixel being shaded. Texture coordinates come with their screen-space derivatives for
-// mip selection (zero for points and lines, which then use the magnification filter).
+// One pixel being shaded: its interpolated attributes in the vertex layout, and for each
+// stage the screen-space derivatives of its coordinates for mip selection (zero for points
+// and lines, which then use the magnification filter).
 struct Fragment {
     int x = 0, y = 0;
     float z = 0;         // device depth 0..1
     float fogDepth = 0;  // table fog: eye-space depth or device z
-    Color diffuse, specular;
-    float fogFactor = 1;  // vertex fog: 1 = no fog
-    float u[kMaxStages] = {}, v[kMaxStages] = {};
+    float attr[kMaxAttrs] = {};
     float dudx[kMaxStages] = {}, dvdx[kMaxStages] = {}, dudy[kMaxStages] = {}, dvdy[kMaxStages] = {};
+
+    Color Diffuse() const { return {attr[kAttrDiffuse], attr[kAttrDiffuse + 1], attr[kAttrDiffuse + 2], attr[kAttrDiffuse + 3]}; }
+    Color Specular() const {
+        return {attr[kAttrSpecular], attr[kAttrSpecular + 1], attr[kAttrSpecular + 2], attr[kAttrSpecular + 3]};
+    }
+    float FogFactor() const { return attr[kAttrFog]; }  // vertex fog: 1 = no fog
+    float U(UINT stage) const { return attr[kAttrTex0 + 2 * stage]; }
+    float V(UINT stage) const { return attr[kAttrTex0 + 2 * stage + 1]; }
 };
 
 // The targets of one draw.

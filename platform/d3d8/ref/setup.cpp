@@ -120,6 +120,7 @@ bool SetupTriangle(const DrawContext& ctx, const ScreenVertex& a, const ScreenVe
         const int i = ctx.interpolated[k];
         out.attr[i] = MakePlane(x0, y0, ex1, ey1, ex2, ey2, invArea, static_cast<double>(v[0]->attr[i]) * v[0]->q,
                                 static_cast<double>(v[1]->attr[i]) * v[1]->q, static_cast<double>(v[2]->attr[i]) * v[2]->q);
+        out.attrDx[k] = out.attr[i].dx;
     }
     return true;
 }

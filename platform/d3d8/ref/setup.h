@@ -30,7 +30,8 @@ struct TriangleSetup {
     std::int64_t edge[3] = {}, stepX[3] = {}, stepY[3] = {}, bias[3] = {};
     Plane z;                 // device depth, linear in screen space
     Plane q;                 // 1/w
-    Plane attr[kMaxAttrs];   // attribute * q
+    Plane attr[kMaxAttrs];   // attribute * q, by attribute number
+    float attrDx[kMaxAttrs] = {};  // x steps of the interpolated attributes, in DrawContext::interpolated order
     bool flat = false;       // colours constant from the provoking vertex
     float flatColors[kAttrFog] = {};
 };

@@ -17,7 +17,7 @@ struct StageInputs {
     const Color* factor;
 };
 
-inline Color StageArgument(DWORD arg, const StageInputs& in) {
+REF_PIXEL_INLINE Color StageArgument(DWORD arg, const StageInputs& in) {
     Color c;
     switch (arg & D3DTA_SELECTMASK) {
     case D3DTA_DIFFUSE: c = *in.diffuse; break;
@@ -63,7 +63,7 @@ inline float StageOpChannel(DWORD op, float a, float b, float aAlpha, const Blen
     }
 }
 
-inline Color StageOp(DWORD op, const Color& a, const Color& b, const BlendAlphas& al) {
+REF_PIXEL_INLINE Color StageOp(DWORD op, const Color& a, const Color& b, const BlendAlphas& al) {
     switch (op) {  // the common operations first, whole colours at once
     case D3DTOP_SELECTARG1: return a;
     case D3DTOP_SELECTARG2: return b;
@@ -80,14 +80,17 @@ inline Color StageOp(DWORD op, const Color& a, const Color& b, const BlendAlphas
 }
 
 // Evaluates one colour or alpha operation, reading only the arguments it uses.
-inline Color StageResult(DWORD op, DWORD arg1, DWORD arg2, const StageInputs& in, const BlendAlphas& al) {
+REF_PIXEL_INLINE Color StageResult(DWORD op, DWORD arg1, DWORD arg2, const StageInputs& in, const BlendAlphas& al) {
     if (op == D3DTOP_SELECTARG1) return StageArgument(arg1, in);
     if (op == D3DTOP_SELECTARG2) return StageArgument(arg2, in);
     return StageOp(op, StageArgument(arg1, in), StageArgument(arg2, in), al);
 }
 
-inline Color CombineStages(const DrawContext& ctx, const Fragment& f) {
-    Color current = f.diffuse;
+REF_PIXEL_INLINE Color CombineStages(const DrawContext& ctx, const Fragment& f) {
+    const Color diffuse = f.Diffuse();
+    Color specular;  // zero unless something reads it
+    if (ctx.needsSpecular) specular = f.Specular();
+    Color current = diffuse;
     float du = 0, dv = 0;  // offsets from the previous bump stage
     const TextureStage* bump = nullptr;
     float luminance = 1;
@@ -96,7 +99,7 @@ inline Color CombineStages(const DrawContext& ctx, const Fragment& f) {
         const TextureStage& st = ctx.stages[s];
         Color texture{0, 0, 0, 1};
         if (st.samples) {
-            float u = f.u[s], v = f.v[s];
+            float u = f.U(s), v = f.V(s);
             if (bump) {
                 u += bump->bumpMat[0][0] * du + bump->bumpMat[1][0] * dv;
                 v += bump->bumpMat[0][1] * du + bump->bumpMat[1][1] * dv;
@@ -121,8 +124,8 @@ inline Color CombineStages(const DrawContext& ctx, const Fragment& f) {
             }
             continue;  // the current colour passes through
         }
-        const StageInputs in{&f.diffuse, &f.specular, &current, &texture, &ctx.textureFactor};
-        const BlendAlphas al{f.diffuse.a, texture.a, ctx.textureFactor.a, current.a};
+        const StageInputs in{&diffuse, &specular, &current, &texture, &ctx.textureFactor};
+        const BlendAlphas al{diffuse.a, texture.a, ctx.textureFactor.a, current.a};
         const Color color = StageResult(st.colorOp, st.colorArg1, st.colorArg2, in, al);
         float alpha = current.a;
         if (st.alphaOn) {
@@ -136,9 +139,9 @@ inline Color CombineStages(const DrawContext& ctx, const Fragment& f) {
         current = {color.r, color.g, color.b, alpha};
     }
     if (ctx.specularAdd) {
-        current.r = Saturate(current.r + f.specular.r);
-        current.g = Saturate(current.g + f.specular.g);
-        current.b = Saturate(current.b + f.specular.b);
+        current.r = Saturate(current.r + specular.r);
+        current.g = Saturate(current.g + specular.g);
+        current.b = Saturate(current.b + specular.b);
     }
     return current;
 }

@@ -15,7 +15,7 @@
 namespace d3d8::ref {
 
 // Maps texel index i of an axis of `size` texels by the address mode; -1 means border.
-inline int AddressTexel(int i, int size, DWORD mode) {
+REF_PIXEL_INLINE int AddressTexel(int i, int size, DWORD mode) {
     switch (mode) {
     case D3DTADDRESS_CLAMP:
         return std::clamp(i, 0, size - 1);
@@ -30,7 +30,8 @@ inline int AddressTexel(int i, int size, DWORD mode) {
         const int m = i < 0 ? -i - 1 : i;
         return std::min(m, size - 1);
     }
-    default: {  // wrap
+    default: {  // wrap; power-of-two sizes (the usual case) without a division
+        if ((size & (size - 1)) == 0) return i & (size - 1);
         int m = i % size;
         return m < 0 ? m + size : m;
     }
@@ -65,7 +66,7 @@ inline Color ReadTexel(const TextureStage& st, const SurfaceData& level, int x, 
 }
 
 // A colour texel as ARGB (not for bump formats).
-inline D3DCOLOR ReadTexelArgb(const SurfaceData& level, int x, int y) {
+REF_PIXEL_INLINE D3DCOLOR ReadTexelArgb(const SurfaceData& level, int x, int y) {
     const BYTE* row = level.bits + static_cast<std::ptrdiff_t>(y) * level.pitch;
     DWORD d;
     WORD w;
@@ -85,7 +86,7 @@ inline D3DCOLOR ReadTexelArgb(const SurfaceData& level, int x, int y) {
 }
 
 // Bilinear blend of four ARGB texels with weights wx, wy in 0..256 (rounded to nearest).
-inline D3DCOLOR BilinearArgb(D3DCOLOR c00, D3DCOLOR c10, D3DCOLOR c01, D3DCOLOR c11, unsigned wx, unsigned wy) {
+REF_PIXEL_INLINE D3DCOLOR BilinearArgb(D3DCOLOR c00, D3DCOLOR c10, D3DCOLOR c01, D3DCOLOR c11, unsigned wx, unsigned wy) {
     auto lerp = [](DWORD a, DWORD b, unsigned f) {
         const DWORD rb = ((a & 0x00ff00ffu) * (256 - f) + (b & 0x00ff00ffu) * f + 0x00800080u) >> 8;
         const DWORD ag = (((a >> 8) & 0x00ff00ffu) * (256 - f) + ((b >> 8) & 0x00ff00ffu) * f + 0x00800080u) >> 8;
@@ -108,10 +109,11 @@ inline int FloorToInt(float v) {
     return i - (static_cast<float>(i) > v);
 }
 
-inline Color SampleLevel(const TextureStage& st, const SurfaceData& level, DWORD filter, float u, float v) {
+REF_PIXEL_INLINE Color SampleLevel(const TextureStage& st, const SurfaceData& level, DWORD filter, float u, float v) {
     const float fu = u * static_cast<float>(level.width);
     const float fv = v * static_cast<float>(level.height);
-    if (filter != D3DTEXF_LINEAR) return FetchTexel(st, level, FloorToInt(fu), FloorToInt(fv));
+    // Anisotropic and cubic filters are taken as linear.
+    if (filter < D3DTEXF_LINEAR) return FetchTexel(st, level, FloorToInt(fu), FloorToInt(fv));
     const float su = fu - 0.5f, sv = fv - 0.5f;
     const int x0 = FloorToInt(su), y0 = FloorToInt(sv);
     const float ax = su - static_cast<float>(x0), ay = sv - static_cast<float>(y0);
@@ -170,7 +172,7 @@ inline float LevelOfDetail(const TextureStage& st, float dudx, float dvdx, float
 }
 
 // Samples the stage's texture at (u, v); an unbound texture reads opaque black.
-inline Color SampleTexture(const TextureStage& st, float u, float v, float dudx, float dvdx, float dudy, float dvdy) {
+REF_PIXEL_INLINE Color SampleTexture(const TextureStage& st, float u, float v, float dudx, float dvdx, float dudy, float dvdy) {
     const TextureData* tex = st.texture;
     if (!tex) return {0, 0, 0, 1};
     const int last = static_cast<int>(tex->levelCount) - 1;

@@ -46,6 +46,14 @@ HRESULT CLensFlare::RebuildDeviceObjects(IDirect3DDevice8* pDevice) {
     return RecreateVertexBuffer();
 }
 
+IDirect3DTexture8* CLensFlare::AddTexture(const char* fileName) {
+    if (!m_pDevice || !fileName) return nullptr;
+    IDirect3DTexture8* pTexture = nullptr;
+    if (FAILED(D3DXCreateTextureFromFileA(m_pDevice, fileName, &pTexture)) || !pTexture) return nullptr;
+    m_textures.push_back(pTexture);
+    return pTexture;
+}
+
 HRESULT CLensFlare::AddSpot(const CLensFlareSpot& spot) {
     m_spots.push_back(spot);
     m_nVBSpots = static_cast<int>(m_spots.size());

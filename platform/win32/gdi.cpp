@@ -12,28 +12,37 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <mutex>
 #include <string>
-#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/win32/debug_output.h"
 
-struct HBITMAP__ {
+// A GDI object: a bitmap or a font.
+struct HGDIOBJ__ {
+    enum class Kind { Bitmap, Font };
+    explicit HGDIOBJ__(Kind k) : kind(k) {}
+    ~HGDIOBJ__() {
+        if (face) FT_Done_Face(face);
+    }
+
+    Kind kind;
+    bool deletePending = false;  // deleted while selected: goes when the DC lets go
+
+    // Bitmap.
     int width = 0;
     int height = 0;
-    bool topDown = true;
+    int bitsPerPixel = 32;              // 1: monochrome (pixels 0 or 0x00FFFFFF); 24, 32
+    bool topDown = true;                // row order in memory
     std::vector<std::uint32_t> pixels;  // 0x00RRGGBB, i.e. bytes B, G, R, 0 in memory
     HDC selectedIn = nullptr;           // a bitmap is selected into at most one DC
-    bool deletePending = false;
 
-    std::uint32_t* Row(int y) { return pixels.data() + static_cast<size_t>(topDown ? y : height - 1 - y) * width; }
-};
-
-struct HFONT__ {
+    // Font.
     FT_Face face = nullptr;
     int ascent = 0;   // pixels above the baseline
     int descent = 0;  // pixels below the baseline
@@ -41,14 +50,12 @@ struct HFONT__ {
     bool oblique = false;
     std::string description;
     int selections = 0;  // DCs that have it selected
-    bool deletePending = false;
 
-    ~HFONT__() {
-        if (face) FT_Done_Face(face);
-    }
+    std::uint32_t* Row(int y) { return pixels.data() + static_cast<size_t>(topDown ? y : height - 1 - y) * width; }
 };
 
 struct HDC__ {
+    bool screen = false;
     HBITMAP bitmap = nullptr;
     HFONT font = nullptr;
     COLORREF textColour = 0x000000;
@@ -58,23 +65,24 @@ struct HDC__ {
 
 namespace {
 
-enum class Kind { Dc, Bitmap, Font };
+using Kind = HGDIOBJ__::Kind;
 
 struct Gdi {
     std::mutex lock;
-    std::unordered_map<const void*, Kind> objects;
+    std::unordered_set<HGDIOBJ> objects;
+    std::unordered_set<HDC> dcs;
+    HDC__ screen{true};
     FT_Library freetype = nullptr;
     bool freetypeFailed = false;
     bool fontconfigReady = false;
 
-    Kind* Find(const void* handle) {
-        auto it = objects.find(handle);
-        return it == objects.end() ? nullptr : &it->second;
+    HGDIOBJ Object(HGDIOBJ object) { return objects.count(object) ? object : nullptr; }
+    HGDIOBJ Bitmap(HGDIOBJ object) {
+        return (objects.count(object) && object->kind == Kind::Bitmap) ? object : nullptr;
     }
-    HDC Dc(HDC dc) {
-        Kind* k = Find(dc);
-        return (k && *k == Kind::Dc) ? dc : nullptr;
-    }
+    HGDIOBJ Font(HGDIOBJ object) { return (objects.count(object) && object->kind == Kind::Font) ? object : nullptr; }
+    HDC Dc(HDC dc) { return (dc == &screen || dcs.count(dc)) ? dc : nullptr; }
+    HDC MemoryDc(HDC dc) { return dcs.count(dc) ? dc : nullptr; }
     FT_Library FreeType() {
         if (!freetype && !freetypeFailed && FT_Init_FreeType(&freetype) != 0) {
             freetype = nullptr;
@@ -87,22 +95,24 @@ struct Gdi {
         if (!fontconfigReady) fontconfigReady = FcInit() == FcTrue;
         return fontconfigReady;
     }
-    void Destroy(const void* handle, Kind kind) {
-        objects.erase(handle);
-        if (kind == Kind::Bitmap) delete static_cast<HBITMAP>(const_cast<void*>(handle));
-        if (kind == Kind::Font) delete static_cast<HFONT>(const_cast<void*>(handle));
-        if (kind == Kind::Dc) delete static_cast<HDC>(const_cast<void*>(handle));
+    HGDIOBJ Add(HGDIOBJ object) {
+        objects.insert(object);
+        return object;
+    }
+    void Destroy(HGDIOBJ object) {
+        objects.erase(object);
+        delete object;
     }
     // The DC lets go of its bitmap / font; an object marked for deletion goes now.
-    void Unselect(HBITMAP bitmap) {
+    void UnselectBitmap(HBITMAP bitmap) {
         if (!bitmap) return;
         bitmap->selectedIn = nullptr;
-        if (bitmap->deletePending) Destroy(bitmap, Kind::Bitmap);
+        if (bitmap->deletePending) Destroy(bitmap);
     }
-    void Unselect(HFONT font) {
+    void UnselectFont(HFONT font) {
         if (!font) return;
         --font->selections;
-        if (font->selections == 0 && font->deletePending) Destroy(font, Kind::Font);
+        if (font->selections == 0 && font->deletePending) Destroy(font);
     }
 };
 
@@ -268,22 +278,31 @@ bool ChooseFace(const char* faceName, int weight, bool italic, FaceChoice* choic
 
 }  // namespace
 
-HDC CreateCompatibleDC(HDC) {
+HDC GetDC(HWND) {
+    Gdi& gdi = State();
+    return &gdi.screen;
+}
+
+int ReleaseDC(HWND, HDC dc) { return dc == &State().screen ? 1 : 0; }
+
+HDC CreateCompatibleDC(HDC hdc) {
     Gdi& gdi = State();
     std::lock_guard<std::mutex> guard(gdi.lock);
+    if (hdc && !gdi.Dc(hdc)) return nullptr;
     HDC dc = new HDC__;
-    gdi.objects[dc] = Kind::Dc;
+    gdi.dcs.insert(dc);
     return dc;
 }
 
 BOOL DeleteDC(HDC hdc) {
     Gdi& gdi = State();
     std::lock_guard<std::mutex> guard(gdi.lock);
-    HDC dc = gdi.Dc(hdc);
+    HDC dc = gdi.MemoryDc(hdc);
     if (!dc) return FALSE;
-    gdi.Unselect(dc->bitmap);
-    gdi.Unselect(dc->font);
-    gdi.Destroy(dc, Kind::Dc);
+    gdi.UnselectBitmap(dc->bitmap);
+    gdi.UnselectFont(dc->font);
+    gdi.dcs.erase(dc);
+    delete dc;
     return TRUE;
 }
 
@@ -302,12 +321,12 @@ HBITMAP CreateDIBSection(HDC, const BITMAPINFO* pbmi, UINT usage, void** ppvBits
 
     Gdi& gdi = State();
     std::lock_guard<std::mutex> guard(gdi.lock);
-    auto* bitmap = new HBITMAP__;
+    auto* bitmap = new HGDIOBJ__(Kind::Bitmap);
     bitmap->width = h.biWidth;
     bitmap->height = static_cast<int>(height);
     bitmap->topDown = h.biHeight < 0;
     bitmap->pixels.assign(static_cast<size_t>(h.biWidth) * static_cast<size_t>(height), 0u);
-    gdi.objects[bitmap] = Kind::Bitmap;
+    gdi.Add(bitmap);
     if (ppvBits) *ppvBits = bitmap->pixels.data();
     return bitmap;
 }
@@ -315,7 +334,7 @@ HBITMAP CreateDIBSection(HDC, const BITMAPINFO* pbmi, UINT usage, void** ppvBits
 int SetMapMode(HDC hdc, int mode) {
     Gdi& gdi = State();
     std::lock_guard<std::mutex> guard(gdi.lock);
-    if (!gdi.Dc(hdc)) return 0;
+    if (!gdi.MemoryDc(hdc)) return 0;
     if (mode != MM_TEXT) {
         OutputDebugStringA("SetMapMode: only MM_TEXT is implemented\n");
         return 0;
@@ -358,7 +377,7 @@ HFONT CreateFontA(int height, int width, int escapement, int orientation, int we
     if (!ChooseFace(faceName, weight, italic != 0, &choice)) return nullptr;
     FT_Face face = nullptr;
     if (FT_New_Face(library, choice.file.c_str(), choice.index, &face) != 0) return nullptr;
-    auto* font = new HFONT__;
+    auto* font = new HGDIOBJ__(Kind::Font);
     font->face = face;
     if (!FT_IS_SCALABLE(face) || face->units_per_EM == 0) {
         delete font;
@@ -379,58 +398,84 @@ HFONT CreateFontA(int height, int width, int escapement, int orientation, int we
     font->embolden = weight >= 600 && choice.weight < FC_WEIGHT_DEMIBOLD;
     font->oblique = italic != 0 && choice.slant == FC_SLANT_ROMAN;
     font->description = choice.description;
-    gdi.objects[font] = Kind::Font;
-    return font;
+    return gdi.Add(font);
 }
 
 HGDIOBJ SelectObject(HDC hdc, HGDIOBJ object) {
     Gdi& gdi = State();
     std::lock_guard<std::mutex> guard(gdi.lock);
-    HDC dc = gdi.Dc(hdc);
-    Kind* kind = gdi.Find(object);
-    if (!dc || !kind) return nullptr;
-    if (*kind == Kind::Bitmap) {
-        auto* bitmap = static_cast<HBITMAP>(object);
-        if (bitmap->deletePending || (bitmap->selectedIn && bitmap->selectedIn != dc)) return nullptr;
+    HDC dc = gdi.MemoryDc(hdc);
+    if (!dc || !gdi.Object(object) || object->deletePending) return nullptr;
+    if (object->kind == Kind::Bitmap) {
+        if (object->selectedIn && object->selectedIn != dc) return nullptr;
         HBITMAP previous = dc->bitmap;
-        if (previous == bitmap) return previous;
-        bitmap->selectedIn = dc;
-        dc->bitmap = bitmap;
-        gdi.Unselect(previous);
+        if (previous == object) return previous;
+        object->selectedIn = dc;
+        dc->bitmap = object;
+        gdi.UnselectBitmap(previous);
         return previous;
     }
-    if (*kind == Kind::Font) {
-        auto* font = static_cast<HFONT>(object);
-        if (font->deletePending) return nullptr;
-        HFONT previous = dc->font;
-        ++font->selections;
-        dc->font = font;
-        gdi.Unselect(previous);
-        return previous;
-    }
-    return nullptr;
+    HFONT previous = dc->font;
+    ++object->selections;
+    dc->font = object;
+    gdi.UnselectFont(previous);
+    return previous;
 }
 
 BOOL DeleteObject(HGDIOBJ object) {
     Gdi& gdi = State();
     std::lock_guard<std::mutex> guard(gdi.lock);
-    Kind* kind = gdi.Find(object);
-    if (!kind || *kind == Kind::Dc) return FALSE;
-    if (*kind == Kind::Bitmap) {
-        auto* bitmap = static_cast<HBITMAP>(object);
-        if (bitmap->selectedIn) {
-            bitmap->deletePending = true;
-            return TRUE;
-        }
-    } else {
-        auto* font = static_cast<HFONT>(object);
-        if (font->selections > 0) {
-            font->deletePending = true;
-            return TRUE;
-        }
+    if (!gdi.Object(object)) return FALSE;
+    if (object->selectedIn || object->selections > 0) {
+        object->deletePending = true;
+        return TRUE;
     }
-    gdi.Destroy(object, *kind);
+    gdi.Destroy(object);
     return TRUE;
+}
+
+int GetObjectA(HGDIOBJ object, int size, LPVOID buffer) {
+    Gdi& gdi = State();
+    std::lock_guard<std::mutex> guard(gdi.lock);
+    if (!gdi.Bitmap(object)) return 0;
+    if (!buffer) return static_cast<int>(sizeof(BITMAP));
+    if (size < static_cast<int>(sizeof(BITMAP))) return 0;
+    BITMAP bm{};
+    bm.bmWidth = object->width;
+    bm.bmHeight = object->height;
+    bm.bmPlanes = 1;
+    bm.bmBitsPixel = static_cast<WORD>(object->bitsPerPixel);
+    bm.bmWidthBytes = ((object->width * object->bitsPerPixel + 15) / 16) * 2;
+    std::memcpy(buffer, &bm, sizeof(bm));
+    return static_cast<int>(sizeof(BITMAP));
+}
+
+int GetDIBits(HDC hdc, HBITMAP bitmap, UINT start, UINT lines, LPVOID bits, BITMAPINFO* info, UINT) {
+    Gdi& gdi = State();
+    std::lock_guard<std::mutex> guard(gdi.lock);
+    if (!gdi.Dc(hdc) || !gdi.Bitmap(bitmap) || !info) return 0;
+    BITMAPINFOHEADER& h = info->bmiHeader;
+    if (!bits) {
+        h.biWidth = bitmap->width;
+        h.biHeight = bitmap->height;
+        h.biPlanes = 1;
+        h.biBitCount = 32;
+        h.biCompression = BI_RGB;
+        h.biSizeImage = static_cast<DWORD>(bitmap->width * bitmap->height * 4);
+        return bitmap->height;
+    }
+    if (h.biBitCount != 32 || h.biCompression != BI_RGB || h.biWidth != bitmap->width) return 0;
+    const bool bottomUp = h.biHeight > 0;
+    int copied = 0;
+    auto* out = static_cast<DWORD*>(bits);
+    for (UINT i = 0; i < lines; ++i) {
+        const long row = static_cast<long>(start) + i;  // counted from the bottom (bottom-up) or top
+        if (row >= bitmap->height) break;
+        const int y = static_cast<int>(bottomUp ? bitmap->height - 1 - row : row);
+        std::memcpy(out + static_cast<size_t>(i) * bitmap->width, bitmap->Row(y), static_cast<size_t>(bitmap->width) * 4);
+        ++copied;
+    }
+    return copied;
 }
 
 COLORREF SetTextColor(HDC hdc, COLORREF colour) {
@@ -471,7 +516,7 @@ BOOL GetTextExtentPoint32A(HDC hdc, LPCSTR text, int count, SIZE* pSize) {
     Gdi& gdi = State();
     std::lock_guard<std::mutex> guard(gdi.lock);
     HDC dc = gdi.Dc(hdc);
-    if (!dc || !dc->font || !pSize || count < 0 || (count > 0 && !text)) return FALSE;
+    if (!dc || !gdi.Font(dc->font) || !pSize || count < 0 || (count > 0 && !text)) return FALSE;
     long width = 0;
     for (int i = 0; i < count; ++i) width += CharAdvance(dc->font, text[i]);
     pSize->cx = static_cast<LONG>(width);
@@ -482,11 +527,11 @@ BOOL GetTextExtentPoint32A(HDC hdc, LPCSTR text, int count, SIZE* pSize) {
 BOOL ExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT* pRect, LPCSTR text, UINT count, const INT* dx) {
     Gdi& gdi = State();
     std::lock_guard<std::mutex> guard(gdi.lock);
-    HDC dc = gdi.Dc(hdc);
+    HDC dc = gdi.MemoryDc(hdc);
     if (!dc || !dc->font || (count > 0 && !text) || count > static_cast<UINT>(INT_MAX)) return FALSE;
     HFONT font = dc->font;
     HBITMAP bitmap = dc->bitmap;
-    if (!bitmap) return TRUE;  // nothing to draw into
+    if (!bitmap || bitmap->bitsPerPixel != 32) return TRUE;  // nothing to draw into
 
     std::vector<int> advances(count);
     long width = 0;
@@ -534,9 +579,42 @@ namespace platform {
 std::string GdiFontFaceDescription(HFONT font) {
     Gdi& gdi = State();
     std::lock_guard<std::mutex> guard(gdi.lock);
-    Kind* kind = gdi.Find(font);
-    if (!kind || *kind != Kind::Font) return {};
-    return font->description;
+    return gdi.Font(font) ? font->description : std::string();
 }
 
+int LiveBitmapCount() {
+    Gdi& gdi = State();
+    std::lock_guard<std::mutex> guard(gdi.lock);
+    int n = 0;
+    for (HGDIOBJ object : gdi.objects)
+        if (object->kind == Kind::Bitmap && !object->deletePending) ++n;
+    return n;
+}
+
+namespace detail {
+
+// Bitmaps of the cursor, icon and resource code: top-down 0x00RRGGBB rows.
+HBITMAP CreateBitmapObject(int width, int height, int bitsPerPixel, std::vector<DWORD> pixels) {
+    Gdi& gdi = State();
+    std::lock_guard<std::mutex> guard(gdi.lock);
+    auto* bitmap = new HGDIOBJ__(Kind::Bitmap);
+    bitmap->width = std::max(width, 0);
+    bitmap->height = std::max(height, 0);
+    bitmap->bitsPerPixel = bitsPerPixel;
+    bitmap->pixels.assign(pixels.begin(), pixels.end());
+    bitmap->pixels.resize(static_cast<size_t>(bitmap->width) * bitmap->height, 0);
+    return gdi.Add(bitmap);
+}
+
+// Pixels in memory order (top-down except for bottom-up DIB sections); null for a dead handle.
+const std::vector<DWORD>* BitmapPixels(HBITMAP bitmap, int* width, int* height) {
+    Gdi& gdi = State();
+    std::lock_guard<std::mutex> guard(gdi.lock);
+    if (!gdi.Bitmap(bitmap) || bitmap->deletePending) return nullptr;
+    if (width) *width = bitmap->width;
+    if (height) *height = bitmap->height;
+    return &bitmap->pixels;
+}
+
+}  // namespace detail
 }  // namespace platform

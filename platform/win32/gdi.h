@@ -1,16 +1,19 @@
-// GDI: memory device contexts, 32-bit DIB sections, TrueType fonts and text output.
+// GDI: device contexts, bitmaps, 32-bit DIB sections, TrueType fonts and text output. One
+// object model for every GDI user of the stand-in (the cursor and dialog code make their
+// bitmaps here too).
 //
-// Implements: CreateCompatibleDC, DeleteDC, CreateDIBSection (32 bits per pixel, BI_RGB,
-// top-down or bottom-up), SetMapMode (MM_TEXT), GetDeviceCaps (LOGPIXELSX/LOGPIXELSY = 96),
+// Implements: GetDC/ReleaseDC (the screen DC), CreateCompatibleDC, DeleteDC,
+// CreateDIBSection (32 bits per pixel, BI_RGB, top-down or bottom-up), GetObject and
+// GetDIBits for bitmaps, SetMapMode (MM_TEXT), GetDeviceCaps (LOGPIXELSX/LOGPIXELSY = 96),
 // MulDiv, CreateFont (face names matched through fontconfig, so "Arial" finds a metric-
 // compatible face; weight, italic and the height in both of its meanings), SelectObject,
 // DeleteObject, SetTextColor, SetBkColor, SetTextAlign (left/right/centre, top/baseline/
 // bottom), GetTextExtentPoint32 and ExtTextOut (ETO_OPAQUE, ETO_CLIPPED, per-character
 // advances) with grey-level anti-aliased glyphs from FreeType, whatever quality is asked.
 //
-// Left out: printers and screen DCs, stock objects (a DC with no font selected measures and
-// draws nothing), palettes, pens, brushes, regions, mapping modes other than MM_TEXT,
-// transparent background mode (the text cell is always filled with the background colour),
+// Left out: drawing into the screen DC or into 1- and 24-bit bitmaps, printers, stock objects
+// (a DC with no font selected measures and draws nothing), palettes, pens, brushes, regions,
+// mapping modes other than MM_TEXT, transparent background mode (the text cell is always filled with the background colour),
 // kerning, width/escapement/orientation in CreateFont, underline and strike-out, code pages
 // (bytes are taken as Latin-1), TA_UPDATECP.
 //
@@ -20,24 +23,29 @@
 
 #include <string>
 
-#include "platform/win32/types.h"
+#include "platform/win32/handles.h"
 
-struct HDC__;
-using HDC = HDC__*;
-struct HBITMAP__;
-using HBITMAP = HBITMAP__*;
-struct HFONT__;
-using HFONT = HFONT__*;
-using HGDIOBJ = void*;
+// Bitmaps and fonts are both GDI objects (HGDIOBJ).
+using HFONT = HGDIOBJ;
 
 using COLORREF = DWORD;  // 0x00BBGGRR
 constexpr COLORREF CLR_INVALID = 0xFFFFFFFFu;
 constexpr UINT GDI_ERROR = 0xFFFFFFFFu;
 
+struct BITMAP {
+    LONG bmType;
+    LONG bmWidth;
+    LONG bmHeight;
+    LONG bmWidthBytes;
+    WORD bmPlanes;
+    WORD bmBitsPixel;
+    LPVOID bmBits;
+};
+
 struct BITMAPINFOHEADER {
     DWORD biSize;
     LONG biWidth;
-    LONG biHeight;  // negative: rows run top-down
+    LONG biHeight;  // > 0: bottom-up rows; < 0: top-down
     WORD biPlanes;
     WORD biBitCount;
     DWORD biCompression;
@@ -92,7 +100,10 @@ constexpr UINT TA_BASELINE = 24;
 constexpr UINT ETO_OPAQUE = 0x0002;
 constexpr UINT ETO_CLIPPED = 0x0004;
 
-// A memory DC; hdc is ignored (memory DCs are all alike here). NULL on failure.
+// The screen DC (what memory DCs are compatible with); ReleaseDC returns 1 for it.
+HDC GetDC(HWND window);
+int ReleaseDC(HWND window, HDC dc);
+// A memory DC; hdc must be NULL or a live DC (memory DCs are all alike here). NULL on failure.
 HDC CreateCompatibleDC(HDC hdc);
 BOOL DeleteDC(HDC hdc);
 
@@ -126,6 +137,13 @@ inline HFONT CreateFont(int height, int width, int escapement, int orientation, 
 // there was none, or on failure).
 HGDIOBJ SelectObject(HDC hdc, HGDIOBJ object);
 BOOL DeleteObject(HGDIOBJ object);
+// Bitmaps only: fills a BITMAP (bmBits NULL); returns the bytes written, 0 on failure.
+int GetObjectA(HGDIOBJ object, int size, LPVOID buffer);
+#define GetObject GetObjectA
+// Copies `lines` rows starting at row `start` (counted from the bottom for bottom-up) as
+// 32-bit 0x00RRGGBB values; returns the number of rows copied, 0 on failure. With bits NULL
+// it fills in the bitmap's size and returns its height.
+int GetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, LPVOID bits, BITMAPINFO* info, UINT usage);
 
 COLORREF SetTextColor(HDC hdc, COLORREF colour);  // previous colour, CLR_INVALID on failure
 COLORREF SetBkColor(HDC hdc, COLORREF colour);    // previous colour, CLR_INVALID on failure
@@ -148,6 +166,9 @@ inline BOOL ExtTextOut(HDC hdc, int x, int y, UINT options, const RECT* pRect, L
 }
 
 namespace platform {
+
+// Number of GDI bitmaps alive (leak checks in tests).
+int LiveBitmapCount();
 
 // Family and style of the face a font resolved to, e.g. "Liberation Sans Bold"; empty for
 // an invalid handle. For tests and diagnostics.

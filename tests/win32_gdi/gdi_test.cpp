@@ -282,3 +282,33 @@ TEST(GdiDibSection, RefusesFormatsItDoesNotImplement) {
     EXPECT_EQ(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0), nullptr);
     EXPECT_EQ(CreateDIBSection(nullptr, nullptr, DIB_RGB_COLORS, &bits, nullptr, 0), nullptr);
 }
+
+TEST(GdiDibSection, ReadsBackThroughGetDIBitsAndGetObject) {
+    const int before = platform::LiveBitmapCount();
+    {
+        Canvas canvas(4, 3, false);  // bottom-up: memory row 0 is the picture's bottom row
+        EXPECT_EQ(platform::LiveBitmapCount(), before + 1);
+        for (int i = 0; i < 12; ++i) canvas.bits[i] = static_cast<std::uint32_t>(i);
+        BITMAP bm{};
+        ASSERT_EQ(GetObject(canvas.bitmap, sizeof(bm), &bm), static_cast<int>(sizeof(BITMAP)));
+        EXPECT_EQ(bm.bmWidth, 4);
+        EXPECT_EQ(bm.bmHeight, 3);
+        EXPECT_EQ(bm.bmBitsPixel, 32);
+
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = 4;
+        info.bmiHeader.biHeight = -3;  // ask for top-down rows
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        DWORD rows[12] = {};
+        HDC screen = GetDC(nullptr);
+        ASSERT_EQ(GetDIBits(screen, canvas.bitmap, 0, 3, rows, &info, DIB_RGB_COLORS), 3);
+        EXPECT_EQ(rows[0], 8u);  // the top row is the last in memory
+        EXPECT_EQ(rows[11], 3u);
+        EXPECT_EQ(ReleaseDC(nullptr, screen), 1);
+        EXPECT_FALSE(DeleteDC(screen));  // the screen DC is not ours to delete
+    }
+    EXPECT_EQ(platform::LiveBitmapCount(), before);
+}

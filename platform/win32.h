@@ -14,3 +14,4 @@
 #include "platform/win32/clock.h"
 #include "platform/win32/registry.h"
 #include "platform/win32/file.h"
+#include "platform/win32/gdi.h"

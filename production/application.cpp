@@ -56,6 +56,7 @@ CMyD3DApplication::CMyD3DApplication()
       m_pRenderTargetSmall(nullptr),
       m_pScreenQuadVB(nullptr),
       m_nScreenQuadVertices(6),
+      m_pCapture(nullptr),
       m_pFontArial9(new CTextureFont("Arial", 9, FONT_BOLD)),
       m_pTransition(nullptr),
       m_fTransitionClock(0.0f),
@@ -106,6 +107,7 @@ HRESULT CMyD3DApplication::CheckDeviceCaps(D3DCAPS8* caps, DWORD behaviorFlags, 
 
 // The four-headed arrow is the class cursor of the window from start-up on.
 HRESULT CMyD3DApplication::InitOnce() {
+    if (m_pCapture && !ChooseCaptureDevice()) return E_FAIL;
     SetClassLong(m_hWnd, GCL_HCURSOR, static_cast<LONG>(reinterpret_cast<LONG_PTR>(LoadCursor(nullptr, IDC_SIZEALL))));
     return S_OK;
 }

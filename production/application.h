@@ -4,7 +4,8 @@
 // one scene_*.cpp per scene).
 #pragma once
 
-#include "app/d3d_application.h"
+#include "app/d3dapp.h"
+#include "production/capture_options.h"
 #include "effects/lens_flare.h"
 #include "effects/transition.h"
 #include "platform/d3dx8.h"
@@ -14,6 +15,9 @@ class CMyD3DApplication : public CD3DApplication {
 public:
     CMyD3DApplication();
     ~CMyD3DApplication() override;
+
+    // Records the production instead of playing it (capture.cpp); returns the exit status.
+    INT Capture(HINSTANCE instance, const CaptureOptions& options);
 
 protected:
     HRESULT CheckDeviceCaps(D3DCAPS8* caps, DWORD behaviorFlags, D3DFORMAT backBufferFormat) override;
@@ -31,6 +35,8 @@ private:
     static constexpr int kCreditTextureCount = 14;
     static constexpr int kGreetingTextureCount = 8;
     static constexpr int kBarCount = 6;
+
+    bool ChooseCaptureDevice();
 
     // Device objects (device_objects.cpp).
     HRESULT CreateSphereBuffer();
@@ -115,6 +121,8 @@ private:
     IDirect3DTexture8* m_pRenderTargetSmall;
     IDirect3DVertexBuffer8* m_pScreenQuadVB;
     int m_nScreenQuadVertices;
+
+    const CaptureOptions* m_pCapture;  // set while recording
 
     CTextureFont* m_pFontArial9;
     CLensFlare m_LensFlare;

@@ -1,7 +1,41 @@
-// The entry point: one production object, created, run and destroyed.
+// The entry point. Without arguments it plays the production; with --capture it records it.
 #include "production/application.h"
 
-int main() {
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+bool DisplayNamed() { return std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY"); }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CaptureOptions options;
+    std::string error;
+    switch (ParseCommandLine(argc, argv, options, error)) {
+    case CommandLine::Usage:
+        std::fprintf(stderr, "morvelt: %s\n%s", error.c_str(), kCaptureUsage);
+        return 2;
+    case CommandLine::Capture: {
+        // Nothing is shown while recording; messages go to the terminal.
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        setenv("MORVELT_NO_MESSAGE_BOXES", "1", 1);
+        std::signal(SIGPIPE, SIG_IGN);  // a failed encoder is reported, not fatal
+        CMyD3DApplication application;
+        return application.Capture(GetModuleHandle(nullptr), options);
+    }
+    case CommandLine::Play:
+        break;
+    }
+
+    if (!DisplayNamed()) {
+        std::fprintf(stderr,
+                     "morvelt: no display to play on (DISPLAY is not set).\n"
+                     "To record the production without a display: morvelt --capture OUT (a folder, or .mp4/.mkv)\n");
+        return 1;
+    }
     CMyD3DApplication application;
     if (FAILED(application.Create(GetModuleHandle(nullptr)))) return 0;
     return static_cast<int>(application.Run());

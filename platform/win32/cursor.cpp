@@ -10,14 +10,6 @@
 #include "platform/win32/resource.h"
 #include "platform/win32/window_internal.h"
 
-struct HGDIOBJ__ {
-    int width = 0;
-    int height = 0;
-    int bitsPerPixel = 32;      // 1: monochrome (pixels are 0 or 0x00FFFFFF)
-    std::vector<DWORD> pixels;  // top-down rows, 0x00RRGGBB
-    bool destroyed = false;
-};
-
 struct HICON__ {
     bool isIcon = false;
     DWORD hotX = 0, hotY = 0;
@@ -29,46 +21,11 @@ struct HICON__ {
     SDL_Cursor* sdl = nullptr;
 };
 
-struct HDC__ {
-    bool screen = false;
-    bool destroyed = false;
-};
-
 namespace {
-
-std::vector<std::unique_ptr<HGDIOBJ__>>& Bitmaps() {
-    static std::vector<std::unique_ptr<HGDIOBJ__>> bitmaps;
-    return bitmaps;
-}
-
-std::vector<std::unique_ptr<HDC__>>& Dcs() {
-    static std::vector<std::unique_ptr<HDC__>> dcs;
-    return dcs;
-}
 
 std::vector<std::unique_ptr<HICON__>>& Icons() {
     static std::vector<std::unique_ptr<HICON__>> icons;
     return icons;
-}
-
-HDC__& ScreenDc() {
-    static HDC__ screen{true, false};
-    return screen;
-}
-
-bool LiveBitmap(HGDIOBJ b) {
-    if (!b) return false;
-    for (auto& x : Bitmaps())
-        if (x.get() == b) return !x->destroyed;
-    return false;
-}
-
-bool LiveDc(HDC dc) {
-    if (!dc) return false;
-    if (dc == &ScreenDc()) return true;
-    for (auto& x : Dcs())
-        if (x.get() == dc) return !x->destroyed;
-    return false;
 }
 
 bool LiveIcon(HICON icon) {
@@ -167,32 +124,7 @@ namespace platform {
 
 HCURSOR CurrentCursor() { return State().current; }
 
-int LiveBitmapCount() {
-    int n = 0;
-    for (auto& b : Bitmaps())
-        if (!b->destroyed) ++n;
-    return n;
-}
-
 namespace detail {
-
-HBITMAP CreateBitmapObject(int width, int height, int bitsPerPixel, std::vector<DWORD> pixels) {
-    auto b = std::make_unique<HGDIOBJ__>();
-    b->width = width;
-    b->height = height;
-    b->bitsPerPixel = bitsPerPixel;
-    b->pixels = std::move(pixels);
-    b->pixels.resize(static_cast<size_t>(width) * height, 0);
-    Bitmaps().push_back(std::move(b));
-    return Bitmaps().back().get();
-}
-
-const std::vector<DWORD>* BitmapPixels(HBITMAP bitmap, int* width, int* height) {
-    if (!LiveBitmap(bitmap)) return nullptr;
-    if (width) *width = bitmap->width;
-    if (height) *height = bitmap->height;
-    return &bitmap->pixels;
-}
 
 void ApplyCursor(HCURSOR cursor) {
     if (!platform::HasDisplay()) return;
@@ -295,72 +227,5 @@ BOOL GetIconInfo(HICON icon, ICONINFO* info) {
     info->hbmMask = platform::detail::CreateBitmapObject(icon->width, maskRows, 1, icon->mask);
     info->hbmColor = icon->color.empty() ? nullptr
                                          : platform::detail::CreateBitmapObject(icon->width, icon->height, 32, icon->color);
-    return TRUE;
-}
-
-int GetObjectA(HGDIOBJ object, int size, LPVOID buffer) {
-    if (!LiveBitmap(object)) return 0;
-    if (!buffer) return static_cast<int>(sizeof(BITMAP));
-    if (size < static_cast<int>(sizeof(BITMAP))) return 0;
-    BITMAP bm{};
-    bm.bmType = 0;
-    bm.bmWidth = object->width;
-    bm.bmHeight = object->height;
-    bm.bmPlanes = 1;
-    bm.bmBitsPixel = static_cast<WORD>(object->bitsPerPixel);
-    bm.bmWidthBytes = ((object->width * object->bitsPerPixel + 15) / 16) * 2;
-    bm.bmBits = nullptr;
-    std::memcpy(buffer, &bm, sizeof(bm));
-    return static_cast<int>(sizeof(BITMAP));
-}
-
-int GetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, LPVOID bits, BITMAPINFO* info, UINT) {
-    if (!LiveDc(dc) || !LiveBitmap(bitmap) || !info) return 0;
-    BITMAPINFOHEADER& h = info->bmiHeader;
-    if (!bits) {
-        h.biWidth = bitmap->width;
-        h.biHeight = bitmap->height;
-        h.biPlanes = 1;
-        h.biBitCount = 32;
-        h.biCompression = BI_RGB;
-        h.biSizeImage = static_cast<DWORD>(bitmap->width * bitmap->height * 4);
-        return bitmap->height;
-    }
-    if (h.biBitCount != 32 || h.biCompression != BI_RGB || h.biWidth != bitmap->width) return 0;
-    bool bottomUp = h.biHeight > 0;
-    int copied = 0;
-    auto* out = static_cast<DWORD*>(bits);
-    for (UINT i = 0; i < lines; ++i) {
-        int row = static_cast<int>(start + i);  // counted from the bottom (bottom-up) or top
-        if (row >= bitmap->height) break;
-        int src = bottomUp ? bitmap->height - 1 - row : row;
-        std::memcpy(out + static_cast<size_t>(i) * bitmap->width,
-                    bitmap->pixels.data() + static_cast<size_t>(src) * bitmap->width,
-                    static_cast<size_t>(bitmap->width) * 4);
-        ++copied;
-    }
-    return copied;
-}
-
-HDC GetDC(HWND) { return &ScreenDc(); }
-int ReleaseDC(HWND, HDC dc) { return dc == &ScreenDc() ? 1 : 0; }
-
-HDC CreateCompatibleDC(HDC dc) {
-    if (dc && !LiveDc(dc)) return nullptr;
-    Dcs().push_back(std::make_unique<HDC__>());
-    return Dcs().back().get();
-}
-
-BOOL DeleteDC(HDC dc) {
-    if (!LiveDc(dc) || dc == &ScreenDc()) return FALSE;
-    dc->destroyed = true;
-    return TRUE;
-}
-
-BOOL DeleteObject(HGDIOBJ object) {
-    if (!LiveBitmap(object)) return FALSE;
-    object->destroyed = true;
-    object->pixels.clear();
-    object->pixels.shrink_to_fit();
     return TRUE;
 }

@@ -1,0 +1,150 @@
+// Frame-exact recording: the production runs its normal Create/RenderFrame path on an
+// invisible window, with the frame clock and the music's output replaced by a capture clock
+// that advances exactly 1/fps per frame. Frames before --from are rendered (the production's
+// state depends on every frame) but not written.
+#include "production/application.h"
+
+#include "production/capture_writer.h"
+#include "platform/audio.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+constexpr char kCaptureWindowClass[] = "Morvelt Capture";
+
+// Progress on stderr about twice a second: frame, production time, rate, time left.
+class Progress {
+public:
+    explicit Progress(long frames) : m_frames(frames), m_start(Clock::now()), m_lastShown(m_start) {}
+
+    void Frame(long index, double productionTime) {
+        const Clock::time_point now = Clock::now();
+        if (now - m_lastShown < std::chrono::milliseconds(500) && index + 1 < m_frames) return;
+        m_lastShown = now;
+        const double seconds = Seconds(now);
+        const double rate = seconds > 0 ? (index + 1) / seconds : 0;
+        const double left = rate > 0 ? (m_frames - index - 1) / rate : 0;
+        std::fprintf(stderr, "\rframe %ld/%ld  t %.2f s  %.1f fps  %d:%02d left   ", index + 1, m_frames,
+                     productionTime, rate, static_cast<int>(left) / 60, static_cast<int>(left) % 60);
+        std::fflush(stderr);
+    }
+
+    void Summary(long written, const CaptureOptions& options) {
+        const double seconds = Seconds(Clock::now());
+        std::fprintf(stderr, "\nrecorded %ld frames (%ux%u, %d fps, %.2f to %.2f s) to %s in %.1f s (%.1f fps)\n",
+                     written, options.width, options.height, options.fps, options.from, options.to,
+                     options.output.c_str(), seconds, seconds > 0 ? m_frames / seconds : 0.0);
+    }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    double Seconds(Clock::time_point now) const { return std::chrono::duration<double>(now - m_start).count(); }
+
+    long m_frames;
+    Clock::time_point m_start;
+    Clock::time_point m_lastShown;
+};
+
+}  // namespace
+
+INT CMyD3DApplication::Capture(HINSTANCE instance, const CaptureOptions& options) {
+    std::string error;
+    std::unique_ptr<CaptureWriter> writer = OpenCaptureWriter(options, error);
+    if (!writer) {
+        std::fprintf(stderr, "morvelt: %s\n", error.c_str());
+        return 1;
+    }
+
+    // Frame n is seen at n / fps seconds: one counter tick per frame.
+    platform::FakeClock clock;
+    clock.frequency = options.fps;
+    platform::SetFakeClock(&clock);
+
+    const long firstRecorded = static_cast<long>(std::ceil(options.from * options.fps));
+    const long frameCount = static_cast<long>(std::ceil(options.to * options.fps));
+    bool recording = false;
+    platform::audio::UseCaptureOutput([&](const std::int16_t* frames, std::size_t count) {
+        if (recording) writer->WriteAudio(frames, count);
+    });
+
+    // A borderless window of exactly the recording's size; with no display shown it is never seen.
+    WNDCLASS windowClass = {0,       WindowProc, 0,       0, instance, nullptr, LoadCursor(nullptr, IDC_ARROW),
+                            nullptr, nullptr,    kCaptureWindowClass};
+    RegisterClass(&windowClass);
+    RECT bounds = {0, 0, static_cast<LONG>(options.width), static_cast<LONG>(options.height)};
+    AdjustWindowRect(&bounds, WS_POPUP, FALSE);
+    m_hWnd = CreateWindowEx(0, kCaptureWindowClass, m_windowTitle, WS_POPUP, 0, 0, bounds.right - bounds.left,
+                            bounds.bottom - bounds.top, nullptr, nullptr, instance, nullptr);
+    m_pCapture = &options;
+    if (!m_hWnd || FAILED(Create(instance))) {
+        std::fprintf(stderr, "morvelt: the production could not start for recording\n");
+        platform::SetFakeClock(nullptr);
+        return 1;
+    }
+    if (m_backBufferDesc.Width != options.width || m_backBufferDesc.Height != options.height) {
+        std::fprintf(stderr, "morvelt: the device gave a %ux%u picture instead of %ux%u\n", m_backBufferDesc.Width,
+                     m_backBufferDesc.Height, options.width, options.height);
+        SendMessage(m_hWnd, WM_CLOSE, 0, 0);
+        platform::SetFakeClock(nullptr);
+        return 1;
+    }
+
+    Progress progress(frameCount);
+    long written = 0;
+    bool ok = true;
+    for (long frame = 0; frame < frameCount && ok; ++frame) {
+        clock.counter = frame;
+        recording = frame >= firstRecorded;
+        if (FAILED(RenderFrame())) {
+            error = "a frame could not be drawn";
+            ok = false;
+            break;
+        }
+        if (recording) {
+            IDirect3DSurface8* backBuffer = nullptr;
+            D3DLOCKED_RECT locked;
+            ok = SUCCEEDED(m_pDevice->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &backBuffer)) &&
+                 SUCCEEDED(backBuffer->LockRect(&locked, nullptr, D3DLOCK_READONLY));
+            if (ok) {
+                ok = writer->WriteFrame(static_cast<const std::uint8_t*>(locked.pBits), locked.Pitch);
+                backBuffer->UnlockRect();
+                ++written;
+            }
+            if (backBuffer) backBuffer->Release();
+            if (!ok) error = "a frame could not be written";
+        }
+        // The music heard during this frame.
+        platform::audio::AdvanceCaptureClock(static_cast<std::uint64_t>(frame) + 1, static_cast<std::uint32_t>(options.fps));
+        progress.Frame(frame, static_cast<double>(frame) / options.fps);
+    }
+
+    SendMessage(m_hWnd, WM_CLOSE, 0, 0);
+    platform::SetFakeClock(nullptr);
+    if (ok && !writer->Finish(error)) ok = false;
+    if (!ok) {
+        std::fprintf(stderr, "\nmorvelt: %s\n", error.c_str());
+        return 1;
+    }
+    progress.Summary(written, options);
+    return 0;
+}
+
+// For a recording: the device type asked for, windowed in the back buffer's own size.
+bool CMyD3DApplication::ChooseCaptureDevice() {
+    const D3DDEVTYPE wanted = m_pCapture->hardwareDevice ? D3DDEVTYPE_HAL : D3DDEVTYPE_REF;
+    AdapterInfo& adapter = m_adapters[m_adapterIndex];
+    for (DWORD i = 0; i < adapter.deviceCount; ++i) {
+        DeviceInfo& device = adapter.devices[i];
+        if (device.deviceType != wanted || !device.canDoWindowed) continue;
+        adapter.currentDevice = i;
+        device.windowed = TRUE;
+        device.multiSampleType = D3DMULTISAMPLE_NONE;
+        m_bWindowed = TRUE;
+        return true;
+    }
+    std::fprintf(stderr, "morvelt: no %s device can record here\n", m_pCapture->hardwareDevice ? "hal" : "ref");
+    return false;
+}

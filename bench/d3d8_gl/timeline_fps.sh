@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Frames per second of the whole timeline, HAL (OpenGL; llvmpipe without a GPU) against REF,
 # at 1024x768 and 1920x1080, measured one after the other in the same run on this machine.
-# The production records PNG frames (capture mode: every frame is 1/FPS of production time),
-# so the figure includes reading each frame back and writing it, the same for both devices.
+# The production runs in capture mode: every frame is 1/FPS of production time. Frames before
+# FROM are drawn but not recorded; the recorded ones are read back and written as PNG files.
+# RENDERED=1 counts every frame drawn (use FROM close to TO to time drawing alone, without
+# the PNG writing); otherwise the recorded frames are counted, PNG writing included.
 #
 #   bench/d3d8_gl/timeline_fps.sh [BUILD_DIR]     (default: build)
-#   FPS=5 FROM=0 TO=219.5 SIZES="1024x768 1920x1080" DEVICES="hal ref" to change the run.
+#   FPS=5 FROM=0 TO=219.5 RENDERED=0 SIZES="1024x768 1920x1080" DEVICES="hal ref" to change the run.
 set -euo pipefail
 
 build=${1:-build}
@@ -35,7 +37,11 @@ for size in $sizes; do
       continue
     fi
     end=$(date +%s.%N)
-    frames=$(find "$dir" -name '*.png' | wc -l)
+    if [ "${RENDERED:-0}" = 1 ]; then
+      frames=$(awk -v t="$to" -v f="$fps" 'BEGIN { printf "%d", t * f }')
+    else
+      frames=$(find "$dir" -name '*.png' | wc -l)
+    fi
     awk -v s="$start" -v e="$end" -v n="$frames" -v d="$device" -v z="$size" \
       'BEGIN { t = e - s; printf "%-4s %-10s %7d %9.1f %9.2f\n", d, z, n, t, (t > 0 ? n / t : 0) }'
     rm -rf "$dir"

@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS  ?= $(shell nproc)
 
-.PHONY: run test build deps configure clean content-sheet
+.PHONY: run test build deps configure clean install content-sheet
 
 deps:
 	@scripts/install-deps
@@ -22,6 +22,11 @@ run: build
 content-sheet: configure
 	@cmake --build $(BUILD) --target content-sheet
 	@echo "$(BUILD)/content-sheet.png"
+
+# Installs the program, its data and a launcher under PREFIX (bin/morvelt starts it).
+PREFIX ?= /usr/local
+install: build
+	@cmake --install $(BUILD) --prefix $(PREFIX)
 
 clean:
 	rm -rf $(BUILD)

@@ -31,7 +31,7 @@ protected:
     HRESULT Shutdown() override;
     LRESULT HandleMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) override;
 
-private:
+protected:  // (protected rather than private so tests can reach the state through a subclass)
     static constexpr int kCreditTextureCount = 14;
     static constexpr int kGreetingTextureCount = 8;
     static constexpr int kBarCount = 6;

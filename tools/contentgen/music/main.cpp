@@ -40,9 +40,9 @@ void Analyse(const std::vector<int16_t>& pcm)
         std::vector<std::vector<float>> vals(sizeof bins / sizeof bins[0]);
         for (double t = s.from; t < s.to; t += 1.0 / 60) {
             long at = music::SampleAt(t);
-            float spec[256];
-            music::Spectrum512(pcm, size_t(std::max(0L, at)), spec);
-            for (size_t i = 0; i < vals.size(); ++i) vals[i].push_back(spec[bins[i]]);
+            float spectrum[256];
+            music::Spectrum512(pcm, size_t(std::max(0L, at)), spectrum);
+            for (size_t i = 0; i < vals.size(); ++i) vals[i].push_back(spectrum[bins[i]]);
         }
         std::printf("%-10s", s.name);
         for (auto& v : vals) {
@@ -59,10 +59,10 @@ void Picture(const std::vector<int16_t>& pcm, const char* path)
     const int cols = int(music::kLengthSeconds / step), rows = 256;
     cg::Image img(cols, rows + 40);
     for (int x = 0; x < cols; ++x) {
-        float spec[256];
-        music::Spectrum512(pcm, size_t(x * step * music::kRate), spec);
+        float spectrum[256];
+        music::Spectrum512(pcm, size_t(x * step * music::kRate), spectrum);
         for (int b = 0; b < rows; ++b) {
-            float db = 20.f * std::log10(std::max(spec[b], 1e-6f));  // -120..0
+            float db = 20.f * std::log10(std::max(spectrum[b], 1e-6f));  // -120..0
             float k = cg::Clamp01((db + 80.f) / 75.f);
             cg::Rgb c = k < 0.5f ? cg::Mix(cg::pal::kNight, cg::pal::kCyan, k * 2) : cg::Mix(cg::pal::kCyan, cg::Rgb{1, 1, 1}, k * 2 - 1);
             img.Set(x, rows - 1 - b, c);

@@ -1,0 +1,366 @@
+// The production's hooks on an off-screen REF device: the per-frame update of every scene,
+// the device check, and the asset manifest's life cycle over many device resets.
+#include "production/application.h"
+#include "production/program_objects.h"
+#include "production/scene_state.h"
+
+#include "platform/crt_rand.h"
+#include "platform/d3d8/testing.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The production with its hooks and state opened up for the tests.
+struct TestProduction : CMyD3DApplication {
+    using CMyD3DApplication::CheckDeviceCaps;
+    using CMyD3DApplication::CreateDeviceObjects;
+    using CMyD3DApplication::CreateSphereBuffer;
+    using CMyD3DApplication::DestroyDeviceObjects;
+    using CMyD3DApplication::RebuildDeviceObjects;
+    using CMyD3DApplication::ReleaseDeviceObjects;
+    using CMyD3DApplication::Render;
+    using CMyD3DApplication::UpdateFrame;
+    using CMyD3DApplication::m_backBufferDesc;
+    using CMyD3DApplication::m_bumpMapFormat;
+    using CMyD3DApplication::m_deviceCaps;
+    using CMyD3DApplication::m_fBarY;
+    using CMyD3DApplication::m_fBeatTimer;
+    using CMyD3DApplication::m_fCaveClock;
+    using CMyD3DApplication::m_fElapsedTime;
+    using CMyD3DApplication::m_fMorphPhase;
+    using CMyD3DApplication::m_fSpinRateX;
+    using CMyD3DApplication::m_fSpinY;
+    using CMyD3DApplication::m_fSurfaceZ;
+    using CMyD3DApplication::m_fTime;
+    using CMyD3DApplication::m_fTransitionClock;
+    using CMyD3DApplication::m_LensFlare;
+    using CMyD3DApplication::m_nSphereVertices;
+    using CMyD3DApplication::m_pDevice;
+    using CMyD3DApplication::m_pDirect3D;
+    using CMyD3DApplication::m_pTransition;
+};
+
+// Drives the production the way the frame does.
+struct ProductionTestAccess {
+    TestProduction app;
+
+    ~ProductionTestAccess() { DropDevice(); }
+
+    // An off-screen 320 x 240 REF device with a depth buffer, as the frame would make it.
+    void MakeDevice() {
+        d3d8::testing::ForceVirtualAdapter(true);
+        app.m_pDirect3D = Direct3DCreate8(D3D_SDK_VERSION);
+        ASSERT_NE(app.m_pDirect3D, nullptr);
+        D3DPRESENT_PARAMETERS pp{};
+        pp.BackBufferWidth = 320;
+        pp.BackBufferHeight = 240;
+        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
+        pp.BackBufferCount = 1;
+        pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
+        pp.Windowed = TRUE;
+        pp.EnableAutoDepthStencil = TRUE;
+        pp.AutoDepthStencilFormat = D3DFMT_D24X8;
+        ASSERT_EQ(app.m_pDirect3D->CreateDevice(0, D3DDEVTYPE_REF, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp,
+                                                &app.m_pDevice),
+                  D3D_OK);
+        app.m_pDevice->GetDeviceCaps(&app.m_deviceCaps);
+        IDirect3DSurface8* backBuffer = nullptr;
+        app.m_pDevice->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &backBuffer);
+        backBuffer->GetDesc(&app.m_backBufferDesc);
+        backBuffer->Release();
+    }
+
+    // Releases the device; returns the count its last Release reported.
+    ULONG DropDevice() {
+        ULONG remaining = 0;
+        if (app.m_pDevice) remaining = app.m_pDevice->Release();
+        if (app.m_pDirect3D) app.m_pDirect3D->Release();
+        app.m_pDevice = nullptr;
+        app.m_pDirect3D = nullptr;
+        return remaining;
+    }
+
+    void Frame(int scene, float t, float dt) {
+        g_nScene = scene;
+        app.m_fTime = t;
+        app.m_fElapsedTime = dt;
+        app.UpdateFrame();
+    }
+
+    TestProduction* operator->() { return &app; }
+};
+
+// Every program-wide value of the scenes back to its start.
+void ResetSceneState() {
+    g_nScene = 0;
+    g_fBeatPhase = 0;
+    g_nFlash = 0;
+    g_fShakeX = g_fShakeY = 0;
+    g_nNumeral = 4;
+    g_fNumeralClock = 0;
+    g_nShakeBeats = 0;
+    g_fSphereAngle = 0;
+    g_bSceneFiveEntered = false;
+    g_nCavePath = 0;
+    g_fCavePathClock = 0;
+    g_nPhaseBeats = 0;
+    g_fPhaseRateX = g_fPhaseRateZ = g_fPhaseX = g_fPhaseZ = 0;
+    crt::srand(1);
+}
+
+class UpdateFrameTest : public ::testing::Test {
+protected:
+    void SetUp() override { ResetSceneState(); }
+    ProductionTestAccess p;
+};
+
+}  // namespace
+
+TEST_F(UpdateFrameTest, ZeroElapsedTimeIsRaisedBeforeUse) {
+    p.Frame(0, 0.5f, 0.0f);
+    EXPECT_FLOAT_EQ(p->m_fElapsedTime, 0.0001f);
+}
+
+TEST_F(UpdateFrameTest, ScenesWithoutWorkChangeNothing) {
+    for (int scene : {0, 8, 10, -1}) {
+        g_nFlash = 100;
+        p.Frame(scene, 75.0f, 1 / 60.0f);
+        EXPECT_EQ(g_nFlash, 100) << "scene " << scene;
+        EXPECT_EQ(g_fBeatPhase, 0.0f);
+    }
+}
+
+TEST_F(UpdateFrameTest, FlashFallsFiveAFrameAndClampsOnlyWhereSaid) {
+    g_nFlash = 3;
+    p.Frame(1, 5.0f, 1 / 60.0f);  // the opening has no lower limit
+    EXPECT_EQ(g_nFlash, -2);
+    g_nFlash = 3;
+    p.Frame(7, 95.0f, 0.01f);  // the credits clamp at 0 (and the beat is not due yet)
+    EXPECT_EQ(g_nFlash, 0);
+    EXPECT_NEAR(g_fBeatPhase, (1 / 60.0f + 0.01f) / 3.022f, 1e-6f);
+}
+
+TEST_F(UpdateFrameTest, ShapesSceneShakeIsZeroAfterHundredSeconds) {
+    g_fShakeX = -1.3f;
+    g_fShakeY = 0.7f;
+    for (int i = 0; i < 5; ++i) {
+        p.Frame(2, 155.0f + i / 60.0f, 1 / 60.0f);
+        EXPECT_EQ(g_fShakeX, 0.0f);
+        EXPECT_EQ(g_fShakeY, 0.0f);
+    }
+}
+
+TEST_F(UpdateFrameTest, SurfaceSceneShakeSettlesInSteps) {
+    p.MakeDevice();  // the surface scene writes the sphere
+    p->CreateSphereBuffer();
+    g_fShakeX = -5.0f;
+    g_fShakeY = 4.0f;
+    for (int i = 0; i < 20; ++i) p.Frame(4, 65.0f, 0.001f);
+    EXPECT_NEAR(g_fShakeX, -0.2f, 1e-5f);  // climbs 0.8 a frame and rests at -0.2
+    EXPECT_GT(g_fShakeY, -0.8f);  // falls 0.8 a frame and rests in the band (-0.8, 0]
+    EXPECT_LE(g_fShakeY, 0.0f);
+    EXPECT_LE(p->m_fSurfaceZ, 7.0f);
+}
+
+TEST_F(UpdateFrameTest, SurfacePulseAndMorphOnTheBeat) {
+    p.MakeDevice();
+    p->CreateSphereBuffer();
+    p->m_fBeatTimer = 0.99f;
+    const float morph = p->m_fMorphPhase;
+    p.Frame(4, 70.0f, 0.02f);
+    EXPECT_FLOAT_EQ(p->m_fSurfaceZ, 5.0f);
+    EXPECT_NEAR(p->m_fMorphPhase, morph + 0.75f + 0.02f / 0.522f, 1e-5f);
+    EXPECT_EQ(g_nShakeBeats, 1);
+    for (int i = 0; i < 50; ++i) p.Frame(4, 70.0f, 0.02f);  // one second later: back at 7
+    EXPECT_FLOAT_EQ(p->m_fSurfaceZ, 7.0f);
+}
+
+TEST_F(UpdateFrameTest, CountdownStepsEveryThreeSecondsAndBarsWrap) {
+    for (int i = 0; i < 2; ++i) p.Frame(3, 31.0f, 1.5f);
+    EXPECT_EQ(g_nNumeral, 3);
+    EXPECT_EQ(g_fNumeralClock, 0.0f);
+    p->m_fBarY[0] = 3.05f;
+    p->m_fBarY[2] = 2.95f;
+    p.Frame(3, 32.0f, 0.1f);
+    EXPECT_FLOAT_EQ(p->m_fBarY[0], -3.0f);  // entries 0 and 1 wrap at 3.1 to -3.0
+    EXPECT_FLOAT_EQ(p->m_fBarY[2], -3.1f);  // the others at 3.0 to -3.1
+}
+
+TEST_F(UpdateFrameTest, FiguresSceneFlashesOnceOnEntry) {
+    p.Frame(5, 139.0f, 1 / 60.0f);
+    EXPECT_EQ(g_nFlash, 250);
+    EXPECT_TRUE(g_bSceneFiveEntered);
+    g_nFlash = 0;
+    p.Frame(5, 139.1f, 1 / 60.0f);
+    EXPECT_EQ(g_nFlash, 0);
+}
+
+TEST_F(UpdateFrameTest, CavePathStopsAtSeven) {
+    for (int i = 0; i < 100; ++i) p.Frame(6, 113.0f + i, 1.0f);
+    EXPECT_EQ(g_nCavePath, 7);
+    EXPECT_NEAR(p->m_fCaveClock, 100.0f, 1e-3f);
+}
+
+TEST_F(UpdateFrameTest, CreditsSpinNeverStops) {
+    for (int i = 0; i < 200; ++i) p.Frame(7, 112.0f, 0.1f);  // after 111 s: no beats
+    EXPECT_FLOAT_EQ(p->m_fSpinRateX, 0.001f);
+    EXPECT_EQ(g_fPhaseRateX, 0.0f);
+    const float spin = p->m_fSpinY;
+    p.Frame(7, 112.0f, 0.1f);
+    EXPECT_FLOAT_EQ(p->m_fSpinY, spin + 0.001f);  // integrated per frame, not per second
+}
+
+TEST_F(UpdateFrameTest, TransitionRecyclesOnlyAfterSevenSeconds) {
+    p.MakeDevice();
+    p->m_fTransitionClock = 6.9f;
+    p.Frame(0, 20.0f, 0.1f);  // 7.0: not yet
+    EXPECT_GT(p->m_fTransitionClock, 6.99f);
+    p.Frame(0, 20.1f, 0.1f);  // above 7: a fresh fade, clock stopped
+    EXPECT_EQ(p->m_fTransitionClock, 0.0f);
+    ASSERT_NE(p->m_pTransition, nullptr);
+    delete p->m_pTransition;
+    p->m_pTransition = nullptr;
+}
+
+namespace {
+
+// Answers CheckDeviceFormat from a list of the formats it supports.
+struct FormatOnlyDirect3D : IDirect3D8 {
+    std::vector<D3DFORMAT> textures;
+    ULONG AddRef() override { return 1; }
+    ULONG Release() override { return 1; }
+    UINT GetAdapterCount() override { return 1; }
+    HRESULT GetAdapterIdentifier(UINT, DWORD, D3DADAPTER_IDENTIFIER8*) override { return E_NOTIMPL; }
+    UINT GetAdapterModeCount(UINT) override { return 0; }
+    HRESULT EnumAdapterModes(UINT, UINT, D3DDISPLAYMODE*) override { return E_NOTIMPL; }
+    HRESULT GetAdapterDisplayMode(UINT, D3DDISPLAYMODE*) override { return E_NOTIMPL; }
+    HRESULT CheckDeviceType(UINT, D3DDEVTYPE, D3DFORMAT, D3DFORMAT, BOOL) override { return E_NOTIMPL; }
+    HRESULT CheckDeviceFormat(UINT, D3DDEVTYPE, D3DFORMAT, DWORD, D3DRESOURCETYPE, D3DFORMAT format) override {
+        return std::find(textures.begin(), textures.end(), format) != textures.end() ? D3D_OK
+                                                                                      : D3DERR_NOTAVAILABLE;
+    }
+    HRESULT CheckDeviceMultiSampleType(UINT, D3DDEVTYPE, D3DFORMAT, BOOL, D3DMULTISAMPLE_TYPE) override {
+        return E_NOTIMPL;
+    }
+    HRESULT CheckDepthStencilMatch(UINT, D3DDEVTYPE, D3DFORMAT, D3DFORMAT, D3DFORMAT) override { return E_NOTIMPL; }
+    HRESULT GetDeviceCaps(UINT, D3DDEVTYPE, D3DCAPS8*) override { return E_NOTIMPL; }
+    HRESULT CreateDevice(UINT, D3DDEVTYPE, HWND, DWORD, D3DPRESENT_PARAMETERS*, IDirect3DDevice8**) override {
+        return E_NOTIMPL;
+    }
+};
+
+}  // namespace
+
+TEST(CheckDeviceCaps, BumpFormatsAndThePureDevice) {
+    ProductionTestAccess p;
+    FormatOnlyDirect3D direct3d;
+    p->m_pDirect3D = &direct3d;
+    D3DCAPS8 caps{};
+    auto check = [&](DWORD textureOps, std::vector<D3DFORMAT> formats, DWORD behavior = 0) {
+        caps.TextureOpCaps = textureOps;
+        direct3d.textures = std::move(formats);
+        return p->CheckDeviceCaps(&caps, behavior, D3DFMT_X8R8G8B8);
+    };
+    const DWORD both = D3DTEXOPCAPS_BUMPENVMAP | D3DTEXOPCAPS_BUMPENVMAPLUMINANCE;
+    EXPECT_EQ(check(both, {D3DFMT_V8U8, D3DFMT_L6V5U5, D3DFMT_X8L8V8U8}, D3DCREATE_PUREDEVICE), E_FAIL);
+    EXPECT_EQ(check(both, {D3DFMT_V8U8}), S_OK);  // luminance op without its formats, plain bump with V8U8
+    EXPECT_EQ(check(D3DTEXOPCAPS_BUMPENVMAP, {D3DFMT_L6V5U5}), E_FAIL);
+    EXPECT_EQ(check(D3DTEXOPCAPS_BUMPENVMAPLUMINANCE, {D3DFMT_L6V5U5}), S_OK);
+    EXPECT_EQ(check(0, {D3DFMT_V8U8}), E_FAIL);
+    p->m_pDirect3D = nullptr;
+}
+
+namespace {
+
+// Runs a test inside the build folder, where the content is generated.
+class ContentFolder : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetSceneState();
+        m_previous = fs::current_path();
+        const char* build = MORVELT_BUILD_DIR;
+        fs::current_path(build);
+        if (!fs::exists("Textures/empty.jpg")) GTEST_SKIP() << "no generated content in " << build;
+    }
+    void TearDown() override { fs::current_path(m_previous); }
+
+    fs::path m_previous;
+};
+
+}  // namespace
+
+TEST_F(ContentFolder, HundredResetsReleaseEveryReference) {
+    ProductionTestAccess p;
+    p.MakeDevice();
+    ASSERT_EQ(p->CreateDeviceObjects(), S_OK);
+    ASSERT_EQ(p->RebuildDeviceObjects(), S_OK);
+    EXPECT_EQ(p->m_bumpMapFormat, D3DFMT_V8U8);
+    EXPECT_EQ(p->m_nSphereVertices, 930);
+    for (int i = 0; i < 100; ++i) {
+        p->ReleaseDeviceObjects();
+        ASSERT_EQ(p->RebuildDeviceObjects(), S_OK) << "rebuild " << i;
+    }
+    EXPECT_EQ(p->m_LensFlare.m_spots.size(), 13u);  // not 26 after a reset
+    // A few frames of the surface scene with everything loaded.
+    for (int i = 0; i < 3; ++i) {
+        p.Frame(4, 65.0f + i / 60.0f, 1 / 60.0f);
+        p->Render();
+    }
+    p->ReleaseDeviceObjects();
+    p->DestroyDeviceObjects();
+    EXPECT_EQ(p.DropDevice(), 0u);
+}
+
+TEST_F(ContentFolder, MissingRequiredTextureIsMediaNotFound) {
+    // A copy of the content without qrnm.jpg.
+    const fs::path work = fs::temp_directory_path() / ("morvelt_missing_" + std::to_string(getpid()));
+    fs::create_directories(work / "Textures");
+    for (const auto& entry : fs::directory_iterator("Textures"))
+        if (entry.path().filename() != "qrnm.jpg") fs::create_symlink(fs::absolute(entry.path()), work / "Textures" / entry.path().filename());
+    fs::create_directory_symlink(fs::absolute("Data"), work / "Data");
+    fs::create_directory_symlink(fs::absolute("data"), work / "data");
+    fs::current_path(work);
+    {
+        ProductionTestAccess p;
+        p.MakeDevice();
+        EXPECT_EQ(p->CreateDeviceObjects(), FRAMEERR_MEDIA_NOT_FOUND);
+        p->DestroyDeviceObjects();
+    }
+    fs::current_path(m_previous);
+    fs::remove_all(work);
+}
+
+TEST_F(ContentFolder, MissingMusicAndScriptLeaveTheProductionRunning) {
+    const fs::path work = fs::temp_directory_path() / ("morvelt_optional_" + std::to_string(getpid()));
+    fs::create_directories(work / "data");
+    fs::create_directory_symlink(fs::absolute("Textures"), work / "Textures");
+    fs::create_directory_symlink(fs::absolute("Data"), work / "Data");
+    for (const char* script : {"tunnel.dps", "cdown.dps", "alven.dps", "darkelf.dps"})  // no cave.dps, no music
+        fs::create_symlink(fs::absolute(fs::path("data") / script), work / "data" / script);
+    fs::current_path(work);
+    {
+        ProductionTestAccess p;
+        p.MakeDevice();
+        ASSERT_EQ(p->CreateDeviceObjects(), S_OK);
+        EXPECT_EQ(p->RebuildDeviceObjects(), S_OK);
+        EXPECT_EQ(g_hMusic, 0u);
+        EXPECT_EQ(g_CaveEmitter.GetNumActiveParticles(), 0);
+        for (int i = 0; i < 3; ++i) {
+            p.Frame(6, 115.0f + i / 60.0f, 1 / 60.0f);
+            EXPECT_EQ(p->Render(), S_OK);
+        }
+        p->ReleaseDeviceObjects();
+        p->DestroyDeviceObjects();
+        EXPECT_EQ(p.DropDevice(), 0u);
+    }
+    fs::current_path(m_previous);
+    fs::remove_all(work);
+}

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <unistd.h>
 
@@ -280,6 +281,14 @@ TEST(CheckDeviceCaps, BumpFormatsAndThePureDevice) {
 
 namespace {
 
+// Resident set size of this process, in kilobytes.
+long ResidentKilobytes() {
+    std::ifstream statm("/proc/self/statm");
+    long size = 0, resident = 0;
+    statm >> size >> resident;
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
 // Runs a test inside the build folder, where the content is generated.
 class ContentFolder : public ::testing::Test {
 protected:
@@ -304,10 +313,14 @@ TEST_F(ContentFolder, HundredResetsReleaseEveryReference) {
     ASSERT_EQ(p->RebuildDeviceObjects(), S_OK);
     EXPECT_EQ(p->m_bumpMapFormat, D3DFMT_V8U8);
     EXPECT_EQ(p->m_nSphereVertices, 930);
+    long residentAfterTen = 0;
     for (int i = 0; i < 100; ++i) {
         p->ReleaseDeviceObjects();
         ASSERT_EQ(p->RebuildDeviceObjects(), S_OK) << "rebuild " << i;
+        if (i == 9) residentAfterTen = ResidentKilobytes();
     }
+    // Memory stays flat once the allocator has settled: no growth per reset.
+    EXPECT_LT(ResidentKilobytes() - residentAfterTen, 16 * 1024);
     EXPECT_EQ(p->m_LensFlare.m_spots.size(), 13u);  // not 26 after a reset
     // A few frames of the surface scene with everything loaded.
     for (int i = 0; i < 3; ++i) {

@@ -66,6 +66,20 @@ TEST_F(Corpus, ImagesLoadOrFailCleanly) {
     }
 }
 
+// A valid 18 KB PNG of 8192 x 8192 one-bit pixels: decoding it whole took 256 MiB of ARGB
+// plus the texture, past the 512 MiB a fuzz input may use. Larger than 4096 x 4096 pixels
+// is now refused before anything is allocated.
+TEST_F(Corpus, PictureOfMoreThan4096By4096PixelsIsRefused) {
+    const std::string file = std::string(MORVELT_CORPUS_DIR) + "/image/png_8192x8192_grey1.png";
+    D3DXIMAGE_INFO info{};
+    IDirect3DTexture8* texture = nullptr;
+    EXPECT_EQ(D3DXCreateTextureFromFileExA(device_, file.c_str(), D3DX_DEFAULT, D3DX_DEFAULT, 1, 0, D3DFMT_UNKNOWN,
+                                           D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT, 0, &info, nullptr, &texture),
+              D3DXERR_INVALIDDATA);
+    EXPECT_EQ(texture, nullptr);
+    EXPECT_EQ(info.Width, 0u);
+}
+
 TEST_F(Corpus, MeshesLoadOrFailCleanly) {
     for (const std::string& file : Files("xfile")) {
         SCOPED_TRACE(file);

@@ -487,8 +487,10 @@ void CD3DApplication::ShutdownDevice() {
         ReleaseDeviceObjects();
         DestroyDeviceObjects();
         SafeRelease(m_pDevice);
-        SafeRelease(m_pDirect3D);
     }
+    // Also without a device (it failed, or a fatal error dropped it): the Direct3D object
+    // would otherwise outlive the window.
+    SafeRelease(m_pDirect3D);
     Shutdown();
 }
 

@@ -26,9 +26,11 @@ struct Image {
     DWORD at(UINT x, UINT y) const { return pixels[static_cast<size_t>(y) * width + x]; }
 };
 
-// Largest accepted side in pixels and largest pixel count (256 MiB of ARGB).
+// Largest accepted side in pixels and largest pixel count: 4096 x 4096 (64 MiB of ARGB), the
+// largest texture the devices make, so that loading one picture (decoded copy, resampled
+// copy, texture and mip chain) stays within about 256 MiB whatever a file declares.
 constexpr UINT kMaxImageSide = 16384;
-constexpr size_t kMaxImagePixels = size_t{1} << 26;
+constexpr size_t kMaxImagePixels = size_t{1} << 24;
 
 // True when an image of this size may be allocated.
 constexpr bool ImageSizeAcceptable(UINT width, UINT height) {

@@ -11,12 +11,15 @@ class DeviceListTest : public FrameTest {
 protected:
     HRESULT Enumerate(TestApp& app) {
         app.m_pDirect3D = fake::CreateDirect3D();
+        created_.push_back(app.m_pDirect3D);
         HRESULT hr = app.EnumerateDevices();
         return hr;
     }
     void TearDown() override {
+        for (IDirect3D8* d3d : created_) d3d->Release();  // the apps only enumerated: no window, no shutdown
         FrameTest::TearDown();
     }
+    std::vector<IDirect3D8*> created_;
 };
 
 std::vector<std::pair<DWORD, DWORD>> Sizes(const DeviceInfo& d) {
@@ -71,7 +74,6 @@ TEST_F(DeviceListTest, DefaultModePrefers16Bit800x600ThenTheLast800x600ThenTheFi
         const DeviceInfo& hal = app.m_adapters[0].devices[0];
         EXPECT_EQ(hal.modes[hal.currentMode].width, 800u);
         EXPECT_EQ(hal.modes[hal.currentMode].format, D3DFMT_R5G6B5);
-        app.m_pDirect3D->Release();
     }
     {
         auto& a = fake::CurrentSetup().adapters[0];
@@ -82,7 +84,6 @@ TEST_F(DeviceListTest, DefaultModePrefers16Bit800x600ThenTheLast800x600ThenTheFi
         const DeviceInfo& hal = app.m_adapters[0].devices[0];
         EXPECT_EQ(hal.currentMode, 2u);  // X8R8G8B8 640, X8R8G8B8 800, A8R8G8B8 800
         EXPECT_EQ(hal.modes[2].format, D3DFMT_A8R8G8B8);
-        app.m_pDirect3D->Release();
     }
     {
         auto& a = fake::CurrentSetup().adapters[0];
@@ -90,7 +91,6 @@ TEST_F(DeviceListTest, DefaultModePrefers16Bit800x600ThenTheLast800x600ThenTheFi
         TestApp app;
         ASSERT_EQ(Enumerate(app), S_OK);
         EXPECT_EQ(app.m_adapters[0].devices[0].currentMode, 0u);
-        app.m_pDirect3D->Release();
     }
 }
 
@@ -158,7 +158,6 @@ TEST_F(DeviceListTest, NoDevicesAtAllOrNoWindowedDevice) {
         a.hal.exists = a.ref.exists = false;
         TestApp app;
         EXPECT_EQ(Enumerate(app), FRAMEERR_NO_COMPATIBLE_DEVICES);
-        app.m_pDirect3D->Release();
     }
     {
         fake::ResetAll();
@@ -166,7 +165,6 @@ TEST_F(DeviceListTest, NoDevicesAtAllOrNoWindowedDevice) {
         a.hal.caps.Caps2 = a.ref.caps.Caps2 = 0;
         TestApp app;
         EXPECT_EQ(Enumerate(app), FRAMEERR_NO_WINDOWABLE_DEVICES);
-        app.m_pDirect3D->Release();
     }
     EXPECT_TRUE(boxes_.empty());
 }
@@ -222,7 +220,6 @@ TEST_F(DeviceListTest, EachReasonForFallingBackToRefIsReported) {
                   std::string::npos);
         EXPECT_EQ(boxes_[0].type & 0xF0, MB_ICONWARNING);
         EXPECT_EQ(boxes_[0].caption, "Morvelt");
-        app.m_pDirect3D->Release();
     }
 }
 

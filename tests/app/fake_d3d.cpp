@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <memory>
+#include <vector>
 
 namespace fake {
 
@@ -9,6 +10,7 @@ namespace {
 
 Setup g_setup;
 Calls g_calls;
+std::vector<IUnknown*> g_held;  // references kept on behalf of "someone else"
 
 DeviceTypeSetup& TypeSetup(UINT adapter, D3DDEVTYPE type) {
     AdapterSetup& a = g_setup.adapters.at(adapter);
@@ -187,6 +189,7 @@ private:
 
 class Direct3D : public IDirect3D8 {
 public:
+    Direct3D() { ++g_calls.direct3dAlive; }
     ULONG AddRef() override { return ++refs_; }
     ULONG Release() override {
         ULONG r = --refs_;
@@ -238,13 +241,16 @@ public:
         HRESULT hr = TypeSetup(a, t).createResult;
         if (FAILED(hr)) return hr;
         Device* d = new Device(*pp);
-        for (ULONG i = 0; i < g_setup.extraDeviceReferences; ++i) d->AddRef();
+        for (ULONG i = 0; i < g_setup.extraDeviceReferences; ++i) {
+            d->AddRef();
+            g_held.push_back(d);
+        }
         *device = d;
         return S_OK;
     }
 
 private:
-    ~Direct3D() override = default;
+    ~Direct3D() override { --g_calls.direct3dAlive; }
     ULONG refs_ = 1;
 };
 
@@ -272,6 +278,12 @@ Calls& CurrentCalls() { return g_calls; }
 void ResetAll() {
     g_setup = Setup{};
     g_calls = Calls{};
+}
+
+void ReleaseHeldReferences() {
+    std::vector<IUnknown*> held;
+    held.swap(g_held);
+    for (IUnknown* object : held) object->Release();
 }
 
 IDirect3D8* CreateDirect3D() { return new Direct3D(); }

@@ -51,6 +51,7 @@ struct Calls {
     int showCursor = 0;
     int setCursorPosition = 0;
     int devicesAlive = 0;
+    int direct3dAlive = 0;
 };
 
 struct Setup {
@@ -67,6 +68,8 @@ struct Setup {
 Setup& CurrentSetup();
 Calls& CurrentCalls();
 void ResetAll();  // default setup, empty record
+// Drops the references the fake itself holds (extraDeviceReferences), as the end of a case.
+void ReleaseHeldReferences();
 
 IDirect3D8* CreateDirect3D();
 

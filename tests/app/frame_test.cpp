@@ -295,6 +295,9 @@ TEST_F(AppTest, DeviceThatKeepsReferencesIsFatal) {
     ASSERT_FALSE(boxes_.empty());
     EXPECT_EQ(boxes_.back().text.rfind("A D3D object has a non-zero reference", 0), 0u);
     EXPECT_FALSE(IsWindow(app_.m_hWnd));
+    // The device is gone from the frame; closing still lets go of the Direct3D object.
+    EXPECT_EQ(app_.m_pDirect3D, nullptr);
+    EXPECT_EQ(fake::CurrentCalls().direct3dAlive, 0);
 }
 
 TEST_F(AppTest, RunShowsTheDialogPausedRendersOnlyOnAnEmptyQueueAndEndsOnEscape) {

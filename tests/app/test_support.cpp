@@ -29,6 +29,7 @@ void FrameTest::SetUp() {
 }
 
 void FrameTest::TearDown() {
+    fake::ReleaseHeldReferences();
     platform::SetModalDialogDriver(nullptr);
     platform::SetMessageBoxSink(nullptr);
     platform::SetFakeClock(nullptr);

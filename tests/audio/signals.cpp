@@ -75,7 +75,7 @@ std::string ScratchDir::Write(const std::string& name, const std::vector<std::ui
     const std::string file = path_ + "/" + name;
     std::FILE* f = std::fopen(file.c_str(), "wb");
     if (f == nullptr) throw std::runtime_error("cannot write " + file);
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f);  // data() may be null when empty
     std::fclose(f);
     return file;
 }

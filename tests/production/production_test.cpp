@@ -46,6 +46,7 @@ struct TestProduction : CMyD3DApplication {
     using CMyD3DApplication::m_nSphereVertices;
     using CMyD3DApplication::m_pDevice;
     using CMyD3DApplication::m_pDirect3D;
+    using CMyD3DApplication::m_pSphereVB;
     using CMyD3DApplication::m_pTransition;
 };
 
@@ -53,7 +54,11 @@ struct TestProduction : CMyD3DApplication {
 struct ProductionTestAccess {
     TestProduction app;
 
-    ~ProductionTestAccess() { DropDevice(); }
+    ~ProductionTestAccess() {
+        if (app.m_pSphereVB) app.m_pSphereVB->Release();  // made by the tests of the surface scene
+        app.m_pSphereVB = nullptr;
+        DropDevice();
+    }
 
     // An off-screen 320 x 240 REF device with a depth buffer, as the frame would make it.
     void MakeDevice() {

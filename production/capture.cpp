@@ -51,13 +51,6 @@ private:
 }  // namespace
 
 INT CMyD3DApplication::Capture(HINSTANCE instance, const CaptureOptions& options) {
-    std::string error;
-    std::unique_ptr<CaptureWriter> writer = OpenCaptureWriter(options, error);
-    if (!writer) {
-        std::fprintf(stderr, "morvelt: %s\n", error.c_str());
-        return 1;
-    }
-
     // Frame n is seen at n / fps seconds: one counter tick per frame.
     platform::FakeClock clock;
     clock.frequency = options.fps;
@@ -66,6 +59,7 @@ INT CMyD3DApplication::Capture(HINSTANCE instance, const CaptureOptions& options
     const long firstRecorded = static_cast<long>(std::ceil(options.from * options.fps));
     const long frameCount = static_cast<long>(std::ceil(options.to * options.fps));
     bool recording = false;
+    std::unique_ptr<CaptureWriter> writer;
     platform::audio::UseCaptureOutput([&](const std::int16_t* frames, std::size_t count) {
         if (recording) writer->WriteAudio(frames, count);
     });
@@ -84,11 +78,22 @@ INT CMyD3DApplication::Capture(HINSTANCE instance, const CaptureOptions& options
         platform::SetFakeClock(nullptr);
         return 1;
     }
+    const auto stopProduction = [this] {
+        SendMessage(m_hWnd, WM_CLOSE, 0, 0);
+        platform::SetFakeClock(nullptr);
+    };
     if (m_backBufferDesc.Width != options.width || m_backBufferDesc.Height != options.height) {
         std::fprintf(stderr, "morvelt: the device gave a %ux%u picture instead of %ux%u\n", m_backBufferDesc.Width,
                      m_backBufferDesc.Height, options.width, options.height);
-        SendMessage(m_hWnd, WM_CLOSE, 0, 0);
-        platform::SetFakeClock(nullptr);
+        stopProduction();
+        return 1;
+    }
+    // Opened only once the production has started, so a failed start leaves nothing behind.
+    std::string error;
+    writer = OpenCaptureWriter(options, error);
+    if (!writer) {
+        std::fprintf(stderr, "morvelt: %s\n", error.c_str());
+        stopProduction();
         return 1;
     }
 
@@ -121,8 +126,7 @@ INT CMyD3DApplication::Capture(HINSTANCE instance, const CaptureOptions& options
         progress.Frame(frame, static_cast<double>(frame) / options.fps);
     }
 
-    SendMessage(m_hWnd, WM_CLOSE, 0, 0);
-    platform::SetFakeClock(nullptr);
+    stopProduction();
     if (ok && !writer->Finish(error)) ok = false;
     if (!ok) {
         std::fprintf(stderr, "\nmorvelt: %s\n", error.c_str());

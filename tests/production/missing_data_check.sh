@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# Starts a short recording once with each data file missing and once with it cut to half its
+# size, as a user meets a broken installation. The files the production cannot do without
+# must stop it with their message and exit status 1; every other file may only take something
+# away from the picture or the sound. Then the whole timeline is recorded with all the optional
+# files missing, and again with all of them truncated, so that every scene draws without them.
+set -uo pipefail
+morvelt=$(realpath "$1")
+content=$(dirname "$morvelt")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+unset MORVELT_MEDIA_PATH
+
+media_text="Could not load required media."
+generic_text="Generic application error."
+
+# What stopping looks like for each required file.
+declare -A required=(
+  [Textures/empty.jpg]=$media_text [Textures/qrnm.jpg]=$media_text
+  [Textures/qrbm.bmp]=$media_text [Textures/bmenv.jpg]=$media_text
+  [Textures/bg2.png]=$generic_text
+  [Textures/Image1.png]=$generic_text [Textures/Image2.png]=$generic_text [Textures/Image3.png]=$generic_text
+)
+for mesh in "$content"/Data/*.x; do required[Data/$(basename "$mesh")]=$generic_text; done
+
+# A working folder of links to the generated data, in which one file at a time is broken.
+run=$work/run
+mkdir -p "$run"
+for folder in Textures Data data; do cp -as "$content/$folder" "$run/"; done
+files=$(cd "$content" && find Textures Data data -type f | sort)
+
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+
+record() {  # record LOG [options...]: a capture from the working folder; prints its exit status
+  local log=$1; shift  # and whether it wrote anything
+  (cd "$run" && "$morvelt" --capture "$work/out" --size 160x120 "$@" >"$log" 2>&1)
+  local status=$? wrote=no
+  [ -e "$work/out" ] && wrote=yes
+  rm -rf "$work/out"
+  echo "$status $wrote"
+}
+
+break_file() {  # break_file FILE missing|truncated
+  rm -f "$run/$1"
+  if [ "$2" = truncated ]; then
+    head -c $(($(stat -c %s "$content/$1") / 2)) "$content/$1" >"$run/$1"
+  fi
+}
+
+restore_file() { rm -f "$run/$1"; ln -s "$content/$1" "$run/$1"; }
+
+checked=0
+for file in $files; do
+  for damage in missing truncated; do
+    break_file "$file" "$damage"
+    log=$work/log
+    read -r status wrote < <(record "$log" --fps 2 --to 0.5)
+    if [ -n "${required[$file]+set}" ]; then
+      [ "$status" -eq 1 ] || fail "$file $damage: expected exit 1, got $status"
+      [ "$wrote" = no ] || fail "$file $damage: a recording that never started left files behind"
+      grep -qF "${required[$file]}" "$log" || fail "$file $damage: no \"${required[$file]}\" in: $(cat "$log")"
+    else
+      [ "$status" -eq 0 ] || fail "$file $damage: the production stopped ($status): $(cat "$log")"
+    fi
+    restore_file "$file"
+    checked=$((checked + 1))
+  done
+done
+echo "$checked single-file cases checked"
+
+# The whole timeline at one frame per second without any optional file, then with all cut short.
+optional=$(for file in $files; do [ -n "${required[$file]+set}" ] || echo "$file"; done)
+for damage in missing truncated; do
+  for file in $optional; do break_file "$file" "$damage"; done
+  read -r status wrote < <(record "$work/log" --fps 1 --to 219)
+  [ "$status" -eq 0 ] || fail "whole timeline with every optional file $damage ($status): $(tail -5 "$work/log")"
+  for file in $optional; do restore_file "$file"; done
+done
+
+[ "$failures" -eq 0 ] || { echo "$failures failures" >&2; exit 1; }
+echo "missing and truncated data checks passed"

@@ -47,4 +47,10 @@ set +e
 set -e
 [ "$status" -eq 2 ] || fail "bad --size should exit 2, got $status"
 [ ! -e "$work/d" ] || fail "bad options wrote something"
+# Playing needs a display; without one the message points to recording instead.
+set +e
+env -u DISPLAY -u WAYLAND_DISPLAY ./morvelt 2>"$work/nodisplay.log"; status=$?
+set -e
+[ "$status" -eq 1 ] || fail "without a display morvelt should exit 1, got $status"
+grep -q -- "--capture" "$work/nodisplay.log" || fail "the no-display message does not name --capture"
 echo "capture checks passed"

@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Plays the production as a user would, on a display without a sound device: answers the
+# start-up dialog with Enter, lets it play, and ends it with Escape. It must keep running
+# silently, say that it does, and exit with status 0. Run under xvfb-run.
+set -uo pipefail
+morvelt=$(realpath "$1")
+cd "$(dirname "$morvelt")"
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+
+fail() { echo "FAIL: $*" >&2; cat "$log" >&2; kill "$program" 2>/dev/null; exit 1; }
+
+# Keys go to the window that has the focus; without a window manager it is given by hand.
+press() {  # press KEY: to the newest visible window
+  local window
+  window=$(xdotool search --onlyvisible --name . 2>/dev/null | tail -1)
+  [ -n "$window" ] || fail "no window to press $1 in"
+  xdotool windowfocus --sync "$window" key "$1"
+}
+
+SDL_AUDIODRIVER=no-such-driver SDL_VIDEODRIVER=x11 MORVELT_DEBUG=1 "$morvelt" >"$log" 2>&1 &
+program=$!
+
+# The start-up dialog is the first window to appear.
+for _ in $(seq 100); do
+  xdotool search --onlyvisible --name . >/dev/null 2>&1 && break
+  kill -0 "$program" 2>/dev/null || fail "morvelt ended before showing its dialog"
+  sleep 0.2
+done
+sleep 1
+press Return
+
+sleep 6
+kill -0 "$program" 2>/dev/null || fail "morvelt stopped while playing"
+grep -q "the music plays silently in real time" "$log" || fail "no word of playing silently"
+
+press Escape
+for _ in $(seq 75); do
+  kill -0 "$program" 2>/dev/null || break
+  sleep 0.2
+done
+kill -0 "$program" 2>/dev/null && fail "Escape did not end morvelt"
+wait "$program"
+status=$?
+[ "$status" -eq 0 ] || fail "morvelt exited with $status"
+echo "played silently and ended on Escape"

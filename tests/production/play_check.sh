@@ -8,33 +8,42 @@ cd "$(dirname "$morvelt")"
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 
-fail() { echo "FAIL: $*" >&2; cat "$log" >&2; kill "$program" 2>/dev/null; exit 1; }
+program=
+fail() { echo "FAIL: $*" >&2; cat "$log" >&2; [ -n "$program" ] && kill "$program" 2>/dev/null; exit 1; }
 
 # Keys go to the window that has the focus; without a window manager it is given by hand.
-press() {  # press KEY: to the newest visible window
+press() {  # press KEY WINDOW-NAME
   local window
-  window=$(xdotool search --onlyvisible --name . 2>/dev/null | tail -1)
-  [ -n "$window" ] || fail "no window to press $1 in"
+  window=$(xdotool search --onlyvisible --name "$2" 2>/dev/null | head -1)
+  [ -n "$window" ] || fail "no window \"$2\" to press $1 in"
   xdotool windowfocus --sync "$window" key "$1"
 }
+
+visible() { xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
 
 SDL_AUDIODRIVER=no-such-driver SDL_VIDEODRIVER=x11 MORVELT_DEBUG=1 "$morvelt" >"$log" 2>&1 &
 program=$!
 
-# The start-up dialog is the first window to appear.
-for _ in $(seq 100); do
-  xdotool search --onlyvisible --name . >/dev/null 2>&1 && break
+# The start-up dialog (its caption ends in ", Morvelt") opens over the main window.
+dialog=", Morvelt$"
+for _ in $(seq 150); do
+  visible "$dialog" && break
   kill -0 "$program" 2>/dev/null || fail "morvelt ended before showing its dialog"
   sleep 0.2
 done
-sleep 1
-press Return
+sleep 0.5
+press Return "$dialog"
+for _ in $(seq 50); do
+  visible "$dialog" || break
+  sleep 0.2
+done
+visible "$dialog" && fail "Enter did not close the start-up dialog"
 
 sleep 6
 kill -0 "$program" 2>/dev/null || fail "morvelt stopped while playing"
 grep -q "the music plays silently in real time" "$log" || fail "no word of playing silently"
 
-press Escape
+press Escape "^Morvelt$"
 for _ in $(seq 75); do
   kill -0 "$program" 2>/dev/null || break
   sleep 0.2

@@ -89,9 +89,10 @@ constexpr FvfLayout DecodeFvf(DWORD fvf) {
     return l;
 }
 
-// Vertices that `count` primitives of `type` read; 0 for an unknown type.
+// Vertices (or indices) that `count` primitives of `type` read; 0 for none or an unknown type.
 constexpr unsigned long long VerticesForPrimitives(D3DPRIMITIVETYPE type, UINT count) {
     const unsigned long long n = count;
+    if (n == 0) return 0;
     switch (type) {
     case D3DPT_POINTLIST: return n;
     case D3DPT_LINELIST: return 2 * n;

@@ -17,8 +17,8 @@ Surface::Surface(Device* device, const SurfaceDesc& desc) : Counted(device), des
     data_ = &own_;
 }
 
-Surface::Surface(Device* device, Texture* container, UINT level, SurfaceData* data, const SurfaceDesc& desc)
-    : Counted(device, container), desc_(desc), container_(container), level_(level), data_(data) {}
+Surface::Surface(Device* device, Texture* container, SurfaceData* data, const SurfaceDesc& desc)
+    : Counted(device, container), desc_(desc), container_(container), data_(data) {}
 
 // Levels of a texture are forgotten by their texture, which owns their memory.
 Surface::~Surface() {

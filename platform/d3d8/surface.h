@@ -25,8 +25,8 @@ class Surface final : public IDirect3DSurface8, public Counted {
 public:
     // A surface with storage of its own, cleared to zero.
     Surface(Device* device, const SurfaceDesc& desc);
-    // Level `level` of `container`, whose storage `data` belongs to the texture.
-    Surface(Device* device, Texture* container, UINT level, SurfaceData* data, const SurfaceDesc& desc);
+    // A level of `container`, whose storage `data` belongs to the texture.
+    Surface(Device* device, Texture* container, SurfaceData* data, const SurfaceDesc& desc);
     ~Surface() override;
 
     ULONG AddRef() override { return AddRefPublic(); }
@@ -53,7 +53,6 @@ public:
 private:
     SurfaceDesc desc_;
     Texture* container_ = nullptr;
-    UINT level_ = 0;
     std::vector<BYTE> storage_;
     SurfaceData own_{};
     SurfaceData* data_ = nullptr;

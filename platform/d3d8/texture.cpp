@@ -48,7 +48,7 @@ Texture::Texture(Device* device, UINT width, UINT height, UINT levels, DWORD usa
         desc.format = format;
         desc.usage = usage & D3DUSAGE_RENDERTARGET;
         desc.pool = pool;
-        surfaces_.push_back(std::make_unique<Surface>(device, this, i, &s, desc));
+        surfaces_.push_back(std::make_unique<Surface>(device, this, &s, desc));
     }
     data_.id = NextTextureId();
     data_.version = 1;

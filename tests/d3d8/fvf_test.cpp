@@ -64,3 +64,13 @@ TEST(Fvf, InvalidCodes) {
 }
 
 }  // namespace
+
+TEST(Fvf, VerticesReadByPrimitives) {
+    EXPECT_EQ(d3d8::VerticesForPrimitives(D3DPT_TRIANGLESTRIP, 4), 6u);
+    EXPECT_EQ(d3d8::VerticesForPrimitives(D3DPT_TRIANGLEFAN, 4), 6u);
+    EXPECT_EQ(d3d8::VerticesForPrimitives(D3DPT_LINESTRIP, 3), 4u);
+    EXPECT_EQ(d3d8::VerticesForPrimitives(D3DPT_LINELIST, 3), 6u);
+    EXPECT_EQ(d3d8::VerticesForPrimitives(D3DPT_TRIANGLELIST, 0xFFFFFFFFu), 3ull * 0xFFFFFFFFu);  // no overflow
+    EXPECT_EQ(d3d8::VerticesForPrimitives(D3DPT_TRIANGLESTRIP, 0), 0u);  // no primitives read nothing
+    EXPECT_EQ(d3d8::VerticesForPrimitives(static_cast<D3DPRIMITIVETYPE>(7), 5), 0u);
+}

@@ -80,28 +80,6 @@ TEST(GlShaderKey, FogSourceFollowsTableThenVertexThenSpecular) {
     EXPECT_FALSE(k.fogFromW);
 }
 
-TEST(GlFvf, LayoutOffsetsAndSizes) {
-    const VertexLayout l = DecodeFvf(D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_TEX2 |
-                                     D3DFVF_TEXCOORDSIZE3(1));
-    EXPECT_FALSE(l.preTransformed);
-    EXPECT_EQ(l.normal, 12);
-    EXPECT_EQ(l.diffuse, 24);
-    EXPECT_EQ(l.specular, -1);
-    EXPECT_EQ(l.texCount, 2);
-    EXPECT_EQ(l.texOffset[0], 28);
-    EXPECT_EQ(l.texSize[0], 2);
-    EXPECT_EQ(l.texOffset[1], 36);
-    EXPECT_EQ(l.texSize[1], 3);
-    EXPECT_EQ(l.size, 48);
-    const VertexLayout t = DecodeFvf(0x144);  // XYZRHW | DIFFUSE | TEX1
-    EXPECT_TRUE(t.preTransformed);
-    EXPECT_EQ(t.diffuse, 16);
-    EXPECT_EQ(t.size, 28);
-    EXPECT_EQ(VerticesUsed(D3DPT_TRIANGLESTRIP, 4), 6u);
-    EXPECT_EQ(VerticesUsed(D3DPT_LINELIST, 3), 6u);
-    EXPECT_EQ(VerticesUsed(D3DPT_TRIANGLELIST, 0), 0u);
-}
-
 TEST(GlStateMap, BlendFactorsCoverAllElevenValues) {
     const GLenum expected[] = {GL_ZERO,      GL_ONE,       GL_SRC_COLOR,           GL_ONE_MINUS_SRC_COLOR,
                                GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_DST_ALPHA, GL_ONE_MINUS_DST_ALPHA,

@@ -8,64 +8,6 @@
 
 namespace d3d8::gl {
 
-VertexLayout DecodeFvf(DWORD fvf) {
-    VertexLayout l;
-    int offset = 0;
-    switch (fvf & D3DFVF_POSITION_MASK) {
-    case D3DFVF_XYZRHW:
-        l.preTransformed = true;
-        offset = 16;
-        break;
-    case D3DFVF_XYZ:
-        offset = 12;
-        break;
-    case 0:
-        offset = 0;
-        break;
-    default:  // XYZB1..5: blend weights follow the position and are not used
-        offset = 12 + 4 * static_cast<int>(((fvf & D3DFVF_POSITION_MASK) - D3DFVF_XYZRHW) / 2);
-        break;
-    }
-    if (fvf & D3DFVF_NORMAL) {
-        l.normal = offset;
-        offset += 12;
-    }
-    if (fvf & D3DFVF_PSIZE) {
-        l.pointSize = offset;
-        offset += 4;
-    }
-    if (fvf & D3DFVF_DIFFUSE) {
-        l.diffuse = offset;
-        offset += 4;
-    }
-    if (fvf & D3DFVF_SPECULAR) {
-        l.specular = offset;
-        offset += 4;
-    }
-    l.texCount = static_cast<int>(std::min<DWORD>((fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT, 8));
-    for (int i = 0; i < l.texCount; ++i) {
-        static constexpr int kSizes[4] = {2, 3, 4, 1};  // by D3DFVF_TEXTUREFORMATn code
-        l.texOffset[i] = offset;
-        l.texSize[i] = kSizes[(fvf >> (16 + 2 * i)) & 3];
-        offset += 4 * l.texSize[i];
-    }
-    l.size = offset;
-    return l;
-}
-
-UINT VerticesUsed(D3DPRIMITIVETYPE type, UINT count) {
-    if (count == 0) return 0;
-    switch (type) {
-    case D3DPT_POINTLIST: return count;
-    case D3DPT_LINELIST: return 2 * count;
-    case D3DPT_LINESTRIP: return count + 1;
-    case D3DPT_TRIANGLELIST: return 3 * count;
-    case D3DPT_TRIANGLESTRIP:
-    case D3DPT_TRIANGLEFAN: return count + 2;
-    default: return 0;
-    }
-}
-
 StreamBuffer::StreamBuffer(GLenum target, std::size_t capacity) : target_(target), capacity_(capacity) {
     glGenBuffers(1, &buffer_);
     glBindBuffer(target_, buffer_);
@@ -111,11 +53,11 @@ GeometryStream::GeometryStream()
 
 GeometryStream::~GeometryStream() { glDeleteVertexArrays(1, &vao_); }
 
-void GeometryStream::BindAttributes(const VertexLayout& l, UINT stride, std::size_t base) {
+void GeometryStream::BindAttributes(const FvfLayout& l, UINT stride, std::size_t base) {
     unsigned wanted = 1u << kAttrPosition;
     auto at = [base](int offset) { return reinterpret_cast<const void*>(base + static_cast<std::size_t>(offset)); };
     const GLsizei s = static_cast<GLsizei>(stride);
-    glVertexAttribPointer(kAttrPosition, l.preTransformed ? 4 : 3, GL_FLOAT, GL_FALSE, s, at(0));
+    glVertexAttribPointer(kAttrPosition, l.transformed ? 4 : 3, GL_FLOAT, GL_FALSE, s, at(0));
     if (l.normal >= 0) {
         glVertexAttribPointer(kAttrNormal, 3, GL_FLOAT, GL_FALSE, s, at(l.normal));
         wanted |= 1u << kAttrNormal;
@@ -133,9 +75,9 @@ void GeometryStream::BindAttributes(const VertexLayout& l, UINT stride, std::siz
         glVertexAttribPointer(kAttrSpecular, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, s, at(l.specular));
         wanted |= 1u << kAttrSpecular;
     }
-    for (int i = 0; i < l.texCount; ++i) {
-        glVertexAttribPointer(kAttrTexCoord0 + static_cast<GLuint>(i), l.texSize[i], GL_FLOAT, GL_FALSE, s,
-                              at(l.texOffset[i]));
+    for (UINT i = 0; i < l.texCoordCount; ++i) {
+        glVertexAttribPointer(kAttrTexCoord0 + i, static_cast<GLint>(l.texCoordDims[i]), GL_FLOAT, GL_FALSE, s,
+                              at(l.texCoord[i]));
         wanted |= 1u << (kAttrTexCoord0 + static_cast<unsigned>(i));
     }
     const unsigned change = wanted ^ enabled_;
@@ -164,8 +106,8 @@ GLenum Mode(D3DPRIMITIVETYPE type) {
 
 }  // namespace
 
-bool GeometryStream::Draw(const DrawCall& call, const VertexLayout& layout) {
-    const UINT used = VerticesUsed(call.primitiveType, call.primitiveCount);
+bool GeometryStream::Draw(const DrawCall& call, const FvfLayout& layout) {
+    const UINT used = static_cast<UINT>(VerticesForPrimitives(call.primitiveType, call.primitiveCount));
     if (used == 0 || !call.vertices || call.stride == 0 || call.vertexCount == 0) return false;
     if (static_cast<int>(call.stride) < layout.size) return false;
     glBindVertexArray(vao_);
@@ -214,7 +156,7 @@ bool GeometryStream::Draw(const DrawCall& call, const VertexLayout& layout) {
     return true;
 }
 
-bool GeometryStream::DrawValidPrimitives(const DrawCall& call, const VertexLayout& layout) {
+bool GeometryStream::DrawValidPrimitives(const DrawCall& call, const FvfLayout& layout) {
     const bool wide = call.indexFormat == D3DFMT_INDEX32;
     auto vertex = [&](UINT n, std::uint32_t& out) {
         std::uint32_t v;

@@ -3,6 +3,7 @@
 // data it may still read), and the GL draw call.
 #pragma once
 
+#include "platform/d3d8/fvf.h"
 #include "platform/d3d8/rasterizer.h"
 
 #include <epoxy/gl.h>
@@ -12,24 +13,6 @@
 #include <vector>
 
 namespace d3d8::gl {
-
-// Byte offsets of each vertex element in an FVF layout; -1 when absent.
-struct VertexLayout {
-    bool preTransformed = false;  // XYZRHW: four floats of screen position
-    int normal = -1;
-    int pointSize = -1;
-    int diffuse = -1;
-    int specular = -1;
-    int texCount = 0;
-    int texOffset[8] = {};
-    int texSize[8] = {};  // floats, 1..4
-    int size = 0;         // bytes of one vertex
-};
-
-VertexLayout DecodeFvf(DWORD fvf);
-
-// Vertices the primitives of a draw read (indices used, when indexed); 0 for unknown types.
-UINT VerticesUsed(D3DPRIMITIVETYPE type, UINT primitiveCount);
 
 // A buffer written front to back, one draw's data after another; when the next block does
 // not fit, the storage is orphaned (fresh storage, the old one lives on until the GPU is done).
@@ -75,12 +58,12 @@ public:
 
     // Streams the vertices (and indices) `call` reads and draws them with the current program.
     // Returns false when there is nothing to draw or an index points outside the vertices.
-    bool Draw(const DrawCall& call, const VertexLayout& layout);
+    bool Draw(const DrawCall& call, const FvfLayout& layout);
 
 private:
-    void BindAttributes(const VertexLayout& layout, UINT stride, std::size_t base);
+    void BindAttributes(const FvfLayout& layout, UINT stride, std::size_t base);
     // Draws only the primitives whose indices all reach a vertex, as a list.
-    bool DrawValidPrimitives(const DrawCall& call, const VertexLayout& layout);
+    bool DrawValidPrimitives(const DrawCall& call, const FvfLayout& layout);
 
     std::vector<std::uint32_t> valid_;  // indices of the valid primitives (kept between draws)
     GLuint vao_ = 0;  // first: the buffers below are made with it bound

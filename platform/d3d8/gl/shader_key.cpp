@@ -20,7 +20,7 @@ std::size_t ShaderKeyHash::operator()(const ShaderKey& k) const {
 
 namespace {
 
-MaterialSource ResolveSource(DWORD source, bool colorVertex, const VertexLayout& layout) {
+MaterialSource ResolveSource(DWORD source, bool colorVertex, const FvfLayout& layout) {
     if (colorVertex) {
         if (source == D3DMCS_COLOR1 && layout.diffuse >= 0) return MaterialSource::VertexDiffuse;
         if (source == D3DMCS_COLOR2 && layout.specular >= 0) return MaterialSource::VertexSpecular;
@@ -33,17 +33,17 @@ MaterialSource ResolveSource(DWORD source, bool colorVertex, const VertexLayout&
 void MakeShaderKey(const PipelineState& s, D3DPRIMITIVETYPE primitive, ShaderKey& k) {
     std::memset(&k, 0, sizeof k);
     const DWORD* rs = s.renderStates;
-    const VertexLayout layout = DecodeFvf(s.fvf);
+    const FvfLayout layout = DecodeFvf(s.fvf);
 
-    k.preTransformed = layout.preTransformed;
+    k.preTransformed = layout.transformed;
     k.hasNormal = layout.normal >= 0;
     k.hasPointSize = layout.pointSize >= 0;
     k.hasDiffuse = layout.diffuse >= 0;
     k.hasSpecular = layout.specular >= 0;
-    k.texSetCount = static_cast<std::uint8_t>(layout.texCount);
-    for (int i = 0; i < layout.texCount; ++i) k.texSetSize[i] = static_cast<std::uint8_t>(layout.texSize[i]);
+    k.texSetCount = static_cast<std::uint8_t>(layout.texCoordCount);
+    for (UINT i = 0; i < layout.texCoordCount; ++i) k.texSetSize[i] = static_cast<std::uint8_t>(layout.texCoordDims[i]);
 
-    if (rs[D3DRS_LIGHTING] != 0 && !layout.preTransformed) {
+    if (rs[D3DRS_LIGHTING] != 0 && !layout.transformed) {
         k.lighting = 1;
         k.normalize = rs[D3DRS_NORMALIZENORMALS] != 0;
         k.lightCount = static_cast<std::uint8_t>(std::min<UINT>(s.lightCount, kMaxActiveLights));
@@ -52,7 +52,7 @@ void MakeShaderKey(const PipelineState& s, D3DPRIMITIVETYPE primitive, ShaderKey
         k.diffuseSource = ResolveSource(rs[D3DRS_DIFFUSEMATERIALSOURCE], colorVertex, layout);
         k.ambientSource = ResolveSource(rs[D3DRS_AMBIENTMATERIALSOURCE], colorVertex, layout);
         k.emissiveSource = ResolveSource(rs[D3DRS_EMISSIVEMATERIALSOURCE], colorVertex, layout);
-    } else if (!layout.preTransformed && layout.normal >= 0) {
+    } else if (!layout.transformed && layout.normal >= 0) {
         k.normalize = rs[D3DRS_NORMALIZENORMALS] != 0;  // generated coordinates read the normal
     }
 
@@ -64,7 +64,7 @@ void MakeShaderKey(const PipelineState& s, D3DPRIMITIVETYPE primitive, ShaderKey
         k.pointMode = PointMode::PolygonCorners;
     if (k.pointMode != PointMode::None) {
         k.pointSprite = rs[D3DRS_POINTSPRITEENABLE] != 0;
-        k.pointScale = rs[D3DRS_POINTSCALEENABLE] != 0 && !layout.preTransformed;
+        k.pointScale = rs[D3DRS_POINTSCALEENABLE] != 0 && !layout.transformed;
     }
     k.flatShading = rs[D3DRS_SHADEMODE] == D3DSHADE_FLAT && k.pointMode != PointMode::List;
 
@@ -74,8 +74,8 @@ void MakeShaderKey(const PipelineState& s, D3DPRIMITIVETYPE primitive, ShaderKey
             k.fogMode = static_cast<std::uint8_t>(rs[D3DRS_FOGTABLEMODE]);
             const D3DMATRIX& p = s.projection;
             const bool perspective = p._14 == 0 && p._24 == 0 && p._34 == 1 && p._44 == 0;
-            k.fogFromW = perspective && !layout.preTransformed;
-        } else if (rs[D3DRS_FOGVERTEXMODE] != D3DFOG_NONE && !layout.preTransformed) {
+            k.fogFromW = perspective && !layout.transformed;
+        } else if (rs[D3DRS_FOGVERTEXMODE] != D3DFOG_NONE && !layout.transformed) {
             k.fog = FogKind::Vertex;
             k.fogMode = static_cast<std::uint8_t>(rs[D3DRS_FOGVERTEXMODE]);
         } else if (layout.specular >= 0) {

@@ -28,47 +28,6 @@ Matrix4 Multiply(const Matrix4& a, const Matrix4& b) {
     return out;
 }
 
-VertexLayout DecodeFvf(DWORD fvf) {
-    VertexLayout l;
-    int offset = 0;
-    switch (fvf & D3DFVF_POSITION_MASK) {
-    case D3DFVF_XYZRHW:
-        l.preTransformed = true;
-        offset = 16;
-        break;
-    case D3DFVF_XYZ:
-        offset = 12;
-        break;
-    default:  // XYZB1..5: blend weights follow the position and are not used
-        offset = 12 + 4 * static_cast<int>(((fvf & D3DFVF_POSITION_MASK) - D3DFVF_XYZRHW) / 2);
-        break;
-    }
-    if (fvf & D3DFVF_NORMAL) {
-        l.normal = offset;
-        offset += 12;
-    }
-    if (fvf & D3DFVF_PSIZE) {
-        l.pointSize = offset;
-        offset += 4;
-    }
-    if (fvf & D3DFVF_DIFFUSE) {
-        l.diffuse = offset;
-        offset += 4;
-    }
-    if (fvf & D3DFVF_SPECULAR) {
-        l.specular = offset;
-        offset += 4;
-    }
-    l.texCount = static_cast<int>(std::min<DWORD>((fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT, 8));
-    for (int i = 0; i < l.texCount; ++i) {
-        static constexpr int kSizes[4] = {2, 3, 4, 1};  // by D3DFVF_TEXTUREFORMATn code
-        l.texOffset[i] = offset;
-        l.texSize[i] = kSizes[(fvf >> (16 + 2 * i)) & 3];
-        offset += 4 * l.texSize[i];
-    }
-    return l;
-}
-
 namespace {
 
 Color ColorFromValue(const D3DCOLORVALUE& c) { return {c.r, c.g, c.b, c.a}; }
@@ -201,7 +160,7 @@ void PrepareDrawContext(const PipelineState& s, const RenderTargets& targets, Dr
     NormalMatrix(ctx.worldView, ctx.normalMatrix);
     ctx.projectionIsPerspective = IsPerspective(s.projection);
 
-    ctx.lighting = rs[D3DRS_LIGHTING] != 0 && !ctx.layout.preTransformed;
+    ctx.lighting = rs[D3DRS_LIGHTING] != 0 && !ctx.layout.transformed;
     ctx.normalize = rs[D3DRS_NORMALIZENORMALS] != 0;
     ctx.globalAmbient = ColorFromArgb(rs[D3DRS_AMBIENT]);
     ctx.materialDiffuse = ColorFromValue(s.material.Diffuse);
@@ -255,7 +214,7 @@ void PrepareDrawContext(const PipelineState& s, const RenderTargets& targets, Dr
         if (rs[D3DRS_FOGTABLEMODE] != D3DFOG_NONE) {
             ctx.fog = FogSource::Table;
             ctx.fogMode = rs[D3DRS_FOGTABLEMODE];
-        } else if (rs[D3DRS_FOGVERTEXMODE] != D3DFOG_NONE && !ctx.layout.preTransformed) {
+        } else if (rs[D3DRS_FOGVERTEXMODE] != D3DFOG_NONE && !ctx.layout.transformed) {
             ctx.fog = FogSource::Vertex;
             ctx.fogMode = rs[D3DRS_FOGVERTEXMODE];
         } else if (ctx.layout.specular >= 0) {
@@ -266,7 +225,7 @@ void PrepareDrawContext(const PipelineState& s, const RenderTargets& targets, Dr
     ctx.fogStart = FloatFromBits(rs[D3DRS_FOGSTART]);
     ctx.fogEnd = FloatFromBits(rs[D3DRS_FOGEND]);
     ctx.fogDensity = FloatFromBits(rs[D3DRS_FOGDENSITY]);
-    ctx.fogFromW = ctx.projectionIsPerspective && !ctx.layout.preTransformed;
+    ctx.fogFromW = ctx.projectionIsPerspective && !ctx.layout.transformed;
 
     ctx.alphaTest = rs[D3DRS_ALPHATESTENABLE] != 0;
     ctx.alphaFunc = rs[D3DRS_ALPHAFUNC];

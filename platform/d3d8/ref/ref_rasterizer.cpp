@@ -93,19 +93,6 @@ void RefRasterizer::Draw(const RenderTargets& targets, const PipelineState& stat
     DrawPrimitives(call);
 }
 
-// Number of vertices the primitives read (the indices they use, when indexed).
-UINT VerticesUsed(D3DPRIMITIVETYPE type, UINT count) {
-    switch (type) {
-    case D3DPT_POINTLIST: return count;
-    case D3DPT_LINELIST: return 2 * count;
-    case D3DPT_LINESTRIP: return count + 1;
-    case D3DPT_TRIANGLELIST: return 3 * count;
-    case D3DPT_TRIANGLESTRIP:
-    case D3DPT_TRIANGLEFAN: return count + 2;
-    default: return 0;
-    }
-}
-
 // The vertex number of the n-th vertex the primitives read, before baseVertex.
 bool RefRasterizer::VertexIndex(const DrawCall& call, UINT n, UINT& out) const {
     long long index;
@@ -129,7 +116,7 @@ bool RefRasterizer::VertexIndex(const DrawCall& call, UINT n, UINT& out) const {
 }
 
 bool RefRasterizer::TransformVertices(const DrawCall& call) {
-    const UINT used = VerticesUsed(call.primitiveType, call.primitiveCount);
+    const UINT used = static_cast<UINT>(VerticesForPrimitives(call.primitiveType, call.primitiveCount));
     if (used == 0) return false;
     UINT lo = ~0u, hi = 0;
     if (!call.indices) {
@@ -157,7 +144,7 @@ bool RefRasterizer::TransformVertices(const DrawCall& call) {
     std::fill(screenReady_.begin(), screenReady_.begin() + static_cast<std::ptrdiff_t>(count), 0);
     for (std::size_t k = 0; k < count; ++k) {
         ProcessVertex(ctx_, call.vertices + (lo + k) * static_cast<std::size_t>(call.stride), clip_[k]);
-        inside_[k] = ctx_.layout.preTransformed || InsideClipVolume(clip_[k]);
+        inside_[k] = ctx_.layout.transformed || InsideClipVolume(clip_[k]);
     }
     return true;
 }
@@ -257,7 +244,7 @@ void RefRasterizer::DrawLine(UINT i0, UINT i1) {
 
 void RefRasterizer::DrawPoint(UINT i) {
     const ClipVertex& c = clip_[i - first_];
-    if (!ctx_.layout.preTransformed && !PointInsideDepthRange(c)) return;
+    if (!ctx_.layout.transformed && !PointInsideDepthRange(c)) return;
     RasterizePoint(ctx_, target_, Screen(i));
 }
 

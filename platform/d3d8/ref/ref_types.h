@@ -2,6 +2,7 @@
 // state derived once per draw, and one fragment (a pixel being shaded).
 #pragma once
 
+#include "platform/d3d8/fvf.h"
 #include "platform/d3d8/rasterizer.h"
 
 #include <cstdint>
@@ -67,18 +68,6 @@ struct Matrix4 {
     float m[4][4] = {};
 };
 
-// Where each vertex element sits in the FVF layout; -1 when absent.
-struct VertexLayout {
-    bool preTransformed = false;  // XYZRHW
-    int normal = -1;
-    int pointSize = -1;
-    int diffuse = -1;
-    int specular = -1;
-    int texCount = 0;
-    int texOffset[8] = {};
-    int texSize[8] = {};  // 1..4 floats
-};
-
 struct LightSetup {
     D3DLIGHTTYPE type = D3DLIGHT_DIRECTIONAL;
     Color diffuse, ambient;
@@ -118,7 +107,7 @@ enum class FogSource { None, Table, Vertex };
 
 struct DrawContext {
     // Vertex processing.
-    VertexLayout layout;
+    FvfLayout layout;
     Matrix4 worldView;
     Matrix4 worldViewProj;
     float normalMatrix[3][3] = {};  // inverse transpose of worldView's upper 3x3

@@ -7,7 +7,7 @@ namespace d3d8::ref {
 
 ScreenVertex ToScreen(const DrawContext& ctx, const ClipVertex& v) {
     ScreenVertex s;
-    if (ctx.layout.preTransformed) {
+    if (ctx.layout.transformed) {
         s.x = v.pos[0];
         s.y = v.pos[1];
         s.z = v.pos[2];

@@ -55,10 +55,10 @@ void StageCoordinates(const DrawContext& ctx, const TextureStage& st, const BYTE
         break;
     }
     default: {
-        const VertexLayout& l = ctx.layout;
-        if (static_cast<int>(st.coordIndex) < l.texCount) {
-            const int n = l.texSize[st.coordIndex];
-            for (int c = 0; c < n; ++c) in[c] = ReadFloat(vertex + l.texOffset[st.coordIndex] + 4 * c);
+        const FvfLayout& l = ctx.layout;
+        if (st.coordIndex < l.texCoordCount) {
+            const int n = static_cast<int>(l.texCoordDims[st.coordIndex]);
+            for (int c = 0; c < n; ++c) in[c] = ReadFloat(vertex + l.texCoord[st.coordIndex] + 4 * c);
             if (n < 4) in[n] = 1;
         }
         break;
@@ -77,7 +77,7 @@ void StageCoordinates(const DrawContext& ctx, const TextureStage& st, const BYTE
 }  // namespace
 
 void ProcessVertex(const DrawContext& ctx, const BYTE* vertex, ClipVertex& out) {
-    const VertexLayout& l = ctx.layout;
+    const FvfLayout& l = ctx.layout;
     const float x = ReadFloat(vertex), y = ReadFloat(vertex + 4), z = ReadFloat(vertex + 8);
 
     const Color white{1, 1, 1, 1};
@@ -87,7 +87,7 @@ void ProcessVertex(const DrawContext& ctx, const BYTE* vertex, ClipVertex& out) 
 
     float eyePos[3] = {0, 0, 0};
     float eyeNormal[3] = {0, 0, 1};
-    if (l.preTransformed) {
+    if (l.transformed) {
         // Screen position, device depth and 1/w as given; the projection stage uses them as is.
         out.pos[0] = x;
         out.pos[1] = y;

@@ -109,7 +109,7 @@ GLenum Mode(D3DPRIMITIVETYPE type) {
 bool GeometryStream::Draw(const DrawCall& call, const FvfLayout& layout) {
     const UINT used = static_cast<UINT>(VerticesForPrimitives(call.primitiveType, call.primitiveCount));
     if (used == 0 || !call.vertices || call.stride == 0 || call.vertexCount == 0) return false;
-    if (static_cast<int>(call.stride) < layout.size) return false;
+    if (call.stride < layout.size) return false;
     glBindVertexArray(vao_);
     const std::size_t stride = call.stride;
     if (!call.indices) {

@@ -1,5 +1,7 @@
 #include "tests/app/fake_d3d.h"
 
+#include "tests/support/null_device.h"
+
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -68,7 +70,8 @@ private:
     std::vector<BYTE> bits_;
 };
 
-class Device : public IDirect3DDevice8 {
+// Only what the frame uses; the rest is NullDevice's.
+class Device : public fake::NullDevice {
 public:
     explicit Device(const D3DPRESENT_PARAMETERS& pp) : params_(pp) { ++g_calls.devicesAlive; }
     ULONG AddRef() override { return ++refs_; }
@@ -79,7 +82,6 @@ public:
     }
     HRESULT TestCooperativeLevel() override { return g_setup.cooperativeLevel; }
     UINT GetAvailableTextureMem() override { return 64u << 20; }
-    HRESULT GetDirect3D(IDirect3D8**) override { return E_NOTIMPL; }
     HRESULT GetDeviceCaps(D3DCAPS8* caps) override {
         std::memset(caps, 0, sizeof(*caps));
         return S_OK;
@@ -118,68 +120,15 @@ public:
         *s = new Surface(params_.BackBufferWidth, params_.BackBufferHeight, params_.BackBufferFormat, 0, false);
         return S_OK;
     }
-    HRESULT CreateTexture(UINT, UINT, UINT, DWORD, D3DFORMAT, D3DPOOL, IDirect3DTexture8**) override { return E_NOTIMPL; }
-    HRESULT CreateVertexBuffer(UINT, DWORD, DWORD, D3DPOOL, IDirect3DVertexBuffer8**) override { return E_NOTIMPL; }
-    HRESULT CreateIndexBuffer(UINT, DWORD, D3DFORMAT, D3DPOOL, IDirect3DIndexBuffer8**) override { return E_NOTIMPL; }
-    HRESULT CreateRenderTarget(UINT, UINT, D3DFORMAT, D3DMULTISAMPLE_TYPE, BOOL, IDirect3DSurface8**) override {
-        return E_NOTIMPL;
-    }
-    HRESULT CreateDepthStencilSurface(UINT, UINT, D3DFORMAT, D3DMULTISAMPLE_TYPE, IDirect3DSurface8**) override {
-        return E_NOTIMPL;
-    }
     HRESULT CreateImageSurface(UINT w, UINT h, D3DFORMAT f, IDirect3DSurface8** s) override {
         *s = new Surface(w, h, f, g_setup.imageSurfacePitchPad, true);
         return S_OK;
     }
-    HRESULT CopyRects(IDirect3DSurface8*, const RECT*, UINT, IDirect3DSurface8*, const POINT*) override {
-        return E_NOTIMPL;
-    }
-    HRESULT SetRenderTarget(IDirect3DSurface8*, IDirect3DSurface8*) override { return E_NOTIMPL; }
-    HRESULT GetRenderTarget(IDirect3DSurface8**) override { return E_NOTIMPL; }
-    HRESULT GetDepthStencilSurface(IDirect3DSurface8**) override { return E_NOTIMPL; }
-    HRESULT BeginScene() override { return S_OK; }
-    HRESULT EndScene() override { return S_OK; }
     HRESULT Clear(DWORD, const D3DRECT*, DWORD, D3DCOLOR c, float, DWORD) override {
         ++g_calls.clear;
         g_calls.lastClearColour = c;
         return S_OK;
     }
-    HRESULT SetTransform(D3DTRANSFORMSTATETYPE, const D3DMATRIX*) override { return S_OK; }
-    HRESULT GetTransform(D3DTRANSFORMSTATETYPE, D3DMATRIX*) override { return S_OK; }
-    HRESULT SetViewport(const D3DVIEWPORT8*) override { return S_OK; }
-    HRESULT GetViewport(D3DVIEWPORT8*) override { return S_OK; }
-    HRESULT SetMaterial(const D3DMATERIAL8*) override { return S_OK; }
-    HRESULT GetMaterial(D3DMATERIAL8*) override { return S_OK; }
-    HRESULT SetLight(DWORD, const D3DLIGHT8*) override { return S_OK; }
-    HRESULT GetLight(DWORD, D3DLIGHT8*) override { return S_OK; }
-    HRESULT LightEnable(DWORD, BOOL) override { return S_OK; }
-    HRESULT GetLightEnable(DWORD, BOOL*) override { return S_OK; }
-    HRESULT SetRenderState(D3DRENDERSTATETYPE, DWORD) override { return S_OK; }
-    HRESULT GetRenderState(D3DRENDERSTATETYPE, DWORD*) override { return S_OK; }
-    HRESULT BeginStateBlock() override { return S_OK; }
-    HRESULT EndStateBlock(DWORD*) override { return S_OK; }
-    HRESULT ApplyStateBlock(DWORD) override { return S_OK; }
-    HRESULT CaptureStateBlock(DWORD) override { return S_OK; }
-    HRESULT DeleteStateBlock(DWORD) override { return S_OK; }
-    HRESULT CreateStateBlock(D3DSTATEBLOCKTYPE, DWORD*) override { return S_OK; }
-    HRESULT GetTexture(DWORD, IDirect3DBaseTexture8**) override { return S_OK; }
-    HRESULT SetTexture(DWORD, IDirect3DBaseTexture8*) override { return S_OK; }
-    HRESULT GetTextureStageState(DWORD, D3DTEXTURESTAGESTATETYPE, DWORD*) override { return S_OK; }
-    HRESULT SetTextureStageState(DWORD, D3DTEXTURESTAGESTATETYPE, DWORD) override { return S_OK; }
-    HRESULT ValidateDevice(DWORD*) override { return S_OK; }
-    HRESULT DrawPrimitive(D3DPRIMITIVETYPE, UINT, UINT) override { return S_OK; }
-    HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE, UINT, UINT, UINT, UINT) override { return S_OK; }
-    HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE, UINT, const void*, UINT) override { return S_OK; }
-    HRESULT DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE, UINT, UINT, UINT, const void*, D3DFORMAT, const void*,
-                                   UINT) override {
-        return S_OK;
-    }
-    HRESULT SetVertexShader(DWORD) override { return S_OK; }
-    HRESULT GetVertexShader(DWORD*) override { return S_OK; }
-    HRESULT SetStreamSource(UINT, IDirect3DVertexBuffer8*, UINT) override { return S_OK; }
-    HRESULT GetStreamSource(UINT, IDirect3DVertexBuffer8**, UINT*) override { return S_OK; }
-    HRESULT SetIndices(IDirect3DIndexBuffer8*, UINT) override { return S_OK; }
-    HRESULT GetIndices(IDirect3DIndexBuffer8**, UINT*) override { return S_OK; }
 
 private:
     ~Device() override { --g_calls.devicesAlive; }

@@ -5,6 +5,7 @@
 
 #include "platform/d3d8.h"
 #include "platform/d3d8/format_info.h"
+#include "tests/support/null_device.h"
 
 #include <cstring>
 #include <memory>
@@ -133,7 +134,7 @@ struct DrawCall {
     UINT minIndex, numVertices, startIndex, primitiveCount;
 };
 
-struct Device final : IDirect3DDevice8 {
+struct Device final : NullDevice {
     int live = 0;  // textures and buffers alive
     ULONG refs = 1;
     D3DCAPS8 caps{};
@@ -203,66 +204,6 @@ struct Device final : IDirect3DDevice8 {
         draws.push_back({stream, stride, indexBuffer, shader, t, minIndex, numVertices, startIndex, count});
         return S_OK;
     }
-
-    // Everything else is not used by the loaders.
-    HRESULT TestCooperativeLevel() override { return S_OK; }
-    UINT GetAvailableTextureMem() override { return 0; }
-    HRESULT GetDirect3D(IDirect3D8**) override { return D3DERR_INVALIDCALL; }
-    HRESULT GetDisplayMode(D3DDISPLAYMODE*) override { return D3DERR_INVALIDCALL; }
-    HRESULT SetCursorProperties(UINT, UINT, IDirect3DSurface8*) override { return D3DERR_INVALIDCALL; }
-    void SetCursorPosition(UINT, UINT, DWORD) override {}
-    BOOL ShowCursor(BOOL) override { return FALSE; }
-    HRESULT Reset(D3DPRESENT_PARAMETERS*) override { return D3DERR_INVALIDCALL; }
-    HRESULT Present(const RECT*, const RECT*, HWND, const void*) override { return D3DERR_INVALIDCALL; }
-    HRESULT GetBackBuffer(UINT, D3DBACKBUFFER_TYPE, IDirect3DSurface8**) override { return D3DERR_INVALIDCALL; }
-    HRESULT CreateRenderTarget(UINT, UINT, D3DFORMAT, D3DMULTISAMPLE_TYPE, BOOL, IDirect3DSurface8**) override {
-        return D3DERR_INVALIDCALL;
-    }
-    HRESULT CreateDepthStencilSurface(UINT, UINT, D3DFORMAT, D3DMULTISAMPLE_TYPE, IDirect3DSurface8**) override {
-        return D3DERR_INVALIDCALL;
-    }
-    HRESULT CreateImageSurface(UINT, UINT, D3DFORMAT, IDirect3DSurface8**) override { return D3DERR_INVALIDCALL; }
-    HRESULT CopyRects(IDirect3DSurface8*, const RECT*, UINT, IDirect3DSurface8*, const POINT*) override {
-        return D3DERR_INVALIDCALL;
-    }
-    HRESULT SetRenderTarget(IDirect3DSurface8*, IDirect3DSurface8*) override { return D3DERR_INVALIDCALL; }
-    HRESULT GetRenderTarget(IDirect3DSurface8**) override { return D3DERR_INVALIDCALL; }
-    HRESULT GetDepthStencilSurface(IDirect3DSurface8**) override { return D3DERR_INVALIDCALL; }
-    HRESULT BeginScene() override { return S_OK; }
-    HRESULT EndScene() override { return S_OK; }
-    HRESULT Clear(DWORD, const D3DRECT*, DWORD, D3DCOLOR, float, DWORD) override { return S_OK; }
-    HRESULT SetTransform(D3DTRANSFORMSTATETYPE, const D3DMATRIX*) override { return S_OK; }
-    HRESULT GetTransform(D3DTRANSFORMSTATETYPE, D3DMATRIX*) override { return D3DERR_INVALIDCALL; }
-    HRESULT SetViewport(const D3DVIEWPORT8*) override { return S_OK; }
-    HRESULT GetViewport(D3DVIEWPORT8*) override { return D3DERR_INVALIDCALL; }
-    HRESULT SetMaterial(const D3DMATERIAL8*) override { return S_OK; }
-    HRESULT GetMaterial(D3DMATERIAL8*) override { return D3DERR_INVALIDCALL; }
-    HRESULT SetLight(DWORD, const D3DLIGHT8*) override { return S_OK; }
-    HRESULT GetLight(DWORD, D3DLIGHT8*) override { return D3DERR_INVALIDCALL; }
-    HRESULT LightEnable(DWORD, BOOL) override { return S_OK; }
-    HRESULT GetLightEnable(DWORD, BOOL*) override { return D3DERR_INVALIDCALL; }
-    HRESULT SetRenderState(D3DRENDERSTATETYPE, DWORD) override { return S_OK; }
-    HRESULT GetRenderState(D3DRENDERSTATETYPE, DWORD*) override { return D3DERR_INVALIDCALL; }
-    HRESULT BeginStateBlock() override { return D3DERR_INVALIDCALL; }
-    HRESULT EndStateBlock(DWORD*) override { return D3DERR_INVALIDCALL; }
-    HRESULT ApplyStateBlock(DWORD) override { return D3DERR_INVALIDCALL; }
-    HRESULT CaptureStateBlock(DWORD) override { return D3DERR_INVALIDCALL; }
-    HRESULT DeleteStateBlock(DWORD) override { return D3DERR_INVALIDCALL; }
-    HRESULT CreateStateBlock(D3DSTATEBLOCKTYPE, DWORD*) override { return D3DERR_INVALIDCALL; }
-    HRESULT GetTexture(DWORD, IDirect3DBaseTexture8**) override { return D3DERR_INVALIDCALL; }
-    HRESULT SetTexture(DWORD, IDirect3DBaseTexture8*) override { return S_OK; }
-    HRESULT GetTextureStageState(DWORD, D3DTEXTURESTAGESTATETYPE, DWORD*) override { return D3DERR_INVALIDCALL; }
-    HRESULT SetTextureStageState(DWORD, D3DTEXTURESTAGESTATETYPE, DWORD) override { return S_OK; }
-    HRESULT ValidateDevice(DWORD*) override { return D3DERR_INVALIDCALL; }
-    HRESULT DrawPrimitive(D3DPRIMITIVETYPE, UINT, UINT) override { return D3DERR_INVALIDCALL; }
-    HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE, UINT, const void*, UINT) override { return D3DERR_INVALIDCALL; }
-    HRESULT DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE, UINT, UINT, UINT, const void*, D3DFORMAT, const void*,
-                                   UINT) override {
-        return D3DERR_INVALIDCALL;
-    }
-    HRESULT GetVertexShader(DWORD*) override { return D3DERR_INVALIDCALL; }
-    HRESULT GetStreamSource(UINT, IDirect3DVertexBuffer8**, UINT*) override { return D3DERR_INVALIDCALL; }
-    HRESULT GetIndices(IDirect3DIndexBuffer8**, UINT*) override { return D3DERR_INVALIDCALL; }
 };
 
 }  // namespace fake

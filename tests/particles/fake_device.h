@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/d3d8.h"
+#include "tests/support/null_device.h"
 
 #include <cstring>
 #include <map>
@@ -56,7 +57,7 @@ private:
     int* m_failLocksAfter;
 };
 
-class FakeDevice : public IDirect3DDevice8 {
+class FakeDevice : public fake::NullDevice {
 public:
     struct Draw {
         D3DPRIMITIVETYPE type;
@@ -135,70 +136,6 @@ public:
         draws.push_back(std::move(draw));
         return S_OK;
     }
-
-    // Everything else is not used by the particle system.
-    HRESULT TestCooperativeLevel() override { return S_OK; }
-    UINT GetAvailableTextureMem() override { return 0; }
-    HRESULT GetDirect3D(IDirect3D8**) override { return E_NOTIMPL; }
-    HRESULT GetDeviceCaps(D3DCAPS8*) override { return E_NOTIMPL; }
-    HRESULT GetDisplayMode(D3DDISPLAYMODE*) override { return E_NOTIMPL; }
-    HRESULT SetCursorProperties(UINT, UINT, IDirect3DSurface8*) override { return E_NOTIMPL; }
-    void SetCursorPosition(UINT, UINT, DWORD) override {}
-    BOOL ShowCursor(BOOL) override { return FALSE; }
-    HRESULT Reset(D3DPRESENT_PARAMETERS*) override { return E_NOTIMPL; }
-    HRESULT Present(const RECT*, const RECT*, HWND, const void*) override { return E_NOTIMPL; }
-    HRESULT GetBackBuffer(UINT, D3DBACKBUFFER_TYPE, IDirect3DSurface8**) override { return E_NOTIMPL; }
-    HRESULT CreateTexture(UINT, UINT, UINT, DWORD, D3DFORMAT, D3DPOOL, IDirect3DTexture8**) override {
-        return E_NOTIMPL;
-    }
-    HRESULT CreateIndexBuffer(UINT, DWORD, D3DFORMAT, D3DPOOL, IDirect3DIndexBuffer8**) override {
-        return E_NOTIMPL;
-    }
-    HRESULT CreateRenderTarget(UINT, UINT, D3DFORMAT, D3DMULTISAMPLE_TYPE, BOOL, IDirect3DSurface8**) override {
-        return E_NOTIMPL;
-    }
-    HRESULT CreateDepthStencilSurface(UINT, UINT, D3DFORMAT, D3DMULTISAMPLE_TYPE, IDirect3DSurface8**) override {
-        return E_NOTIMPL;
-    }
-    HRESULT CreateImageSurface(UINT, UINT, D3DFORMAT, IDirect3DSurface8**) override { return E_NOTIMPL; }
-    HRESULT CopyRects(IDirect3DSurface8*, const RECT*, UINT, IDirect3DSurface8*, const POINT*) override {
-        return E_NOTIMPL;
-    }
-    HRESULT SetRenderTarget(IDirect3DSurface8*, IDirect3DSurface8*) override { return E_NOTIMPL; }
-    HRESULT GetRenderTarget(IDirect3DSurface8**) override { return E_NOTIMPL; }
-    HRESULT GetDepthStencilSurface(IDirect3DSurface8**) override { return E_NOTIMPL; }
-    HRESULT BeginScene() override { return S_OK; }
-    HRESULT EndScene() override { return S_OK; }
-    HRESULT Clear(DWORD, const D3DRECT*, DWORD, D3DCOLOR, float, DWORD) override { return S_OK; }
-    HRESULT GetTransform(D3DTRANSFORMSTATETYPE, D3DMATRIX*) override { return E_NOTIMPL; }
-    HRESULT SetViewport(const D3DVIEWPORT8*) override { return E_NOTIMPL; }
-    HRESULT GetViewport(D3DVIEWPORT8*) override { return E_NOTIMPL; }
-    HRESULT SetMaterial(const D3DMATERIAL8*) override { return E_NOTIMPL; }
-    HRESULT GetMaterial(D3DMATERIAL8*) override { return E_NOTIMPL; }
-    HRESULT SetLight(DWORD, const D3DLIGHT8*) override { return E_NOTIMPL; }
-    HRESULT GetLight(DWORD, D3DLIGHT8*) override { return E_NOTIMPL; }
-    HRESULT LightEnable(DWORD, BOOL) override { return E_NOTIMPL; }
-    HRESULT GetLightEnable(DWORD, BOOL*) override { return E_NOTIMPL; }
-    HRESULT BeginStateBlock() override { return E_NOTIMPL; }
-    HRESULT EndStateBlock(DWORD*) override { return E_NOTIMPL; }
-    HRESULT ApplyStateBlock(DWORD) override { return E_NOTIMPL; }
-    HRESULT CaptureStateBlock(DWORD) override { return E_NOTIMPL; }
-    HRESULT DeleteStateBlock(DWORD) override { return E_NOTIMPL; }
-    HRESULT CreateStateBlock(D3DSTATEBLOCKTYPE, DWORD*) override { return E_NOTIMPL; }
-    HRESULT GetTexture(DWORD, IDirect3DBaseTexture8**) override { return E_NOTIMPL; }
-    HRESULT GetTextureStageState(DWORD, D3DTEXTURESTAGESTATETYPE, DWORD*) override { return E_NOTIMPL; }
-    HRESULT SetTextureStageState(DWORD, D3DTEXTURESTAGESTATETYPE, DWORD) override { return E_NOTIMPL; }
-    HRESULT ValidateDevice(DWORD*) override { return E_NOTIMPL; }
-    HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE, UINT, UINT, UINT, UINT) override { return E_NOTIMPL; }
-    HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE, UINT, const void*, UINT) override { return E_NOTIMPL; }
-    HRESULT DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE, UINT, UINT, UINT, const void*, D3DFORMAT, const void*,
-                                   UINT) override {
-        return E_NOTIMPL;
-    }
-    HRESULT GetVertexShader(DWORD*) override { return E_NOTIMPL; }
-    HRESULT GetStreamSource(UINT, IDirect3DVertexBuffer8**, UINT*) override { return E_NOTIMPL; }
-    HRESULT SetIndices(IDirect3DIndexBuffer8*, UINT) override { return E_NOTIMPL; }
-    HRESULT GetIndices(IDirect3DIndexBuffer8**, UINT*) override { return E_NOTIMPL; }
 
 private:
     IDirect3DVertexBuffer8* m_stream = nullptr;

@@ -167,20 +167,10 @@ Device::Device() {
 
 Device::~Device() = default;
 
-HRESULT Device::GetDirect3D(IDirect3D8** pp) {
-    if (pp) *pp = nullptr;
-    return D3DERR_INVALIDCALL;
-}
-
 HRESULT Device::GetDeviceCaps(D3DCAPS8* pCaps) {
     if (!pCaps) return D3DERR_INVALIDCALL;
     *pCaps = caps;
     return D3D_OK;
-}
-
-HRESULT Device::GetBackBuffer(UINT, D3DBACKBUFFER_TYPE, IDirect3DSurface8** pp) {
-    if (pp) *pp = nullptr;
-    return D3DERR_INVALIDCALL;
 }
 
 HRESULT Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
@@ -206,35 +196,6 @@ HRESULT Device::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL 
     if (length == 0) return D3DERR_INVALIDCALL;
     *ppVertexBuffer = new VertexBuffer(this, length, usage, fvf, pool);
     return D3D_OK;
-}
-
-HRESULT Device::CreateIndexBuffer(UINT, DWORD, D3DFORMAT, D3DPOOL, IDirect3DIndexBuffer8** pp) {
-    if (pp) *pp = nullptr;
-    return D3DERR_INVALIDCALL;
-}
-HRESULT Device::CreateRenderTarget(UINT, UINT, D3DFORMAT, D3DMULTISAMPLE_TYPE, BOOL, IDirect3DSurface8** pp) {
-    if (pp) *pp = nullptr;
-    return D3DERR_INVALIDCALL;
-}
-HRESULT Device::CreateDepthStencilSurface(UINT, UINT, D3DFORMAT, D3DMULTISAMPLE_TYPE, IDirect3DSurface8** pp) {
-    if (pp) *pp = nullptr;
-    return D3DERR_INVALIDCALL;
-}
-HRESULT Device::CreateImageSurface(UINT, UINT, D3DFORMAT, IDirect3DSurface8** pp) {
-    if (pp) *pp = nullptr;
-    return D3DERR_INVALIDCALL;
-}
-HRESULT Device::GetRenderTarget(IDirect3DSurface8** pp) {
-    if (pp) *pp = nullptr;
-    return D3DERR_INVALIDCALL;
-}
-HRESULT Device::GetDepthStencilSurface(IDirect3DSurface8** pp) {
-    if (pp) *pp = nullptr;
-    return D3DERR_INVALIDCALL;
-}
-HRESULT Device::GetIndices(IDirect3DIndexBuffer8** pp, UINT*) {
-    if (pp) *pp = nullptr;
-    return D3DERR_INVALIDCALL;
 }
 
 HRESULT Device::SetMaterial(const D3DMATERIAL8* pMaterial) {

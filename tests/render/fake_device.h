@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/d3d8.h"
+#include "tests/support/null_device.h"
 
 namespace fake {
 
@@ -114,7 +115,7 @@ struct Draw {
     size_t VertexCount() const { return stride ? vertices.size() / stride : 0; }
 };
 
-class Device final : public IDirect3DDevice8 {
+class Device final : public NullDevice {
 public:
     Device();
     ~Device() override;
@@ -138,45 +139,15 @@ public:
     std::vector<Texture*> createdTextures;
     bool record = true;  // false: no log, no draw copies (for benchmarks)
 
-    // ---- IDirect3DDevice8 ----
-    HRESULT TestCooperativeLevel() override { return D3D_OK; }
+    // ---- IDirect3DDevice8: what the tests record; the rest is NullDevice's ----
     UINT GetAvailableTextureMem() override { return 64u << 20; }
-    HRESULT GetDirect3D(IDirect3D8** pp) override;
     HRESULT GetDeviceCaps(D3DCAPS8* pCaps) override;
-    HRESULT GetDisplayMode(D3DDISPLAYMODE*) override { return D3DERR_INVALIDCALL; }
-    HRESULT SetCursorProperties(UINT, UINT, IDirect3DSurface8*) override { return D3DERR_INVALIDCALL; }
-    void SetCursorPosition(UINT, UINT, DWORD) override {}
-    BOOL ShowCursor(BOOL) override { return FALSE; }
-    HRESULT Reset(D3DPRESENT_PARAMETERS*) override { return D3DERR_INVALIDCALL; }
-    HRESULT Present(const RECT*, const RECT*, HWND, const void*) override { return D3D_OK; }
-    HRESULT GetBackBuffer(UINT, D3DBACKBUFFER_TYPE, IDirect3DSurface8** pp) override;
     HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
                           IDirect3DTexture8** ppTexture) override;
     HRESULT CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
                                IDirect3DVertexBuffer8** ppVertexBuffer) override;
-    HRESULT CreateIndexBuffer(UINT, DWORD, D3DFORMAT, D3DPOOL, IDirect3DIndexBuffer8** pp) override;
-    HRESULT CreateRenderTarget(UINT, UINT, D3DFORMAT, D3DMULTISAMPLE_TYPE, BOOL, IDirect3DSurface8** pp) override;
-    HRESULT CreateDepthStencilSurface(UINT, UINT, D3DFORMAT, D3DMULTISAMPLE_TYPE, IDirect3DSurface8** pp) override;
-    HRESULT CreateImageSurface(UINT, UINT, D3DFORMAT, IDirect3DSurface8** pp) override;
-    HRESULT CopyRects(IDirect3DSurface8*, const RECT*, UINT, IDirect3DSurface8*, const POINT*) override {
-        return D3DERR_INVALIDCALL;
-    }
-    HRESULT SetRenderTarget(IDirect3DSurface8*, IDirect3DSurface8*) override { return D3DERR_INVALIDCALL; }
-    HRESULT GetRenderTarget(IDirect3DSurface8** pp) override;
-    HRESULT GetDepthStencilSurface(IDirect3DSurface8** pp) override;
-    HRESULT BeginScene() override { return D3D_OK; }
-    HRESULT EndScene() override { return D3D_OK; }
-    HRESULT Clear(DWORD, const D3DRECT*, DWORD, D3DCOLOR, float, DWORD) override { return D3D_OK; }
-    HRESULT SetTransform(D3DTRANSFORMSTATETYPE, const D3DMATRIX*) override { return D3D_OK; }
-    HRESULT GetTransform(D3DTRANSFORMSTATETYPE, D3DMATRIX*) override { return D3DERR_INVALIDCALL; }
-    HRESULT SetViewport(const D3DVIEWPORT8*) override { return D3D_OK; }
-    HRESULT GetViewport(D3DVIEWPORT8*) override { return D3DERR_INVALIDCALL; }
     HRESULT SetMaterial(const D3DMATERIAL8* pMaterial) override;
     HRESULT GetMaterial(D3DMATERIAL8* pMaterial) override;
-    HRESULT SetLight(DWORD, const D3DLIGHT8*) override { return D3D_OK; }
-    HRESULT GetLight(DWORD, D3DLIGHT8*) override { return D3DERR_INVALIDCALL; }
-    HRESULT LightEnable(DWORD, BOOL) override { return D3D_OK; }
-    HRESULT GetLightEnable(DWORD, BOOL*) override { return D3DERR_INVALIDCALL; }
     HRESULT SetRenderState(D3DRENDERSTATETYPE type, DWORD value) override;
     HRESULT GetRenderState(D3DRENDERSTATETYPE type, DWORD* pValue) override;
     HRESULT BeginStateBlock() override;
@@ -191,18 +162,10 @@ public:
     HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override;
     HRESULT ValidateDevice(DWORD* pNumPasses) override;
     HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) override;
-    HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE, UINT, UINT, UINT, UINT) override { return D3DERR_INVALIDCALL; }
-    HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE, UINT, const void*, UINT) override { return D3DERR_INVALIDCALL; }
-    HRESULT DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE, UINT, UINT, UINT, const void*, D3DFORMAT, const void*,
-                                   UINT) override {
-        return D3DERR_INVALIDCALL;
-    }
     HRESULT SetVertexShader(DWORD handle) override;
     HRESULT GetVertexShader(DWORD* pHandle) override;
     HRESULT SetStreamSource(UINT stream, IDirect3DVertexBuffer8* pStreamData, UINT stride) override;
     HRESULT GetStreamSource(UINT stream, IDirect3DVertexBuffer8** ppStreamData, UINT* pStride) override;
-    HRESULT SetIndices(IDirect3DIndexBuffer8*, UINT) override { return D3DERR_INVALIDCALL; }
-    HRESULT GetIndices(IDirect3DIndexBuffer8** pp, UINT*) override;
 
     // Number of log entries that start with prefix.
     int Count(const std::string& prefix) const;

@@ -5,6 +5,7 @@
 // is inside the timing.
 #include "platform/d3d8/gl/gl_rasterizer.h"
 #include "platform/d3d8/pixel_convert.h"
+#include "bench/common/sphere_mesh.h"
 #include "scene.h"
 
 #include <benchmark/benchmark.h>
@@ -125,23 +126,7 @@ BENCHMARK(BM_FillTexturedAlphaBlend1080p)->Arg(0)->Arg(1)->Unit(benchmark::kMill
 
 // A lit, textured sphere of 16384 small triangles with perspective, indexed.
 void BM_TrianglesLitSphere(benchmark::State& state) {
-    struct V {
-        float x, y, z, nx, ny, nz, u, v;
-    };
-    const int rings = 64, segments = 128;
-    std::vector<V> verts;
-    for (int r = 0; r <= rings; ++r)
-        for (int s = 0; s <= segments; ++s) {
-            const float th = 3.14159265f * r / rings, ph = 2 * 3.14159265f * s / segments;
-            const float x = std::sin(th) * std::cos(ph), y = std::cos(th), z = std::sin(th) * std::sin(ph);
-            verts.push_back({x, y, z, x, y, z, static_cast<float>(s) / segments, static_cast<float>(r) / rings});
-        }
-    std::vector<WORD> idx;
-    for (int r = 0; r < rings; ++r)
-        for (int s = 0; s < segments; ++s) {
-            const WORD a = static_cast<WORD>(r * (segments + 1) + s), b = static_cast<WORD>(a + segments + 1);
-            idx.insert(idx.end(), {a, static_cast<WORD>(a + 1), b, b, static_cast<WORD>(a + 1), static_cast<WORD>(b + 1)});
-        }
+    const SphereMesh mesh = MakeSphereMesh(64, 128);
     Bench b(state, 640, 480, true);
     if (!b.raster) return;
     PipelineState s = scene::DefaultState(640, 480);
@@ -156,14 +141,14 @@ void BM_TrianglesLitSphere(benchmark::State& state) {
     s.lights[0].Attenuation0 = 1;
     s.lightCount = 1;
     s.textures[0] = &Checker().data;
-    DrawCall call = scene::Call(D3DPT_TRIANGLELIST, static_cast<UINT>(idx.size() / 3), verts);
-    call.indices = reinterpret_cast<const BYTE*>(idx.data());
+    DrawCall call = scene::Call(D3DPT_TRIANGLELIST, mesh.Triangles(), mesh.vertices);
+    call.indices = reinterpret_cast<const BYTE*>(mesh.indices.data());
     for (auto _ : state) {
         b.raster->Clear(b.targets, RECT{0, 0, 640, 480}, D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
         b.raster->Draw(b.targets, s, call);
         b.Finish();
     }
-    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(idx.size() / 3));
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(mesh.Triangles()));
 }
 BENCHMARK(BM_TrianglesLitSphere)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -238,23 +223,7 @@ void ProductionLikeFrame(benchmark::State& state, UINT w, UINT h) {
     fade.renderStates[D3DRS_ZENABLE] = FALSE;
     auto fq = scene::Quad(0, 0, static_cast<float>(w), static_cast<float>(h), 0x40ffffff, 0.0f);
 
-    struct V {
-        float x, y, z, nx, ny, nz, u, v;
-    };
-    const int rings = 64, segments = 128;
-    std::vector<V> verts;
-    for (int r = 0; r <= rings; ++r)
-        for (int sg = 0; sg <= segments; ++sg) {
-            const float th = 3.14159265f * r / rings, ph = 2 * 3.14159265f * sg / segments;
-            const float x = std::sin(th) * std::cos(ph), y = std::cos(th), z = std::sin(th) * std::sin(ph);
-            verts.push_back({x, y, z, x, y, z, static_cast<float>(sg) / segments, static_cast<float>(r) / rings});
-        }
-    std::vector<WORD> idx;
-    for (int r = 0; r < rings; ++r)
-        for (int sg = 0; sg < segments; ++sg) {
-            const WORD a = static_cast<WORD>(r * (segments + 1) + sg), c = static_cast<WORD>(a + segments + 1);
-            idx.insert(idx.end(), {a, static_cast<WORD>(a + 1), c, c, static_cast<WORD>(a + 1), static_cast<WORD>(c + 1)});
-        }
+    const SphereMesh mesh = MakeSphereMesh(64, 128);
     PipelineState sphere = scene::DefaultState(w, h);
     sphere.fvf = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;
     sphere.projection = scene::PerspectiveFovLH(0.8f, static_cast<float>(w) / h, 1, 100);
@@ -267,8 +236,8 @@ void ProductionLikeFrame(benchmark::State& state, UINT w, UINT h) {
     sphere.lights[0].Attenuation0 = 1;
     sphere.lightCount = 1;
     sphere.textures[0] = &Checker().data;
-    DrawCall sphereCall = scene::Call(D3DPT_TRIANGLELIST, static_cast<UINT>(idx.size() / 3), verts);
-    sphereCall.indices = reinterpret_cast<const BYTE*>(idx.data());
+    DrawCall sphereCall = scene::Call(D3DPT_TRIANGLELIST, mesh.Triangles(), mesh.vertices);
+    sphereCall.indices = reinterpret_cast<const BYTE*>(mesh.indices.data());
 
     std::vector<scene::LVertex> pts;
     for (int i = 0; i < 2000; ++i) {

@@ -1,5 +1,6 @@
 // Speed of the REF rasterizer: fill rate (pixels per second) for the production's common
 // pixel paths, and triangle and point-sprite throughput. Targets are 640 x 480.
+#include "bench/common/sphere_mesh.h"
 #include "ref_test_util.h"
 
 #include <benchmark/benchmark.h>
@@ -81,23 +82,7 @@ BENCHMARK(BM_FillBumpEnvMap);
 
 // A lit, textured sphere of many small triangles, drawn with perspective.
 void BM_TrianglesLitSphere(benchmark::State& bench) {
-    struct V {
-        float x, y, z, nx, ny, nz, u, v;
-    };
-    const int rings = 64, segments = 128;
-    std::vector<V> verts;
-    for (int r = 0; r <= rings; ++r)
-        for (int s = 0; s <= segments; ++s) {
-            const float th = 3.14159265f * r / rings, ph = 2 * 3.14159265f * s / segments;
-            const float x = std::sin(th) * std::cos(ph), y = std::cos(th), z = std::sin(th) * std::sin(ph);
-            verts.push_back({x, y, z, x, y, z, static_cast<float>(s) / segments, static_cast<float>(r) / rings});
-        }
-    std::vector<WORD> idx;
-    for (int r = 0; r < rings; ++r)
-        for (int s = 0; s < segments; ++s) {
-            const WORD a = static_cast<WORD>(r * (segments + 1) + s), b = static_cast<WORD>(a + segments + 1);
-            idx.insert(idx.end(), {a, static_cast<WORD>(a + 1), b, b, static_cast<WORD>(a + 1), static_cast<WORD>(b + 1)});
-        }
+    const SphereMesh mesh = MakeSphereMesh(64, 128);
     Canvas c(kW, kH, D3DFMT_X8R8G8B8, true);
     c.state.projection = PerspectiveFov(0.8f, 4.0f / 3, 1, 100);
     c.state.world = Identity();
@@ -113,10 +98,10 @@ void BM_TrianglesLitSphere(benchmark::State& bench) {
     c.state.lights[0] = l;
     c.state.lightCount = 1;
     c.state.textures[0] = &Checker().data;
-    const UINT tris = static_cast<UINT>(idx.size() / 3);
+    const UINT tris = mesh.Triangles();
     for (auto _ : bench) {
         c.Clear(D3DCLEAR_ZBUFFER, 0);
-        c.DrawIndexed(D3DPT_TRIANGLELIST, tris, verts, idx, D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1);
+        c.DrawIndexed(D3DPT_TRIANGLELIST, tris, mesh.vertices, mesh.indices, D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1);
     }
     bench.SetItemsProcessed(bench.iterations() * tris);
     bench.SetLabel("items = triangles (half culled)");

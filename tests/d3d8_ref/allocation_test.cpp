@@ -3,23 +3,9 @@
 // draws of the same or smaller size must not.
 #include "ref_test_util.h"
 
+#include "tests/support/allocation_counter.h"
+
 #include <gtest/gtest.h>
-
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
-namespace {
-std::atomic<long> g_allocations{0};
-}
-
-void* operator new(std::size_t size) {
-    ++g_allocations;
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 using namespace reftest;
 
@@ -48,7 +34,7 @@ TEST(RefAllocation, RepeatedDrawsAllocateNothing) {
         c.Draw(D3DPT_POINTLIST, 30, points, kColorFvf);
     };
     frame();  // grows the scratch buffers
-    const long before = g_allocations.load();
+    const long before = AllocationCount();
     for (int i = 0; i < 5; ++i) frame();
-    EXPECT_EQ(g_allocations.load() - before, 0);
+    EXPECT_EQ(AllocationCount() - before, 0);
 }

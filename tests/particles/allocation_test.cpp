@@ -1,0 +1,79 @@
+// The particle systems allocate nothing per frame: pools and the vertex buffer are made when a
+// script is compiled, and particles are recycled in place. This program counts every operator
+// new while the production's own scripts run and draw through the REF device, once every
+// system has reached its full size (until then the device's scratch grows with the batches).
+#include "particles/particle_emitter.h"
+#include "platform/d3dx8.h"
+
+#include "tests/support/allocation_counter.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+class ParticleAllocation : public ::testing::TestWithParam<const char*> {
+protected:
+    void SetUp() override {
+        d3d = Direct3DCreate8(D3D_SDK_VERSION);
+        ASSERT_NE(d3d, nullptr);
+        D3DPRESENT_PARAMETERS pp{};
+        pp.BackBufferWidth = 64;
+        pp.BackBufferHeight = 64;
+        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
+        pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
+        pp.Windowed = TRUE;
+        ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_REF, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device),
+                  D3D_OK);
+        D3DXMATRIX view, projection;
+        const D3DXVECTOR3 eye(0, 0, -20), at(0, 0, 0), up(0, 1, 0);
+        D3DXMatrixLookAtLH(&view, &eye, &at, &up);
+        D3DXMatrixPerspectiveFovLH(&projection, D3DX_PI / 2, 1.0f, 1.0f, 100.0f);
+        device->SetTransform(D3DTS_VIEW, &view);
+        device->SetTransform(D3DTS_PROJECTION, &projection);
+        device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    }
+    void TearDown() override {
+        emitter.ReleaseDeviceObjects();
+        if (device) device->Release();
+        if (d3d) d3d->Release();
+    }
+
+    // One frame of 1/60 s: move, then draw.
+    void Frame() {
+        time += 1.0f / 60.0f;
+        emitter.Update(time, 1.0f / 60.0f);
+        device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+        device->BeginScene();
+        emitter.Render();
+        device->EndScene();
+    }
+
+    IDirect3D8* d3d = nullptr;
+    IDirect3DDevice8* device = nullptr;
+    CParticleEmitter emitter;
+    float time = 0;
+};
+
+TEST_P(ParticleAllocation, FramesInTheSteadyStateAllocateNothing) {
+    std::ifstream file(std::string(MORVELT_PARTICLE_SCRIPTS) + "/" + GetParam(), std::ios::binary);
+    ASSERT_TRUE(file) << GetParam();
+    std::stringstream text;
+    text << file.rdbuf();
+    ASSERT_EQ(emitter.RebuildDeviceObjects(device), S_OK);
+    ASSERT_TRUE(emitter.Compile(text.str().c_str())) << emitter.GetLastError();
+    emitter.Start();
+    for (int i = 0; i < 10 * 60; ++i) Frame();  // every system at its full size
+    const long before = AllocationCount();
+    for (int i = 0; i < 20 * 60; ++i) Frame();
+    EXPECT_EQ(AllocationCount() - before, 0) << "over 20 s of frames";
+    EXPECT_GT(emitter.GetNumActiveParticles(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(ProductionScripts, ParticleAllocation,
+                         ::testing::Values("tunnel.dps", "cdown.dps", "alven.dps", "darkelf.dps", "cave.dps"));
+
+}  // namespace

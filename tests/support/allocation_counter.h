@@ -1,0 +1,5 @@
+// Counts every operator new of a test program that links allocation_counter.cpp, which
+// replaces the global allocation functions; for tests that a path allocates nothing.
+#pragma once
+
+long AllocationCount();

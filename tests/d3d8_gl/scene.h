@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/d3d8/rasterizer.h"
+#include "tests/support/pipeline_state.h"
 
 #include <cstdint>
 #include <cstring>
@@ -36,13 +37,10 @@ struct Texture {
 };
 
 float Bits(float) = delete;
-DWORD FloatBits(float f);
-D3DMATRIX Identity();
-D3DMATRIX PerspectiveFovLH(float fovY, float aspect, float zn, float zf);
-
-// The state a new device starts with (render and stage states, identity transforms), with a
-// viewport covering `width` x `height`.
-d3d8::PipelineState DefaultState(UINT width, UINT height);
+using d3d8::FloatBits;
+using pipeline::DefaultState;
+using pipeline::Identity;
+using pipeline::PerspectiveFovLH;
 
 // State for untextured, unlit pre-transformed drawing: stage 0 selects the diffuse colour.
 d3d8::PipelineState FlatColorState(UINT width, UINT height);

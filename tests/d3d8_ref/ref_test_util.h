@@ -5,6 +5,7 @@
 #include "platform/d3d8/format_info.h"
 #include "platform/d3d8/pixel_convert.h"
 #include "platform/d3d8/rasterizer.h"
+#include "tests/support/pipeline_state.h"
 
 #include <cmath>
 #include <cstring>
@@ -15,75 +16,19 @@ namespace reftest {
 
 using namespace d3d8;
 
-inline DWORD Bits(float f) {
-    DWORD d;
-    std::memcpy(&d, &f, 4);
-    return d;
-}
+inline DWORD Bits(float f) { return FloatBits(f); }
 
-inline D3DMATRIX Identity() {
-    D3DMATRIX m{};
-    m._11 = m._22 = m._33 = m._44 = 1;
-    return m;
-}
+using pipeline::Identity;
 
-// Left-handed perspective projection, vertical field of view in radians.
 inline D3DMATRIX PerspectiveFov(float fovY, float aspect, float zn, float zf) {
-    D3DMATRIX m{};
-    const float yScale = 1.0f / std::tan(fovY / 2);
-    m._11 = yScale / aspect;
-    m._22 = yScale;
-    m._33 = zf / (zf - zn);
-    m._34 = 1;
-    m._43 = -zn * zf / (zf - zn);
-    return m;
+    return pipeline::PerspectiveFovLH(fovY, aspect, zn, zf);
 }
 
-// The state a freshly created device has.
+// The state a freshly created device has, with lighting off: the tests switch it on where
+// they test it.
 inline PipelineState DefaultState(UINT width, UINT height) {
-    PipelineState s;
-    DWORD* rs = s.renderStates;
-    rs[D3DRS_ZENABLE] = D3DZB_TRUE;
-    rs[D3DRS_FILLMODE] = D3DFILL_SOLID;
-    rs[D3DRS_SHADEMODE] = D3DSHADE_GOURAUD;
-    rs[D3DRS_ZWRITEENABLE] = TRUE;
-    rs[D3DRS_LASTPIXEL] = TRUE;
-    rs[D3DRS_SRCBLEND] = D3DBLEND_ONE;
-    rs[D3DRS_DESTBLEND] = D3DBLEND_ZERO;
-    rs[D3DRS_CULLMODE] = D3DCULL_CCW;
-    rs[D3DRS_ZFUNC] = D3DCMP_LESSEQUAL;
-    rs[D3DRS_ALPHAFUNC] = D3DCMP_ALWAYS;
-    rs[D3DRS_FOGEND] = Bits(1.0f);
-    rs[D3DRS_FOGDENSITY] = Bits(1.0f);
-    rs[D3DRS_CLIPPING] = TRUE;
-    rs[D3DRS_LIGHTING] = FALSE;  // the tests switch it on where they test it
-    rs[D3DRS_COLORVERTEX] = TRUE;
-    rs[D3DRS_DIFFUSEMATERIALSOURCE] = D3DMCS_COLOR1;
-    rs[D3DRS_SPECULARMATERIALSOURCE] = D3DMCS_COLOR2;
-    rs[D3DRS_POINTSIZE] = Bits(1.0f);
-    rs[D3DRS_POINTSIZE_MAX] = Bits(64.0f);
-    rs[D3DRS_POINTSCALE_A] = Bits(1.0f);
-    rs[D3DRS_COLORWRITEENABLE] = 0xf;
-    rs[D3DRS_BLENDOP] = D3DBLENDOP_ADD;
-    rs[D3DRS_TEXTUREFACTOR] = 0xffffffff;
-    for (UINT i = 0; i < kMaxStages; ++i) {
-        DWORD* ss = s.stageStates[i];
-        ss[D3DTSS_COLOROP] = i == 0 ? D3DTOP_MODULATE : D3DTOP_DISABLE;
-        ss[D3DTSS_COLORARG1] = D3DTA_TEXTURE;
-        ss[D3DTSS_COLORARG2] = D3DTA_CURRENT;
-        ss[D3DTSS_ALPHAOP] = i == 0 ? D3DTOP_SELECTARG1 : D3DTOP_DISABLE;
-        ss[D3DTSS_ALPHAARG1] = D3DTA_TEXTURE;
-        ss[D3DTSS_ALPHAARG2] = D3DTA_CURRENT;
-        ss[D3DTSS_TEXCOORDINDEX] = i;
-        ss[D3DTSS_ADDRESSU] = D3DTADDRESS_WRAP;
-        ss[D3DTSS_ADDRESSV] = D3DTADDRESS_WRAP;
-        ss[D3DTSS_MAGFILTER] = D3DTEXF_POINT;
-        ss[D3DTSS_MINFILTER] = D3DTEXF_POINT;
-        ss[D3DTSS_MIPFILTER] = D3DTEXF_NONE;
-        s.textureTransforms[i] = Identity();
-    }
-    s.world = s.view = s.projection = Identity();
-    s.viewport = {0, 0, width, height, 0.0f, 1.0f};
+    PipelineState s = pipeline::DefaultState(width, height);
+    s.renderStates[D3DRS_LIGHTING] = FALSE;
     return s;
 }
 

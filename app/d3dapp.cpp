@@ -583,12 +583,14 @@ LRESULT CD3DApplication::HandleMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARA
             Pause(FALSE);
             break;
 
+        // While paused (the start-up dialog, a menu) the pause owns the clock: a window manager
+        // placing or sizing the window then must not start it under the pause.
         case WM_ENTERSIZEMOVE:
-            if (m_bTimeRunning) FrameTimer(TIMER_STOP);
+            if (m_bTimeRunning && g_pauseCount == 0) FrameTimer(TIMER_STOP);
             break;
 
         case WM_EXITSIZEMOVE:
-            if (m_bTimeRunning) FrameTimer(TIMER_START);
+            if (m_bTimeRunning && g_pauseCount == 0) FrameTimer(TIMER_START);
             if (m_bActive && m_bWindowed) {
                 RECT oldClient = m_clientRect;
                 GetWindowRect(m_hWnd, &m_windowBounds);

@@ -7,6 +7,10 @@ namespace {
 struct TimerState {
     bool initialised = false;
     bool usingCounter = false;
+    // Whether a Start has come since the last Stop. A Start on a running clock changes
+    // nothing: the base may only take in a stopped interval, never the clock's whole reading
+    // (which would throw application time back by the time since boot).
+    bool running = false;
     // Counter path, ticks; stop time 0 means running.
     std::int64_t ticksPerSecond = 0;
     std::int64_t stopTime = 0;
@@ -34,11 +38,14 @@ float CounterPath(int command) {
             s.lastElapsed = now.QuadPart;
             return 0.0f;
         case TIMER_START:
+            if (s.running) return 0.0f;
+            s.running = true;
             s.baseTime += now.QuadPart - s.stopTime;
             s.stopTime = 0;
             s.lastElapsed = now.QuadPart;
             return 0.0f;
         case TIMER_STOP:
+            s.running = false;
             s.stopTime = now.QuadPart;
             s.lastElapsed = now.QuadPart;
             return 0.0f;
@@ -72,11 +79,14 @@ float FallbackPath(int command) {
             s.lastElapsedSeconds = now;
             return 0.0f;
         case TIMER_START:
+            if (s.running) return 0.0f;
+            s.running = true;
             s.baseSeconds += now - s.stopSeconds;
             s.stopSeconds = 0.0;
             s.lastElapsedSeconds = now;
             return 0.0f;
         case TIMER_STOP:
+            s.running = false;
             s.stopSeconds = now;  // the last elapsed time stays where it was
             return 0.0f;
         case TIMER_ADVANCE:

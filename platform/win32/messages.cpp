@@ -123,13 +123,10 @@ void TranslateWindowEvent(const SDL_WindowEvent& e) {
             if (e.data1 == w->knownX && e.data2 == w->knownY) break;
             w->knownX = e.data1;
             w->knownY = e.data2;
-            if (fullscreen) {
-                Post(w, WM_MOVE, 0, ClientPoint(e.data1, e.data2));
-            } else {
-                Post(w, WM_ENTERSIZEMOVE, 0, 0);
-                Post(w, WM_MOVE, 0, ClientPoint(e.data1, e.data2));
-                Post(w, WM_EXITSIZEMOVE, 0, 0);
-            }
+            // A move is WM_MOVE alone: the window manager places and reparents windows as
+            // they are mapped, and a drag does not hold up the program's loop here as the
+            // modal move loop does on Windows, so there is no size-move to bracket.
+            Post(w, WM_MOVE, 0, ClientPoint(e.data1, e.data2));
             break;
         case SDL_WINDOWEVENT_MINIMIZED:
             Post(w, WM_SIZE, SIZE_MINIMIZED, 0);

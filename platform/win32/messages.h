@@ -4,8 +4,8 @@
 // GetMessage (waits in SDL_WaitEvent), TranslateMessage (WM_CHAR for character keys),
 // DispatchMessage, SendMessage (calls the procedure directly), PostMessage,
 // PostQuitMessage, DefWindowProc.
-// SDL events become: close box -> WM_CLOSE; a resize or move by the user ->
-// WM_ENTERSIZEMOVE, WM_SIZE or WM_MOVE, WM_EXITSIZEMOVE; minimise/restore/maximise ->
+// SDL events become: close box -> WM_CLOSE; a resize not asked for by the program ->
+// WM_ENTERSIZEMOVE, WM_SIZE, WM_EXITSIZEMOVE; a move -> WM_MOVE; minimise/restore/maximise ->
 // WM_SIZE (SIZE_MINIMIZED/SIZE_RESTORED/SIZE_MAXIMIZED); expose -> WM_PAINT; mouse motion ->
 // WM_SETCURSOR (sent) then WM_MOUSEMOVE (coalesced); buttons -> WM_xBUTTONDOWN/UP; keys ->
 // WM_KEYDOWN/WM_KEYUP (WM_SYSKEYDOWN/UP with Alt) with virtual-key codes; SDL_QUIT (Ctrl+C,

@@ -170,6 +170,23 @@ TEST_F(AppTest, NestedPauseHoldsTheFrameAndTheClockUntilBalanced) {
     EXPECT_NEAR(FrameTimer(TIMER_GETAPPTIME), before + 0.5f, 1e-5);
 }
 
+// A window manager sizes or places the main window while the start-up dialog holds the frame
+// paused: the clock stays stopped until the pause ends and then runs on from where it stood.
+TEST_F(AppTest, SizeMoveDuringAPauseLeavesTheClockToThePause) {
+    CreateApp(app_);
+    Advance(100.0);  // the clock reads far from zero, as a clock since boot does
+    float before = FrameTimer(TIMER_GETAPPTIME);
+    app_.Pause(TRUE);
+    SendMessage(app_.m_hWnd, WM_ENTERSIZEMOVE, 0, 0);
+    Advance(1.0);
+    SendMessage(app_.m_hWnd, WM_EXITSIZEMOVE, 0, 0);
+    Advance(2.0);
+    EXPECT_FLOAT_EQ(FrameTimer(TIMER_GETAPPTIME), before);
+    app_.Pause(FALSE);
+    Advance(0.5);
+    EXPECT_NEAR(FrameTimer(TIMER_GETAPPTIME), before + 0.5f, 1e-4);
+}
+
 TEST_F(AppTest, ResizeResetsTheDeviceOnlyWhenTheClientSizeChanged) {
     CreateApp(app_);
     SendMessage(app_.m_hWnd, WM_ENTERSIZEMOVE, 0, 0);

@@ -75,3 +75,24 @@ TEST_F(TimerTest, FallbackPathStopsAdvancesAndRestarts) {
     Advance(1.0);
     EXPECT_NEAR(FrameTimer(TIMER_GETAPPTIME), 2.8f, 1e-5);
 }
+
+// A Start on a running clock (a resize ending while nothing stopped the clock, a pause ending
+// after one) must not move application time, on either path.
+TEST_F(TimerTest, StartOnARunningClockChangesNothing) {
+    for (bool counter : {true, false}) {
+        SCOPED_TRACE(counter ? "counter path" : "fallback path");
+        frame_test::ResetProcessState();
+        clock_.counterAvailable = counter;
+        Advance(100.0);  // the clock's origin is far behind, as a clock since boot is
+        FrameTimer(TIMER_START);
+        Advance(1.0);
+        FrameTimer(TIMER_START);
+        EXPECT_NEAR(FrameTimer(TIMER_GETAPPTIME), 1.0f, 1e-5);
+        Advance(0.5);
+        EXPECT_NEAR(FrameTimer(TIMER_GETAPPTIME), 1.5f, 1e-5);
+        FrameTimer(TIMER_STOP);  // a Stop after it still freezes and a Start still resumes
+        Advance(2.0);
+        FrameTimer(TIMER_START);
+        EXPECT_NEAR(FrameTimer(TIMER_GETAPPTIME), 1.5f, 1e-5);
+    }
+}

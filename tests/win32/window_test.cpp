@@ -204,6 +204,27 @@ TEST_F(Win32Test, SdlEventsBecomeWindowMessages) {
     EXPECT_TRUE(Drain().empty());
 }
 
+// A window manager places a window as it maps it: that move is WM_MOVE alone, with no
+// size-move bracket that would stop and restart the program's clock.
+TEST_F(Win32Test, AMoveIsWmMoveAlone) {
+    Create();
+    SDL_Window* sdl = platform::GetSdlWindow(window_);
+    ASSERT_NE(sdl, nullptr);
+    POINT origin{0, 0};
+    ClientToScreen(window_, &origin);
+    SDL_Event moved{};
+    moved.type = SDL_WINDOWEVENT;
+    moved.window.windowID = SDL_GetWindowID(sdl);
+    moved.window.event = SDL_WINDOWEVENT_MOVED;
+    moved.window.data1 = origin.x + 37;
+    moved.window.data2 = origin.y + 21;
+    SDL_PushEvent(&moved);
+    auto msgs = Drain();
+    ASSERT_EQ(msgs.size(), 1u);
+    EXPECT_EQ(msgs[0].message, WM_MOVE);
+    EXPECT_EQ(msgs[0].lParam, MAKELPARAM(origin.x + 37, origin.y + 21));
+}
+
 TEST_F(Win32Test, DisabledWindowsGetNoInput) {
     Create();
     EnableWindow(window_, FALSE);

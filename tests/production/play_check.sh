@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
 # Plays the production as a user would, on a display without a sound device: answers the
 # start-up dialog with Enter, lets it play, and ends it with Escape. It must keep running
-# silently, say that it does, and exit with status 0. Run under xvfb-run.
+# silently, say that it does, show its picture on the screen (the main window's pixels, read
+# from the display, must not stay black), and exit with status 0. Run under xvfb-run, with or
+# without a window manager.
+#   play_check.sh MORVELT XPROBE
 set -uo pipefail
 morvelt=$(realpath "$1")
+xprobe=$(realpath "$2")
 cd "$(dirname "$morvelt")"
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
@@ -39,7 +43,19 @@ for _ in $(seq 50); do
 done
 visible "$dialog" && fail "Enter did not close the start-up dialog"
 
-sleep 6
+# The opening shows its title within a few seconds: the window's mean brightness (0..255)
+# must rise clearly above black's.
+brightest=0
+for _ in $(seq 40); do
+  kill -0 "$program" 2>/dev/null || fail "morvelt stopped while playing"
+  mean=$("$xprobe" look Morvelt | awk '{print $2}')
+  brightest=$(awk -v a="$brightest" -v b="${mean:-0}" 'BEGIN{print (b>a)?b:a}')
+  awk -v m="$brightest" 'BEGIN{exit !(m>10)}' && break
+  sleep 0.25
+done
+awk -v m="$brightest" 'BEGIN{exit !(m>10)}' || fail "the main window stayed black (mean brightness $brightest of 255)"
+echo "the main window shows the picture (mean brightness $brightest of 255)"
+sleep 2
 kill -0 "$program" 2>/dev/null || fail "morvelt stopped while playing"
 grep -q "the music plays silently in real time" "$log" || fail "no word of playing silently"
 

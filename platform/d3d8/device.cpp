@@ -6,6 +6,7 @@
 #include "platform/d3d8/direct3d.h"
 #include "platform/d3d8/state_block.h"
 #include "platform/d3d8/testing.h"
+#include "platform/win32/display.h"
 
 #include <cstring>
 #include <new>
@@ -50,6 +51,7 @@ HRESULT Device::Create(Direct3D8* d3d, UINT adapter, D3DDEVTYPE type, HWND focus
         return E_OUTOFMEMORY;
     }
     device->ResetState();
+    device->ApplyWindowMode(*params);
     *out = device;
     return D3D_OK;
 }
@@ -66,6 +68,7 @@ Device::~Device() {
     backBuffer_.Reset(nullptr);
     autoDepth_.Reset(nullptr);
     if (!children_.empty()) Report("IDirect3DDevice8::Release", "objects outlive their device");
+    if (fullScreen_) platform::LeaveFullScreen(PresentWindow());  // the desktop as it was
     rasterizer_.reset();
     d3d_->Release();
 }
@@ -131,11 +134,6 @@ HRESULT Device::ValidatePresentParameters(const char* where, D3DPRESENT_PARAMETE
             Report(where, "no such full-screen mode on the adapter");
             return D3DERR_INVALIDCALL;
         }
-        static bool said = false;
-        if (!said) {
-            said = true;
-            Report(where, "the display mode is not switched; a full-screen back buffer is shown in the window");
-        }
     }
     if (v.BackBufferWidth > kMaxBackBufferSize || v.BackBufferHeight > kMaxBackBufferSize) {
         Report(where, "back buffer larger than 8192 pixels");
@@ -179,6 +177,30 @@ void Device::TargetsChanged() {
     targets_.depth = depthStencil_ ? &depthStencil_->Data() : nullptr;
 }
 
+void Device::ApplyWindowMode(const D3DPRESENT_PARAMETERS& params) {
+    const HWND window = PresentWindow();
+    if (!params.Windowed) {
+        fullScreen_ = platform::EnterFullScreen(window, static_cast<int>(params.BackBufferWidth),
+                                                static_cast<int>(params.BackBufferHeight),
+                                                static_cast<int>(params.FullScreen_RefreshRateInHz));
+    } else if (fullScreen_) {
+        platform::LeaveFullScreen(window);
+        fullScreen_ = false;
+    }
+}
+
+void Device::FollowWindowFocus() {
+    if (!fullScreen_) return;
+    const bool away = platform::FullScreenWindowAway(PresentWindow());
+    if (away && cooperative_ == Cooperative::kOk) {
+        cooperative_ = Cooperative::kLost;
+        lostToAway_ = true;
+    } else if (!away && lostToAway_ && cooperative_ == Cooperative::kLost) {
+        cooperative_ = Cooperative::kNotReset;
+        lostToAway_ = false;
+    }
+}
+
 void Device::SimulateLoss(bool lost) {
     if (lost)
         cooperative_ = Cooperative::kLost;
@@ -189,6 +211,7 @@ void Device::SimulateLoss(bool lost) {
 // ---- Device-wide queries ---------------------------------------------------------------
 
 HRESULT Device::TestCooperativeLevel() {
+    FollowWindowFocus();
     switch (cooperative_) {
     case Cooperative::kLost: return D3DERR_DEVICELOST;
     case Cooperative::kNotReset: return D3DERR_DEVICENOTRESET;
@@ -245,12 +268,15 @@ HRESULT Device::Reset(D3DPRESENT_PARAMETERS* pPresentationParameters) {
     inScene_ = false;
     ResetState();
     cooperative_ = Cooperative::kOk;
+    lostToAway_ = false;
+    ApplyWindowMode(*pPresentationParameters);
     return D3D_OK;
 }
 
 HRESULT Device::Present(const RECT* pSourceRect, const RECT* pDestRect, HWND hDestWindowOverride,
                         const void* /*pDirtyRegion*/) {
     const char* where = "IDirect3DDevice8::Present";
+    FollowWindowFocus();
     if (cooperative_ != Cooperative::kOk) return D3DERR_DEVICELOST;
     if (pSourceRect || pDestRect) {
         Report(where, "source and destination rectangles are not implemented");
@@ -260,8 +286,7 @@ HRESULT Device::Present(const RECT* pSourceRect, const RECT* pDestRect, HWND hDe
         Report(where, "called between BeginScene and EndScene");
         return D3DERR_INVALIDCALL;
     }
-    HWND window = hDestWindowOverride ? hDestWindowOverride
-                                      : (params_.hDeviceWindow ? params_.hDeviceWindow : focusWindow_);
+    HWND window = hDestWindowOverride ? hDestWindowOverride : PresentWindow();
     rasterizer_->Present(backBuffer_->Data(), window);
     return D3D_OK;
 }

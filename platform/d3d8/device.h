@@ -172,6 +172,13 @@ private:
     HRESULT CheckDrawState(const char* where, bool needStream);
     HRESULT CheckStage(const char* where, DWORD stage) const;
     void TargetsChanged();
+    // The window the device presents into.
+    HWND PresentWindow() const { return params_.hDeviceWindow ? params_.hDeviceWindow : focusWindow_; }
+    // Puts the window into full-screen for full-screen parameters, out of it otherwise.
+    void ApplyWindowMode(const D3DPRESENT_PARAMETERS& params);
+    // A full-screen device is lost while the user is away from its window (minimised, or
+    // focus elsewhere) and needs a Reset once back.
+    void FollowWindowFocus();
 
     ULONG refs_ = 1;
     Direct3D8* d3d_;
@@ -202,6 +209,8 @@ private:
 
     bool inScene_ = false;
     Cooperative cooperative_ = Cooperative::kOk;
+    bool lostToAway_ = false;  // lost because the user left the full-screen window
+    bool fullScreen_ = false;  // the present window is full-screen for this device
 
     std::unique_ptr<StateBlock> recording_;
     std::map<DWORD, std::unique_ptr<StateBlock>> stateBlocks_;

@@ -8,6 +8,7 @@
 #include "platform/win32/handles.h"
 
 struct SDL_Window;
+struct SDL_Rect;
 
 namespace platform {
 
@@ -37,6 +38,16 @@ SDL_Window* GetSdlWindow(HWND window);
 // Whether that SDL window was created OpenGL-capable.
 bool IsOpenGLWindow(HWND window);
 
+// Full-screen for a device of width x height pixels: the display switches to that mode where
+// it has it (and the refresh rate, when not 0); otherwise the window covers the desktop and
+// PresentPixels scales the picture to fit. False when the window cannot go full-screen.
+bool EnterFullScreen(HWND window, int width, int height, int refreshRate);
+// Gives the desktop back: the display mode and the window's windowed place and size.
+void LeaveFullScreen(HWND window);
+// Whether the user has left a full-screen window: minimised, or its input focus went to
+// another window and has not come back. A full-screen device is lost meanwhile.
+bool FullScreenWindowAway(HWND window);
+
 // Pixel layouts PresentPixels takes (rows top-down, little-endian words).
 enum class PixelLayout {
     XRGB8888,  // 32 bits, 0x??RRGGBB (X8R8G8B8, A8R8G8B8 with alpha ignored)
@@ -45,9 +56,14 @@ enum class PixelLayout {
 };
 
 // Shows a picture in the window's client area through SDL's software window surface (no
-// OpenGL involved), scaled when its size differs from the client's. Rows are `pitch` bytes
+// OpenGL involved), scaled to fit when its size differs from the client's, aspect kept, with
+// black borders. Rows are `pitch` bytes
 // apart. False when the window has no SDL window or the picture cannot be shown; nothing is
 // allocated per call once the size is settled.
 bool PresentPixels(HWND window, const void* bits, int width, int height, int pitch, PixelLayout layout);
+
+// Where a picture of width x height goes in an area to fill it as far as its aspect allows,
+// centred (zero size for an empty picture or area).
+SDL_Rect FitKeepingAspect(int width, int height, int areaWidth, int areaHeight);
 
 }  // namespace platform

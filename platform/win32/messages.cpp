@@ -142,6 +142,12 @@ void TranslateWindowEvent(const SDL_WindowEvent& e) {
         case SDL_WINDOWEVENT_EXPOSED:
             w->paintPending = true;
             break;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+            w->focusLost = true;
+            break;
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+            w->focusLost = false;
+            break;
         default:
             break;
     }

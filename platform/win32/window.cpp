@@ -204,10 +204,33 @@ bool PresentPixels(HWND window, const void* bits, int width, int height, int pit
 
     SDL_Surface* target = SDL_GetWindowSurface(sdl);
     if (!target) return false;
-    int result = (target->w == width && target->h == height) ? SDL_BlitSurface(source, nullptr, target, nullptr)
-                                                             : SDL_BlitScaled(source, nullptr, target, nullptr);
+    int result = 0;
+    if (target->w == width && target->h == height) {
+        result = SDL_BlitSurface(source, nullptr, target, nullptr);
+    } else {
+        SDL_Rect fit = FitKeepingAspect(width, height, target->w, target->h);
+        result = SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, 0, 0, 0));
+        if (result == 0) result = SDL_BlitScaled(source, nullptr, target, &fit);
+    }
     if (result != 0) return false;
     return SDL_UpdateWindowSurface(sdl) == 0;
+}
+
+SDL_Rect FitKeepingAspect(int width, int height, int areaWidth, int areaHeight) {
+    if (width <= 0 || height <= 0 || areaWidth <= 0 || areaHeight <= 0) return {0, 0, 0, 0};
+    // The larger of the two scales that still fits, in integers: width/height * area height
+    // against the area's width.
+    SDL_Rect r;
+    if (static_cast<long long>(areaWidth) * height <= static_cast<long long>(areaHeight) * width) {
+        r.w = areaWidth;
+        r.h = static_cast<int>(static_cast<long long>(areaWidth) * height / width);
+    } else {
+        r.h = areaHeight;
+        r.w = static_cast<int>(static_cast<long long>(areaHeight) * width / height);
+    }
+    r.x = (areaWidth - r.w) / 2;
+    r.y = (areaHeight - r.h) / 2;
+    return r;
 }
 
 namespace detail {

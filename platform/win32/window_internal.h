@@ -38,6 +38,7 @@ struct HWND__ {
     bool openGL = false;
     int knownX = 0, knownY = 0, knownW = 0, knownH = 0;  // last client geometry we know of
     bool paintPending = false;
+    bool focusLost = false;  // the input focus went elsewhere and has not come back
     struct ClassRecord* cls = nullptr;
     POINT minTrack{0, 0};
     SDL_Surface* presentSource = nullptr;  // wraps the last picture given to PresentPixels

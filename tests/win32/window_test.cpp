@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/win32.h"
+#include "platform/d3d8.h"
 #include "platform/win32/display.h"
 
 namespace {
@@ -349,4 +350,79 @@ TEST_F(Win32Test, PresentPixelsShowsAPictureInTheClientArea) {
     EXPECT_FALSE(platform::PresentPixels(window_, nullptr, 256, 160, 1040, platform::PixelLayout::XRGB8888));
     EXPECT_FALSE(platform::PresentPixels(window_, picture.data(), 256, 160, 100, platform::PixelLayout::XRGB8888));
     EXPECT_FALSE(platform::PresentPixels(nullptr, picture.data(), 256, 160, 1040, platform::PixelLayout::XRGB8888));
+}
+
+// Letterboxing: a picture fills the area as far as its aspect allows, centred.
+TEST(FitKeepingAspect, FillsOneSideAndCentresTheOther) {
+    struct Case {
+        int w, h, areaW, areaH;
+        SDL_Rect expected;
+    } cases[] = {
+        {800, 600, 800, 600, {0, 0, 800, 600}},        // same size
+        {800, 600, 1920, 1080, {240, 0, 1440, 1080}},  // 4:3 on 16:9: borders left and right
+        {1920, 1080, 1280, 1024, {0, 152, 1280, 720}}, // 16:9 on 5:4: borders above and below
+        {640, 480, 320, 240, {0, 0, 320, 240}},        // scaled down
+        {0, 480, 320, 240, {0, 0, 0, 0}},              // empty picture
+        {640, 480, 0, 240, {0, 0, 0, 0}},              // empty area
+    };
+    for (const Case& c : cases) {
+        SDL_Rect r = platform::FitKeepingAspect(c.w, c.h, c.areaW, c.areaH);
+        EXPECT_TRUE(r.x == c.expected.x && r.y == c.expected.y && r.w == c.expected.w && r.h == c.expected.h)
+            << c.w << "x" << c.h << " in " << c.areaW << "x" << c.areaH << " gave " << r.w << "x" << r.h << "+"
+            << r.x << "+" << r.y;
+    }
+}
+
+// A full-screen device takes the whole display for its window and gives it back; while the
+// user is away from it (focus elsewhere) the device is lost, then waits for a Reset.
+TEST_F(Win32Test, FullScreenDeviceCoversTheDisplayAndIsLostWhileTheUserIsAway) {
+    Create();
+    SDL_Window* sdl = platform::GetSdlWindow(window_);
+    ASSERT_NE(sdl, nullptr);
+    IDirect3D8* d3d = Direct3DCreate8(D3D_SDK_VERSION);
+    ASSERT_NE(d3d, nullptr);
+    D3DPRESENT_PARAMETERS pp{};
+    pp.Windowed = FALSE;
+    pp.BackBufferWidth = 800;
+    pp.BackBufferHeight = 600;
+    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
+    pp.BackBufferCount = 1;
+    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
+    pp.hDeviceWindow = window_;
+    IDirect3DDevice8* device = nullptr;
+    ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_REF, window_, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device), D3D_OK);
+    EXPECT_TRUE(SDL_GetWindowFlags(sdl) & SDL_WINDOW_FULLSCREEN);
+    EXPECT_EQ(device->TestCooperativeLevel(), D3D_OK);
+
+    auto focus = [&](Uint8 event) {
+        SDL_Event e{};
+        e.type = SDL_WINDOWEVENT;
+        e.window.windowID = SDL_GetWindowID(sdl);
+        e.window.event = event;
+        SDL_PushEvent(&e);
+        Drain();
+    };
+    focus(SDL_WINDOWEVENT_FOCUS_LOST);
+    EXPECT_EQ(device->TestCooperativeLevel(), D3DERR_DEVICELOST);
+    EXPECT_EQ(device->Present(NULL, NULL, NULL, NULL), D3DERR_DEVICELOST);
+    EXPECT_EQ(device->Reset(&pp), D3DERR_DEVICELOST);
+    focus(SDL_WINDOWEVENT_FOCUS_GAINED);
+    EXPECT_EQ(device->TestCooperativeLevel(), D3DERR_DEVICENOTRESET);
+    ASSERT_EQ(device->Reset(&pp), D3D_OK);
+    EXPECT_EQ(device->TestCooperativeLevel(), D3D_OK);
+    EXPECT_TRUE(SDL_GetWindowFlags(sdl) & SDL_WINDOW_FULLSCREEN);
+
+    // A windowed Reset, and the release of a full-screen device, give the desktop back.
+    D3DPRESENT_PARAMETERS windowed = pp;
+    windowed.Windowed = TRUE;
+    ASSERT_EQ(device->Reset(&windowed), D3D_OK);
+    EXPECT_FALSE(SDL_GetWindowFlags(sdl) & SDL_WINDOW_FULLSCREEN);
+    focus(SDL_WINDOWEVENT_FOCUS_LOST);  // a window may lose the focus without losing the device
+    EXPECT_EQ(device->TestCooperativeLevel(), D3D_OK);
+    focus(SDL_WINDOWEVENT_FOCUS_GAINED);
+    ASSERT_EQ(device->Reset(&pp), D3D_OK);
+    EXPECT_TRUE(SDL_GetWindowFlags(sdl) & SDL_WINDOW_FULLSCREEN);
+    EXPECT_EQ(device->Release(), 0u);
+    EXPECT_FALSE(SDL_GetWindowFlags(sdl) & SDL_WINDOW_FULLSCREEN);
+    d3d->Release();
 }

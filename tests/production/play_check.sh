@@ -3,11 +3,13 @@
 # start-up dialog with Enter, lets it play, and ends it with Escape. It must keep running
 # silently, say that it does, show its picture on the screen (the main window's pixels, read
 # from the display, must not stay black), and exit with status 0. Run under xvfb-run, with or
-# without a window manager.
-#   play_check.sh MORVELT XPROBE
+# without a window manager. With "fullscreen", Fullscreen mode is chosen in the dialog (by
+# clicks where its controls stand) and the main window must cover the whole screen.
+#   play_check.sh MORVELT XPROBE [fullscreen]
 set -uo pipefail
 morvelt=$(realpath "$1")
 xprobe=$(realpath "$2")
+mode=${3:-windowed}
 cd "$(dirname "$morvelt")"
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
@@ -36,7 +38,16 @@ for _ in $(seq 150); do
   sleep 0.2
 done
 sleep 0.5
-press Return "$dialog"
+if [ "$mode" = fullscreen ]; then
+  # The radio button "Fullscreen mode" and the button "Run", from the dialog's client origin.
+  window=$(xdotool search --onlyvisible --name "$dialog" | head -1)
+  read -r _ x y < <("$xprobe" look "$(xdotool getwindowname "$window")" | sed 's/^[0-9]*x[0-9]*+\([0-9-]*\)+\([0-9-]*\).*/at \1 \2/')
+  xdotool mousemove $((x + 25)) $((y + 218)) click 1
+  sleep 0.5
+  xdotool mousemove $((x + 358)) $((y + 184)) click 1
+else
+  press Return "$dialog"
+fi
 for _ in $(seq 50); do
   visible "$dialog" || break
   sleep 0.2
@@ -55,6 +66,12 @@ for _ in $(seq 40); do
 done
 awk -v m="$brightest" 'BEGIN{exit !(m>10)}' || fail "the main window stayed black (mean brightness $brightest of 255)"
 echo "the main window shows the picture (mean brightness $brightest of 255)"
+if [ "$mode" = fullscreen ]; then
+  screen=$("$xprobe" screen)
+  geometry=$("$xprobe" look Morvelt | awk '{print $1}')
+  [ "$geometry" = "$screen+0+0" ] || fail "full-screen window at $geometry, not over the screen $screen"
+  echo "the full-screen window covers the screen ($geometry)"
+fi
 sleep 2
 kill -0 "$program" 2>/dev/null || fail "morvelt stopped while playing"
 grep -q "the music plays silently in real time" "$log" || fail "no word of playing silently"

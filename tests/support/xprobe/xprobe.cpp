@@ -1,6 +1,7 @@
 // What a person would see on an X display, for the tests that play the program there.
 //
 //   xprobe wm-ready [SECONDS]   waits until a window manager runs (exit 0) or SECONDS pass (1)
+//   xprobe screen               prints the screen's size, "WxH"
 //   xprobe look NAME            prints "WxH+X+Y MEAN" for the viewable window called NAME: its
 //                               size and position on the screen and the mean brightness of its
 //                               pixels, 0..255 (exit 1 when there is no such window)
@@ -92,7 +93,7 @@ int Look(Display* display, const std::string& name) {
 
 int main(int argc, char** argv) {
     if (argc < 2 || (std::strcmp(argv[1], "look") == 0 && argc != 3)) {
-        std::fprintf(stderr, "usage: xprobe wm-ready [SECONDS] | xprobe look NAME\n");
+        std::fprintf(stderr, "usage: xprobe wm-ready [SECONDS] | xprobe screen | xprobe look NAME\n");
         return 2;
     }
     Display* display = XOpenDisplay(nullptr);
@@ -112,6 +113,9 @@ int main(int argc, char** argv) {
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
+    } else if (std::strcmp(argv[1], "screen") == 0) {
+        std::printf("%dx%d\n", DisplayWidth(display, DefaultScreen(display)), DisplayHeight(display, DefaultScreen(display)));
+        result = 0;
     } else if (std::strcmp(argv[1], "look") == 0) {
         result = Look(display, argv[2]);
     }

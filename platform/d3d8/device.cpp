@@ -4,6 +4,7 @@
 
 #include "platform/d3d8/caps.h"
 #include "platform/d3d8/direct3d.h"
+#include "platform/d3d8/present.h"
 #include "platform/d3d8/state_block.h"
 #include "platform/d3d8/testing.h"
 #include "platform/win32/display.h"
@@ -287,7 +288,11 @@ HRESULT Device::Present(const RECT* pSourceRect, const RECT* pDestRect, HWND hDe
         return D3DERR_INVALIDCALL;
     }
     HWND window = hDestWindowOverride ? hDestWindowOverride : PresentWindow();
-    rasterizer_->Present(backBuffer_->Data(), window);
+    rasterizer_->EndFrame();
+    if (window) {
+        rasterizer_->ReadBack(backBuffer_->Data());
+        ShowInWindow(backBuffer_->Data(), window);
+    }
     return D3D_OK;
 }
 

@@ -83,8 +83,9 @@ public:
     // Draws one call with the state in force. The model has checked the call's bounds.
     virtual void Draw(const RenderTargets& targets, const PipelineState& state, const DrawCall& call) = 0;
 
-    // Shows the back buffer in the window (or does nothing off-screen, window == nullptr).
-    virtual void Present(const SurfaceData& backBuffer, HWND window) = 0;
+    // The frame is complete (Present): give back what was held across its draws (the GL
+    // context, so that the host's own GL may run between frames).
+    virtual void EndFrame() {}
 
     // The texture with this id is gone; drop anything kept for it.
     virtual void ForgetTexture(std::uint64_t id) = 0;
@@ -92,7 +93,8 @@ public:
     // Brings the pixels of a colour or depth target into its memory. A rasterizer that draws
     // elsewhere (OpenGL) copies them back; one that draws into memory has nothing to do. Call
     // before the CPU reads or writes a target's memory (LockRect of the back buffer, a render
-    // target or a depth surface); afterwards the memory counts as the newer copy.
+    // target or a depth surface, and Present in a window); afterwards the memory counts as the
+    // newer copy.
     virtual void ReadBack(const SurfaceData& surface) { (void)surface; }
 
     // The surface whose memory starts at surface.bits is gone (released, or the back buffer

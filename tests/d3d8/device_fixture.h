@@ -30,8 +30,7 @@ struct Recorded {
     };
     std::vector<Draw> draws;
     std::vector<Clear> clears;
-    int presents = 0;
-    HWND presentWindow = nullptr;
+    int readBacks = 0;  // pixels brought into memory (LockRect, Present in a window)
     std::vector<std::uint64_t> forgotten;
 };
 
@@ -51,10 +50,7 @@ public:
         d.hasDepth = targets.depth != nullptr;
         out_->draws.push_back(d);
     }
-    void Present(const d3d8::SurfaceData&, HWND window) override {
-        ++out_->presents;
-        out_->presentWindow = window;
-    }
+    void ReadBack(const d3d8::SurfaceData&) override { ++out_->readBacks; }
     void ForgetTexture(std::uint64_t id) override { out_->forgotten.push_back(id); }
 
 private:

@@ -241,8 +241,7 @@ TEST_F(DrawTest, SceneAndPresentRules) {
     ASSERT_EQ(device->EndScene(), D3D_OK);
     EXPECT_EQ(device->EndScene(), D3DERR_INVALIDCALL);
     ASSERT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
-    EXPECT_EQ(recorded.presents, 1);
-    EXPECT_EQ(recorded.presentWindow, nullptr) << "off-screen";
+    EXPECT_EQ(recorded.readBacks, 0) << "off-screen: nothing to show, nothing read back";
     const RECT r{0, 0, 1, 1};
     EXPECT_EQ(device->Present(&r, nullptr, nullptr, nullptr), D3DERR_INVALIDCALL) << "not implemented, said so";
     device->BeginScene();

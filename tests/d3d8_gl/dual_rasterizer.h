@@ -29,7 +29,6 @@ public:
     void Clear(const d3d8::RenderTargets& targets, const RECT& rect, DWORD flags, D3DCOLOR color, float z,
                DWORD stencil) override;
     void Draw(const d3d8::RenderTargets& targets, const d3d8::PipelineState& state, const d3d8::DrawCall& call) override;
-    void Present(const d3d8::SurfaceData&, HWND) override {}
     void ForgetTexture(std::uint64_t id) override;
     void ForgetSurface(const d3d8::SurfaceData& surface) override;
 

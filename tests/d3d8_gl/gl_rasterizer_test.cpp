@@ -438,7 +438,7 @@ TEST_F(GlRaster, ContextIsGivenBackAtTheEndOfAFrame) {
     PipelineState s = scene::FlatColorState(kSize, kSize);
     raster->Draw(targets, s, scene::Call(D3DPT_TRIANGLELIST, 2, scene::Quad(0, 0, 2, 2, 0xffffffff)));
     EXPECT_NE(eglGetCurrentContext(), EGL_NO_CONTEXT);
-    raster->Present(color.data, nullptr);
+    raster->EndFrame();
     EXPECT_EQ(eglGetCurrentContext(), EGL_NO_CONTEXT);
     EXPECT_EQ(At(1, 1), 0xffffffffu);
     EXPECT_EQ(eglGetCurrentContext(), EGL_NO_CONTEXT);  // read back, given back

@@ -5,8 +5,8 @@
 //             -> textures and samplers per active stage -> fixed GL state (only changed)
 //             -> vertices and indices streamed -> GL draw.
 // Pixels reach the surfaces' memory only when the device asks (ReadBack): LockRect of a
-// target, a copy, or Present (the window stand-in shows pictures from memory, so HAL presents
-// through the same path as REF after reading the frame back).
+// target, a copy, or Present in a window (the device model shows pictures from memory, so HAL
+// presents through the same path as REF after the frame is read back).
 #include "platform/d3d8/backend.h"
 #include "platform/d3d8/gl/context.h"
 #include "platform/d3d8/gl/draw.h"
@@ -17,7 +17,6 @@
 #include "platform/d3d8/gl/texture_cache.h"
 #include "platform/d3d8/gl/uniforms.h"
 #include "platform/d3d8/rasterizer.h"
-#include "platform/d3d8/ref/present.h"
 #include "platform/win32/debug_output.h"
 
 #include <epoxy/gl.h>
@@ -42,7 +41,7 @@ public:
     void Clear(const RenderTargets& targets, const RECT& rect, DWORD flags, D3DCOLOR color, float z,
                DWORD stencil) override;
     void Draw(const RenderTargets& targets, const PipelineState& state, const DrawCall& call) override;
-    void Present(const SurfaceData& backBuffer, HWND window) override;
+    void EndFrame() override { CurrentScope scope(*context_); }  // a kept context is given back
     void ForgetTexture(std::uint64_t id) override;
     void ReadBack(const SurfaceData& surface) override;
     void ForgetSurface(const SurfaceData& surface) override;
@@ -204,17 +203,6 @@ void GlRasterizer::Draw(const RenderTargets& targets, const PipelineState& state
 
     state_.Apply(fixed);
     geometry_->Draw(call, DecodeFvf(state.fvf));
-}
-
-void GlRasterizer::Present(const SurfaceData& backBuffer, HWND window) {
-    // The end of a frame: the context kept by its draws is given back to the thread, before
-    // the window stand-in (which may use GL of its own) shows the picture.
-    {
-        CurrentScope scope(*context_);
-        // The window shows pixels from memory, as for REF: read the frame back first.
-        if (window && backBuffer.bits && scope.Ok()) targets_->ReadBack(backBuffer);
-    }
-    if (window) ref::PresentToWindow(backBuffer, window);
 }
 
 void GlRasterizer::ForgetTexture(std::uint64_t id) {

@@ -18,7 +18,6 @@ public:
         if ((flags & D3DCLEAR_ZBUFFER) && targets.depth) FillDepth(*targets.depth, rect, z);
     }
     void Draw(const RenderTargets&, const PipelineState&, const DrawCall&) override {}
-    void Present(const SurfaceData&, HWND) override {}
     void ForgetTexture(std::uint64_t) override {}
 
 private:

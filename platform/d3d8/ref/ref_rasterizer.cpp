@@ -10,7 +10,6 @@
 #include "platform/d3d8/rasterizer.h"
 #include "platform/d3d8/ref/clipping.h"
 #include "platform/d3d8/ref/draw_state.h"
-#include "platform/d3d8/ref/present.h"
 #include "platform/d3d8/ref/rasterize.h"
 #include "platform/d3d8/ref/setup.h"
 #include "platform/d3d8/ref/vertex_transform.h"
@@ -31,7 +30,6 @@ public:
     void Clear(const RenderTargets& targets, const RECT& rect, DWORD flags, D3DCOLOR color, float z,
                DWORD stencil) override;
     void Draw(const RenderTargets& targets, const PipelineState& state, const DrawCall& call) override;
-    void Present(const SurfaceData& backBuffer, HWND window) override { PresentToWindow(backBuffer, window); }
     void ForgetTexture(std::uint64_t) override {}  // nothing is cached per texture
 
 private:

@@ -1,10 +1,10 @@
-#include "platform/d3d8/ref/present.h"
+#include "platform/d3d8/present.h"
 
 #include "platform/win32/display.h"
 
-namespace d3d8::ref {
+namespace d3d8 {
 
-void PresentToWindow(const SurfaceData& backBuffer, HWND window) {
+void ShowInWindow(const SurfaceData& backBuffer, HWND window) {
     if (!window || !backBuffer.bits) return;
     platform::PixelLayout layout;
     switch (backBuffer.format) {
@@ -19,4 +19,4 @@ void PresentToWindow(const SurfaceData& backBuffer, HWND window) {
                             static_cast<int>(backBuffer.height), backBuffer.pitch, layout);
 }
 
-}  // namespace d3d8::ref
+}  // namespace d3d8

@@ -26,7 +26,7 @@ void RasterizeTriangle(const DrawContext& ctx, const Target& t, const TriangleSe
     const int* list = ctx.interpolated;
     float value[kMaxAttrs];  // attribute * q along the current row
     const int width = s.maxX - s.minX;
-    for (int y = s.minY; y <= s.maxY; ++y) {
+    for (int y = t.rows.First(s.minY); y <= s.maxY; y = t.rows.Next(y)) {
         // The span of this row where all three edges are inside.
         std::int64_t lo = 0, hi = width;
         for (int i = 0; i < 3; ++i) {
@@ -89,7 +89,8 @@ void RasterizeLine(const DrawContext& ctx, const Target& t, const ScreenVertex& 
         const float tt = std::clamp((static_cast<float>(i) - start) / len, 0.0f, 1.0f);
         const int x = static_cast<int>(xMajor ? i : static_cast<long long>(std::floor(a.x + dx * tt + 0.5f)));
         const int y = static_cast<int>(xMajor ? static_cast<long long>(std::floor(a.y + dy * tt + 0.5f)) : i);
-        if (x < ctx.clipLeft || x >= ctx.clipRight || y < ctx.clipTop || y >= ctx.clipBottom) continue;
+        if (x < ctx.clipLeft || x >= ctx.clipRight || y < ctx.clipTop || y >= ctx.clipBottom || !t.rows.Owns(y))
+            continue;
         const float q = a.q + (b.q - a.q) * tt;
         const float w = 1.0f / q;
         for (int k = 0; k < ctx.attrCount; ++k) {
@@ -124,7 +125,7 @@ void RasterizePoint(const DrawContext& ctx, const Target& t, const ScreenVertex&
             f.dudx[s] = f.dvdy[s] = inv;
             f.dudy[s] = f.dvdx[s] = 0;
         }
-    for (int y = static_cast<int>(y0); y <= static_cast<int>(y1); ++y) {
+    for (int y = t.rows.First(static_cast<int>(y0)); y <= static_cast<int>(y1); y = t.rows.Next(y)) {
         for (int x = static_cast<int>(x0); x <= static_cast<int>(x1); ++x) {
             if (ctx.pointSprite)
                 for (UINT s = 0; s < ctx.stageCount; ++s) {

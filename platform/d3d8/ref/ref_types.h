@@ -186,10 +186,36 @@ struct Fragment {
     float V(UINT stage) const { return attr[kAttrTex0 + 2 * stage + 1]; }
 };
 
-// The targets of one draw.
+// The rows of the target one worker draws: bands of kBandRows rows dealt out in turn to
+// `count` workers, this one being `index`. Every pixel belongs to exactly one worker, which
+// sees the primitives in submission order, so the picture does not depend on the count.
+constexpr int kBandShift = 4;
+constexpr int kBandRows = 1 << kBandShift;
+
+struct RowShare {
+    int index = 0, count = 1;
+
+    bool Owns(int y) const { return count == 1 || (y >> kBandShift) % count == index; }
+    // The first owned row at or after y (y >= 0).
+    int First(int y) const {
+        if (count == 1) return y;
+        const int band = y >> kBandShift;
+        const int ahead = ((index - band) % count + count) % count;
+        return ahead == 0 ? y : (band + ahead) << kBandShift;
+    }
+    // The owned row after the owned row y.
+    int Next(int y) const {
+        ++y;
+        if (count == 1 || (y & (kBandRows - 1)) != 0) return y;
+        return y + (count - 1) * kBandRows;
+    }
+};
+
+// The targets of one draw, and the rows of them this worker draws.
 struct Target {
     SurfaceData* color = nullptr;
     SurfaceData* depth = nullptr;
+    RowShare rows;
 };
 
 }  // namespace d3d8::ref

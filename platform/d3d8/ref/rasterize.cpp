@@ -16,9 +16,22 @@ std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {  // b > 0
 }
 std::int64_t CeilDiv(std::int64_t a, std::int64_t b) { return -FloorDiv(-a, b); }
 
-}  // namespace
+// Calls loop(kind) with the draw's blend kind as a compile-time constant, so the pixel loop
+// is built once per kind.
+template <class Loop>
+void WithBlendKind(BlendKind kind, Loop&& loop) {
+    using K = BlendKind;
+    switch (kind) {
+    case K::Replace: return loop(std::integral_constant<K, K::Replace>{});
+    case K::AddOne: return loop(std::integral_constant<K, K::AddOne>{});
+    case K::AddSrcAlpha: return loop(std::integral_constant<K, K::AddSrcAlpha>{});
+    case K::SrcAlphaOver: return loop(std::integral_constant<K, K::SrcAlphaOver>{});
+    default: return loop(std::integral_constant<K, K::General>{});
+    }
+}
 
-void RasterizeTriangle(const DrawContext& ctx, const Target& t, const TriangleSetup& s) {
+template <BlendKind Kind>
+void TriangleLoop(const DrawContext& ctx, const Target& t, const TriangleSetup& s) {
     Fragment f;
     f.attr[kAttrFog] = 1;
     if (s.flat) std::copy(s.flatColors, s.flatColors + kAttrFog, f.attr);
@@ -62,13 +75,15 @@ void RasterizeTriangle(const DrawContext& ctx, const Target& t, const TriangleSe
                 f.dvdx[st] = (pv.dx - v * s.q.dx) * w;
                 f.dvdy[st] = (pv.dy - v * s.q.dy) * w;
             }
-            ShadePixel(ctx, t, f);
+            ShadePixel<Kind>(ctx, t, f);
             q += s.q.dx;
             z += s.z.dx;
             for (int k = 0; k < n; ++k) value[k] += s.attrDx[k];
         }
     }
 }
+
+}  // namespace
 
 void RasterizeLine(const DrawContext& ctx, const Target& t, const ScreenVertex& a, const ScreenVertex& b,
                    const ScreenVertex* provoking) {
@@ -101,11 +116,14 @@ void RasterizeLine(const DrawContext& ctx, const Target& t, const ScreenVertex& 
         f.y = y;
         f.z = Saturate(a.z + (b.z - a.z) * tt);
         f.fogDepth = ctx.fogFromW ? w : f.z;
-        ShadePixel(ctx, t, f);
+        ShadePixel<BlendKind::General>(ctx, t, f);
     }
 }
 
-void RasterizePoint(const DrawContext& ctx, const Target& t, const ScreenVertex& v) {
+namespace {
+
+template <BlendKind Kind>
+void PointLoop(const DrawContext& ctx, const Target& t, const ScreenVertex& v) {
     const float size = v.pointSize;
     if (!(size > 0)) return;
     const float half = size * 0.5f;
@@ -134,9 +152,19 @@ void RasterizePoint(const DrawContext& ctx, const Target& t, const ScreenVertex&
                 }
             f.x = x;
             f.y = y;
-            ShadePixel(ctx, t, f);
+            ShadePixel<Kind>(ctx, t, f);
         }
     }
+}
+
+}  // namespace
+
+void RasterizeTriangle(const DrawContext& ctx, const Target& t, const TriangleSetup& s) {
+    WithBlendKind(ctx.blendKind, [&](auto kind) { TriangleLoop<decltype(kind)::value>(ctx, t, s); });
+}
+
+void RasterizePoint(const DrawContext& ctx, const Target& t, const ScreenVertex& v) {
+    WithBlendKind(ctx.blendKind, [&](auto kind) { PointLoop<decltype(kind)::value>(ctx, t, v); });
 }
 
 }  // namespace d3d8::ref

@@ -105,6 +105,10 @@ struct TextureStage {
 
 enum class FogSource { None, Table, Vertex };
 
+// The output merging of a draw, for pixel loops built for it: no blending and every channel
+// written; one of the common blends (with every channel written); anything else.
+enum class BlendKind { Replace, AddOne, AddSrcAlpha, SrcAlphaOver, General };
+
 struct DrawContext {
     // Vertex processing.
     FvfLayout layout;
@@ -158,6 +162,7 @@ struct DrawContext {
     bool blend = false;
     DWORD srcBlend = D3DBLEND_ONE, destBlend = D3DBLEND_ZERO, blendOp = D3DBLENDOP_ADD;
     DWORD colorWriteMask = 0xf;
+    BlendKind blendKind = BlendKind::General;
 
     int attrCount = kAttrTex0;  // attributes carried by vertices (clipping interpolates these)
     // Attributes the rasterizer interpolates per pixel: colours unless flat shaded, specular

@@ -20,10 +20,21 @@ struct Color {
     float r = 0, g = 0, b = 0, a = 0;  // nominally 0..1
 };
 
+// byte / 255 as a float for every byte, computed once (the same products as at run time):
+// colour reads take a table look-up per channel instead of a conversion and a product.
+struct UnitFromByteTable {
+    float value[256];
+};
+constexpr UnitFromByteTable MakeUnitFromByteTable() {
+    UnitFromByteTable t{};
+    for (int i = 0; i < 256; ++i) t.value[i] = static_cast<float>(i) * (1.0f / 255.0f);
+    return t;
+}
+inline constexpr UnitFromByteTable kUnitFromByte = MakeUnitFromByteTable();
+
 inline Color ColorFromArgb(D3DCOLOR c) {
-    constexpr float k = 1.0f / 255.0f;
-    return {static_cast<float>((c >> 16) & 0xff) * k, static_cast<float>((c >> 8) & 0xff) * k,
-            static_cast<float>(c & 0xff) * k, static_cast<float>(c >> 24) * k};
+    const float* u = kUnitFromByte.value;
+    return {u[(c >> 16) & 0xff], u[(c >> 8) & 0xff], u[c & 0xff], u[c >> 24]};
 }
 
 inline DWORD ByteFromUnit(float v) {

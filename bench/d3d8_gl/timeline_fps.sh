@@ -1,21 +1,22 @@
 #!/usr/bin/env bash
-# Frames per second of the whole timeline, HAL (OpenGL; llvmpipe without a GPU) against REF,
-# at 1024x768 and 1920x1080, measured one after the other in the same run on this machine.
-# The production runs in capture mode: every frame is 1/FPS of production time. Frames before
-# FROM are drawn but not recorded; the recorded ones are read back and written as PNG files.
-# RENDERED=1 counts every frame drawn (use FROM close to TO to time drawing alone, without
-# the PNG writing); otherwise the recorded frames are counted, PNG writing included.
+# Frames per second of the whole timeline drawn on REF (the software rasterizer) and on HAL
+# (OpenGL; llvmpipe without a GPU), and their ratio REF/HAL, at 1024x768 and 1920x1080. The
+# two devices run back to back for each size, REPEAT times, so both see the same load.
+# The production runs in capture mode, every frame 1/FPS of production time; all frames
+# before FROM are drawn but not written, so with FROM close to the end (the default) the
+# figure is drawing alone, without PNG writing.
 #
 #   bench/d3d8_gl/timeline_fps.sh [BUILD_DIR]     (default: build)
-#   FPS=5 FROM=0 TO=219.5 RENDERED=0 SIZES="1024x768 1920x1080" DEVICES="hal ref" to change the run.
+#   FPS=5 FROM=219 TO=219.5 REPEAT=1 SIZES="1024x768 1920x1080" to change the run;
+#   MORVELT_THREADS=N sets REF's thread count (default: the processor count).
 set -euo pipefail
 
 build=${1:-build}
 fps=${FPS:-5}
-from=${FROM:-0}
+from=${FROM:-219}
 to=${TO:-219.5}
+repeat=${REPEAT:-1}
 sizes=${SIZES:-"1024x768 1920x1080"}
-devices=${DEVICES:-"hal ref"}
 
 if [ ! -x "$build/morvelt" ]; then
   echo "timeline_fps: $build/morvelt is not built yet" >&2
@@ -24,26 +25,29 @@ fi
 
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
+frames=$(awk -v t="$to" -v f="$fps" 'BEGIN { printf "%d", t * f }')
 
-printf '%-4s %-10s %7s %9s %9s\n' device size frames seconds frames/s
+# Prints the frames per second of one whole run, or fails with the end of its log.
+run_fps() {
+  local device=$1 size=$2 start end
+  start=$(date +%s.%N)
+  if ! (cd "$build" && ./morvelt --capture "$out/frames" --fps "$fps" --size "$size" --from "$from" --to "$to" \
+        --device "$device") >"$out/log" 2>&1; then
+    echo "timeline_fps: the $device run at $size failed:" >&2
+    tail -5 "$out/log" >&2
+    return 1
+  fi
+  end=$(date +%s.%N)
+  rm -rf "$out/frames"
+  awk -v s="$start" -v e="$end" -v n="$frames" 'BEGIN { printf "%.2f", n / (e - s) }'
+}
+
+echo "whole timeline, $frames frames drawn per run ($fps per production second), load: $(cut -d' ' -f1-3 /proc/loadavg)"
+printf '%-10s %3s %9s %9s %9s\n' size run REF_fps HAL_fps REF/HAL
 for size in $sizes; do
-  for device in $devices; do
-    dir="$out/$device-$size"
-    start=$(date +%s.%N)
-    if ! (cd "$build" && ./morvelt --capture "$dir" --fps "$fps" --size "$size" --from "$from" --to "$to" \
-          --device "$device") >"$out/log" 2>&1; then
-      echo "timeline_fps: the $device run at $size failed:" >&2
-      tail -5 "$out/log" >&2
-      continue
-    fi
-    end=$(date +%s.%N)
-    if [ "${RENDERED:-0}" = 1 ]; then
-      frames=$(awk -v t="$to" -v f="$fps" 'BEGIN { printf "%d", t * f }')
-    else
-      frames=$(find "$dir" -name '*.png' | wc -l)
-    fi
-    awk -v s="$start" -v e="$end" -v n="$frames" -v d="$device" -v z="$size" \
-      'BEGIN { t = e - s; printf "%-4s %-10s %7d %9.1f %9.2f\n", d, z, n, t, (t > 0 ? n / t : 0) }'
-    rm -rf "$dir"
+  for ((n = 1; n <= repeat; ++n)); do
+    ref=$(run_fps ref "$size") || continue
+    hal=$(run_fps hal "$size") || continue
+    awk -v z="$size" -v n="$n" -v r="$ref" -v h="$hal" 'BEGIN { printf "%-10s %3d %9.2f %9.2f %9.2f\n", z, n, r, h, r / h }'
   done
 done

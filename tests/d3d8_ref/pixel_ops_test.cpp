@@ -1,5 +1,6 @@
 // Per-pixel operations after the texture stages: blending, alpha test, depth, fog, write
 // masks and target formats, clears.
+#include "platform/d3d8/ref/ref_types.h"
 #include "ref_test_util.h"
 
 #include <gtest/gtest.h>
@@ -27,6 +28,14 @@ D3DCOLOR BlendOnce(DWORD srcBlend, DWORD destBlend, DWORD op = D3DBLENDOP_ADD) {
 }
 
 }  // namespace
+
+TEST(RefColour, ByteTableHoldsTheRunTimeQuotients) {
+    volatile float scale = 1.0f / 255.0f;  // computed at run time, not folded
+    for (int i = 0; i < 256; ++i) {
+        ASSERT_EQ(d3d8::ref::kUnitFromByte.value[i], static_cast<float>(i) * scale) << i;
+        ASSERT_EQ(d3d8::ref::ByteFromUnit(d3d8::ref::kUnitFromByte.value[i]), static_cast<DWORD>(i)) << i;
+    }
+}
 
 TEST(RefBlend, EachFactorAsSourceAndAsDestination) {
     struct Case {

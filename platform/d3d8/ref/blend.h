@@ -13,7 +13,7 @@
 namespace d3d8::ref {
 
 // The blend factor for source colour s and destination colour d.
-inline Color BlendFactor(DWORD factor, const Color& s, const Color& d) {
+REF_PIXEL_INLINE Color BlendFactor(DWORD factor, const Color& s, const Color& d) {
     switch (factor) {
     case D3DBLEND_ZERO: return {0, 0, 0, 0};
     case D3DBLEND_ONE: return {1, 1, 1, 1};
@@ -33,7 +33,7 @@ inline Color BlendFactor(DWORD factor, const Color& s, const Color& d) {
     }
 }
 
-inline float BlendChannel(DWORD op, float s, float fs, float d, float fd) {
+REF_PIXEL_INLINE float BlendChannel(DWORD op, float s, float fs, float d, float fd) {
     switch (op) {
     case D3DBLENDOP_SUBTRACT: return s * fs - d * fd;
     case D3DBLENDOP_REVSUBTRACT: return d * fd - s * fs;
@@ -41,6 +41,14 @@ inline float BlendChannel(DWORD op, float s, float fs, float d, float fd) {
     case D3DBLENDOP_MAX: return std::max(s, d);
     default: return s * fs + d * fd;
     }
+}
+
+// Blending with the factors and operation known when compiling: the same arithmetic as
+// the general path, without choosing per pixel.
+template <DWORD Src, DWORD Dst>
+REF_PIXEL_INLINE Color BlendAdd(const Color& s, const Color& d) {
+    const Color fs = BlendFactor(Src, s, d), fd = BlendFactor(Dst, s, d);
+    return {s.r * fs.r + d.r * fd.r, s.g * fs.g + d.g * fd.g, s.b * fs.b + d.b * fd.b, s.a * fs.a + d.a * fd.a};
 }
 
 inline Color Blend(const DrawContext& ctx, const Color& s, const Color& d) {
@@ -79,11 +87,18 @@ REF_PIXEL_INLINE void WriteTarget(D3DFORMAT format, BYTE* p, D3DCOLOR c) {
     WriteArgb(format, p, c);
 }
 
+template <BlendKind Kind>
 REF_PIXEL_INLINE void BlendAndWrite(const DrawContext& ctx, const Target& t, int x, int y, Color c) {
     BYTE* p = PixelAt(*t.color, x, y);
     c = {Saturate(c.r), Saturate(c.g), Saturate(c.b), Saturate(c.a)};
     D3DCOLOR out;
-    if (ctx.blend || ctx.colorWriteMask != 0xf) {
+    if constexpr (Kind == BlendKind::Replace) {
+        out = ArgbFromColor(c);
+    } else if constexpr (Kind != BlendKind::General) {
+        constexpr DWORD src = Kind == BlendKind::AddOne ? D3DBLEND_ONE : D3DBLEND_SRCALPHA;
+        constexpr DWORD dst = Kind == BlendKind::SrcAlphaOver ? D3DBLEND_INVSRCALPHA : D3DBLEND_ONE;
+        out = ArgbFromColor(BlendAdd<src, dst>(c, ColorFromArgb(ReadTarget(t.color->format, p))));
+    } else if (ctx.blend || ctx.colorWriteMask != 0xf) {
         const D3DCOLOR old = ReadTarget(t.color->format, p);
         if (ctx.blend) c = Blend(ctx, c, ColorFromArgb(old));
         out = ArgbFromColor(c);

@@ -146,6 +146,16 @@ void PrepareStages(const PipelineState& s, DrawContext& ctx) {
     ctx.attrCount = kAttrTex0 + 2 * static_cast<int>(ctx.stageCount);
 }
 
+BlendKind ClassifyBlend(const DrawContext& ctx) {
+    if (ctx.colorWriteMask != 0xf) return BlendKind::General;
+    if (!ctx.blend) return BlendKind::Replace;
+    if (ctx.blendOp != D3DBLENDOP_ADD) return BlendKind::General;
+    if (ctx.srcBlend == D3DBLEND_ONE && ctx.destBlend == D3DBLEND_ONE) return BlendKind::AddOne;
+    if (ctx.srcBlend == D3DBLEND_SRCALPHA && ctx.destBlend == D3DBLEND_ONE) return BlendKind::AddSrcAlpha;
+    if (ctx.srcBlend == D3DBLEND_SRCALPHA && ctx.destBlend == D3DBLEND_INVSRCALPHA) return BlendKind::SrcAlphaOver;
+    return BlendKind::General;
+}
+
 bool IsPerspective(const D3DMATRIX& p) { return p._14 == 0 && p._24 == 0 && p._34 == 1 && p._44 == 0; }
 
 }  // namespace
@@ -238,6 +248,7 @@ void PrepareDrawContext(const PipelineState& s, const RenderTargets& targets, Dr
     ctx.destBlend = rs[D3DRS_DESTBLEND];
     ctx.blendOp = rs[D3DRS_BLENDOP] ? rs[D3DRS_BLENDOP] : D3DBLENDOP_ADD;
     ctx.colorWriteMask = rs[D3DRS_COLORWRITEENABLE] & 0xf;
+    ctx.blendKind = ClassifyBlend(ctx);
 
     bool readsSpecular = ctx.specularAdd;
     for (UINT i = 0; i < ctx.stageCount; ++i) {

@@ -10,12 +10,13 @@
 
 namespace d3d8::ref {
 
+template <BlendKind Kind>
 REF_PIXEL_INLINE void ShadePixel(const DrawContext& ctx, const Target& t, const Fragment& f) {
     Color c = CombineStages(ctx, f);
     if (ctx.alphaTest && !AlphaTestPasses(ctx, c.a)) return;
     if (ctx.depthTest && !DepthTestAndWrite(ctx, t, f.x, f.y, f.z)) return;
     ApplyFog(ctx, f, c);
-    BlendAndWrite(ctx, t, f.x, f.y, c);
+    BlendAndWrite<Kind>(ctx, t, f.x, f.y, c);
 }
 
 }  // namespace d3d8::ref

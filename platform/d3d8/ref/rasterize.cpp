@@ -16,9 +16,22 @@ std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {  // b > 0
 }
 std::int64_t CeilDiv(std::int64_t a, std::int64_t b) { return -FloorDiv(-a, b); }
 
-}  // namespace
+// Calls loop(kind) with the draw's blend kind as a compile-time constant, so the pixel loop
+// is built once per kind.
+template <class Loop>
+void WithBlendKind(BlendKind kind, Loop&& loop) {
+    using K = BlendKind;
+    switch (kind) {
+    case K::Replace: return loop(std::integral_constant<K, K::Replace>{});
+    case K::AddOne: return loop(std::integral_constant<K, K::AddOne>{});
+    case K::AddSrcAlpha: return loop(std::integral_constant<K, K::AddSrcAlpha>{});
+    case K::SrcAlphaOver: return loop(std::integral_constant<K, K::SrcAlphaOver>{});
+    default: return loop(std::integral_constant<K, K::General>{});
+    }
+}
 
-void RasterizeTriangle(const DrawContext& ctx, const Target& t, const TriangleSetup& s) {
+template <BlendKind Kind>
+void TriangleLoop(const DrawContext& ctx, const Target& t, const TriangleSetup& s) {
     Fragment f;
     f.attr[kAttrFog] = 1;
     if (s.flat) std::copy(s.flatColors, s.flatColors + kAttrFog, f.attr);
@@ -26,7 +39,7 @@ void RasterizeTriangle(const DrawContext& ctx, const Target& t, const TriangleSe
     const int* list = ctx.interpolated;
     float value[kMaxAttrs];  // attribute * q along the current row
     const int width = s.maxX - s.minX;
-    for (int y = s.minY; y <= s.maxY; ++y) {
+    for (int y = t.rows.First(s.minY); y <= s.maxY; y = t.rows.Next(y)) {
         // The span of this row where all three edges are inside.
         std::int64_t lo = 0, hi = width;
         for (int i = 0; i < 3; ++i) {
@@ -62,13 +75,15 @@ void RasterizeTriangle(const DrawContext& ctx, const Target& t, const TriangleSe
                 f.dvdx[st] = (pv.dx - v * s.q.dx) * w;
                 f.dvdy[st] = (pv.dy - v * s.q.dy) * w;
             }
-            ShadePixel(ctx, t, f);
+            ShadePixel<Kind>(ctx, t, f);
             q += s.q.dx;
             z += s.z.dx;
             for (int k = 0; k < n; ++k) value[k] += s.attrDx[k];
         }
     }
 }
+
+}  // namespace
 
 void RasterizeLine(const DrawContext& ctx, const Target& t, const ScreenVertex& a, const ScreenVertex& b,
                    const ScreenVertex* provoking) {
@@ -89,7 +104,8 @@ void RasterizeLine(const DrawContext& ctx, const Target& t, const ScreenVertex& 
         const float tt = std::clamp((static_cast<float>(i) - start) / len, 0.0f, 1.0f);
         const int x = static_cast<int>(xMajor ? i : static_cast<long long>(std::floor(a.x + dx * tt + 0.5f)));
         const int y = static_cast<int>(xMajor ? static_cast<long long>(std::floor(a.y + dy * tt + 0.5f)) : i);
-        if (x < ctx.clipLeft || x >= ctx.clipRight || y < ctx.clipTop || y >= ctx.clipBottom) continue;
+        if (x < ctx.clipLeft || x >= ctx.clipRight || y < ctx.clipTop || y >= ctx.clipBottom || !t.rows.Owns(y))
+            continue;
         const float q = a.q + (b.q - a.q) * tt;
         const float w = 1.0f / q;
         for (int k = 0; k < ctx.attrCount; ++k) {
@@ -100,11 +116,14 @@ void RasterizeLine(const DrawContext& ctx, const Target& t, const ScreenVertex& 
         f.y = y;
         f.z = Saturate(a.z + (b.z - a.z) * tt);
         f.fogDepth = ctx.fogFromW ? w : f.z;
-        ShadePixel(ctx, t, f);
+        ShadePixel<BlendKind::General>(ctx, t, f);
     }
 }
 
-void RasterizePoint(const DrawContext& ctx, const Target& t, const ScreenVertex& v) {
+namespace {
+
+template <BlendKind Kind>
+void PointLoop(const DrawContext& ctx, const Target& t, const ScreenVertex& v) {
     const float size = v.pointSize;
     if (!(size > 0)) return;
     const float half = size * 0.5f;
@@ -124,7 +143,7 @@ void RasterizePoint(const DrawContext& ctx, const Target& t, const ScreenVertex&
             f.dudx[s] = f.dvdy[s] = inv;
             f.dudy[s] = f.dvdx[s] = 0;
         }
-    for (int y = static_cast<int>(y0); y <= static_cast<int>(y1); ++y) {
+    for (int y = t.rows.First(static_cast<int>(y0)); y <= static_cast<int>(y1); y = t.rows.Next(y)) {
         for (int x = static_cast<int>(x0); x <= static_cast<int>(x1); ++x) {
             if (ctx.pointSprite)
                 for (UINT s = 0; s < ctx.stageCount; ++s) {
@@ -133,9 +152,19 @@ void RasterizePoint(const DrawContext& ctx, const Target& t, const ScreenVertex&
                 }
             f.x = x;
             f.y = y;
-            ShadePixel(ctx, t, f);
+            ShadePixel<Kind>(ctx, t, f);
         }
     }
+}
+
+}  // namespace
+
+void RasterizeTriangle(const DrawContext& ctx, const Target& t, const TriangleSetup& s) {
+    WithBlendKind(ctx.blendKind, [&](auto kind) { TriangleLoop<decltype(kind)::value>(ctx, t, s); });
+}
+
+void RasterizePoint(const DrawContext& ctx, const Target& t, const ScreenVertex& v) {
+    WithBlendKind(ctx.blendKind, [&](auto kind) { PointLoop<decltype(kind)::value>(ctx, t, v); });
 }
 
 }  // namespace d3d8::ref

@@ -3,8 +3,10 @@
 // Per draw:   derive state -> transform and light the vertices -> assemble primitives
 //             -> clip -> project -> cull and set up -> rasterize -> per pixel: texture
 //             stages, alpha test, depth, fog, blend (pixel_pipeline.h).
-// Scratch buffers live in the rasterizer and keep their capacity, so steady-state drawing
-// does not allocate.
+// Vertices are transformed once; the primitives are then drawn by every worker of the
+// pool, each into its own rows of the target (RowShare), so the picture is the same for any
+// number of workers. Scratch buffers live in the rasterizer and keep their capacity, so
+// steady-state drawing does not allocate.
 #include "platform/d3d8/format_info.h"
 #include "platform/d3d8/pixel_convert.h"
 #include "platform/d3d8/rasterizer.h"
@@ -13,6 +15,7 @@
 #include "platform/d3d8/ref/rasterize.h"
 #include "platform/d3d8/ref/setup.h"
 #include "platform/d3d8/ref/vertex_transform.h"
+#include "platform/d3d8/ref/worker_pool.h"
 
 #include <algorithm>
 #include <cmath>
@@ -27,6 +30,8 @@ using namespace ref;
 
 class RefRasterizer final : public Rasterizer {
 public:
+    RefRasterizer() : pool_(DefaultWorkerCount()) {}
+
     void Clear(const RenderTargets& targets, const RECT& rect, DWORD flags, D3DCOLOR color, float z,
                DWORD stencil) override;
     void Draw(const RenderTargets& targets, const PipelineState& state, const DrawCall& call) override;
@@ -34,20 +39,26 @@ public:
 
 private:
     bool TransformVertices(const DrawCall& call);
-    void DrawPrimitives(const DrawCall& call);
-    void DrawTriangle(UINT i0, UINT i1, UINT i2);
-    void DrawLine(UINT i0, UINT i1);
-    void DrawPoint(UINT i);
-    const ScreenVertex& Screen(UINT i);
+    bool SpansOneBand() const;
+    void DrawPrimitives(const DrawCall& call, const Target& t) const;
+    void DrawTriangle(const Target& t, UINT i0, UINT i1, UINT i2) const;
+    void DrawLine(const Target& t, UINT i0, UINT i1) const;
+    void DrawPoint(const Target& t, UINT i) const;
+    const ScreenVertex& Screen(UINT i) const { return screen_[i - first_]; }
     bool VertexIndex(const DrawCall& call, UINT n, UINT& out) const;
 
     DrawContext ctx_;
     Target target_;
-    // Vertices [first_, first_ + count) of the draw, transformed; screen positions on demand.
+    const DrawCall* call_ = nullptr;  // the draw the workers are running
+    WorkerPool pool_;
+    // Row shares of a draw: more than threads, so a thread kept waiting for a processor
+    // holds up little.
+    unsigned parts_ = 4 * pool_.Threads();
+    // Vertices [first_, first_ + count_) of the draw, transformed and mapped to the screen.
     UINT first_ = 0;
+    std::size_t count_ = 0;
     std::vector<ClipVertex> clip_;
     std::vector<ScreenVertex> screen_;
-    std::vector<unsigned char> screenReady_;
     std::vector<unsigned char> inside_;
 };
 
@@ -86,9 +97,45 @@ void RefRasterizer::Draw(const RenderTargets& targets, const PipelineState& stat
     if (BytesPerPixel(targets.color->format) == 0) return;
     PrepareDrawContext(state, targets, ctx_);
     if (ctx_.clipLeft >= ctx_.clipRight || ctx_.clipTop >= ctx_.clipBottom) return;
-    target_ = {targets.color, targets.depth && targets.depth->bits ? targets.depth : nullptr};
+    target_ = {targets.color, targets.depth && targets.depth->bits ? targets.depth : nullptr, {}};
     if (!TransformVertices(call)) return;
-    DrawPrimitives(call);
+    if (pool_.Threads() == 1 || SpansOneBand()) {
+        DrawPrimitives(call, target_);
+        return;
+    }
+    call_ = &call;
+    pool_.Run(
+        [](void* self, unsigned part) {
+            const auto& r = *static_cast<const RefRasterizer*>(self);
+            Target t = r.target_;
+            t.rows = {static_cast<int>(part), static_cast<int>(r.parts_)};
+            r.DrawPrimitives(*r.call_, t);
+        },
+        this, parts_);
+    call_ = nullptr;
+}
+
+// True when every vertex is inside the clip volume and all lie within one band of rows,
+// so one worker would do all the drawing anyway (small sprites, glyphs).
+// False when no row within half a pixel of the vertices' rows belongs to `rows` (cheap
+// rejection before setup, for the many small triangles of a draw shared out by rows; the
+// half pixel covers the rounding of wireframe edges).
+bool MayCoverOwnedRow(const RowShare& rows, float y0, float y1, float y2) {
+    const float top = std::min({y0, y1, y2}) - 0.5f, bottom = std::max({y0, y1, y2}) + 0.5f;
+    if (rows.count == 1 || !(top >= 0.0f && bottom < 1e6f)) return true;
+    return rows.First(static_cast<int>(std::ceil(top))) <= static_cast<int>(bottom);
+}
+
+bool RefRasterizer::SpansOneBand() const {
+    float top = screen_[0].y, bottom = top;
+    for (std::size_t k = 0; k < count_; ++k) {
+        if (!inside_[k]) return false;
+        const float reach = 0.5f * screen_[k].pointSize + 1.0f;  // a point's half size, rounding
+        top = std::min(top, screen_[k].y - reach);
+        bottom = std::max(bottom, screen_[k].y + reach);
+    }
+    if (!(top >= 0.0f && bottom < 1e6f)) return false;
+    return static_cast<int>(top) >> kBandShift == static_cast<int>(bottom) >> kBandShift;
 }
 
 // The vertex number of the n-th vertex the primitives read, before baseVertex.
@@ -133,57 +180,48 @@ bool RefRasterizer::TransformVertices(const DrawCall& call) {
     if (lo > hi) return false;
     first_ = lo;
     const std::size_t count = static_cast<std::size_t>(hi) - lo + 1;
+    count_ = count;
     if (clip_.size() < count) {
         clip_.resize(count);
         screen_.resize(count);
-        screenReady_.resize(count);
         inside_.resize(count);
     }
-    std::fill(screenReady_.begin(), screenReady_.begin() + static_cast<std::ptrdiff_t>(count), 0);
     for (std::size_t k = 0; k < count; ++k) {
         ProcessVertex(ctx_, call.vertices + (lo + k) * static_cast<std::size_t>(call.stride), clip_[k]);
         inside_[k] = ctx_.layout.transformed || InsideClipVolume(clip_[k]);
+        screen_[k] = ToScreen(ctx_, clip_[k]);
     }
     return true;
 }
 
-const ScreenVertex& RefRasterizer::Screen(UINT i) {
-    const UINT k = i - first_;
-    if (!screenReady_[k]) {
-        screen_[k] = ToScreen(ctx_, clip_[k]);
-        screenReady_[k] = 1;
-    }
-    return screen_[k];
-}
-
-void RefRasterizer::DrawPrimitives(const DrawCall& call) {
+void RefRasterizer::DrawPrimitives(const DrawCall& call, const Target& t) const {
     UINT v[3];
     auto fetch = [&](UINT n, UINT& out) { return VertexIndex(call, n, out); };
     for (UINT p = 0; p < call.primitiveCount; ++p) {
         switch (call.primitiveType) {
         case D3DPT_POINTLIST:
-            if (fetch(p, v[0])) DrawPoint(v[0]);
+            if (fetch(p, v[0])) DrawPoint(t, v[0]);
             break;
         case D3DPT_LINELIST:
-            if (fetch(2 * p, v[0]) && fetch(2 * p + 1, v[1])) DrawLine(v[0], v[1]);
+            if (fetch(2 * p, v[0]) && fetch(2 * p + 1, v[1])) DrawLine(t, v[0], v[1]);
             break;
         case D3DPT_LINESTRIP:
-            if (fetch(p, v[0]) && fetch(p + 1, v[1])) DrawLine(v[0], v[1]);
+            if (fetch(p, v[0]) && fetch(p + 1, v[1])) DrawLine(t, v[0], v[1]);
             break;
         case D3DPT_TRIANGLELIST:
-            if (fetch(3 * p, v[0]) && fetch(3 * p + 1, v[1]) && fetch(3 * p + 2, v[2])) DrawTriangle(v[0], v[1], v[2]);
+            if (fetch(3 * p, v[0]) && fetch(3 * p + 1, v[1]) && fetch(3 * p + 2, v[2])) DrawTriangle(t, v[0], v[1], v[2]);
             break;
         case D3DPT_TRIANGLESTRIP:
             // Odd triangles swap their last two vertices to keep the winding.
             if (fetch(p, v[0]) && fetch(p + 1, v[1]) && fetch(p + 2, v[2])) {
                 if (p & 1)
-                    DrawTriangle(v[0], v[2], v[1]);
+                    DrawTriangle(t, v[0], v[2], v[1]);
                 else
-                    DrawTriangle(v[0], v[1], v[2]);
+                    DrawTriangle(t, v[0], v[1], v[2]);
             }
             break;
         case D3DPT_TRIANGLEFAN:
-            if (fetch(0, v[0]) && fetch(p + 1, v[1]) && fetch(p + 2, v[2])) DrawTriangle(v[0], v[1], v[2]);
+            if (fetch(0, v[0]) && fetch(p + 1, v[1]) && fetch(p + 2, v[2])) DrawTriangle(t, v[0], v[1], v[2]);
             break;
         default:
             return;
@@ -191,15 +229,16 @@ void RefRasterizer::DrawPrimitives(const DrawCall& call) {
     }
 }
 
-void RefRasterizer::DrawTriangle(UINT i0, UINT i1, UINT i2) {
+void RefRasterizer::DrawTriangle(const Target& t, UINT i0, UINT i1, UINT i2) const {
     if (ctx_.fillMode == D3DFILL_POINT) {
-        DrawPoint(i0);
-        DrawPoint(i1);
-        DrawPoint(i2);
+        DrawPoint(t, i0);
+        DrawPoint(t, i1);
+        DrawPoint(t, i2);
         return;
     }
     const UINT idx[3] = {i0, i1, i2};
     const bool inside = inside_[i0 - first_] && inside_[i1 - first_] && inside_[i2 - first_];
+    if (inside && !MayCoverOwnedRow(t.rows, Screen(i0).y, Screen(i1).y, Screen(i2).y)) return;
     ScreenVertex clipped[kMaxClippedVertices];
     const ScreenVertex* poly[kMaxClippedVertices];
     int n = 3;
@@ -220,30 +259,30 @@ void RefRasterizer::DrawTriangle(UINT i0, UINT i1, UINT i2) {
     const ScreenVertex& provoking = Screen(i0);
     if (ctx_.fillMode == D3DFILL_WIREFRAME) {
         if (IsCulled(ctx_, poly, n)) return;
-        for (int k = 0; k < n; ++k) RasterizeLine(ctx_, target_, *poly[k], *poly[(k + 1) % n], &provoking);
+        for (int k = 0; k < n; ++k) RasterizeLine(ctx_, t, *poly[k], *poly[(k + 1) % n], &provoking);
         return;
     }
     TriangleSetup setup;
     for (int k = 1; k + 1 < n; ++k)
         if (SetupTriangle(ctx_, *poly[0], *poly[k], *poly[k + 1], provoking, setup))
-            RasterizeTriangle(ctx_, target_, setup);
+            RasterizeTriangle(ctx_, t, setup);
 }
 
-void RefRasterizer::DrawLine(UINT i0, UINT i1) {
+void RefRasterizer::DrawLine(const Target& t, UINT i0, UINT i1) const {
     if (!(inside_[i0 - first_] && inside_[i1 - first_])) {
         ClipVertex a = clip_[i0 - first_], b = clip_[i1 - first_];
         if (!ClipSegment(a, b, ctx_.attrCount)) return;
         const ScreenVertex sa = ToScreen(ctx_, a), sb = ToScreen(ctx_, b);
-        RasterizeLine(ctx_, target_, sa, sb);
+        RasterizeLine(ctx_, t, sa, sb);
         return;
     }
-    RasterizeLine(ctx_, target_, Screen(i0), Screen(i1));
+    RasterizeLine(ctx_, t, Screen(i0), Screen(i1));
 }
 
-void RefRasterizer::DrawPoint(UINT i) {
+void RefRasterizer::DrawPoint(const Target& t, UINT i) const {
     const ClipVertex& c = clip_[i - first_];
     if (!ctx_.layout.transformed && !PointInsideDepthRange(c)) return;
-    RasterizePoint(ctx_, target_, Screen(i));
+    RasterizePoint(ctx_, t, Screen(i));
 }
 
 }  // namespace

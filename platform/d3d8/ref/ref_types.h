@@ -20,10 +20,21 @@ struct Color {
     float r = 0, g = 0, b = 0, a = 0;  // nominally 0..1
 };
 
+// byte / 255 as a float for every byte, computed once (the same products as at run time):
+// colour reads take a table look-up per channel instead of a conversion and a product.
+struct UnitFromByteTable {
+    float value[256];
+};
+constexpr UnitFromByteTable MakeUnitFromByteTable() {
+    UnitFromByteTable t{};
+    for (int i = 0; i < 256; ++i) t.value[i] = static_cast<float>(i) * (1.0f / 255.0f);
+    return t;
+}
+inline constexpr UnitFromByteTable kUnitFromByte = MakeUnitFromByteTable();
+
 inline Color ColorFromArgb(D3DCOLOR c) {
-    constexpr float k = 1.0f / 255.0f;
-    return {static_cast<float>((c >> 16) & 0xff) * k, static_cast<float>((c >> 8) & 0xff) * k,
-            static_cast<float>(c & 0xff) * k, static_cast<float>(c >> 24) * k};
+    const float* u = kUnitFromByte.value;
+    return {u[(c >> 16) & 0xff], u[(c >> 8) & 0xff], u[c & 0xff], u[c >> 24]};
 }
 
 inline DWORD ByteFromUnit(float v) {
@@ -105,6 +116,10 @@ struct TextureStage {
 
 enum class FogSource { None, Table, Vertex };
 
+// The output merging of a draw, for pixel loops built for it: no blending and every channel
+// written; one of the common blends (with every channel written); anything else.
+enum class BlendKind { Replace, AddOne, AddSrcAlpha, SrcAlphaOver, General };
+
 struct DrawContext {
     // Vertex processing.
     FvfLayout layout;
@@ -158,6 +173,7 @@ struct DrawContext {
     bool blend = false;
     DWORD srcBlend = D3DBLEND_ONE, destBlend = D3DBLEND_ZERO, blendOp = D3DBLENDOP_ADD;
     DWORD colorWriteMask = 0xf;
+    BlendKind blendKind = BlendKind::General;
 
     int attrCount = kAttrTex0;  // attributes carried by vertices (clipping interpolates these)
     // Attributes the rasterizer interpolates per pixel: colours unless flat shaded, specular
@@ -186,10 +202,36 @@ struct Fragment {
     float V(UINT stage) const { return attr[kAttrTex0 + 2 * stage + 1]; }
 };
 
-// The targets of one draw.
+// The rows of the target one worker draws: bands of kBandRows rows dealt out in turn to
+// `count` workers, this one being `index`. Every pixel belongs to exactly one worker, which
+// sees the primitives in submission order, so the picture does not depend on the count.
+constexpr int kBandShift = 4;
+constexpr int kBandRows = 1 << kBandShift;
+
+struct RowShare {
+    int index = 0, count = 1;
+
+    bool Owns(int y) const { return count == 1 || (y >> kBandShift) % count == index; }
+    // The first owned row at or after y (y >= 0).
+    int First(int y) const {
+        if (count == 1) return y;
+        const int band = y >> kBandShift;
+        const int ahead = ((index - band) % count + count) % count;
+        return ahead == 0 ? y : (band + ahead) << kBandShift;
+    }
+    // The owned row after the owned row y.
+    int Next(int y) const {
+        ++y;
+        if (count == 1 || (y & (kBandRows - 1)) != 0) return y;
+        return y + (count - 1) * kBandRows;
+    }
+};
+
+// The targets of one draw, and the rows of them this worker draws.
 struct Target {
     SurfaceData* color = nullptr;
     SurfaceData* depth = nullptr;
+    RowShare rows;
 };
 
 }  // namespace d3d8::ref

@@ -1,0 +1,74 @@
+#include "platform/d3d8/ref/worker_pool.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+
+namespace d3d8::ref {
+
+unsigned DefaultWorkerCount() {
+    if (const char* text = std::getenv("MORVELT_THREADS")) {
+        char* end = nullptr;
+        errno = 0;
+        const long n = std::strtol(text, &end, 10);
+        if (errno == 0 && end != text && *end == '\0' && n >= 1 && n <= static_cast<long>(kMaxWorkers))
+            return static_cast<unsigned>(n);
+    }
+    return std::clamp(std::thread::hardware_concurrency(), 1u, kMaxWorkers);
+}
+
+WorkerPool::WorkerPool(unsigned threads) {
+    threads = std::clamp(threads, 1u, kMaxWorkers);
+    helpers_.reserve(threads - 1);
+    for (unsigned i = 1; i < threads; ++i) helpers_.emplace_back([this] { HelperLoop(); });
+}
+
+WorkerPool::~WorkerPool() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stopping_ = true;
+    }
+    wake_.notify_all();
+    for (std::thread& t : helpers_) t.join();
+}
+
+void WorkerPool::Run(Job job, void* context, unsigned parts) {
+    if (helpers_.empty() || parts <= 1) {
+        for (unsigned p = 0; p < parts; ++p) job(context, p);
+        return;
+    }
+    std::unique_lock<std::mutex> lock(mutex_);
+    job_ = job;
+    context_ = context;
+    parts_ = parts;
+    claimed_ = finished_ = 0;
+    ++generation_;
+    wake_.notify_all();
+    TakeParts(lock);
+    done_.wait(lock, [this] { return finished_ == parts_; });
+}
+
+void WorkerPool::TakeParts(std::unique_lock<std::mutex>& lock) {
+    while (claimed_ < parts_) {
+        const unsigned part = claimed_++;
+        const Job job = job_;
+        void* context = context_;
+        lock.unlock();
+        job(context, part);
+        lock.lock();
+        if (++finished_ == parts_) done_.notify_all();
+    }
+}
+
+void WorkerPool::HelperLoop() {
+    std::uint64_t seen = 0;
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+        wake_.wait(lock, [&] { return stopping_ || generation_ != seen; });
+        if (stopping_) return;
+        seen = generation_;
+        TakeParts(lock);
+    }
+}
+
+}  // namespace d3d8::ref

@@ -1,0 +1,47 @@
+// A fixed set of threads, created once per rasterizer, that share out one job at a time.
+// Run(job, context, parts) calls job(context, part) once for every part 0..parts-1 and
+// returns when all have finished. The calling thread takes parts too, so a job completes
+// even while the helper threads wait for a processor. Nothing is allocated per job.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace d3d8::ref {
+
+// Threads for a new pool: MORVELT_THREADS when it holds a whole number 1..kMaxWorkers,
+// otherwise the processor count (at least 1, at most kMaxWorkers).
+constexpr unsigned kMaxWorkers = 64;
+unsigned DefaultWorkerCount();
+
+class WorkerPool {
+public:
+    using Job = void (*)(void* context, unsigned part);
+
+    explicit WorkerPool(unsigned threads);
+    ~WorkerPool();
+    WorkerPool(const WorkerPool&) = delete;
+    WorkerPool& operator=(const WorkerPool&) = delete;
+
+    unsigned Threads() const { return static_cast<unsigned>(helpers_.size()) + 1; }
+    void Run(Job job, void* context, unsigned parts);
+
+private:
+    void HelperLoop();
+    // Runs parts of the current job until none is left unclaimed.
+    void TakeParts(std::unique_lock<std::mutex>& lock);
+
+    std::vector<std::thread> helpers_;
+    std::mutex mutex_;
+    std::condition_variable wake_, done_;
+    Job job_ = nullptr;
+    void* context_ = nullptr;
+    unsigned parts_ = 0, claimed_ = 0, finished_ = 0;
+    std::uint64_t generation_ = 0;  // grows with every job
+    bool stopping_ = false;
+};
+
+}  // namespace d3d8::ref

@@ -216,8 +216,14 @@ INT CD3DApplication::Run() {
         if (m_bActive) {
             gotMessage = PeekMessage(&msg, NULL, 0U, 0U, PM_REMOVE);
         } else {
-            // -1 means no message can ever come (no video at all); treat it as none.
-            gotMessage = GetMessage(&msg, NULL, 0U, 0U) > 0;
+            const BOOL got = GetMessage(&msg, NULL, 0U, 0U);
+            if (got < 0) {
+                // No message can ever come (no video at all) and nothing is drawn while
+                // inactive: waiting on would spin for ever, so the program closes.
+                if (IsWindow(m_hWnd)) SendMessage(m_hWnd, WM_CLOSE, 0, 0);
+                break;
+            }
+            gotMessage = got > 0;
         }
 
         if (gotMessage) {

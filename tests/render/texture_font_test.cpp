@@ -186,6 +186,20 @@ TEST(TextureFontLifecycle, EverythingCreatedIsReleasedAndStateBlocksDeleted) {
     EXPECT_TRUE(device.stateBlocks.empty());
 }
 
+TEST(TextureFontLifecycle, RebuildingAgainKeepsTwoBlocksThatSetTheCurrentTexture) {
+    FontOnDevice f(12);
+    f.Build();
+    ASSERT_EQ(f.font.RebuildDeviceObjects(), S_OK);  // without a release in between
+    EXPECT_EQ(f.device.stateBlocks.size(), 2u);
+    for (int rebuild = 0; rebuild < 2; ++rebuild) {
+        if (rebuild) ASSERT_EQ(f.font.RebuildDeviceObjects(), S_OK);
+        else ASSERT_EQ(f.font.CreateDeviceObjects(&f.device), S_OK);  // a new texture, blocks kept
+        EXPECT_EQ(f.device.stateBlocks.size(), 2u);
+        for (DWORD block : {f.font.m_savedStateBlock, f.font.m_drawTextStateBlock})
+            EXPECT_EQ(f.device.stateBlocks.at(block).TextureAt(0), f.font.m_pTexture) << rebuild;
+    }
+}
+
 TEST(TextureFontStateBlocks, RecordTheTextStatesWithoutChangingTheDevice) {
     FontOnDevice f(12);
     f.device.state.renderStates[D3DRS_ALPHABLENDENABLE] = FALSE;

@@ -375,6 +375,21 @@ TEST_F(ContentFolder, CaveGreetingIndexOutsideTheGreetingsDrawsNoGreeting) {
     EXPECT_EQ(p.DropDevice(), 0u);
 }
 
+TEST_F(ContentFolder, EveryScriptsSpriteTextureIsLoaded) {
+    ProductionTestAccess p;
+    p.MakeDevice();
+    ASSERT_EQ(p->CreateDeviceObjects(), S_OK);
+    ASSERT_EQ(p->RebuildDeviceObjects(), S_OK);
+    for (const ProductionEmitter& entry : kProductionEmitters) {
+        EXPECT_FALSE(entry.emitter->GetSequences().empty()) << entry.script;
+        for (const auto& sequence : entry.emitter->GetSequences())
+            EXPECT_NE(sequence->GetTexture(), nullptr) << entry.script << ": " << sequence->GetTextureFile();
+    }
+    p->ReleaseDeviceObjects();
+    p->DestroyDeviceObjects();
+    EXPECT_EQ(p.DropDevice(), 0u);
+}
+
 TEST_F(ContentFolder, MissingRequiredTextureIsMediaNotFound) {
     // A copy of the content without qrnm.jpg.
     const fs::path work = fs::temp_directory_path() / ("morvelt_missing_" + std::to_string(getpid()));

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <exception>
 
 #include "app/frame_timer.h"
 #include "app/media.h"
@@ -14,6 +15,7 @@ namespace {
 // Process-wide: the nesting depth of Pause, and the frame-rate statistics.
 LONG g_pauseCount = 0;
 DWORD g_statsFrames = 0;
+bool g_exceptionReported = false;
 FLOAT g_statsLastTime = 0.0f;
 
 template <typename T>
@@ -21,6 +23,19 @@ void SafeRelease(T*& p) {
     if (p) {
         p->Release();
         p = NULL;
+    }
+}
+
+// The text of the exception being handled; call inside a catch block.
+const char* CurrentExceptionText() {
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        return e.what();
+    } catch (const char* text) {
+        return text ? text : "exception without text";
+    } catch (...) {
+        return "unknown exception";
     }
 }
 
@@ -42,6 +57,7 @@ void ResetProcessState() {
     g_pauseCount = 0;
     g_statsFrames = 0;
     g_statsLastTime = 0.0f;
+    g_exceptionReported = false;
     ResetFrameTimer();
     ResetDialogState();
 }
@@ -99,7 +115,31 @@ HRESULT CD3DApplication::Shutdown() { return S_OK; }
 
 LRESULT CALLBACK WindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (g_pApp == NULL) return DefWindowProc(hWnd, msg, wParam, lParam);
-    return g_pApp->HandleMessage(hWnd, msg, wParam, lParam);
+    try {
+        return g_pApp->HandleMessage(hWnd, msg, wParam, lParam);
+    } catch (...) {
+        g_pApp->ReportException(CurrentExceptionText());
+        return 0;
+    }
+}
+
+HRESULT CD3DApplication::RunFrameHook(HRESULT (CD3DApplication::*hook)(), bool* thrown) {
+    try {
+        return (this->*hook)();
+    } catch (...) {
+        ReportException(CurrentExceptionText());
+        *thrown = true;
+        return S_OK;
+    }
+}
+
+void CD3DApplication::ReportException(const char* text) {
+    char line[512];
+    std::snprintf(line, sizeof(line), "frame: exception: %s\n", text);
+    OutputDebugStringA(line);
+    if (g_exceptionReported) return;
+    g_exceptionReported = true;
+    ReportError(E_FAIL, REPORT_WARNING);
 }
 
 HRESULT CD3DApplication::Create(HINSTANCE hInstance) {
@@ -176,8 +216,14 @@ INT CD3DApplication::Run() {
         if (m_bActive) {
             gotMessage = PeekMessage(&msg, NULL, 0U, 0U, PM_REMOVE);
         } else {
-            // -1 means no message can ever come (no video at all); treat it as none.
-            gotMessage = GetMessage(&msg, NULL, 0U, 0U) > 0;
+            const BOOL got = GetMessage(&msg, NULL, 0U, 0U);
+            if (got < 0) {
+                // No message can ever come (no video at all) and nothing is drawn while
+                // inactive: waiting on would spin for ever, so the program closes.
+                if (IsWindow(m_hWnd)) SendMessage(m_hWnd, WM_CLOSE, 0, 0);
+                break;
+            }
+            gotMessage = got > 0;
         }
 
         if (gotMessage) {
@@ -217,11 +263,18 @@ HRESULT CD3DApplication::RenderFrame() {
     if (m_bTimeRunning || m_bStepPending) {
         m_fTime = appTime;
         m_fElapsedTime = elapsedTime;
-        if (FAILED(hr = UpdateFrame())) return hr;
+        bool thrown = false;
+        if (FAILED(hr = RunFrameHook(&CD3DApplication::UpdateFrame, &thrown))) return hr;
+        if (thrown) return S_OK;
         m_bStepPending = FALSE;
     }
 
-    if (FAILED(hr = Render())) return hr;
+    bool thrown = false;
+    if (FAILED(hr = RunFrameHook(&CD3DApplication::Render, &thrown))) return hr;
+    if (thrown) {
+        m_pDevice->EndScene();  // the scene the hook may have left open
+        return S_OK;
+    }
 
     FLOAT absoluteTime = FrameTimer(TIMER_GETABSOLUTETIME);
     ++g_statsFrames;

@@ -49,6 +49,9 @@ public:
 
     // Shows the message box for `code` (see the kinds above); returns `code` unchanged.
     HRESULT ReportError(HRESULT code, DWORD type);
+    // Reports an exception caught at the frame's boundary: its text to the debugger output
+    // every time, the warning box the first time only (a failing frame tends to repeat).
+    void ReportException(const char* text);
 
     // The device selection dialog's procedure; the application object is its parameter.
     static INT_PTR CALLBACK DeviceDialogProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -58,6 +61,9 @@ protected:
     BOOL ChooseDepthStencilFormat(UINT adapter, D3DDEVTYPE deviceType, D3DFORMAT backBufferFormat,
                                   D3DFORMAT* pDepthStencilFormat);
     HRESULT RenderFrame();
+    // Runs one of the frame's hooks. An exception escaping it gives up the rest of the frame,
+    // not the program: it is reported (the first time), *thrown is set and the result is S_OK.
+    HRESULT RunFrameHook(HRESULT (CD3DApplication::*hook)(), bool* thrown);
     HRESULT InitializeDevice();
     HRESULT ResetDevice();
     HRESULT SwitchDisplayMode();

@@ -7,6 +7,7 @@
 
 const char kCaptureUsage[] =
     "usage: morvelt                      play the production\n"
+    "       morvelt --version            print the version\n"
     "       morvelt --capture OUT [--fps N] [--size WxH] [--from SECONDS] [--to SECONDS] [--device ref|hal]\n"
     "  OUT ending in .mp4 or .mkv: a video with the music (needs ffmpeg)\n"
     "  OUT otherwise: a folder of numbered PNG frames plus audio.wav\n"
@@ -52,8 +53,11 @@ bool OutputPlaceWritable(const std::string& output, bool toVideo) {
 
 }  // namespace
 
+const char kMorveltVersion[] = MORVELT_VERSION;
+
 CommandLine ParseCommandLine(int argc, const char* const* argv, CaptureOptions& options, std::string& error) {
     if (argc <= 1) return CommandLine::Play;
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) return CommandLine::Version;
     bool haveOutput = false;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];

@@ -19,7 +19,11 @@ enum class CommandLine {
     Play,     // no arguments
     Capture,  // valid capture options
     Usage,    // bad options: print the usage (with the error) and exit 2
+    Version,  // --version alone: print the version
 };
+
+// The program's version, from the build.
+extern const char kMorveltVersion[];
 
 // Parses argv[1..argc-1]. On Usage, `error` says what was wrong. Nothing is written to disk;
 // the output's place is checked for writability only.

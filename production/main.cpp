@@ -26,6 +26,9 @@ int main(int argc, char** argv) {
         CMyD3DApplication application;
         return application.Capture(GetModuleHandle(nullptr), options);
     }
+    case CommandLine::Version:
+        std::printf("morvelt %s\n", kMorveltVersion);
+        return 0;
     case CommandLine::Play:
         break;
     }

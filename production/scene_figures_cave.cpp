@@ -163,6 +163,6 @@ void CMyD3DApplication::RenderCave(const float* spectrum) {
     D3DXMatrixScaling(&m_matScale2, 5 - bin[5] / 2, 3 - bin[9] / 2, 1);
     m_matWorld = m_matTrans * rotation * m_matScale2;
     m_pDevice->SetTransform(D3DTS_WORLD, &m_matWorld);
-    DrawScreenQuad(m_pGTextures[g_nCavePath]);
+    if (g_nCavePath >= 0 && g_nCavePath < kGreetingTextureCount) DrawScreenQuad(m_pGTextures[g_nCavePath]);
     BlendLayers(false);
 }

@@ -1,5 +1,7 @@
 #include "production/subprocess.h"
 
+#include <cerrno>
+
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -41,9 +43,12 @@ int Subprocess::Wait() {
     }
     if (m_pid <= 0) return -1;
     int status = 0;
-    while (waitpid(m_pid, &status, 0) < 0) {
-    }
+    pid_t waited;
+    do {
+        waited = waitpid(m_pid, &status, 0);
+    } while (waited < 0 && errno == EINTR);
     m_pid = -1;
+    if (waited < 0) return -1;  // reaped elsewhere (ECHILD): its status is lost
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 

@@ -12,8 +12,6 @@ void SafeRelease(T*& p) {
     p = nullptr;
 }
 
-constexpr size_t kMaxPath = 260;
-
 }  // namespace
 
 CD3DMesh::CD3DMesh(const char* name)
@@ -33,7 +31,7 @@ HRESULT CD3DMesh::Create(IDirect3DDevice8* pDevice, const char* fileName) {
     if (!pDevice || !fileName) return E_INVALIDARG;
 
     // The search leaves the bare name in the path when it finds nothing.
-    char path[kMaxPath];
+    char path[kMaxMediaPath];
     FindMediaFile(path, fileName);
 
     ID3DXBuffer* pMtrlBuffer = nullptr;
@@ -57,7 +55,7 @@ HRESULT CD3DMesh::Create(IDirect3DDevice8* pDevice, const char* fileName) {
             m_pTextures[i] = nullptr;
             const char* textureName = d3dxMtrls[i].pTextureFilename;
             if (textureName && textureName[0]) {
-                char texturePath[kMaxPath];
+                char texturePath[kMaxMediaPath];
                 FindMediaFile(texturePath, textureName);
                 if (FAILED(D3DXCreateTextureFromFileA(pDevice, texturePath, &m_pTextures[i]))) m_pTextures[i] = nullptr;
             }

@@ -58,7 +58,11 @@ DWORD CTextureFont::TextureSizeForHeight(DWORD height) {
 
 HRESULT CTextureFont::CreateDeviceObjects(IDirect3DDevice8* pDevice) {
     if (!pDevice) return E_FAIL;
-    SafeRelease(m_pTexture);  // a second call replaces the texture instead of leaking it
+    // A second call replaces the texture instead of leaking it; blocks recorded with the old
+    // one go with it and are recorded again once the new one is ready.
+    const bool blocksRecorded = m_drawTextStateBlock != 0;
+    DeleteStateBlocks();
+    SafeRelease(m_pTexture);
     m_pDevice = pDevice;
     m_textScale = 1.0f;
 
@@ -158,6 +162,7 @@ HRESULT CTextureFont::CreateDeviceObjects(IDirect3DDevice8* pDevice) {
     DeleteObject(hbmBitmap);
     DeleteDC(hDC);
     DeleteObject(hFont);
+    if (SUCCEEDED(hr) && blocksRecorded) RecordStateBlocks();
     return hr;
 }
 
@@ -167,7 +172,21 @@ HRESULT CTextureFont::RebuildDeviceObjects() {
     HRESULT hr = m_pDevice->CreateVertexBuffer(kMaxVertices * sizeof(FontVertex), D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC,
                                                0, D3DPOOL_DEFAULT, &m_pVB);
     if (FAILED(hr)) return hr;
+    RecordStateBlocks();
+    return S_OK;
+}
 
+void CTextureFont::DeleteStateBlocks() {
+    if (m_pDevice) {
+        if (m_savedStateBlock) m_pDevice->DeleteStateBlock(m_savedStateBlock);
+        if (m_drawTextStateBlock) m_pDevice->DeleteStateBlock(m_drawTextStateBlock);
+    }
+    m_savedStateBlock = 0;
+    m_drawTextStateBlock = 0;
+}
+
+void CTextureFont::RecordStateBlocks() {
+    DeleteStateBlocks();  // a second rebuild replaces the blocks instead of leaking them
     // The same list recorded twice: one block to capture and restore the caller's values
     // of exactly these states, one to set them for the text.
     for (UINT which = 0; which < 2; ++which) {
@@ -204,17 +223,11 @@ HRESULT CTextureFont::RebuildDeviceObjects() {
         m_pDevice->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
         m_pDevice->EndStateBlock(which == 0 ? &m_savedStateBlock : &m_drawTextStateBlock);
     }
-    return S_OK;
 }
 
 HRESULT CTextureFont::ReleaseDeviceObjects() {
     SafeRelease(m_pVB);
-    if (m_pDevice) {
-        if (m_savedStateBlock) m_pDevice->DeleteStateBlock(m_savedStateBlock);
-        if (m_drawTextStateBlock) m_pDevice->DeleteStateBlock(m_drawTextStateBlock);
-    }
-    m_savedStateBlock = 0;
-    m_drawTextStateBlock = 0;
+    DeleteStateBlocks();
     return S_OK;
 }
 

@@ -50,4 +50,9 @@ public:
     float m_texCoords[128 - 32][4];  // characters 32..127: left, top, right, bottom in 0..1
     DWORD m_savedStateBlock;         // captures the caller's values of the text states
     DWORD m_drawTextStateBlock;      // sets the text states
+
+private:
+    // Records both blocks anew (deleting any earlier pair), with the current texture.
+    void RecordStateBlocks();
+    void DeleteStateBlocks();
 };

@@ -168,6 +168,7 @@ BOOL BASS_Init(int device, DWORD freq, DWORD flags, HWND, const GUID* clsid) {
             return Fail(BASS_ERROR_DEVICE, FALSE);
         } else {
             library->output = OpenSilentOutput(library->mixer, NowNs());
+            std::fprintf(stderr, "no sound device: playing silently\n");
             Say("BASS_Init: no audio device could be opened (%s); the music plays silently in "
                 "real time\n",
                 reason.c_str());

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace platform::audio {
 
@@ -42,6 +43,13 @@ std::int64_t NowNs();
 // frames a second, at most up to the start of the buffer just delivered.
 std::uint64_t DeviceHeardFrames(std::uint64_t mixed, std::int64_t lastMixNs, std::int64_t nowNs,
                                 std::uint32_t rate, std::uint32_t bufferFrames);
+
+// The SDL audio drivers worth trying, from `available` (SDL's order): never those that only
+// write a file or discard the sound, and the ones built on ALSA (alsa, sndio) only when ALSA
+// has a sound card, since without one the ALSA library prints its failures on the terminal.
+std::vector<std::string> QuietAudioDrivers(const std::vector<std::string>& available, bool alsaHasCard);
+// Whether ALSA lists a sound card (/proc/asound/cards).
+bool AlsaHasSoundCard();
 
 // Opens SDL output `device` (-1 or 1: default; n ≥ 2: the system's device n, counting from 1).
 // On failure returns null and sets *reason; *noSuchDevice tells a bad number from a missing

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
+#include <fstream>
 
 namespace platform::audio {
 
@@ -25,7 +27,41 @@ std::uint64_t DeviceHeardFrames(std::uint64_t mixed, std::int64_t lastMixNs, std
     return static_cast<std::uint64_t>(std::max<std::int64_t>(heard, 0));
 }
 
+std::vector<std::string> QuietAudioDrivers(const std::vector<std::string>& available, bool alsaHasCard) {
+    std::vector<std::string> chosen;
+    for (const std::string& driver : available) {
+        if (driver == "disk" || driver == "dummy") continue;
+        if ((driver == "alsa" || driver == "sndio") && !alsaHasCard) continue;
+        chosen.push_back(driver);
+    }
+    return chosen;
+}
+
+bool AlsaHasSoundCard() {
+    std::ifstream cards("/proc/asound/cards");
+    std::string first;
+    return std::getline(cards, first) && first.find("no soundcards") == std::string::npos;
+}
+
 namespace {
+
+// Starts SDL's audio: with the driver the user names in SDL_AUDIODRIVER, otherwise with the
+// first quiet driver that starts. False (with the reason) when none does.
+bool StartAudio(std::string* reason) {
+    if (std::getenv("SDL_AUDIODRIVER")) {
+        if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) return true;
+        *reason = SDL_GetError();
+        return false;
+    }
+    std::vector<std::string> available;
+    for (int i = 0; i < SDL_GetNumAudioDrivers(); ++i) available.emplace_back(SDL_GetAudioDriver(i));
+    for (const std::string& driver : QuietAudioDrivers(available, AlsaHasSoundCard())) {
+        SDL_SetHint(SDL_HINT_AUDIODRIVER, driver.c_str());
+        if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) return true;
+    }
+    *reason = "no sound device";
+    return false;
+}
 
 constexpr Uint16 kBufferFrames = 1024;  // about 23 ms at 44100 Hz
 
@@ -86,10 +122,7 @@ private:
 std::unique_ptr<Output> OpenDeviceOutput(Mixer& mixer, int device, std::string* description,
                                          std::string* reason, bool* noSuchDevice) {
     *noSuchDevice = false;
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        *reason = SDL_GetError();
-        return nullptr;
-    }
+    if (!StartAudio(reason)) return nullptr;
     auto output = std::make_unique<DeviceOutput>(mixer);  // quits the subsystem when dropped
     const char* name = nullptr;
     if (device >= 2) {

@@ -7,10 +7,13 @@
 #include <memory>
 #include <vector>
 
+#include "platform/win32/handle_table.h"
 #include "platform/win32/resource.h"
 #include "platform/win32/window_internal.h"
 
-struct HICON__ {
+namespace {
+
+struct IconRecord {
     bool isIcon = false;
     DWORD hotX = 0, hotY = 0;
     int width = 0, height = 0;
@@ -21,25 +24,16 @@ struct HICON__ {
     SDL_Cursor* sdl = nullptr;
 };
 
-namespace {
-
-std::vector<std::unique_ptr<HICON__>>& Icons() {
-    static std::vector<std::unique_ptr<HICON__>> icons;
+platform::detail::HandleTable<HICON, IconRecord>& Icons() {
+    static platform::detail::HandleTable<HICON, IconRecord> icons(platform::detail::kIconHandleBase);
     return icons;
-}
-
-bool LiveIcon(HICON icon) {
-    if (!icon) return false;
-    for (auto& x : Icons())
-        if (x.get() == icon) return true;
-    return false;
 }
 
 constexpr DWORD kWhite = 0x00FFFFFF;
 
 // A 32 x 32 monochrome cursor drawn from a picture: '#' black, '.' white, ' ' transparent.
 HICON MakeMonochromeCursor(const char* const* rows, int rowCount, DWORD hotX, DWORD hotY, SDL_SystemCursor system) {
-    auto icon = std::make_unique<HICON__>();
+    auto icon = std::make_unique<IconRecord>();
     icon->width = 32;
     icon->height = 32;
     icon->hotX = hotX;
@@ -55,8 +49,7 @@ HICON MakeMonochromeCursor(const char* const* rows, int rowCount, DWORD hotX, DW
             icon->mask[static_cast<size_t>(y) * 32 + x] = andBit;
             icon->mask[static_cast<size_t>(y + 32) * 32 + x] = xorBit;
         }
-    Icons().push_back(std::move(icon));
-    return Icons().back().get();
+    return Icons().Add(std::move(icon));
 }
 
 HICON SystemCursor(WORD id) {
@@ -96,7 +89,7 @@ HICON SystemCursor(WORD id) {
 }
 
 HICON IconFromImage(const platform::ImageResource& img) {
-    auto icon = std::make_unique<HICON__>();
+    auto icon = std::make_unique<IconRecord>();
     icon->isIcon = true;
     icon->width = img.width;
     icon->height = img.height;
@@ -105,8 +98,7 @@ HICON IconFromImage(const platform::ImageResource& img) {
     icon->color = img.pixels;
     icon->mask.resize(img.pixels.size());
     for (size_t i = 0; i < img.pixels.size(); ++i) icon->mask[i] = (img.pixels[i] & 0xFFFFFF) == 0 ? kWhite : 0;
-    Icons().push_back(std::move(icon));
-    return Icons().back().get();
+    return Icons().Add(std::move(icon));
 }
 
 struct CursorState {
@@ -126,8 +118,9 @@ HCURSOR CurrentCursor() { return State().current; }
 
 namespace detail {
 
-void ApplyCursor(HCURSOR cursor) {
+void ApplyCursor(HCURSOR handle) {
     if (!platform::HasDisplay()) return;
+    IconRecord* cursor = Icons().Find(handle);
     if (!cursor) {
         SDL_ShowCursor(SDL_DISABLE);
         return;
@@ -152,8 +145,9 @@ void ApplyCursor(HCURSOR cursor) {
     SDL_ShowCursor(SDL_ENABLE);
 }
 
-void ApplyWindowIcon(SDL_Window* window, HICON icon) {
-    if (!window || !LiveIcon(icon) || icon->color.empty()) return;
+void ApplyWindowIcon(SDL_Window* window, HICON handle) {
+    const IconRecord* icon = Icons().Find(handle);
+    if (!window || !icon || icon->color.empty()) return;
     SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, icon->width, icon->height, 32, SDL_PIXELFORMAT_ARGB8888);
     if (!s) return;
     for (int y = 0; y < icon->height; ++y)
@@ -201,7 +195,7 @@ HBITMAP LoadBitmapA(HINSTANCE instance, LPCSTR name) {
 
 HCURSOR SetCursor(HCURSOR cursor) {
     HCURSOR previous = State().current;
-    State().current = LiveIcon(cursor) ? cursor : nullptr;
+    State().current = Icons().Find(cursor) ? cursor : nullptr;
     platform::detail::ApplyCursor(State().current);
     return previous;
 }
@@ -218,8 +212,9 @@ BOOL GetCursorPos(POINT* point) {
     return TRUE;
 }
 
-BOOL GetIconInfo(HICON icon, ICONINFO* info) {
-    if (!LiveIcon(icon) || !info) return FALSE;
+BOOL GetIconInfo(HICON handle, ICONINFO* info) {
+    const IconRecord* icon = Icons().Find(handle);
+    if (!icon || !info) return FALSE;
     info->fIcon = icon->isIcon ? TRUE : FALSE;
     info->xHotspot = icon->hotX;
     info->yHotspot = icon->hotY;

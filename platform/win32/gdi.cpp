@@ -239,7 +239,9 @@ struct FaceChoice {
     std::string description;
 };
 
-// Matches the face through fontconfig; false when nothing installed answers to the name.
+// Matches the face through fontconfig. Like the platform's font mapper it always gives the
+// closest installed face, saying so on the debugger output when that is not the named face
+// or one of its metric-compatible aliases; false only when no usable font is installed.
 bool ChooseFace(const char* faceName, int weight, bool italic, FaceChoice* choice) {
     FcPattern* pattern = FcPatternCreate();
     if (!pattern) return false;
@@ -257,11 +259,10 @@ bool ChooseFace(const char* faceName, int weight, bool italic, FaceChoice* choic
     FcPatternDestroy(pattern);
     if (!match) return false;
 
-    bool ok = anyFace || FamilyAccepted(match, accepted);
     FcChar8* file = nullptr;
     FcChar8* family = nullptr;
     FcChar8* style = nullptr;
-    ok = ok && FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch;
+    const bool ok = FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch;
     if (ok) {
         choice->file = reinterpret_cast<const char*>(file);
         FcPatternGetInteger(match, FC_INDEX, 0, &choice->index);
@@ -271,6 +272,10 @@ bool ChooseFace(const char* faceName, int weight, bool italic, FaceChoice* choic
             choice->description = reinterpret_cast<const char*>(family);
         if (FcPatternGetString(match, FC_STYLE, 0, &style) == FcResultMatch)
             choice->description += std::string(" ") + reinterpret_cast<const char*>(style);
+        if (!anyFace && !FamilyAccepted(match, accepted))
+            OutputDebugStringA(("CreateFontA: no face \"" + std::string(faceName) + "\" installed; using " +
+                                choice->description + "\n")
+                                   .c_str());
     }
     FcPatternDestroy(match);
     return ok;

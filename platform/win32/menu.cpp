@@ -10,11 +10,14 @@
 
 #include "platform/win32/debug_output.h"
 #include "platform/win32/display.h"
+#include "platform/win32/handle_table.h"
 #include "platform/win32/resource.h"
 #include "platform/win32/ui_host.h"
 #include "platform/win32/window_internal.h"
 
-struct HMENU__ {
+namespace {
+
+struct MenuRecord {
     struct Item {
         std::string text;
         UINT id = 0;
@@ -25,55 +28,49 @@ struct HMENU__ {
     bool destroyed = false;
 };
 
-struct HACCEL__ {
+struct AcceleratorRecord {
     std::vector<ACCEL> entries;
     bool destroyed = false;
 };
 
-namespace {
-
-std::vector<std::unique_ptr<HMENU__>>& Menus() {
-    static std::vector<std::unique_ptr<HMENU__>> menus;
+platform::detail::HandleTable<HMENU, MenuRecord>& Menus() {
+    static platform::detail::HandleTable<HMENU, MenuRecord> menus(platform::detail::kMenuHandleBase);
     return menus;
 }
 
-std::vector<std::unique_ptr<HACCEL__>>& Tables() {
-    static std::vector<std::unique_ptr<HACCEL__>> tables;
+platform::detail::HandleTable<HACCEL, AcceleratorRecord>& Tables() {
+    static platform::detail::HandleTable<HACCEL, AcceleratorRecord> tables(platform::detail::kAcceleratorHandleBase);
     return tables;
 }
 
-bool LiveMenu(HMENU menu) {
-    if (!menu) return false;
-    for (auto& m : Menus())
-        if (m.get() == menu) return !m->destroyed;
-    return false;
+// The record of a menu not yet destroyed, or NULL.
+MenuRecord* LiveMenu(HMENU menu) {
+    MenuRecord* record = Menus().Find(menu);
+    return record && !record->destroyed ? record : nullptr;
 }
 
-bool LiveTable(HACCEL table) {
-    if (!table) return false;
-    for (auto& t : Tables())
-        if (t.get() == table) return !t->destroyed;
-    return false;
+AcceleratorRecord* LiveTable(HACCEL table) {
+    AcceleratorRecord* record = Tables().Find(table);
+    return record && !record->destroyed ? record : nullptr;
 }
 
 HMENU BuildMenu(const std::vector<platform::MenuItemResource>& items, bool owned) {
-    Menus().push_back(std::make_unique<HMENU__>());
-    HMENU menu = Menus().back().get();
+    auto menu = std::make_unique<MenuRecord>();
     menu->owned = owned;
     for (const auto& r : items) {
-        HMENU__::Item item;
+        MenuRecord::Item item;
         item.text = r.text;
         item.id = r.id;
         if (!r.popup.empty()) item.popup = BuildMenu(r.popup, true);
         menu->items.push_back(std::move(item));
     }
-    return menu;
+    return Menus().Add(std::move(menu));
 }
 
-void DestroyTree(HMENU menu) {
-    menu->destroyed = true;
-    for (auto& item : menu->items)
-        if (item.popup && !item.popup->destroyed) DestroyTree(item.popup);
+void DestroyTree(MenuRecord& menu) {
+    menu.destroyed = true;
+    for (auto& item : menu.items)
+        if (MenuRecord* popup = LiveMenu(item.popup)) DestroyTree(*popup);
 }
 
 platform::PopupMenuDriver& Driver() {
@@ -82,18 +79,18 @@ platform::PopupMenuDriver& Driver() {
 }
 
 // Shows the pop-up as a small borderless window; returns the chosen command or 0.
-UINT RunPopupWindow(HMENU menu, int x, int y, HWND owner) {
+UINT RunPopupWindow(const MenuRecord& menu, int x, int y, HWND owner) {
     using platform::detail::UiWindow;
     // Item metrics, pixels.
     constexpr int kItemHeight = 22;
     constexpr int kPadding = 4;
     int width = 120;
-    for (auto& item : menu->items) {
+    for (auto& item : menu.items) {
         std::string shortcut;
         std::string shown = platform::MenuDisplayText(item.text, &shortcut, nullptr);
         width = std::max<int>(width, static_cast<int>(8 * (shown.size() + shortcut.size()) + 60));
     }
-    int height = static_cast<int>(menu->items.size()) * kItemHeight + 2 * kPadding;
+    int height = static_cast<int>(menu.items.size()) * kItemHeight + 2 * kPadding;
 
     UiWindow ui;
     SDL_Window* ownerSdl = platform::GetSdlWindow(owner);
@@ -131,8 +128,8 @@ UINT RunPopupWindow(HMENU menu, int x, int y, HWND owner) {
         ImGui::Begin("##popup", nullptr,
                      ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoSavedSettings);
         ImGui::SetCursorPos(ImVec2(kPadding, kPadding));
-        for (size_t i = 0; i < menu->items.size(); ++i) {
-            auto& item = menu->items[i];
+        for (size_t i = 0; i < menu.items.size(); ++i) {
+            auto& item = menu.items[i];
             std::string shortcut;
             std::string shown = platform::MenuDisplayText(item.text, &shortcut, nullptr);
             ImGui::PushID(static_cast<int>(i));
@@ -201,35 +198,42 @@ HMENU LoadMenuA(HINSTANCE instance, LPCSTR name) {
     return BuildMenu(m->items, false);
 }
 
-HMENU GetSubMenu(HMENU menu, int position) {
-    if (!LiveMenu(menu) || position < 0 || position >= static_cast<int>(menu->items.size())) return nullptr;
+HMENU GetSubMenu(HMENU handle, int position) {
+    const MenuRecord* menu = LiveMenu(handle);
+    if (!menu || position < 0 || position >= static_cast<int>(menu->items.size())) return nullptr;
     return menu->items[static_cast<size_t>(position)].popup;
 }
 
-int GetMenuItemCount(HMENU menu) { return LiveMenu(menu) ? static_cast<int>(menu->items.size()) : -1; }
+int GetMenuItemCount(HMENU handle) {
+    const MenuRecord* menu = LiveMenu(handle);
+    return menu ? static_cast<int>(menu->items.size()) : -1;
+}
 
-UINT GetMenuItemID(HMENU menu, int position) {
-    if (!LiveMenu(menu) || position < 0 || position >= static_cast<int>(menu->items.size())) return 0xFFFFFFFFu;
+UINT GetMenuItemID(HMENU handle, int position) {
+    const MenuRecord* menu = LiveMenu(handle);
+    if (!menu || position < 0 || position >= static_cast<int>(menu->items.size())) return 0xFFFFFFFFu;
     const auto& item = menu->items[static_cast<size_t>(position)];
     return item.popup ? 0xFFFFFFFFu : item.id;
 }
 
 HMENU GetMenu(HWND window) { return platform::detail::LiveWindow(window) ? window->menu : nullptr; }
 
-BOOL DestroyMenu(HMENU menu) {
-    if (!LiveMenu(menu)) return FALSE;
-    DestroyTree(menu);
+BOOL DestroyMenu(HMENU handle) {
+    MenuRecord* menu = LiveMenu(handle);
+    if (!menu) return FALSE;
+    DestroyTree(*menu);
     return TRUE;
 }
 
 BOOL TrackPopupMenuEx(HMENU menu, UINT flags, int x, int y, HWND owner, const TPMPARAMS*) {
-    if (!LiveMenu(menu) || !platform::detail::LiveWindow(owner)) return FALSE;
+    const MenuRecord* record = LiveMenu(menu);
+    if (!record || !platform::detail::LiveWindow(owner)) return FALSE;
     SendMessageA(owner, WM_ENTERMENULOOP, TRUE, 0);
     UINT chosen = 0;
     if (Driver())
         chosen = Driver()(menu, x, y);
     else if (platform::HasDisplay())
-        chosen = RunPopupWindow(menu, x, y, owner);
+        chosen = RunPopupWindow(*record, x, y, owner);
     SendMessageA(owner, WM_EXITMENULOOP, TRUE, 0);
     if (flags & TPM_RETURNCMD) return static_cast<BOOL>(chosen);
     if (chosen && !(flags & TPM_NONOTIFY)) PostMessageA(owner, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(chosen), 0), 0);
@@ -243,19 +247,21 @@ HACCEL LoadAcceleratorsA(HINSTANCE instance, LPCSTR name) {
         OutputDebugStringA("LoadAccelerators: no such accelerator table\n");
         return nullptr;
     }
-    Tables().push_back(std::make_unique<HACCEL__>());
-    Tables().back()->entries = a->entries;
-    return Tables().back().get();
+    auto table = std::make_unique<AcceleratorRecord>();
+    table->entries = a->entries;
+    return Tables().Add(std::move(table));
 }
 
-BOOL DestroyAcceleratorTable(HACCEL table) {
-    if (!LiveTable(table)) return FALSE;
+BOOL DestroyAcceleratorTable(HACCEL handle) {
+    AcceleratorRecord* table = LiveTable(handle);
+    if (!table) return FALSE;
     table->destroyed = true;
     return TRUE;
 }
 
-int TranslateAcceleratorA(HWND window, HACCEL table, MSG* msg) {
-    if (!msg || !LiveTable(table) || !platform::detail::LiveWindow(window)) return 0;
+int TranslateAcceleratorA(HWND window, HACCEL handle, MSG* msg) {
+    const AcceleratorRecord* table = LiveTable(handle);
+    if (!msg || !table || !platform::detail::LiveWindow(window)) return 0;
     if (msg->message != WM_KEYDOWN && msg->message != WM_SYSKEYDOWN) return 0;
     SDL_Keymod mod = platform::VideoAvailable() ? SDL_GetModState() : KMOD_NONE;
     bool shift = (mod & KMOD_SHIFT) != 0;

@@ -1,5 +1,7 @@
 // The frame: creation and hook order, the per-frame rules, pausing, resizing, commands,
 // device changes, failures and their messages.
+#include <stdexcept>
+
 #include "resources/resource_ids.h"
 #include "tests/app/test_support.h"
 
@@ -104,6 +106,31 @@ TEST_F(AppTest, FrameWithZeroElapsedTimeIsSkippedEntirely) {
     EXPECT_EQ(fake::CurrentCalls().present, 1);
     EXPECT_NEAR(app_.m_fTime, 0.02f, 1e-6);
     EXPECT_NEAR(app_.m_fElapsedTime, 0.02f, 1e-6);
+}
+
+TEST_F(AppTest, AnExceptionGivesUpItsFrameOrMessageNotTheProgramAndIsReportedOnce) {
+    CreateApp(app_);
+    int thrown = 0;
+    app_.onRender = [&] {
+        if (thrown < 2) {
+            ++thrown;
+            throw "Error creating vertex buffer!";
+        }
+    };
+    for (int frame = 0; frame < 3; ++frame) {
+        Advance(0.02);
+        EXPECT_EQ(app_.RenderFrame(), S_OK);
+    }
+    EXPECT_EQ(app_.renders, 3);
+    EXPECT_EQ(fake::CurrentCalls().present, 1);  // only the frame that was drawn whole
+    app_.onMessage = [](UINT msg, WPARAM) {
+        if (msg == WM_USER) throw std::runtime_error("bad message");
+    };
+    SendMessage(app_.m_hWnd, WM_USER, 0, 0);
+    EXPECT_TRUE(IsWindow(app_.m_hWnd));
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].type, static_cast<UINT>(MB_ICONWARNING | MB_OK));
+    EXPECT_NE(boxes_[0].text.find("Generic application error"), std::string::npos);
 }
 
 TEST_F(AppTest, StoppedTimeRendersEveryFrameButUpdatesOnlyAfterASingleStep) {

@@ -2,6 +2,7 @@
 // spectrum of what is heard, through the capture, silent and device outputs.
 #include "platform/audio.h"
 #include "platform/audio/decoder.h"
+#include "platform/audio/output.h"
 #include "platform/win32.h"
 
 #include "signals.h"
@@ -15,6 +16,8 @@
 #include <cstdlib>
 #include <string>
 #include <thread>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -310,14 +313,18 @@ TEST_F(AudioLibrary, SilentOutputMovesTheMusicInRealTime) {
     EXPECT_EQ(Peak(bins), 10);
 }
 
-// SDL's audio driver is chosen through its environment variable; each case restores it.
+// SDL's audio driver is chosen through its environment variable (NULL: not set, the library
+// chooses); each case restores it.
 class SdlDriver {
 public:
     explicit SdlDriver(const char* name) {
         const char* old = std::getenv("SDL_AUDIODRIVER");
         had_ = old != nullptr;
         if (had_) old_ = old;
-        setenv("SDL_AUDIODRIVER", name, 1);
+        if (name)
+            setenv("SDL_AUDIODRIVER", name, 1);
+        else
+            unsetenv("SDL_AUDIODRIVER");
     }
     ~SdlDriver() {
         if (had_)
@@ -338,6 +345,39 @@ TEST_F(AudioLibrary, WithoutASoundDeviceInitStillSucceedsAndSaysSo) {
     EXPECT_EQ(platform::audio::CurrentOutput(), OutputKind::Silent);
     EXPECT_NE(debug.Text().find("BASS_Init: no audio device could be opened"), std::string::npos);
     EXPECT_NE(BASS_StreamCreateFile(FALSE, path_.c_str(), 0, 0, BASS_MP3_SETPOS), 0u);
+}
+
+TEST_F(AudioLibrary, WithoutASoundCardOnlyOurOwnLineReachesTheTerminal) {
+    if (platform::audio::AlsaHasSoundCard()) GTEST_SKIP() << "this machine has a sound card";
+    SdlDriver driver(nullptr);
+    std::FILE* terminal = std::tmpfile();
+    ASSERT_NE(terminal, nullptr);
+    std::fflush(stderr);
+    const int kept = dup(STDERR_FILENO);
+    dup2(fileno(terminal), STDERR_FILENO);
+    const BOOL started = BASS_Init(1, kRate, 0, nullptr, nullptr);
+    std::fflush(stderr);
+    dup2(kept, STDERR_FILENO);
+    close(kept);
+    ASSERT_TRUE(started);
+    std::string text(4096, '\0');
+    std::rewind(terminal);
+    text.resize(std::fread(text.data(), 1, text.size(), terminal));
+    std::fclose(terminal);
+    // A sound server without a card may still take the music; otherwise our line alone.
+    if (platform::audio::CurrentOutput() == OutputKind::Silent)
+        EXPECT_EQ(text, "no sound device: playing silently\n");
+    else
+        EXPECT_EQ(text, "");
+}
+
+TEST(AudioDrivers, QuietOnesOnlyAndAlsaOnlyWithACard) {
+    const std::vector<std::string> sdl = {"pulseaudio", "alsa", "sndio", "pipewire", "dsp", "disk", "dummy"};
+    EXPECT_EQ(platform::audio::QuietAudioDrivers(sdl, false),
+              (std::vector<std::string>{"pulseaudio", "pipewire", "dsp"}));
+    EXPECT_EQ(platform::audio::QuietAudioDrivers(sdl, true),
+              (std::vector<std::string>{"pulseaudio", "alsa", "sndio", "pipewire", "dsp"}));
+    EXPECT_TRUE(platform::audio::QuietAudioDrivers({"dummy"}, true).empty());
 }
 
 TEST_F(AudioLibrary, DeviceOutputPlaysOnSdlsThreadAndStopsCleanly) {

@@ -194,4 +194,39 @@ TEST(ContentScripts, EveryScriptIsInPlaceAndItsTexturesDecode)
     }
 }
 
+// Lifetimes are random between two bounds while "final" is the longest one: an alpha fade
+// that ends at "final" leaves short-lived particles visible when they vanish. Every sequence
+// must reach alpha 0 no later than its shortest lifetime and stay there.
+TEST(ContentScripts, EveryParticleFadesOutBeforeItDies)
+{
+    const std::regex lifetime(R"(Lifetime = (?:Random\(\s*([0-9.]+)\s*,\s*([0-9.]+)\s*\)|([0-9.]+)))");
+    const std::regex alphaFade(R"(fade so (final|at ([0-9.]+)) Alpha = ([0-9.]+))");
+    for (const char* name : {"tunnel", "cdown", "alven", "darkelf", "cave"}) {
+        std::ifstream f(ContentDir() + "/data/" + name + ".dps");
+        std::stringstream ss;
+        ss << f.rdbuf();
+        const std::string text = ss.str();
+        size_t at = text.find("EventSequence");
+        while (at != std::string::npos) {
+            const size_t next = text.find("EventSequence", at + 1);
+            const std::string sequence = text.substr(at, next == std::string::npos ? std::string::npos : next - at);
+            SCOPED_TRACE(std::string(name) + ": " + sequence.substr(0, sequence.find('\n')));
+            std::smatch life;
+            ASSERT_TRUE(std::regex_search(sequence, life, lifetime));
+            const double shortest = std::stod(life[3].matched ? life[3].str() : life[1].str());
+            const bool fixed = life[3].matched || life[1].str() == life[2].str();
+            double zeroFrom = -1;  // when alpha has reached 0 for good, -1 while it has not
+            for (auto it = std::sregex_iterator(sequence.begin(), sequence.end(), alphaFade); it != std::sregex_iterator();
+                 ++it) {
+                const bool final = (*it)[1] == "final";
+                const double when = final ? (fixed ? shortest : 1e9) : std::stod((*it)[2]);
+                zeroFrom = std::stod((*it)[3]) == 0.0 ? when : -1;
+            }
+            EXPECT_GE(zeroFrom, 0.0) << "alpha does not end at 0";
+            EXPECT_LE(zeroFrom, shortest) << "alpha reaches 0 only after the shortest lifetime";
+            at = next;
+        }
+    }
+}
+
 }  // namespace

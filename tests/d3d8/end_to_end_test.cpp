@@ -198,6 +198,50 @@ TEST_F(EndToEnd, RenderToTextureThenSampleIt) {
     target->Release();
 }
 
+// Texture mapping is off for a stage with no texture: one whose first colour argument is the
+// texture ends the cascade as a disabled stage does, on whatever the earlier stages made.
+TEST_F(EndToEnd, AStageReadingAnUnboundTextureEndsTheCascade) {
+    struct Case {
+        const char* what;
+        DWORD stage0Op, stage0Arg1;
+        DWORD stage1Op;
+        D3DCOLOR expected;
+    };
+    const Case cases[] = {
+        {"default modulate on stage 0: the diffuse colour", D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTOP_DISABLE, 0x336699u},
+        {"stage 1 modulates an unbound texture: stage 0's factor", D3DTOP_SELECTARG1, D3DTA_TFACTOR, D3DTOP_MODULATE,
+         0xc08040u},
+        {"only the first argument ends it: an unbound second one reads black", D3DTOP_SELECTARG2, D3DTA_DIFFUSE,
+         D3DTOP_DISABLE, 0x000000u},
+    };
+    device->SetRenderState(D3DRS_TEXTUREFACTOR, 0xffc08040u);
+    device->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+    for (const Case& c : cases) {
+        device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xff000000u, 1.0f, 0);
+        device->SetTextureStageState(0, D3DTSS_COLOROP, c.stage0Op);
+        device->SetTextureStageState(0, D3DTSS_COLORARG1, c.stage0Arg1);
+        device->SetTextureStageState(0, D3DTSS_COLORARG2, c.stage0Op == D3DTOP_SELECTARG2 ? D3DTA_TEXTURE : D3DTA_CURRENT);
+        device->SetTextureStageState(1, D3DTSS_COLOROP, c.stage1Op);
+        device->BeginScene();
+        DrawRect(0, 0, 64, 64, 0.5f, 0xff336699u);
+        device->EndScene();
+        EXPECT_TRUE(Near(Pixel(30, 30), c.expected)) << c.what << ": " << std::hex << Pixel(30, 30);
+    }
+    // Its alpha comes from the diffuse colour too: half of it blends over the white clear.
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xffffffffu, 1.0f, 0);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_CURRENT);
+    device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    device->BeginScene();
+    DrawRect(0, 0, 64, 64, 0.5f, 0x80000000u);
+    device->EndScene();
+    EXPECT_TRUE(Near(Pixel(30, 30), 0x7f7f7fu, 2)) << std::hex << Pixel(30, 30);
+}
+
 TEST_F(EndToEnd, StateBlockRestoresBlendingForTheNextDraw) {
     device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xff000000u, 1.0f, 0);
     device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2);

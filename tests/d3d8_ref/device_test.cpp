@@ -112,11 +112,11 @@ TEST_F(RefDevice, ClearsAndDrawsIntoTheBackBuffer) {
     EXPECT_EQ(Pixel(24, 24), 0xff102030u);
 }
 
-TEST_F(RefDevice, DefaultStageModulatesAnUnboundTextureToBlack) {
-    dev_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00ffffff, 1.0f, 0);
+TEST_F(RefDevice, DefaultStageWithoutATextureShowsTheDiffuseColour) {
+    dev_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00000000, 1.0f, 0);
     dev_->SetRenderState(D3DRS_LIGHTING, FALSE);
-    ASSERT_EQ(Rect(0, 0, 16, 16, 0xffffffff), D3D_OK);
-    EXPECT_EQ(Pixel(4, 4), 0xff000000u);
+    ASSERT_EQ(Rect(0, 0, 16, 16, 0xffc08040), D3D_OK);
+    EXPECT_EQ(Pixel(4, 4), 0xffc08040u);
 }
 
 TEST_F(RefDevice, AutoDepthBufferKeepsTheNearerSurface) {

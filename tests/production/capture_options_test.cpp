@@ -22,6 +22,12 @@ CommandLine Parse(std::vector<const char*> arguments) {
 
 TEST(CaptureOptions, NoArgumentsPlays) { EXPECT_EQ(Parse({}), CommandLine::Play); }
 
+TEST(CaptureOptions, VersionAloneAsksForTheVersion) {
+    EXPECT_EQ(Parse({"--version"}), CommandLine::Version);
+    EXPECT_EQ(Parse({"--version", "--capture"}), CommandLine::Usage);
+    EXPECT_STRNE(kMorveltVersion, "");
+}
+
 TEST(CaptureOptions, DefaultsAndEveryOption) {
     CaptureOptions options;
     std::string error;

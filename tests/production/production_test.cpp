@@ -7,6 +7,7 @@
 #include "platform/crt_rand.h"
 #include "platform/d3d8/testing.h"
 
+#include <cstdint>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -43,7 +44,11 @@ struct TestProduction : CMyD3DApplication {
     using CMyD3DApplication::m_fTime;
     using CMyD3DApplication::m_fTransitionClock;
     using CMyD3DApplication::m_LensFlare;
+    using CMyD3DApplication::kCreditTextureCount;
+    using CMyD3DApplication::kGreetingTextureCount;
     using CMyD3DApplication::m_nSphereVertices;
+    using CMyD3DApplication::m_pCreditTextures;
+    using CMyD3DApplication::m_pImage1Texture;
     using CMyD3DApplication::m_pDevice;
     using CMyD3DApplication::m_pDirect3D;
     using CMyD3DApplication::m_pSphereVB;
@@ -342,6 +347,43 @@ TEST_F(ContentFolder, ResetCyclesReleaseEveryReference) {
     for (int i = 0; i < 3; ++i) {
         p.Frame(4, 65.0f + i / 60.0f, 1 / 60.0f);
         p->Render();
+    }
+    p->ReleaseDeviceObjects();
+    p->DestroyDeviceObjects();
+    EXPECT_EQ(p.DropDevice(), 0u);
+}
+
+TEST_F(ContentFolder, CaveGreetingIndexOutsideTheGreetingsDrawsNoGreeting) {
+    ProductionTestAccess p;
+    p.MakeDevice();
+    ASSERT_EQ(p->CreateDeviceObjects(), S_OK);
+    ASSERT_EQ(p->RebuildDeviceObjects(), S_OK);
+    // The textures on either side of the greetings become pointers that would crash if used.
+    IDirect3DTexture8** const neighbours[] = {&p->m_pCreditTextures[TestProduction::kCreditTextureCount - 1],
+                                              &p->m_pImage1Texture};
+    IDirect3DTexture8* kept[2] = {*neighbours[0], *neighbours[1]};
+    for (IDirect3DTexture8** n : neighbours) *n = reinterpret_cast<IDirect3DTexture8*>(std::uintptr_t{16});
+    for (int index : {-1, TestProduction::kGreetingTextureCount}) {
+        p.Frame(0, 120.0f, 1 / 60.0f);
+        g_nCavePath = index;
+        EXPECT_EQ(p->Render(), S_OK) << index;
+    }
+    *neighbours[0] = kept[0];
+    *neighbours[1] = kept[1];
+    p->ReleaseDeviceObjects();
+    p->DestroyDeviceObjects();
+    EXPECT_EQ(p.DropDevice(), 0u);
+}
+
+TEST_F(ContentFolder, EveryScriptsSpriteTextureIsLoaded) {
+    ProductionTestAccess p;
+    p.MakeDevice();
+    ASSERT_EQ(p->CreateDeviceObjects(), S_OK);
+    ASSERT_EQ(p->RebuildDeviceObjects(), S_OK);
+    for (const ProductionEmitter& entry : kProductionEmitters) {
+        EXPECT_FALSE(entry.emitter->GetSequences().empty()) << entry.script;
+        for (const auto& sequence : entry.emitter->GetSequences())
+            EXPECT_NE(sequence->GetTexture(), nullptr) << entry.script << ": " << sequence->GetTextureFile();
     }
     p->ReleaseDeviceObjects();
     p->DestroyDeviceObjects();

@@ -150,9 +150,7 @@ TEST(TextureFontFailures, CreationFailuresReturnTheirCodes) {
     {
         fake::Device device;
         CTextureFont font("No Such Typeface 4711", 12);
-        EXPECT_EQ(font.CreateDeviceObjects(&device), E_FAIL);
-        EXPECT_NE(font.m_pTexture, nullptr);  // kept until DestroyDeviceObjects
-        EXPECT_EQ(device.liveResources, 1);
+        EXPECT_EQ(font.CreateDeviceObjects(&device), S_OK);  // the closest installed face stands in
         font.DestroyDeviceObjects();
         EXPECT_EQ(device.liveResources, 0);
     }
@@ -184,6 +182,20 @@ TEST(TextureFontLifecycle, EverythingCreatedIsReleasedAndStateBlocksDeleted) {
     }  // the destructor releases the rest
     EXPECT_EQ(device.liveResources, 0);
     EXPECT_TRUE(device.stateBlocks.empty());
+}
+
+TEST(TextureFontLifecycle, RebuildingAgainKeepsTwoBlocksThatSetTheCurrentTexture) {
+    FontOnDevice f(12);
+    f.Build();
+    ASSERT_EQ(f.font.RebuildDeviceObjects(), S_OK);  // without a release in between
+    EXPECT_EQ(f.device.stateBlocks.size(), 2u);
+    for (int rebuild = 0; rebuild < 2; ++rebuild) {
+        if (rebuild) ASSERT_EQ(f.font.RebuildDeviceObjects(), S_OK);
+        else ASSERT_EQ(f.font.CreateDeviceObjects(&f.device), S_OK);  // a new texture, blocks kept
+        EXPECT_EQ(f.device.stateBlocks.size(), 2u);
+        for (DWORD block : {f.font.m_savedStateBlock, f.font.m_drawTextStateBlock})
+            EXPECT_EQ(f.device.stateBlocks.at(block).TextureAt(0), f.font.m_pTexture) << rebuild;
+    }
 }
 
 TEST(TextureFontStateBlocks, RecordTheTextStatesWithoutChangingTheDevice) {

@@ -132,6 +132,31 @@ TEST_F(Win32Test, StyleAndClassValuesRoundTrip) {
     EXPECT_EQ(platform::CurrentCursor(), arrow);  // DefWindowProc applies the class cursor
 }
 
+TEST_F(Win32Test, WindowManagerHandlesSurviveA32BitCast) {
+    Create();
+    HCURSOR arrow = LoadCursor(NULL, IDC_ARROW);
+    HCURSOR sizeAll = LoadCursor(NULL, IDC_SIZEALL);
+    // Programs keep the class cursor through a LONG: only the low 32 bits may count.
+    SetClassLong(window_, GCL_HCURSOR, static_cast<LONG>(reinterpret_cast<LONG_PTR>(sizeAll)));
+    EXPECT_EQ(reinterpret_cast<HCURSOR>(GetClassLong(window_, GCL_HCURSOR)), sizeAll);
+    SendMessage(window_, WM_SETCURSOR, reinterpret_cast<WPARAM>(window_), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(platform::CurrentCursor(), sizeAll);
+    SetClassLong(window_, GCL_HCURSOR, reinterpret_cast<LONG_PTR>(arrow));
+
+    HMENU menu = LoadMenu(NULL, MAKEINTRESOURCE(142));
+    const void* handles[] = {arrow, sizeAll, LoadIcon(NULL, IDI_APPLICATION), menu, GetSubMenu(menu, 0),
+                             LoadAccelerators(NULL, MAKEINTRESOURCE(113))};
+    for (const void* handle : handles) {
+        auto value = reinterpret_cast<std::uintptr_t>(handle);
+        EXPECT_NE(value, 0u);
+        EXPECT_LE(value, 0x7FFFFFFFu);
+    }
+    DestroyMenu(menu);
+    SetCursor(reinterpret_cast<HCURSOR>(reinterpret_cast<std::uintptr_t>(sizeAll) + 1));
+    EXPECT_EQ(platform::CurrentCursor(), nullptr);  // a value no table gave out is no cursor
+    EXPECT_EQ(GetMenuItemCount(reinterpret_cast<HMENU>(sizeAll)), -1);
+}
+
 TEST_F(Win32Test, QueueKeepsPostedOrderFiltersAndLeavesMessagesWithNoRemove) {
     Create();
     g_log.clear();

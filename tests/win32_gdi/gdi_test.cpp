@@ -87,8 +87,15 @@ TEST(GdiFontMatching, WindowsFaceNamesFindTheirMetricCompatibleFaces) {
     }
 }
 
-TEST(GdiFontMatching, UnknownFaceFailsInsteadOfFallingBack) {
-    EXPECT_EQ(MakeFont("No Such Typeface 4711", -20), nullptr);
+TEST(GdiFontMatching, UnknownFaceGetsTheClosestInstalledFace) {
+    for (int weight : {FW_NORMAL, FW_BOLD}) {
+        HFONT font = MakeFont("No Such Typeface 4711", -20, weight);
+        ASSERT_NE(font, nullptr) << weight;
+        const std::string description = platform::GdiFontFaceDescription(font);
+        EXPECT_FALSE(description.empty());
+        EXPECT_EQ(description.find("Bold") != std::string::npos, weight == FW_BOLD) << description;
+        EXPECT_TRUE(DeleteObject(font));
+    }
     EXPECT_EQ(CreateFont(-20, 8, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, ANTIALIASED_QUALITY,
                          VARIABLE_PITCH, "Arial"),
               nullptr);  // explicit widths are not implemented: refused, not ignored

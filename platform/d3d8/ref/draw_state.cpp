@@ -93,7 +93,7 @@ void PrepareLights(const PipelineState& s, const Matrix4& view, DrawContext& ctx
 
 void PrepareStages(const PipelineState& s, DrawContext& ctx) {
     ctx.stageCount = 0;
-    for (UINT i = 0; i < kMaxStages; ++i) {
+    for (UINT i = 0; i < s.activeStages; ++i) {
         const DWORD* ss = s.stageStates[i];
         if (ss[D3DTSS_COLOROP] == D3DTOP_DISABLE || ss[D3DTSS_COLOROP] == 0) break;
         TextureStage& t = ctx.stages[i];

@@ -12,6 +12,7 @@ const char kCaptureUsage[] =
     "       morvelt --help\n"
     "  OUT ending in .mp4 or .mkv: a video with the music (needs ffmpeg)\n"
     "  OUT otherwise: a folder of numbered PNG frames plus audio.wav\n"
+    "  OUT /dev/null: every frame drawn, nothing written (to time the drawing alone)\n"
     "  frame n is recorded when from <= n / fps < to\n"
     "  limits: fps 1 to 1000, size 100x100 to 8192x8192, 0 <= from < to <= 3600 seconds\n"
     "  defaults: --fps 60 --size 1920x1080 --from 0 --to 219.5 --device ref\n";
@@ -151,7 +152,7 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, CaptureOptions& 
         return CommandLine::Usage;
     }
     options.toVideo = EndsWith(options.output, ".mp4") || EndsWith(options.output, ".mkv");
-    if (!OutputPlaceWritable(options.output, options.toVideo)) {
+    if (options.output != kDiscardOutput && !OutputPlaceWritable(options.output, options.toVideo)) {
         error = "cannot write " + options.output;
         return CommandLine::Usage;
     }

@@ -12,8 +12,11 @@ constexpr unsigned kMaxCaptureSize = 8192;  // pixels either way: the largest ba
 constexpr std::int64_t kMaxCaptureSeconds = 3600;
 constexpr std::int64_t kNanosecondsPerSecond = 1000000000;
 
+// The output that draws every frame and writes nothing: the time of drawing alone.
+constexpr char kDiscardOutput[] = "/dev/null";
+
 struct CaptureOptions {
-    std::string output;          // a .mp4/.mkv file, or a folder for PNG frames + audio.wav
+    std::string output;          // a .mp4/.mkv file, a folder for PNG frames + audio.wav, or kDiscardOutput
     bool toVideo = false;        // output names a video file
     int fps = 60;                // frames per second of production time
     unsigned width = 1920;       // pixels

@@ -135,7 +135,7 @@ HRESULT Device::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR 
             r.bottom = std::min<LONG>(r.bottom, pRects[i].y2);
         }
         if (r.left >= r.right || r.top >= r.bottom) continue;
-        rasterizer_->Clear(targets_, r, Flags, Color, Z, Stencil);
+        if (rasterizing_) rasterizer_->Clear(targets_, r, Flags, Color, Z, Stencil);
     }
     if (Flags & D3DCLEAR_TARGET) renderTarget_->ContentsChanged();
     return D3D_OK;
@@ -195,7 +195,7 @@ HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVertex, 
     call.stride = s.stride;
     call.vertexCount = vertexCount;
     call.startVertex = StartVertex;
-    rasterizer_->Draw(targets_, state_, call);
+    Rasterize(call);
     renderTarget_->ContentsChanged();
     return D3D_OK;
 }
@@ -245,7 +245,7 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT /*MinI
     call.indexFormat = indices_->Format();
     call.startIndex = StartIndex;
     call.baseVertex = base;
-    rasterizer_->Draw(targets_, state_, call);
+    Rasterize(call);
     renderTarget_->ContentsChanged();
     return D3D_OK;
 }
@@ -274,7 +274,7 @@ HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT PrimitiveCo
     call.vertices = static_cast<const BYTE*>(pVertexStreamZeroData);
     call.stride = VertexStreamZeroStride;
     call.vertexCount = static_cast<UINT>(VerticesForPrimitives(PrimitiveType, PrimitiveCount));
-    rasterizer_->Draw(targets_, state_, call);
+    Rasterize(call);
     renderTarget_->ContentsChanged();
     return D3D_OK;
 }
@@ -316,7 +316,7 @@ HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT MinV
     call.vertexCount = static_cast<UINT>(readable);
     call.indices = static_cast<const BYTE*>(pIndexData);
     call.indexFormat = IndexDataFormat;
-    rasterizer_->Draw(targets_, state_, call);
+    Rasterize(call);
     renderTarget_->ContentsChanged();
     return D3D_OK;
 }

@@ -5,7 +5,10 @@
 #include <csetjmp>
 #include <cstdio>
 
-PngSettings RecordingPngSettings() { return {3, PNG_ALL_FILTERS}; }
+// Measured on 1920x1080 frames (bench/capture/png_settings): the "up" filter alone at level 3
+// writes in half the time of letting libpng try every filter per row, and the files come out
+// slightly smaller; lower levels gain little and higher ones cost twice as much.
+PngSettings RecordingPngSettings() { return {3, PNG_FILTER_UP}; }
 
 bool WritePngFrame(const std::string& path, const std::uint8_t* pixels, int pitch, unsigned width, unsigned height,
                    std::vector<std::uint8_t>& row, PngSettings settings) {

@@ -36,7 +36,7 @@ raw = zlib.decompress(idat)
 sys.exit(0 if not any(raw[i] for i in range(len(raw)) if i % (1 + 320 * 3) != 0) else 1)
 PY
 
-# --from renders the earlier frames but writes only the later ones.
+# --from runs the earlier frames but writes only the later ones.
 ./morvelt --capture "$work/c" --size 320x240 --fps 10 --from 1.5 --to 2 2>/dev/null || fail "capture with --from"
 [ "$(ls "$work/c" | grep -c '^frame_')" -eq 5 ] || fail "--from 1.5 --to 2 should write 5 frames"
 cmp -s "$work/c/frame_000004.png" "$work/a/frame_000019.png" || fail "--from changes the frames"

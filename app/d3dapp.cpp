@@ -73,6 +73,7 @@ CD3DApplication::CD3DApplication() {
     m_bReady = FALSE;
     m_bTimeRunning = TRUE;
     m_bStepPending = FALSE;
+    m_bDrawStillFrames = FALSE;
     std::memset(&m_presentParams, 0, sizeof(m_presentParams));
     m_hWnd = NULL;
     m_hWndFocus = NULL;
@@ -258,7 +259,7 @@ HRESULT CD3DApplication::RenderFrame() {
 
     FLOAT appTime = FrameTimer(TIMER_GETAPPTIME);
     FLOAT elapsedTime = FrameTimer(TIMER_GETELAPSEDTIME);
-    if (elapsedTime == 0.0f && m_bTimeRunning) return S_OK;
+    if (elapsedTime == 0.0f && m_bTimeRunning && !m_bDrawStillFrames) return S_OK;
 
     if (m_bTimeRunning || m_bStepPending) {
         m_fTime = appTime;

@@ -80,6 +80,7 @@ protected:
     BOOL m_bReady;
     BOOL m_bTimeRunning;
     BOOL m_bStepPending;
+    BOOL m_bDrawStillFrames;  // draw a frame even when no time has passed (a fixed-step recording clock starts at 0)
     D3DPRESENT_PARAMETERS m_presentParams;
     HWND m_hWnd;
     HWND m_hWndFocus;

@@ -1,52 +1,33 @@
 // Frame-exact recording: the production runs its normal Create/RenderFrame path on an
 // invisible window, with the frame clock and the music's output replaced by a capture clock
-// that advances exactly 1/fps per frame. Frames before --from are rendered (the production's
-// state depends on every frame) but not written.
+// that advances exactly 1/fps per frame, starting with frame 0 at time 0. Frames before
+// --from run in full (every clock, random draw and particle step shapes the next frames) but
+// without rasterizing, since every picture is drawn anew on a cleared screen; the one picture
+// that carries over is the last one before the timeline's end, which stays on screen after it.
 #include "production/application.h"
 
+#include "production/capture_progress.h"
 #include "production/capture_writer.h"
+#include "production/timeline_clock.h"
 #include "platform/audio.h"
+#include "platform/d3d8/recording.h"
 
-#include <chrono>
-#include <cmath>
 #include <cstdio>
 
 namespace {
 
 constexpr char kCaptureWindowClass[] = "Morvelt Capture";
 
-// Progress on stderr about twice a second: frame, production time, rate, time left.
-class Progress {
-public:
-    explicit Progress(long frames) : m_frames(frames), m_start(Clock::now()), m_lastShown(m_start) {}
+// The production time of frame n as the frame clock gives it (counter ticks of 1/fps s).
+float FrameTime(std::int64_t frame, int fps) { return static_cast<float>(static_cast<double>(frame) / fps); }
 
-    void Frame(long index, double productionTime) {
-        const Clock::time_point now = Clock::now();
-        if (now - m_lastShown < std::chrono::milliseconds(500) && index + 1 < m_frames) return;
-        m_lastShown = now;
-        const double seconds = Seconds(now);
-        const double rate = seconds > 0 ? (index + 1) / seconds : 0;
-        const double left = rate > 0 ? (m_frames - index - 1) / rate : 0;
-        std::fprintf(stderr, "\rframe %ld/%ld  t %.2f s  %.1f fps  %d:%02d left   ", index + 1, m_frames,
-                     productionTime, rate, static_cast<int>(left) / 60, static_cast<int>(left) % 60);
-        std::fflush(stderr);
-    }
-
-    void Summary(long written, const CaptureOptions& options) {
-        const double seconds = Seconds(Clock::now());
-        std::fprintf(stderr, "\nrecorded %ld frames (%ux%u, %d fps, %.2f to %.2f s) to %s in %.1f s (%.1f fps)\n",
-                     written, options.width, options.height, options.fps, options.from, options.to,
-                     options.output.c_str(), seconds, seconds > 0 ? m_frames / seconds : 0.0);
-    }
-
-private:
-    using Clock = std::chrono::steady_clock;
-    double Seconds(Clock::time_point now) const { return std::chrono::duration<double>(now - m_start).count(); }
-
-    long m_frames;
-    Clock::time_point m_start;
-    Clock::time_point m_lastShown;
-};
+// Whether frame `frame` needs its pixels: every recorded frame, and, for a recording that
+// starts after the timeline's end, the last frame before that end, whose picture stays.
+bool MustRasterize(std::int64_t frame, const FrameRange& frames, int fps) {
+    if (frame >= frames.first) return true;
+    return FrameTime(frames.first, fps) >= timeline::kEnd && FrameTime(frame, fps) < timeline::kEnd &&
+           FrameTime(frame + 1, fps) >= timeline::kEnd;
+}
 
 }  // namespace
 
@@ -56,12 +37,11 @@ INT CMyD3DApplication::Capture(HINSTANCE instance, const CaptureOptions& options
     clock.frequency = options.fps;
     platform::SetFakeClock(&clock);
 
-    const long firstRecorded = static_cast<long>(std::ceil(options.from * options.fps));
-    const long frameCount = static_cast<long>(std::ceil(options.to * options.fps));
+    const FrameRange frames = RecordedFrames(options);
     bool recording = false;
     std::unique_ptr<CaptureWriter> writer;
-    platform::audio::UseCaptureOutput([&](const std::int16_t* frames, std::size_t count) {
-        if (recording) writer->WriteAudio(frames, count);
+    platform::audio::UseCaptureOutput([&](const std::int16_t* samples, std::size_t count) {
+        if (recording) writer->WriteAudio(samples, count);
     });
 
     // A borderless window of exactly the recording's size; with no display shown it is never seen.
@@ -73,6 +53,7 @@ INT CMyD3DApplication::Capture(HINSTANCE instance, const CaptureOptions& options
     m_hWnd = CreateWindowEx(0, kCaptureWindowClass, m_windowTitle, WS_POPUP, 0, 0, bounds.right - bounds.left,
                             bounds.bottom - bounds.top, nullptr, nullptr, instance, nullptr);
     m_pCapture = &options;
+    m_bDrawStillFrames = TRUE;  // frame 0, at time 0, is drawn like every other
     if (!m_hWnd || FAILED(Create(instance))) {
         std::fprintf(stderr, "morvelt: the production could not start for recording\n");
         platform::SetFakeClock(nullptr);
@@ -97,14 +78,15 @@ INT CMyD3DApplication::Capture(HINSTANCE instance, const CaptureOptions& options
         return 1;
     }
 
-    Progress progress(frameCount);
-    long written = 0;
+    CaptureProgress progress(options);
+    std::int64_t written = 0;
     bool ok = true;
-    for (long frame = 0; frame < frameCount && ok; ++frame) {
+    for (std::int64_t frame = 0; frame < frames.end && ok; ++frame) {
         clock.counter = frame;
-        recording = frame >= firstRecorded;
+        recording = frame >= frames.first;
+        d3d8::SetRasterizing(m_pDevice, MustRasterize(frame, frames, options.fps));
         if (FAILED(RenderFrame())) {
-            error = "a frame could not be drawn";
+            error = "frame " + std::to_string(frame) + " could not be drawn";
             ok = false;
             break;
         }
@@ -119,20 +101,25 @@ INT CMyD3DApplication::Capture(HINSTANCE instance, const CaptureOptions& options
                 ++written;
             }
             if (backBuffer) backBuffer->Release();
-            if (!ok) error = "a frame could not be written";
+            if (!ok) error = "frame " + std::to_string(frame) + " could not be written";
         }
         // The music heard during this frame.
         platform::audio::AdvanceCaptureClock(static_cast<std::uint64_t>(frame) + 1, static_cast<std::uint32_t>(options.fps));
-        progress.Frame(frame, static_cast<double>(frame) / options.fps);
+        progress.Frame(frame);
     }
 
     stopProduction();
     if (ok && !writer->Finish(error)) ok = false;
+    if (ok && written != frames.end - frames.first) {
+        error = "only " + std::to_string(written) + " of " + std::to_string(frames.end - frames.first) +
+                " frames were recorded";
+        ok = false;
+    }
     if (!ok) {
         std::fprintf(stderr, "\nmorvelt: %s\n", error.c_str());
         return 1;
     }
-    progress.Summary(written, options);
+    progress.Summary();
     return 0;
 }
 

@@ -1,55 +1,38 @@
 #include "production/capture_writer.h"
 
+#include "production/frame_queue.h"
+#include "production/png_frame.h"
 #include "production/subprocess.h"
 #include "production/wav_file.h"
-
-#include <png.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
+#include <thread>
 #include <vector>
 
 namespace {
 
 constexpr std::uint32_t kSampleRate = 44100;
 
-// Writes one 8-bit RGB PNG; false when the file cannot be written.
-bool WritePng(const std::string& path, const std::uint8_t* pixels, int pitch, unsigned width, unsigned height,
-              std::vector<std::uint8_t>& row) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    bool ok = png && info;
-    if (ok && setjmp(png_jmpbuf(png))) ok = false;
-    if (ok) {
-        png_init_io(png, file);
-        png_set_compression_level(png, 3);
-        png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                     PNG_FILTER_TYPE_DEFAULT);
-        png_write_info(png, info);
-        row.resize(width * 3);
-        for (unsigned y = 0; y < height; ++y) {
-            const std::uint8_t* source = pixels + static_cast<long>(y) * pitch;
-            for (unsigned x = 0; x < width; ++x) {
-                row[x * 3 + 0] = source[x * 4 + 2];
-                row[x * 3 + 1] = source[x * 4 + 1];
-                row[x * 3 + 2] = source[x * 4 + 0];
-            }
-            png_write_row(png, row.data());
-        }
-        png_write_end(png, nullptr);
-    }
-    png_destroy_write_struct(png ? &png : nullptr, info ? &info : nullptr);
-    return std::fclose(file) == 0 && ok;
+// Writer threads for PNG files: every core but the one that draws.
+unsigned PngWorkers() {
+    const unsigned cores = std::thread::hardware_concurrency();
+    return cores > 2 ? cores - 1 : 1;
 }
 
-// Numbered PNG frames and audio.wav in a folder.
+// Numbered PNG frames and audio.wav in a folder; the frames are compressed on writer threads.
 class PngFolderWriter : public CaptureWriter {
 public:
-    PngFolderWriter(const CaptureOptions& options) : m_options(options) {}
+    PngFolderWriter(const CaptureOptions& options)
+        : m_options(options),
+          m_settings(RecordingPngSettings()),
+          m_scratch(PngWorkers()),
+          m_frames(options.width * 4, options.height, PngWorkers(), PngWorkers() + 2,
+                   [this](unsigned worker, std::int64_t frame, const std::uint8_t* pixels, int pitch) {
+                       return WriteFile(worker, frame, pixels, pitch);
+                   }) {}
 
     bool Open(std::string& error) {
         if (mkdir(m_options.output.c_str(), 0777) != 0 && errno != EEXIST) {
@@ -63,15 +46,12 @@ public:
         return true;
     }
 
-    bool WriteFrame(const std::uint8_t* pixels, int pitch) override {
-        char name[32];
-        std::snprintf(name, sizeof name, "/frame_%06u.png", m_frameIndex++);
-        return WritePng(m_options.output + name, pixels, pitch, m_options.width, m_options.height, m_row);
-    }
+    bool WriteFrame(const std::uint8_t* pixels, int pitch) override { return m_frames.Push(pixels, pitch); }
 
     void WriteAudio(const std::int16_t* frames, std::size_t count) override { m_audio.Append(frames, count); }
 
     bool Finish(std::string& error) override {
+        if (!m_frames.Finish(error)) return false;
         if (!m_audio.Close()) {
             error = "cannot write " + m_options.output + "/audio.wav";
             return false;
@@ -80,20 +60,43 @@ public:
     }
 
 private:
+    // Per writer thread: the file name and a row of RGB pixels, reused from frame to frame.
+    struct Scratch {
+        std::string path;
+        std::vector<std::uint8_t> row;
+    };
+
+    std::string WriteFile(unsigned worker, std::int64_t frame, const std::uint8_t* pixels, int pitch) {
+        Scratch& scratch = m_scratch[worker];
+        char name[32];
+        std::snprintf(name, sizeof name, "/frame_%06lld.png", static_cast<long long>(frame));
+        scratch.path.assign(m_options.output).append(name);
+        if (WritePngFrame(scratch.path, pixels, pitch, m_options.width, m_options.height, scratch.row, m_settings))
+            return {};
+        return "cannot write " + scratch.path;
+    }
+
     CaptureOptions m_options;
+    PngSettings m_settings;
     WavFile m_audio;
-    unsigned m_frameIndex = 0;
-    std::vector<std::uint8_t> m_row;
+    std::vector<Scratch> m_scratch;
+    FrameQueue m_frames;  // last: its workers use the members above
 };
 
-// Raw frames piped to ffmpeg into a silent video; at the end a second ffmpeg run joins it
-// with the recorded music into the output.
+// Raw frames piped to ffmpeg into a silent video by a writer thread, in order; at the end a
+// second ffmpeg run joins it with the recorded music into the output.
 class FfmpegWriter : public CaptureWriter {
 public:
     FfmpegWriter(const CaptureOptions& options)
-        : m_options(options), m_videoPath(options.output + ".video.mkv"), m_audioPath(options.output + ".audio.wav") {}
+        : m_options(options),
+          m_videoPath(options.output + ".video.mkv"),
+          m_audioPath(options.output + ".audio.wav"),
+          m_frames(options.width * 4, options.height, 1, 3,
+                   [this](unsigned, std::int64_t, const std::uint8_t* pixels, int pitch) { return Pipe(pixels, pitch); }) {}
 
     ~FfmpegWriter() override {
+        std::string ignored;
+        m_frames.Finish(ignored);
         m_encoder.Wait();
         std::remove(m_videoPath.c_str());
         std::remove(m_audioPath.c_str());
@@ -119,17 +122,12 @@ public:
         return true;
     }
 
-    bool WriteFrame(const std::uint8_t* pixels, int pitch) override {
-        const std::size_t rowBytes = m_options.width * 4;
-        for (unsigned y = 0; y < m_options.height; ++y)
-            if (std::fwrite(pixels + static_cast<long>(y) * pitch, 1, rowBytes, m_encoder.Input()) != rowBytes)
-                return false;
-        return true;
-    }
+    bool WriteFrame(const std::uint8_t* pixels, int pitch) override { return m_frames.Push(pixels, pitch); }
 
     void WriteAudio(const std::int16_t* frames, std::size_t count) override { m_audio.Append(frames, count); }
 
     bool Finish(std::string& error) override {
+        if (!m_frames.Finish(error)) return false;
         if (m_encoder.Wait() != 0) {
             error = "ffmpeg could not encode the video";
             return false;
@@ -155,16 +153,33 @@ public:
     }
 
 private:
+    // The frame's rows are contiguous in the queue's buffer: one write per frame.
+    std::string Pipe(const std::uint8_t* pixels, int pitch) {
+        const std::size_t bytes = static_cast<std::size_t>(pitch) * m_options.height;
+        if (std::fwrite(pixels, 1, bytes, m_encoder.Input()) == bytes) return {};
+        return "ffmpeg stopped taking frames for " + m_videoPath;
+    }
+
     CaptureOptions m_options;
     std::string m_videoPath;
     std::string m_audioPath;
     WavFile m_audio;
     Subprocess m_encoder;
+    FrameQueue m_frames;  // last: its worker uses the encoder
+};
+
+// Keeps nothing: the time of drawing alone, for measuring what writing adds.
+class DiscardWriter : public CaptureWriter {
+public:
+    bool WriteFrame(const std::uint8_t*, int) override { return true; }
+    void WriteAudio(const std::int16_t*, std::size_t) override {}
+    bool Finish(std::string&) override { return true; }
 };
 
 }  // namespace
 
 std::unique_ptr<CaptureWriter> OpenCaptureWriter(const CaptureOptions& options, std::string& error) {
+    if (options.output == kDiscardOutput) return std::make_unique<DiscardWriter>();
     if (options.toVideo) {
         auto writer = std::make_unique<FfmpegWriter>(options);
         if (!writer->Open(error)) return nullptr;

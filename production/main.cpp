@@ -15,6 +15,9 @@ int main(int argc, char** argv) {
     CaptureOptions options;
     std::string error;
     switch (ParseCommandLine(argc, argv, options, error)) {
+    case CommandLine::Help:
+        std::fputs(kCaptureUsage, stdout);
+        return 0;
     case CommandLine::Usage:
         std::fprintf(stderr, "morvelt: %s\n%s", error.c_str(), kCaptureUsage);
         return 2;

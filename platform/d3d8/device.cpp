@@ -5,6 +5,7 @@
 #include "platform/d3d8/caps.h"
 #include "platform/d3d8/direct3d.h"
 #include "platform/d3d8/present.h"
+#include "platform/d3d8/recording.h"
 #include "platform/d3d8/state_block.h"
 #include "platform/d3d8/testing.h"
 #include "platform/win32/display.h"
@@ -416,6 +417,13 @@ BOOL Device::ShowCursor(BOOL bShow) {
     const BOOL previous = cursorVisible_ ? TRUE : FALSE;
     cursorVisible_ = bShow != FALSE;
     return previous;
+}
+
+bool SetRasterizing(IDirect3DDevice8* device, bool on) {
+    auto* d = dynamic_cast<Device*>(device);
+    if (!d) return false;
+    d->SetRasterizing(on);
+    return true;
 }
 
 namespace testing {

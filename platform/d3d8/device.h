@@ -143,6 +143,7 @@ public:
         if (rasterizer_) rasterizer_->ForgetSurface(surface);
     }
     void SimulateLoss(bool lost);
+    void SetRasterizing(bool on) { rasterizing_ = on; }
 
 private:
     friend class StateBlock;
@@ -169,6 +170,10 @@ private:
     bool IsRecording() const { return recording_ != nullptr; }
 
     HRESULT PrepareDraw(const char* where);
+    // Hands a checked draw to the rasterizer, unless rasterizing is off.
+    void Rasterize(const DrawCall& call) {
+        if (rasterizing_) rasterizer_->Draw(targets_, state_, call);
+    }
     HRESULT CheckDrawState(const char* where, bool needStream);
     HRESULT CheckStage(const char* where, DWORD stage) const;
     void TargetsChanged();
@@ -189,6 +194,7 @@ private:
     DWORD behaviorFlags_;
     D3DPRESENT_PARAMETERS params_{};
     std::unique_ptr<Rasterizer> rasterizer_;
+    bool rasterizing_ = true;  // off: clears and draws change no pixel (see recording.h)
     std::unordered_set<Counted*> children_;  // live objects with counts of their own
 
     InternalRef<Surface> backBuffer_;

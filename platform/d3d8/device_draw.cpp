@@ -143,7 +143,7 @@ HRESULT Device::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR 
             r.bottom = std::min<LONG>(r.bottom, pRects[i].y2);
         }
         if (r.left >= r.right || r.top >= r.bottom) continue;
-        rasterizer_->Clear(targets_, r, Flags, Color, Z, Stencil);
+        if (rasterizing_) rasterizer_->Clear(targets_, r, Flags, Color, Z, Stencil);
     }
     if (Flags & D3DCLEAR_TARGET) renderTarget_->ContentsChanged();
     return D3D_OK;
@@ -203,7 +203,7 @@ HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVertex, 
     call.stride = s.stride;
     call.vertexCount = vertexCount;
     call.startVertex = StartVertex;
-    rasterizer_->Draw(targets_, state_, call);
+    Rasterize(call);
     renderTarget_->ContentsChanged();
     return D3D_OK;
 }
@@ -253,7 +253,7 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT /*MinI
     call.indexFormat = indices_->Format();
     call.startIndex = StartIndex;
     call.baseVertex = base;
-    rasterizer_->Draw(targets_, state_, call);
+    Rasterize(call);
     renderTarget_->ContentsChanged();
     return D3D_OK;
 }
@@ -282,7 +282,7 @@ HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT PrimitiveCo
     call.vertices = static_cast<const BYTE*>(pVertexStreamZeroData);
     call.stride = VertexStreamZeroStride;
     call.vertexCount = static_cast<UINT>(VerticesForPrimitives(PrimitiveType, PrimitiveCount));
-    rasterizer_->Draw(targets_, state_, call);
+    Rasterize(call);
     renderTarget_->ContentsChanged();
     return D3D_OK;
 }
@@ -324,7 +324,7 @@ HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT MinV
     call.vertexCount = static_cast<UINT>(readable);
     call.indices = static_cast<const BYTE*>(pIndexData);
     call.indexFormat = IndexDataFormat;
-    rasterizer_->Draw(targets_, state_, call);
+    Rasterize(call);
     renderTarget_->ContentsChanged();
     return D3D_OK;
 }

@@ -36,17 +36,25 @@ raw = zlib.decompress(idat)
 sys.exit(0 if not any(raw[i] for i in range(len(raw)) if i % (1 + 320 * 3) != 0) else 1)
 PY
 
-# --from renders the earlier frames but writes only the later ones.
+# --from runs the earlier frames but writes only the later ones.
 ./morvelt --capture "$work/c" --size 320x240 --fps 10 --from 1.5 --to 2 2>/dev/null || fail "capture with --from"
 [ "$(ls "$work/c" | grep -c '^frame_')" -eq 5 ] || fail "--from 1.5 --to 2 should write 5 frames"
 cmp -s "$work/c/frame_000004.png" "$work/a/frame_000019.png" || fail "--from changes the frames"
 
-# Bad options: usage, exit 2, nothing written.
-set +e
-./morvelt --capture "$work/d" --size 320 2>/dev/null; status=$?
-set -e
-[ "$status" -eq 2 ] || fail "bad --size should exit 2, got $status"
-[ ! -e "$work/d" ] || fail "bad options wrote something"
+# Bad options: usage, exit 2, nothing written; --help: the usage on stdout, exit 0.
+for bad in "--size 320" "--size 64x48" "--to inf" "--to 1e30" "--from 0.01 --to 0.02 --fps 25"; do
+    set +e
+    # shellcheck disable=SC2086
+    ./morvelt --capture "$work/d" $bad 2>"$work/bad.log"; status=$?
+    set -e
+    [ "$status" -eq 2 ] || fail "$bad should exit 2, got $status"
+    grep -q "^usage:" "$work/bad.log" || fail "$bad does not print the usage"
+    [ ! -e "$work/d" ] || fail "$bad wrote something"
+done
+for help in --help -h; do
+    ./morvelt "$help" >"$work/help.log" 2>&1 || fail "$help should exit 0"
+    grep -q -- "--capture OUT" "$work/help.log" || fail "$help does not print the usage"
+done
 # Playing needs a display; without one the message points to recording instead.
 set +e
 env -u DISPLAY -u WAYLAND_DISPLAY ./morvelt 2>"$work/nodisplay.log"; status=$?

@@ -1,4 +1,5 @@
 #include "production/capture_options.h"
+#include "production/capture_progress.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +21,12 @@ CommandLine Parse(std::vector<const char*> arguments) {
 
 }  // namespace
 
-TEST(CaptureOptions, NoArgumentsPlays) { EXPECT_EQ(Parse({}), CommandLine::Play); }
+TEST(CaptureOptions, NoArgumentsPlaysAndHelpAsksForHelp) {
+    EXPECT_EQ(Parse({}), CommandLine::Play);
+    EXPECT_EQ(Parse({"--help"}), CommandLine::Help);
+    EXPECT_EQ(Parse({"-h"}), CommandLine::Help);
+    EXPECT_EQ(Parse({"--capture", "/tmp/x", "--fps", "sixty", "--help"}), CommandLine::Help);
+}
 
 TEST(CaptureOptions, VersionAloneAsksForTheVersion) {
     EXPECT_EQ(Parse({"--version"}), CommandLine::Version);
@@ -35,8 +41,8 @@ TEST(CaptureOptions, DefaultsAndEveryOption) {
     EXPECT_EQ(options.fps, 60);
     EXPECT_EQ(options.width, 1920u);
     EXPECT_EQ(options.height, 1080u);
-    EXPECT_EQ(options.from, 0.0);
-    EXPECT_EQ(options.to, 219.5);
+    EXPECT_EQ(options.from, 0);
+    EXPECT_EQ(options.to, 219500000000);
     EXPECT_FALSE(options.toVideo);
     EXPECT_FALSE(options.hardwareDevice);
 
@@ -49,8 +55,8 @@ TEST(CaptureOptions, DefaultsAndEveryOption) {
     EXPECT_EQ(options.fps, 30);
     EXPECT_EQ(options.width, 320u);
     EXPECT_EQ(options.height, 240u);
-    EXPECT_EQ(options.from, 10.0);
-    EXPECT_EQ(options.to, 12.5);
+    EXPECT_EQ(options.from, 10000000000);
+    EXPECT_EQ(options.to, 12500000000);
     EXPECT_TRUE(options.hardwareDevice);
 }
 
@@ -65,9 +71,25 @@ TEST(CaptureOptions, BadOptionsAskForUsage) {
         {"--capture", "/tmp/x", "--size", "320"},              // not WxH
         {"--capture", "/tmp/x", "--size", "320x"},
         {"--capture", "/tmp/x", "--size", "0x240"},
+        {"--capture", "/tmp/x", "--size", "64x48"},            // below the smallest window
+        {"--capture", "/tmp/x", "--size", "99x100"},
+        {"--capture", "/tmp/x", "--size", "8193x100"},         // above the largest back buffer
         {"--capture", "/tmp/x", "--fps", "0"},                 // fps <= 0
         {"--capture", "/tmp/x", "--fps", "-5"},
         {"--capture", "/tmp/x", "--fps", "sixty"},
+        {"--capture", "/tmp/x", "--fps", "1001"},
+        {"--capture", "/tmp/x", "--fps", "2.5"},
+        {"--capture", "/tmp/x", "--to", "inf"},               // seconds: finite, decimal, in range
+        {"--capture", "/tmp/x", "--to", "nan"},
+        {"--capture", "/tmp/x", "--to", "1e30"},
+        {"--capture", "/tmp/x", "--to", "3600.000000001"},
+        {"--capture", "/tmp/x", "--to", "99999999999999999999999"},
+        {"--capture", "/tmp/x", "--from", "-1"},
+        {"--capture", "/tmp/x", "--from", "."},
+        {"--capture", "/tmp/x", "--from", ""},
+        {"--capture", "/tmp/x", "--from", "1.2.3"},
+        {"--capture", "/tmp/x", "--from", "0.0000000001"},  // ten decimals
+        {"--capture", "/tmp/x", "--from", "0.01", "--to", "0.02", "--fps", "25"},  // no frame in the range
         {"--capture", "/tmp/x", "--from", "5", "--to", "5"},   // from >= to
         {"--capture", "/tmp/x", "--device", "gpu"},
         {"--capture", "/tmp/x", "--fps"},                      // missing value
@@ -80,4 +102,58 @@ TEST(CaptureOptions, BadOptionsAskForUsage) {
         EXPECT_EQ(Parse(arguments, options, error), CommandLine::Usage) << arguments[0] << " " << arguments.size();
         EXPECT_FALSE(error.empty());
     }
+}
+
+TEST(CaptureOptions, SecondsAreExactAndTheRangeIsFromInclusiveToExclusive) {
+    struct Case {
+        std::vector<const char*> arguments;
+        std::int64_t first, end;
+    };
+    const Case cases[] = {
+        {{"--fps", "25", "--from", "2.2", "--to", "3"}, 55, 75},      // 2.2 s is frame 55 exactly
+        {{"--fps", "25", "--to", "2.2"}, 0, 55},                      // ... and not recorded by --to 2.2
+        {{"--fps", "25", "--from", "2.21", "--to", "2.3"}, 56, 58},   // between frames: the next one
+        {{"--fps", "60", "--from", "219.4", "--to", "219.5"}, 13164, 13170},
+        {{"--fps", "3", "--from", "0.333333333", "--to", "0.333333334"}, 1, 2},
+        {{"--fps", "1000", "--from", "3599.999", "--to", "3600"}, 3599999, 3600000},
+        {{"--fps", "7", "--to", ".5"}, 0, 4},
+        {{}, 0, 13170},  // the defaults: 0 to 219.5 s at 60 fps
+    };
+    for (const Case& c : cases) {
+        std::vector<const char*> arguments = {"--capture", "/tmp/x"};
+        arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+        CaptureOptions options;
+        std::string error;
+        ASSERT_EQ(Parse(arguments, options, error), CommandLine::Capture) << error;
+        const FrameRange frames = RecordedFrames(options);
+        EXPECT_EQ(frames.first, c.first) << FormatSeconds(options.from);
+        EXPECT_EQ(frames.end, c.end) << FormatSeconds(options.to);
+    }
+}
+
+TEST(CaptureOptions, LimitsAreAcceptedAndNamedInTheError) {
+    CaptureOptions options;
+    std::string error;
+    EXPECT_EQ(Parse({"--capture", "/tmp/x", "--size", "100x100", "--fps", "1", "--to", "3600"}, options, error),
+              CommandLine::Capture)
+        << error;
+    EXPECT_EQ(Parse({"--capture", "/tmp/x", "--size", "8192x8192", "--fps", "1000"}, options, error),
+              CommandLine::Capture)
+        << error;
+    EXPECT_EQ(Parse({"--capture", "/tmp/x", "--size", "64x48"}, options, error), CommandLine::Usage);
+    EXPECT_NE(error.find("100x100 to 8192x8192"), std::string::npos) << error;
+    EXPECT_EQ(Parse({"--capture", "/tmp/x", "--to", "inf"}, options, error), CommandLine::Usage);
+    EXPECT_NE(error.find("0 to 3600"), std::string::npos) << error;
+}
+
+TEST(CaptureOptions, SecondsAndDurationsReadBack) {
+    EXPECT_EQ(FormatSeconds(0), "0");
+    EXPECT_EQ(FormatSeconds(2200000000), "2.2");
+    EXPECT_EQ(FormatSeconds(219500000000), "219.5");
+    EXPECT_EQ(FormatSeconds(1), "0.000000001");
+    EXPECT_EQ(FormatDuration(0), "0:00");
+    EXPECT_EQ(FormatDuration(59.99), "0:59");
+    EXPECT_EQ(FormatDuration(3599), "59:59");
+    EXPECT_EQ(FormatDuration(3725), "1:02:05");
+    EXPECT_EQ(FormatDuration(-3), "0:00");
 }

@@ -67,6 +67,22 @@ TEST(CaptureWriter, FolderGetsNumberedPngsAndAudio) {
     EXPECT_EQ(Le32(ReadAll(options.output + "/audio.wav"), 40), 735u * 4);
 }
 
+TEST(CaptureWriter, AFrameThatCannotBeWrittenIsReportedWithItsFile) {
+    CaptureOptions options;
+    options.output = TempFolder() + "/frames";
+    options.width = 4;
+    options.height = 2;
+    std::string error;
+    auto writer = OpenCaptureWriter(options, error);
+    ASSERT_TRUE(writer) << error;
+    std::remove((options.output + "/audio.wav").c_str());  // the folder goes while recording
+    ASSERT_EQ(rmdir(options.output.c_str()), 0);
+    std::vector<std::uint8_t> pixels(4 * 2 * 4, 0x80);
+    writer->WriteFrame(pixels.data(), 16);
+    EXPECT_FALSE(writer->Finish(error));
+    EXPECT_EQ(error, "recorded frame 0: cannot write " + options.output + "/frame_000000.png");
+}
+
 TEST(CaptureWriter, UncreatableFolderIsAnError) {
     CaptureOptions options;
     options.output = "/proc/morvelt_frames";

@@ -435,3 +435,31 @@ TEST_F(ContentFolder, MissingMusicAndScriptLeaveTheProductionRunning) {
     fs::current_path(m_previous);
     fs::remove_all(work);
 }
+
+// A short recording in this process, noting the production time of every frame drawn.
+struct FrameCountingProduction : CMyD3DApplication {
+    std::vector<float> drawnAt;
+    HRESULT Render() override {
+        drawnAt.push_back(m_fTime);
+        return CMyD3DApplication::Render();
+    }
+};
+
+TEST_F(ContentFolder, RecordingDrawsEveryFrameFromTimeZero) {
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    frame_test::ResetProcessState();
+    CaptureOptions options;
+    options.output = fs::temp_directory_path() / ("morvelt_frames_" + std::to_string(getpid()));
+    options.width = 160;
+    options.height = 120;
+    options.fps = 4;
+    options.to = 1000000000;  // 1 s: frames 0 to 3
+    {
+        FrameCountingProduction app;
+        ASSERT_EQ(app.Capture(GetModuleHandle(nullptr), options), 0);
+        EXPECT_EQ(app.drawnAt, (std::vector<float>{0.0f, 0.25f, 0.5f, 0.75f}));
+    }
+    EXPECT_TRUE(fs::exists(options.output + "/frame_000003.png"));
+    EXPECT_FALSE(fs::exists(options.output + "/frame_000004.png"));
+    fs::remove_all(options.output);
+}

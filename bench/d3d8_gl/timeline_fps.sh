@@ -2,19 +2,16 @@
 # Frames per second of the whole timeline drawn on REF (the software rasterizer) and on HAL
 # (OpenGL; llvmpipe without a GPU), and their ratio REF/HAL, at 1024x768 and 1920x1080. The
 # two devices run back to back for each size, REPEAT times, so both see the same load.
-# The production runs in capture mode, every frame 1/FPS of production time; all frames
-# before FROM are drawn but not written, so with FROM close to the end (the default) the
-# figure is drawing alone, without PNG writing.
+# The production records to /dev/null (every frame drawn, nothing written), every frame
+# 1/FPS of production time, so the figure is drawing alone.
 #
 #   bench/d3d8_gl/timeline_fps.sh [BUILD_DIR]     (default: build)
-#   FPS=5 FROM=219 TO=219.5 REPEAT=1 SIZES="1024x768 1920x1080" to change the run;
+#   FPS=5 REPEAT=1 SIZES="1024x768 1920x1080" to change the run;
 #   MORVELT_THREADS=N sets REF's thread count (default: the processor count).
 set -euo pipefail
 
 build=${1:-build}
 fps=${FPS:-5}
-from=${FROM:-219}
-to=${TO:-219.5}
 repeat=${REPEAT:-1}
 sizes=${SIZES:-"1024x768 1920x1080"}
 
@@ -25,20 +22,18 @@ fi
 
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
-frames=$(awk -v t="$to" -v f="$fps" 'BEGIN { printf "%d", t * f }')
+frames=$(awk -v f="$fps" 'BEGIN { n = 219.5 * f; printf "%d", (n == int(n)) ? n : int(n) + 1 }')  # 0 <= n/fps < 219.5
 
 # Prints the frames per second of one whole run, or fails with the end of its log.
 run_fps() {
   local device=$1 size=$2 start end
   start=$(date +%s.%N)
-  if ! (cd "$build" && ./morvelt --capture "$out/frames" --fps "$fps" --size "$size" --from "$from" --to "$to" \
-        --device "$device") >"$out/log" 2>&1; then
+  if ! (cd "$build" && ./morvelt --capture /dev/null --fps "$fps" --size "$size" --device "$device") >"$out/log" 2>&1; then
     echo "timeline_fps: the $device run at $size failed:" >&2
     tail -5 "$out/log" >&2
     return 1
   fi
   end=$(date +%s.%N)
-  rm -rf "$out/frames"
   awk -v s="$start" -v e="$end" -v n="$frames" 'BEGIN { printf "%.2f", n / (e - s) }'
 }
 

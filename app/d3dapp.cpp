@@ -1,6 +1,7 @@
 #include "app/d3dapp.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 
@@ -281,6 +282,8 @@ HRESULT CD3DApplication::RenderFrame() {
     ++g_statsFrames;
     if (absoluteTime - g_statsLastTime > 1.0f) {
         m_fFPS = static_cast<FLOAT>(g_statsFrames) / (absoluteTime - g_statsLastTime);
+        static const bool printStats = std::getenv("MORVELT_PRINT_FPS") != nullptr;  // for measuring
+        if (printStats) std::fprintf(stderr, "%.2f fps\n", static_cast<double>(m_fFPS));
         g_statsLastTime = absoluteTime;
         g_statsFrames = 0;
 

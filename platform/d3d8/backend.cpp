@@ -25,10 +25,10 @@ bool RasterizerAvailable(D3DDEVTYPE type) {
     return false;
 }
 
-std::unique_ptr<Rasterizer> CreateRasterizer(D3DDEVTYPE type) {
+std::unique_ptr<Rasterizer> CreateRasterizer(D3DDEVTYPE type, HWND window) {
     if (!RasterizerAvailable(type)) return nullptr;
     if (Factory()) return Factory()(type);
-    return type == D3DDEVTYPE_HAL ? CreateHalRasterizer() : CreateRefRasterizer();
+    return type == D3DDEVTYPE_HAL ? CreateHalRasterizer(window) : CreateRefRasterizer();
 }
 
 namespace testing {

@@ -10,8 +10,9 @@ namespace d3d8 {
 
 bool RasterizerAvailable(D3DDEVTYPE type);
 
-// A new rasterizer for a device of `type`; null when the type has none.
-std::unique_ptr<Rasterizer> CreateRasterizer(D3DDEVTYPE type);
+// A new rasterizer for a device of `type` that presents in `window` (null: none); null when
+// the type has none.
+std::unique_ptr<Rasterizer> CreateRasterizer(D3DDEVTYPE type, HWND window);
 
 // A rasterizer that only clears and otherwise draws nothing (null/).
 std::unique_ptr<Rasterizer> CreateNullRasterizer();
@@ -20,6 +21,6 @@ std::unique_ptr<Rasterizer> CreateNullRasterizer();
 // OpenGL 3.3 core context can be made here, and a rasterizer drawing with one (null when
 // making it fails after all).
 bool HalRasterizerAvailable();
-std::unique_ptr<Rasterizer> CreateHalRasterizer();
+std::unique_ptr<Rasterizer> CreateHalRasterizer(HWND window);
 
 }  // namespace d3d8

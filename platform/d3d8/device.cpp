@@ -9,7 +9,9 @@
 #include "platform/d3d8/state_block.h"
 #include "platform/d3d8/testing.h"
 #include "platform/win32/display.h"
+#include "platform/win32/window.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
@@ -191,6 +193,13 @@ void Device::ApplyWindowMode(const D3DPRESENT_PARAMETERS& params) {
     }
 }
 
+bool Device::WaitForRefresh() const {
+    const char* vsync = std::getenv("MORVELT_VSYNC");
+    if (vsync && std::strcmp(vsync, "0") == 0) return false;  // for measuring
+    // Full-screen follows the asked interval; a window shows whole frames where it can.
+    return params_.Windowed || params_.FullScreen_PresentationInterval != D3DPRESENT_INTERVAL_IMMEDIATE;
+}
+
 void Device::FollowWindowFocus() {
     if (!fullScreen_) return;
     const bool away = platform::FullScreenWindowAway(PresentWindow());
@@ -290,9 +299,11 @@ HRESULT Device::Present(const RECT* pSourceRect, const RECT* pDestRect, HWND hDe
     }
     HWND window = hDestWindowOverride ? hDestWindowOverride : PresentWindow();
     rasterizer_->EndFrame();
-    if (window) {
+    if (!window || !IsWindowVisible(window)) return D3D_OK;  // nothing to see (a recording's window)
+    const bool wait = WaitForRefresh();
+    if (!rasterizer_->ShowInOwnWindow(backBuffer_->Data(), window, wait)) {
         rasterizer_->ReadBack(backBuffer_->Data());
-        ShowInWindow(backBuffer_->Data(), window);
+        ShowInWindow(backBuffer_->Data(), window, wait);
     }
     return D3D_OK;
 }

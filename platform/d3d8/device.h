@@ -179,6 +179,9 @@ private:
     void TargetsChanged();
     // The window the device presents into.
     HWND PresentWindow() const { return params_.hDeviceWindow ? params_.hDeviceWindow : focusWindow_; }
+    // Whether Present waits for the display's refresh: as the presentation interval asks in
+    // full-screen, always in a window (no torn frames), never with MORVELT_VSYNC=0.
+    bool WaitForRefresh() const;
     // Puts the window into full-screen for full-screen parameters, out of it otherwise.
     void ApplyWindowMode(const D3DPRESENT_PARAMETERS& params);
     // A full-screen device is lost while the user is away from its window (minimised, or

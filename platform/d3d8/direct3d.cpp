@@ -182,7 +182,9 @@ HRESULT Direct3D8::CreateDevice(UINT Adapter, D3DDEVTYPE DeviceType, HWND hFocus
         Report(where, "pure devices are not available");
         return D3DERR_INVALIDCALL;
     }
-    std::unique_ptr<Rasterizer> rasterizer = CreateRasterizer(DeviceType);
+    const HWND presentWindow =
+        pPresentationParameters->hDeviceWindow ? pPresentationParameters->hDeviceWindow : hFocusWindow;
+    std::unique_ptr<Rasterizer> rasterizer = CreateRasterizer(DeviceType, presentWindow);
     if (!rasterizer) {
         Report(where, "the rasterizer for the device type could not be made");
         return D3DERR_NOTAVAILABLE;

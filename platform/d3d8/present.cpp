@@ -4,7 +4,7 @@
 
 namespace d3d8 {
 
-void ShowInWindow(const SurfaceData& backBuffer, HWND window) {
+void ShowInWindow(const SurfaceData& backBuffer, HWND window, bool waitForRefresh) {
     if (!window || !backBuffer.bits) return;
     platform::PixelLayout layout;
     switch (backBuffer.format) {
@@ -16,7 +16,7 @@ void ShowInWindow(const SurfaceData& backBuffer, HWND window) {
         default: return;  // not a back-buffer format
     }
     platform::PresentPixels(window, backBuffer.bits, static_cast<int>(backBuffer.width),
-                            static_cast<int>(backBuffer.height), backBuffer.pitch, layout);
+                            static_cast<int>(backBuffer.height), backBuffer.pitch, layout, waitForRefresh);
 }
 
 }  // namespace d3d8

@@ -91,6 +91,15 @@ public:
     // context, so that the host's own GL may run between frames).
     virtual void EndFrame() {}
 
+    // Shows the back buffer in `window` without bringing it into memory, when this rasterizer
+    // draws with a context of that very window (HAL made for a window): scaled to fit, aspect
+    // kept, black borders, then swapped, waiting for the display's refresh if asked. False
+    // otherwise; the device then reads the picture back and shows it from memory.
+    virtual bool ShowInOwnWindow(const SurfaceData& backBuffer, HWND window, bool waitForRefresh) {
+        (void)backBuffer, (void)window, (void)waitForRefresh;
+        return false;
+    }
+
     // The texture with this id is gone; drop anything kept for it.
     virtual void ForgetTexture(std::uint64_t id) = 0;
 
@@ -108,10 +117,11 @@ public:
 
 std::unique_ptr<Rasterizer> CreateRefRasterizer();
 
-// Device type HAL: OpenGL 3.3 core, off-screen through EGL. Null when no such context can
+// Device type HAL: OpenGL 3.3 core, with a context of `window` where it can take one (frames
+// are then shown by ShowInOwnWindow), else off-screen through EGL. Null when no context can
 // be made on this machine (no driver, no EGL), so the caller falls back or reports the type
 // as not available.
-std::unique_ptr<Rasterizer> CreateGlRasterizer();
+std::unique_ptr<Rasterizer> CreateGlRasterizer(HWND window = nullptr);
 
 // True when CreateGlRasterizer can succeed here; checked once per process, cheaply after that.
 bool GlRasterizerAvailable();

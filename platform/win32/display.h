@@ -55,12 +55,14 @@ enum class PixelLayout {
     XRGB1555,  // 16 bits (X1R5G5B5, A1R5G5B5 with alpha ignored)
 };
 
-// Shows a picture in the window's client area through SDL's software window surface (no
-// OpenGL involved), scaled to fit when its size differs from the client's, aspect kept, with
-// black borders. Rows are `pitch` bytes
-// apart. False when the window has no SDL window or the picture cannot be shown; nothing is
-// allocated per call once the size is settled.
-bool PresentPixels(HWND window, const void* bits, int width, int height, int pitch, PixelLayout layout);
+// Shows a picture in the window's client area through an SDL renderer (on the graphics
+// hardware where there is one, SDL's software renderer otherwise), scaled to fit when its size
+// differs from the client's, aspect kept, with black borders. Rows are `pitch` bytes apart.
+// `waitForRefresh` asks the renderer to wait for the display's refresh (where it can).
+// False when the window has no SDL window or the picture cannot be shown; nothing is
+// allocated per call once the size is settled. The caller's current OpenGL context is kept.
+bool PresentPixels(HWND window, const void* bits, int width, int height, int pitch, PixelLayout layout,
+                   bool waitForRefresh);
 
 // Where a picture of width x height goes in an area to fill it as far as its aspect allows,
 // centred (zero size for an empty picture or area).

@@ -37,18 +37,25 @@ bool EnterFullScreen(HWND window, int width, int height, int refreshRate) {
     SDL_Window* sdl = GetSdlWindow(window);
     if (!sdl) return false;
     SDL_DisplayMode mode;
-    if (FindExactMode(sdl, width, height, refreshRate, &mode) && SDL_SetWindowDisplayMode(sdl, &mode) == 0 &&
-        SDL_SetWindowFullscreen(sdl, SDL_WINDOW_FULLSCREEN) == 0)
-        return true;
-    if (SDL_SetWindowFullscreen(sdl, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0) return true;
-    OutputDebugStringA(("win32: the window cannot go full-screen: " + std::string(SDL_GetError()) + "\n").c_str());
-    return false;
+    const bool switched = FindExactMode(sdl, width, height, refreshRate, &mode) &&
+                          SDL_SetWindowDisplayMode(sdl, &mode) == 0 && SDL_SetWindowFullscreen(sdl, SDL_WINDOW_FULLSCREEN) == 0;
+    if (!switched && SDL_SetWindowFullscreen(sdl, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
+        OutputDebugStringA(("win32: the window cannot go full-screen: " + std::string(SDL_GetError()) + "\n").c_str());
+        return false;
+    }
+    // The user asked for this window to fill the display: it comes to the front with the
+    // input focus, so it is not taken for one the user has left.
+    SDL_RaiseWindow(sdl);
+    SDL_SetWindowInputFocus(sdl);
+    window->focusLost = false;
+    return true;
 }
 
 void LeaveFullScreen(HWND window) {
     SDL_Window* sdl = GetSdlWindow(window);
     if (sdl && (SDL_GetWindowFlags(sdl) & SDL_WINDOW_FULLSCREEN)) SDL_SetWindowFullscreen(sdl, 0);
 }
+
 
 bool FullScreenWindowAway(HWND window) {
     SDL_Window* sdl = GetSdlWindow(window);

@@ -175,64 +175,6 @@ SDL_Window* GetSdlWindow(HWND window) {
 
 bool IsOpenGLWindow(HWND window) { return GetSdlWindow(window) != nullptr && window->openGL; }
 
-bool PresentPixels(HWND window, const void* bits, int width, int height, int pitch, PixelLayout layout) {
-    SDL_Window* sdl = GetSdlWindow(window);
-    if (!sdl || !bits || width <= 0 || height <= 0 || pitch <= 0) return false;
-    Uint32 format = SDL_PIXELFORMAT_RGB888;
-    int depth = 32;
-    if (layout == PixelLayout::RGB565) {
-        format = SDL_PIXELFORMAT_RGB565;
-        depth = 16;
-    } else if (layout == PixelLayout::XRGB1555) {
-        format = SDL_PIXELFORMAT_RGB555;
-        depth = 16;
-    }
-    if (pitch < width * depth / 8) return false;
-
-    SDL_Surface*& source = window->presentSource;
-    if (source && (source->w != width || source->h != height || source->pitch != pitch ||
-                   source->format->format != format)) {
-        SDL_FreeSurface(source);
-        source = nullptr;
-    }
-    if (!source) {
-        source = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<void*>(bits), width, height, depth, pitch, format);
-        if (!source) return false;
-        SDL_SetSurfaceBlendMode(source, SDL_BLENDMODE_NONE);
-    }
-    source->pixels = const_cast<void*>(bits);  // the caller's picture, read only by the blit
-
-    SDL_Surface* target = SDL_GetWindowSurface(sdl);
-    if (!target) return false;
-    int result = 0;
-    if (target->w == width && target->h == height) {
-        result = SDL_BlitSurface(source, nullptr, target, nullptr);
-    } else {
-        SDL_Rect fit = FitKeepingAspect(width, height, target->w, target->h);
-        result = SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, 0, 0, 0));
-        if (result == 0) result = SDL_BlitScaled(source, nullptr, target, &fit);
-    }
-    if (result != 0) return false;
-    return SDL_UpdateWindowSurface(sdl) == 0;
-}
-
-SDL_Rect FitKeepingAspect(int width, int height, int areaWidth, int areaHeight) {
-    if (width <= 0 || height <= 0 || areaWidth <= 0 || areaHeight <= 0) return {0, 0, 0, 0};
-    // The larger of the two scales that still fits, in integers: width/height * area height
-    // against the area's width.
-    SDL_Rect r;
-    if (static_cast<long long>(areaWidth) * height <= static_cast<long long>(areaHeight) * width) {
-        r.w = areaWidth;
-        r.h = static_cast<int>(static_cast<long long>(areaWidth) * height / width);
-    } else {
-        r.h = areaHeight;
-        r.w = static_cast<int>(static_cast<long long>(areaHeight) * width / height);
-    }
-    r.x = (areaWidth - r.w) / 2;
-    r.y = (areaHeight - r.h) / 2;
-    return r;
-}
-
 namespace detail {
 
 bool LiveWindow(HWND window) {
@@ -388,10 +330,7 @@ BOOL DestroyWindow(HWND window) {
     SendMessageA(window, WM_DESTROY, 0, 0);
     SendMessageA(window, WM_NCDESTROY, 0, 0);
     window->destroyed = true;
-    if (window->presentSource) {
-        SDL_FreeSurface(window->presentSource);
-        window->presentSource = nullptr;
-    }
+    platform::detail::ReleasePresentation(window);
     if (window->sdl) {
         SDL_DestroyWindow(window->sdl);
         window->sdl = nullptr;

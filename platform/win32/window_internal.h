@@ -15,7 +15,6 @@
 #include "platform/win32/window.h"
 
 struct SDL_Window;
-struct SDL_Surface;
 union SDL_Event;
 
 struct HWND__ {
@@ -41,7 +40,7 @@ struct HWND__ {
     bool focusLost = false;  // the input focus went elsewhere and has not come back
     struct ClassRecord* cls = nullptr;
     POINT minTrack{0, 0};
-    SDL_Surface* presentSource = nullptr;  // wraps the last picture given to PresentPixels
+    struct Presentation* presentation = nullptr;  // PresentPixels' renderer, made on first use
 
     // Controls (dialog units in the template, pixels after layout).
     int id = 0;
@@ -77,6 +76,8 @@ HWND WindowFromSdlId(unsigned int sdlWindowId);
 HWND FirstPaintPending();
 // Client origin in screen pixels.
 POINT ClientOrigin(HWND window);
+// Frees what PresentPixels made for the window (its renderer and picture texture).
+void ReleasePresentation(HWND window);
 // Non-client insets of a style (how far the frame reaches beyond the client area).
 RECT FrameInsets(DWORD style, bool menu);
 

@@ -1,9 +1,10 @@
 // A small program on the application frame: it clears its window to a slowly changing colour
 // every frame. With --scripted it drives itself the way a user would (answers the start-up
-// dialog with Enter, opens and dismisses the pop-up menu, then presses Escape) and exits with
-// 0 only when all of that happened; the window test runs it so under Xvfb.
+// dialog with Enter, opens and dismisses the pop-up menu, toggles to full-screen and back, then
+// presses Escape) and exits with 0 only when all of that happened; the window test runs it so
+// under Xvfb.
 // It runs on the project's Direct3D device model (the software device on the virtual adapter
-// where there is no hardware device).
+// where there is no hardware device). What it checks it reads from the screen, as a person sees it.
 #include <SDL.h>
 
 #include <cmath>
@@ -12,13 +13,18 @@
 #include <string>
 
 #include "app/d3dapp.h"
+#include "platform/d3d8/gl/gl_rasterizer.h"
 #include "platform/win32/display.h"
+#include "resources/resource_ids.h"
+#include "tests/support/shown_pixel.h"
 
 namespace {
 
 constexpr UINT WM_SCRIPT_DIALOG = WM_USER + 100;
 constexpr int kFramesBeforeMenu = 30;
-constexpr int kFramesBeforeExit = 90;
+constexpr int kFramesBeforeFullScreen = 45;
+constexpr int kFramesBeforeWindowed = 60;
+constexpr int kFramesBeforeExit = 150;
 
 Uint32 PushKey(Uint32, void* param) {
     SDL_Event e{};
@@ -79,23 +85,25 @@ public:
         std::fprintf(stderr, "frame_demo: dialog %s, menu %s, %d frames\n", sawDialog_ ? "shown" : "NOT shown",
                      sawMenu_ ? "shown" : "NOT shown", frames_);
         std::fprintf(stderr, "frame_demo: cleared colour %s in the window\n", colourShown_ ? "seen" : "NOT seen");
-        return sawDialog_ && sawMenu_ && colourShown_ && frames_ >= kFramesBeforeExit;
+        std::fprintf(stderr, "frame_demo: full-screen %s the display; back in a window of %s\n",
+                     coveredDisplay_ ? "covered" : "did NOT cover", restored_ ? "the old size" : "ANOTHER size");
+        // A hardware device shows its frames in the window without copying them to memory.
+        const bool hal = m_deviceCaps.DeviceType == D3DDEVTYPE_HAL;
+        const unsigned long long readBacks = d3d8::gl::ReadBackCount() - readBacksAtStart_;
+        std::fprintf(stderr, "frame_demo: %s device, %llu frames read back from OpenGL while playing\n",
+                     hal ? "HAL" : "REF", readBacks);
+        return sawDialog_ && sawMenu_ && colourShown_ && coveredDisplay_ && restored_ && frames_ >= kFramesBeforeExit &&
+               (!hal || readBacks == 0);
     }
 
 private:
-    // Reads the middle of the window back and compares it with the last clear colour.
+    // Reads the middle of the window from the screen and compares it with the last clear colour.
     void CheckShownColour() {
-        SDL_Window* window = platform::GetSdlWindow(m_hWnd);
-        SDL_Surface* surface = window ? SDL_GetWindowSurface(window) : nullptr;
-        if (frames_ < 5 || !surface || SDL_LockSurface(surface) != 0) return;
-        const Uint8* row = static_cast<const Uint8*>(surface->pixels) + (surface->h / 2) * surface->pitch;
-        Uint32 pixel = 0;
-        std::memcpy(&pixel, row + (surface->w / 2) * surface->format->BytesPerPixel, surface->format->BytesPerPixel);
-        SDL_UnlockSurface(surface);
-        Uint8 r, g, b;
-        SDL_GetRGB(pixel, surface->format, &r, &g, &b);
-        if (r == ((lastColour_ >> 16) & 0xFF) && g == ((lastColour_ >> 8) & 0xFF) && b == (lastColour_ & 0xFF))
-            colourShown_ = true;
+        if (frames_ < 5) return;
+        if (frames_ == 5) readBacksAtStart_ = d3d8::gl::ReadBackCount();
+        const auto shown = test_support::ShownPixel(platform::GetSdlWindow(m_hWnd), static_cast<int>(m_clientRect.right / 2),
+                                                    static_cast<int>(m_clientRect.bottom / 2));
+        if (shown && *shown == (lastColour_ & 0xFFFFFFu)) colourShown_ = true;
     }
 
     void Script() {
@@ -111,6 +119,7 @@ private:
             e.button.y = 80;
             SDL_PushEvent(&e);
         }
+        if (window) ToggleFullScreenAndBack(window);
         if (frames_ == kFramesBeforeExit) {
             SDL_Event e{};
             e.type = SDL_KEYDOWN;
@@ -121,11 +130,34 @@ private:
         }
     }
 
+    // Full-screen covers the display; back in a window, the window has its old place and size.
+    void ToggleFullScreenAndBack(SDL_Window* window) {
+        SDL_Rect now{};
+        SDL_GetWindowPosition(window, &now.x, &now.y);
+        SDL_GetWindowSize(window, &now.w, &now.h);
+        if (frames_ == kFramesBeforeFullScreen) {
+            windowed_ = now;
+            PostMessage(m_hWnd, WM_COMMAND, IDM_TOGGLEFULLSCREEN, 0);
+        }
+        SDL_DisplayMode display{};
+        SDL_GetDesktopDisplayMode(SDL_GetWindowDisplayIndex(window), &display);
+        if (frames_ > kFramesBeforeFullScreen && frames_ <= kFramesBeforeWindowed && !m_bWindowed &&
+            (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) && now.w == display.w && now.h == display.h)
+            coveredDisplay_ = true;
+        if (frames_ == kFramesBeforeWindowed) PostMessage(m_hWnd, WM_COMMAND, IDM_TOGGLEFULLSCREEN, 0);
+        if (frames_ > kFramesBeforeWindowed && m_bWindowed && now.w == windowed_.w && now.h == windowed_.h)
+            restored_ = true;
+    }
+
     bool scripted_;
+    bool coveredDisplay_ = false;
+    bool restored_ = false;
+    SDL_Rect windowed_{};
     bool sawDialog_ = false;
     bool sawMenu_ = false;
     bool colourShown_ = false;
     D3DCOLOR lastColour_ = 0;
+    unsigned long long readBacksAtStart_ = 0;
     int frames_ = 0;
 };
 

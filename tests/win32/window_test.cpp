@@ -349,32 +349,27 @@ TEST_F(Win32Test, CloseDestroysTheWindow) {
 TEST_F(Win32Test, PresentPixelsShowsAPictureInTheClientArea) {
     Create(8 + 256, 31 + 160);  // a 256 x 160 client (above the minimum size)
     SDL_Window* sdl = platform::GetSdlWindow(window_);
-    auto shown = [&](int x, int y) {
-        SDL_Surface* s = SDL_GetWindowSurface(sdl);
+    auto shown = [&](int x, int y) {  // what the window's renderer holds after presenting
+        const SDL_Rect at{x, y, 1, 1};
         Uint32 pixel = 0;
-        SDL_LockSurface(s);
-        std::memcpy(&pixel, static_cast<Uint8*>(s->pixels) + y * s->pitch + x * s->format->BytesPerPixel,
-                    s->format->BytesPerPixel);
-        SDL_UnlockSurface(s);
-        Uint8 r, g, b;
-        SDL_GetRGB(pixel, s->format, &r, &g, &b);
-        return (static_cast<DWORD>(r) << 16) | (static_cast<DWORD>(g) << 8) | b;
+        SDL_RenderReadPixels(SDL_GetRenderer(sdl), &at, SDL_PIXELFORMAT_RGB888, &pixel, 4);
+        return static_cast<DWORD>(pixel & 0xFFFFFFu);
     };
     // 32 bits, same size, rows padded.
     std::vector<DWORD> picture(260 * 160, 0x00123456);
     for (int x = 0; x < 256; ++x) picture[static_cast<size_t>(159) * 260 + x] = 0x00FF8000;
-    ASSERT_TRUE(platform::PresentPixels(window_, picture.data(), 256, 160, 260 * 4, platform::PixelLayout::XRGB8888));
+    ASSERT_TRUE(platform::PresentPixels(window_, picture.data(), 256, 160, 260 * 4, platform::PixelLayout::XRGB8888, false));
     EXPECT_EQ(shown(10, 10), 0x123456u);
     EXPECT_EQ(shown(255, 159), 0xFF8000u);
     // 16 bits, half the size: scaled up.
     std::vector<WORD> small(128 * 80, 0xF800);  // pure red in R5G6B5
-    ASSERT_TRUE(platform::PresentPixels(window_, small.data(), 128, 80, 256, platform::PixelLayout::RGB565));
+    ASSERT_TRUE(platform::PresentPixels(window_, small.data(), 128, 80, 256, platform::PixelLayout::RGB565, false));
     EXPECT_EQ(shown(255, 159) & 0xFF0000u, 0xFF0000u);
     EXPECT_EQ(shown(0, 0) & 0x00FFFFu, 0u);
     // Nothing to show.
-    EXPECT_FALSE(platform::PresentPixels(window_, nullptr, 256, 160, 1040, platform::PixelLayout::XRGB8888));
-    EXPECT_FALSE(platform::PresentPixels(window_, picture.data(), 256, 160, 100, platform::PixelLayout::XRGB8888));
-    EXPECT_FALSE(platform::PresentPixels(nullptr, picture.data(), 256, 160, 1040, platform::PixelLayout::XRGB8888));
+    EXPECT_FALSE(platform::PresentPixels(window_, nullptr, 256, 160, 1040, platform::PixelLayout::XRGB8888, false));
+    EXPECT_FALSE(platform::PresentPixels(window_, picture.data(), 256, 160, 100, platform::PixelLayout::XRGB8888, false));
+    EXPECT_FALSE(platform::PresentPixels(nullptr, picture.data(), 256, 160, 1040, platform::PixelLayout::XRGB8888, false));
 }
 
 // Letterboxing: a picture fills the area as far as its aspect allows, centred.

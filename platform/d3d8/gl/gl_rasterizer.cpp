@@ -5,8 +5,8 @@
 //             -> textures and samplers per active stage -> fixed GL state (only changed)
 //             -> vertices and indices streamed -> GL draw.
 // Pixels reach the surfaces' memory only when the device asks (ReadBack): LockRect of a
-// target, a copy, or Present in a window (the device model shows pictures from memory, so HAL
-// presents through the same path as REF after the frame is read back).
+// target or a copy. Made for a window, the rasterizer shows frames in it itself: the back
+// buffer is blitted into the window's own back buffer and swapped, with no copy to memory.
 #include "platform/d3d8/backend.h"
 #include "platform/d3d8/gl/context.h"
 #include "platform/d3d8/gl/draw.h"
@@ -18,7 +18,9 @@
 #include "platform/d3d8/gl/uniforms.h"
 #include "platform/d3d8/rasterizer.h"
 #include "platform/win32/debug_output.h"
+#include "platform/win32/display.h"
 
+#include <SDL.h>
 #include <epoxy/gl.h>
 
 #include <algorithm>
@@ -42,6 +44,7 @@ public:
                DWORD stencil) override;
     void Draw(const RenderTargets& targets, const PipelineState& state, const DrawCall& call) override;
     void EndFrame() override { CurrentScope scope(*context_); }  // a kept context is given back
+    bool ShowInOwnWindow(const SurfaceData& backBuffer, HWND window, bool waitForRefresh) override;
     void ForgetTexture(std::uint64_t id) override;
     void ReadBack(const SurfaceData& surface) override;
     void ForgetSurface(const SurfaceData& surface) override;
@@ -205,6 +208,29 @@ void GlRasterizer::Draw(const RenderTargets& targets, const PipelineState& state
     geometry_->Draw(call, DecodeFvf(state.fvf));
 }
 
+bool GlRasterizer::ShowInOwnWindow(const SurfaceData& backBuffer, HWND window, bool waitForRefresh) {
+    if (!window || window != context_->Window() || !backBuffer.bits) return false;
+    SDL_Window* sdl = platform::GetSdlWindow(window);
+    if (!sdl) return false;
+    CurrentScope scope(*context_);
+    if (!scope.Ok()) return false;
+    int width = 0, height = 0;
+    SDL_GL_GetDrawableSize(sdl, &width, &height);
+    const SDL_Rect fit = platform::FitKeepingAspect(static_cast<int>(backBuffer.width),
+                                                    static_cast<int>(backBuffer.height), width, height);
+    if (fit.w <= 0) return false;
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    glScissor(0, 0, width, height);  // blits and clears obey the scissor box
+    if (fit.w != width || fit.h != height) {
+        state_.EnableAllWrites();
+        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+    if (!targets_->BlitToWindow(backBuffer, fit.x, height - fit.y - fit.h, fit.w, fit.h)) return false;
+    context_->Swap(waitForRefresh);
+    return true;
+}
+
 void GlRasterizer::ForgetTexture(std::uint64_t id) {
     CurrentScope scope(*context_);
     textures_->Forget(id);
@@ -230,9 +256,15 @@ void GlRasterizer::ForgetSurface(const SurfaceData& surface) {
 
 }  // namespace
 
-std::unique_ptr<Rasterizer> CreateGlRasterizer() {
+std::unique_ptr<Rasterizer> CreateGlRasterizer(HWND window) {
     std::string reason;
-    std::unique_ptr<Context> context = Context::CreateOffscreen(&reason);
+    std::unique_ptr<Context> context;
+    if (window) {
+        context = Context::CreateForWindow(window, &reason);
+        if (!context)
+            OutputDebugStringA(("CreateGlRasterizer: drawing off-screen, shown through memory: " + reason + "\n").c_str());
+    }
+    if (!context) context = Context::CreateOffscreen(&reason);
     if (!context) {
         OutputDebugStringA(("CreateGlRasterizer: no OpenGL 3.3 core context: " + reason + "\n").c_str());
         return nullptr;
@@ -262,6 +294,6 @@ unsigned TakeError(Rasterizer& rasterizer) {
 
 bool HalRasterizerAvailable() { return GlRasterizerAvailable(); }
 
-std::unique_ptr<Rasterizer> CreateHalRasterizer() { return CreateGlRasterizer(); }
+std::unique_ptr<Rasterizer> CreateHalRasterizer(HWND window) { return CreateGlRasterizer(window); }
 
 }  // namespace d3d8

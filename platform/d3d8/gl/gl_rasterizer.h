@@ -13,4 +13,8 @@ void Finish(Rasterizer& rasterizer);
 // Tests use it to check that whole scenes run without a GL error.
 unsigned TakeError(Rasterizer& rasterizer);
 
+// How many times the pixels of a surface were copied from OpenGL into memory in this process
+// (LockRect of a target, a copy, a frame shown from memory).
+unsigned long long ReadBackCount();
+
 }  // namespace d3d8::gl

@@ -1,9 +1,11 @@
 #include "platform/d3d8/gl/targets.h"
 
 #include "platform/d3d8/format_info.h"
+#include "platform/d3d8/gl/gl_rasterizer.h"
 #include "platform/win32/debug_output.h"
 
 #include <algorithm>
+#include <atomic>
 
 namespace d3d8::gl {
 
@@ -116,12 +118,21 @@ bool Targets::Bind(Surface& color, Surface* depth) {
     return true;
 }
 
+namespace {
+
+std::atomic<unsigned long long> g_readBacks{0};
+
+}  // namespace
+
+unsigned long long ReadBackCount() { return g_readBacks.load(); }
+
 void Targets::ReadBack(const SurfaceData& data) {
     auto it = surfaces_.find(data.bits);
     if (it == surfaces_.end()) return;
     Surface& s = it->second;
     if (s.width != data.width || s.height != data.height || s.format != data.format) return;
     if (s.newer == Newer::Gl) {
+        ++g_readBacks;
         const GLuint fbo = s.depth ? readDepth_ : readColor_;
         glBindFramebuffer(GL_FRAMEBUFFER, fbo);
         glFramebufferTexture2D(GL_FRAMEBUFFER, s.depth ? GL_DEPTH_ATTACHMENT : GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D,
@@ -136,6 +147,19 @@ void Targets::ReadBack(const SurfaceData& data) {
         glFramebufferTexture2D(GL_FRAMEBUFFER, s.depth ? GL_DEPTH_ATTACHMENT : GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
     }
     s.newer = Newer::Memory;
+}
+
+bool Targets::BlitToWindow(const SurfaceData& data, int x, int y, int width, int height) {
+    if (!Get(data, false)) return false;
+    const GLuint texture = TextureOf(data);
+    if (!texture) return false;
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, readColor_);
+    glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
+    glReadBuffer(GL_COLOR_ATTACHMENT0);
+    glBlitFramebuffer(0, 0, static_cast<GLint>(data.width), static_cast<GLint>(data.height), x, y + height,
+                      x + width, y, GL_COLOR_BUFFER_BIT, GL_LINEAR);
+    glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
+    return true;
 }
 
 GLuint Targets::TextureOf(const SurfaceData& level0) {

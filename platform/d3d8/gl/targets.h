@@ -48,6 +48,12 @@ public:
     // memory counts as newer (the CPU may change it).
     void ReadBack(const SurfaceData& surface);
 
+    // Copies the colour surface, brought up to date, into the rectangle (x, y, width, height)
+    // of the default framebuffer (a window's back buffer; GL window coordinates, bottom-up),
+    // scaled linearly and with its rows turned over, so its top row lands at the top. The
+    // default framebuffer must be bound for drawing; false when GL cannot hold the format.
+    bool BlitToWindow(const SurfaceData& surface, int x, int y, int width, int height);
+
     // For sampling a render-target texture: the GL texture of the colour target whose memory
     // is level 0's memory, brought up to date; 0 when no such target exists.
     GLuint TextureOf(const SurfaceData& level0);

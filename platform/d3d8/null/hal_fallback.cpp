@@ -5,6 +5,6 @@ namespace d3d8 {
 
 bool HalRasterizerAvailable() { return false; }
 
-std::unique_ptr<Rasterizer> CreateHalRasterizer() { return nullptr; }
+std::unique_ptr<Rasterizer> CreateHalRasterizer(HWND) { return nullptr; }
 
 }  // namespace d3d8

@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # What writing adds to recording: the same frames recorded to OUTPUT and to /dev/null (drawn,
-# nothing written), taking turns ROUNDS times; prints each pair and the median overhead.
+# nothing written), taking turns ROUNDS times; prints each pair and the median overhead, in
+# wall time and in processor time (user + system of morvelt and the ffmpeg it runs, measured
+# by GNU time: with the drawing on every core the two agree, and processor time is the figure
+# that stays put when other programs load the machine).
 #   bench/capture_overhead.sh [BUILD] [OUTPUT: png|mp4] [ROUNDS] [morvelt options...]
 # defaults: build, png, 3, --size 1920x1080 --fps 5 --to 20 --device ref
 set -euo pipefail
@@ -16,21 +19,26 @@ cd "$build"
 output="$work/out"
 [ "$kind" = mp4 ] && output="$work/out.mp4"
 
-seconds() {  # seconds OUT: wall time of one recording
+seconds() {  # seconds OUT: "WALL CPU" of one recording
     local start end
     start=$(date +%s.%N)
-    ./morvelt --capture "$1" "${options[@]}" 2>"$work/log" || { cat "$work/log" >&2; exit 1; }
+    /usr/bin/time -f "%U %S" -o "$work/time" ./morvelt --capture "$1" "${options[@]}" 2>"$work/log" ||
+        { cat "$work/log" >&2; exit 1; }
     end=$(date +%s.%N)
     rm -rf "$output"
-    echo "$end - $start" | bc
+    echo "$(echo "$end - $start" | bc) $(awk '{ print $1 + $2 }' "$work/time")"
 }
 
-overheads=()
+percent() { echo "scale=1; 100 * ($2 - $1) / $1" | bc; }
+walls=() cpus=()
 for ((i = 1; i <= rounds; ++i)); do
-    drawn=$(seconds /dev/null)
-    written=$(seconds "$output")
-    overhead=$(echo "scale=1; 100 * ($written - $drawn) / $drawn" | bc)
-    echo "round $i: drawn only ${drawn} s, written to $kind ${written} s: +${overhead} %"
-    overheads+=("$overhead")
+    read -r drawn drawn_cpu < <(seconds /dev/null)
+    read -r written written_cpu < <(seconds "$output")
+    wall=$(percent "$drawn" "$written")
+    cpu=$(percent "$drawn_cpu" "$written_cpu")
+    echo "round $i: drawn only ${drawn} s (${drawn_cpu} s cpu), written to $kind ${written} s (${written_cpu} s cpu): +${wall} % wall, +${cpu} % cpu"
+    walls+=("$wall")
+    cpus+=("$cpu")
 done
-printf '%s\n' "${overheads[@]}" | sort -n | awk '{ v[NR] = $1 } END { print "median overhead: +" v[int((NR + 1) / 2)] " %" }'
+median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+echo "median overhead: +$(median "${walls[@]}") % wall, +$(median "${cpus[@]}") % cpu"

@@ -1,19 +1,38 @@
-// One recorded frame as an 8-bit RGB PNG file, with the compression chosen for speed.
+// Recorded frames as 8-bit RGB PNG files, written for speed: each row carries one filter
+// chosen for the whole picture and the image data is a single zlib stream made by libdeflate.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+struct libdeflate_compressor;
+
+enum class PngFilter : std::uint8_t { None = 0, Up = 2 };  // the PNG filter type bytes
+
 struct PngSettings {
-    int level;    // zlib level, 0..9
-    int filters;  // PNG_FILTER_* bits libpng may choose from per row
+    int level;  // libdeflate's compression level, 1 (fastest) to 12
+    PngFilter filter;
 };
 
 // What recordings use; bench/capture/png_settings measures the alternatives.
 PngSettings RecordingPngSettings();
 
-// Writes width x height pixels (bytes B, G, R, X in memory, rows `pitch` apart) to `path`;
-// `row` is scratch kept by the caller. False when the file cannot be written.
-bool WritePngFrame(const std::string& path, const std::uint8_t* pixels, int pitch, unsigned width, unsigned height,
-                   std::vector<std::uint8_t>& row, PngSettings settings);
+// One per writer thread: the compressor and the buffers are made once and reused per frame.
+class PngFrameEncoder {
+public:
+    explicit PngFrameEncoder(PngSettings settings = RecordingPngSettings());
+    ~PngFrameEncoder();
+    PngFrameEncoder(const PngFrameEncoder&) = delete;
+    PngFrameEncoder& operator=(const PngFrameEncoder&) = delete;
+
+    // Writes width x height pixels (bytes B, G, R, X in memory, rows `pitch` apart) to `path`.
+    // False when the file cannot be written.
+    bool Write(const std::string& path, const std::uint8_t* pixels, int pitch, unsigned width, unsigned height);
+
+private:
+    PngSettings settings_;
+    libdeflate_compressor* compressor_;
+    std::vector<std::uint8_t> filtered_;    // the rows as PNG filters them, each after its filter byte
+    std::vector<std::uint8_t> compressed_;  // the zlib stream of the filtered rows
+};

@@ -1,10 +1,8 @@
-// Time and size of writing recorded frames as PNG with each zlib level and filter choice:
+// Time and size of writing recorded frames as PNG with each compression level and filter:
 //   build/bench/capture/png_settings FRAME.png...   (frames of a recording, e.g. 1920x1080)
 // Prints milliseconds per frame (best of three per frame, summed) and bytes per frame.
 #include "png_image.h"
 #include "production/png_frame.h"
-
-#include <png.h>
 
 #include <algorithm>
 #include <chrono>
@@ -28,22 +26,21 @@ int main(int argc, char** argv) {
     }
     const struct {
         const char* name;
-        int bits;
-    } filters[] = {{"none", PNG_FILTER_NONE}, {"sub", PNG_FILTER_SUB},     {"up", PNG_FILTER_UP},
-                   {"paeth", PNG_FILTER_PAETH}, {"all", PNG_ALL_FILTERS}};
+        PngFilter filter;
+    } filters[] = {{"none", PngFilter::None}, {"up", PngFilter::Up}};
     const char* path = "/tmp/png_settings_frame.png";
-    std::vector<std::uint8_t> row;
     std::printf("%-6s %-6s %10s %12s\n", "level", "filter", "ms/frame", "bytes/frame");
-    for (int level : {1, 2, 3, 6}) {
+    for (int level : {1, 2, 3, 4, 6}) {
         for (const auto& filter : filters) {
+            PngFrameEncoder encoder({level, filter.filter});
             double milliseconds = 0;
             long long bytes = 0;
             for (const testimage::Image& frame : frames) {
                 double best = 1e30;
                 for (int repeat = 0; repeat < 3; ++repeat) {
                     const auto start = std::chrono::steady_clock::now();
-                    WritePngFrame(path, reinterpret_cast<const std::uint8_t*>(frame.argb.data()), frame.width * 4,
-                                  frame.width, frame.height, row, {level, filter.bits});
+                    encoder.Write(path, reinterpret_cast<const std::uint8_t*>(frame.argb.data()), frame.width * 4,
+                                  frame.width, frame.height);
                     best = std::min(best, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
                 }
                 milliseconds += best;

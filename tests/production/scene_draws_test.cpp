@@ -126,8 +126,9 @@ constexpr float kTitleTurn = 3.022f;  // seconds per radian of the title's turn
 const std::vector<std::pair<float, std::function<void(const Shot&)>>> kChecks = {
     // Opening: the title turns from 1.55 rad by the frame time / 3.022 from 1.2 s (19 frames
     // up to 3.0 s) and stops at 0.1; it is not drawn after 26.8 s.
-    {3.0f,
-     [](const Shot& s) { ExpectLayer(s.Draw("Textures/logo.png"), std::cos(1.55f - 1.9f / kTitleTurn), 0.5f, 0, 0, 2); }},
+    {3.0f, [](const Shot& s) {
+         ExpectLayer(s.Draw("Textures/logo.png"), std::cos(1.55f - 1.9f / kTitleTurn), 0.5f, 0, 0, 2);
+     }},
     {20.0f, [](const Shot& s) { ExpectLayer(s.Draw("Textures/logo.png"), std::cos(0.1f), 0.5f, 0, 0, 2); }},
     {26.9f, [](const Shot& s) { EXPECT_TRUE(s.Draws("Textures/logo.png").empty()); }},
     // Shutters at 18 s: full width -0.6 (reached 0.3 s after 15.2), bars at x -1.4 then 1.4,

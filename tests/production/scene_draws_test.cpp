@@ -69,6 +69,13 @@ struct Shot {
             if (c.kind == RecordedCall::kDraw && catalogue->Of(c) == name) found.push_back(c);
         return found;
     }
+    // Draws of any kind, or of one primitive type and count.
+    size_t DrawCount(int type = -1, UINT primitives = 0) const {
+        size_t n = 0;
+        for (const RecordedCall& c : calls)
+            n += c.kind == RecordedCall::kDraw && (type < 0 || (c.what == DWORD(type) && c.value == primitives));
+        return n;
+    }
     // The index-th draw of `name`; a failure and an empty call when there is none.
     RecordedCall Draw(const std::string& name, size_t index = 0) const {
         const auto found = Draws(name);
@@ -98,16 +105,22 @@ const std::set<std::string> kCredits = {
 const std::set<std::string> kGreetings = {"Textures/g1.png", "Textures/g2.png", "Textures/g3.png", "Textures/g4.png",
                                           "Textures/g5.png", "Textures/g6.png", "Textures/g7.png", "Textures/g8.png"};
 
+// Expected values given as kAny are not checked.
+constexpr float kAny = NAN;
+void ExpectNear(float actual, float expected) {
+    if (!std::isnan(expected)) {
+        EXPECT_NEAR(actual, expected, 1e-4f);
+    }
+}
+
 // A layer's world is translation x scaling: its diagonal holds the scale (the cosine of the
 // turn for a turned one) and its last row the centre, (tx sx, ty sy, tz sz).
 void ExpectLayer(const RecordedCall& draw, float sx, float sy, float cx, float cy, float cz) {
-    EXPECT_NEAR(draw.matrix._11, sx, 1e-4f);
-    EXPECT_NEAR(draw.matrix._22, sy, 1e-4f);
-    EXPECT_NEAR(draw.matrix._41, cx, 1e-4f);
-    if (!std::isnan(cy)) {
-        EXPECT_NEAR(draw.matrix._42, cy, 1e-4f);
-    }
-    EXPECT_NEAR(draw.matrix._43, cz, 1e-4f);
+    ExpectNear(draw.matrix._11, sx);
+    ExpectNear(draw.matrix._22, sy);
+    ExpectNear(draw.matrix._41, cx);
+    ExpectNear(draw.matrix._42, cy);
+    ExpectNear(draw.matrix._43, cz);
 }
 
 void ExpectView(const RecordedCall& draw, D3DXVECTOR3 eye, D3DXVECTOR3 at) {
@@ -119,11 +132,13 @@ void ExpectView(const RecordedCall& draw, D3DXVECTOR3 eye, D3DXVECTOR3 at) {
             EXPECT_NEAR(draw.view.m[row][column], expected.m[row][column], 2e-3f) << row << column;
 }
 
-constexpr float kAny = NAN;
 constexpr float kTitleTurn = 3.022f;  // seconds per radian of the title's turn
 
-// Checks by time; the time is what the frame's clock shows, t = frame / 10.
+// Checks by time, each a whole frame: the frame's clock shows t = frame / 10.
 const std::vector<std::pair<float, std::function<void(const Shot&)>>> kChecks = {
+    // Black until the opening: cleared, nothing drawn.
+    {0.5f, [](const Shot& s) { EXPECT_EQ(s.DrawCount(), 0u); }},
+    {1.1f, [](const Shot& s) { EXPECT_EQ(s.DrawCount(), 0u); }},  // no rule holds: still black
     // Opening: the title turns from 1.55 rad by the frame time / 3.022 from 1.2 s (19 frames
     // up to 3.0 s) and stops at 0.1; it is not drawn after 26.8 s.
     {3.0f, [](const Shot& s) {
@@ -154,6 +169,13 @@ const std::vector<std::pair<float, std::function<void(const Shot&)>>> kChecks = 
     {43.0f, [](const Shot& s) { EXPECT_EQ(s.MeshesAmong(kNumerals), std::set<std::string>{"Data/three.x"}); }},
     {49.0f, [](const Shot& s) { EXPECT_EQ(s.MeshesAmong(kNumerals), std::set<std::string>{"Data/two.x"}); }},
     {55.0f, [](const Shot& s) { EXPECT_EQ(s.MeshesAmong(kNumerals), std::set<std::string>{"Data/one.x"}); }},
+    // Surface scene: the morphing sphere (one strip of 930 - 2 triangles) until 73 s, then one
+    // object at (0, 0, 11).
+    {65.0f, [](const Shot& s) { EXPECT_EQ(s.DrawCount(D3DPT_TRIANGLESTRIP, 928), 1u); }},
+    {74.0f, [](const Shot& s) {
+         EXPECT_EQ(s.DrawCount(D3DPT_TRIANGLESTRIP, 928), 0u);
+         for (const auto& d : s.Draws("Data/objfaen.x")) ExpectLayer(d, kAny, kAny, 0, 0, 11);
+     }},
     // Numeral flashes: one full-screen layer at depth 2. At exactly 77.0 no picture is chosen
     // and the texture the frame before left on stage 0 (the surface scene's frame) is drawn.
     {73.2f, [](const Shot& s) { ExpectLayer(s.Draw("Textures/1.jpg"), 1, 1, 0, 0, 2); }},
@@ -194,6 +216,19 @@ const std::vector<std::pair<float, std::function<void(const Shot&)>>> kChecks = 
     {120.0f, [](const Shot& s) {
          EXPECT_EQ(s.Among(kGreetings), Names{"Textures/g3.png"});
          ExpectView(s.Draw("Data/cave.x"), {0, 20, -110}, {-41, 15, 200});
+     }},
+    // Figures: 41 in a row; the one at k = 0 sits at (0, 0, 40) with the scale sin(4t) + 1.
+    {140.0f, [](const Shot& s) {
+         const auto row = s.Draws("Data/fem.x");
+         ASSERT_FALSE(row.empty());
+         ASSERT_EQ(row.size() % 41, 0u);
+         const float scale = std::sin(4 * 140.0f) + 1;
+         ExpectLayer(row[20 * row.size() / 41], scale, scale, 0, 0, 40);
+     }},
+    // Finale: with bin 0 at zero the logo is unturned, scaled 0.2 at (0, 0, 12 x 0.2).
+    {210.0f, [](const Shot& s) {
+         ASSERT_FALSE(s.Draws("Data/logo.x").empty());
+         for (const auto& d : s.Draws("Data/logo.x")) ExpectLayer(d, 0.2f, 0.2f, 0, 0, 2.4f);
      }},
     // The end: the finale draws its logo up to 219 s; from 219.0 on nothing is cleared or drawn.
     {218.9f, [](const Shot& s) { EXPECT_FALSE(s.Draws("Data/logo.x").empty()); }},
@@ -236,7 +271,10 @@ TEST_F(SilentContent, ScenesDrawWhatTheTimelineSaysAtChosenTimes) {
     const Catalogue catalogue(p.app);
 
     std::map<int, Shot> shots;  // by frame
-    for (const auto& check : kChecks) shots[static_cast<int>(std::lround(check.first * 10))] = {&catalogue, {}};
+    for (const auto& check : kChecks) {
+        ASSERT_NEAR(check.first * 10, std::round(check.first * 10), 1e-3f) << check.first << " is no frame's time";
+        shots[static_cast<int>(std::lround(check.first * 10))] = {&catalogue, {}};
+    }
     float previous = 0;
     for (int frame = 0; frame <= shots.rbegin()->first; ++frame) {
         const float t = static_cast<float>(frame / 10.0);

@@ -42,10 +42,15 @@ struct Catalogue {
             {app.m_pS6OverTexture, "Textures/s6over.jpg"},    {app.m_pRenderTarget0, "target 0"},
         };
         for (const auto& [texture, name] : singles) names[texture] = name;
-        for (const ProductionMesh& mesh : kProductionMeshes) {
+        const std::pair<CD3DMesh*, const char*> meshes[] = {
+            {g_pOneMesh, "Data/one.x"},   {g_pTwoMesh, "Data/two.x"},         {g_pThreeMesh, "Data/three.x"},
+            {g_pFourMesh, "Data/four.x"}, {g_pFiveMesh, "Data/five.x"},       {g_pCaveMesh, "Data/cave.x"},
+            {g_pFemMesh, "Data/fem.x"},   {g_pObjFaenMesh, "Data/objfaen.x"}, {g_pLogoMesh, "Data/logo.x"},
+        };
+        for (const auto& [mesh, name] : meshes) {  // a mesh is known by its vertex buffer
             IDirect3DVertexBuffer8* buffer = nullptr;
-            (*mesh.mesh)->m_pLocalMesh->GetVertexBuffer(&buffer);
-            names[buffer] = mesh.file;
+            mesh->m_pLocalMesh->GetVertexBuffer(&buffer);
+            names[buffer] = name;
             buffer->Release();
         }
     }

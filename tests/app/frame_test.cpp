@@ -396,9 +396,12 @@ TEST_F(AppTest, FullScreenMessagesAreHandledAsInTheTable) {
     EXPECT_EQ(info.ptMinTrackSize.y, 100);
     EXPECT_EQ(SendMessage(app_.m_hWnd, WM_POWERBROADCAST, PBT_APMQUERYSUSPEND, 0), TRUE);
     EXPECT_EQ(SendMessage(app_.m_hWnd, WM_SYSCOMMAND, SC_MAXIMIZE, 0), 0);  // windowed: default handling
+    // The stand-in's DefWindowProc answers HTCLIENT for a live window and 0 for none, so a
+    // handle of no window tells the frame's own answer from the default one.
+    EXPECT_EQ(app_.HandleMessage(nullptr, WM_NCHITTEST, 0, 0), 0);
     Command(IDM_TOGGLEFULLSCREEN);
     EXPECT_EQ(SendMessage(app_.m_hWnd, WM_SYSCOMMAND, SC_MAXIMIZE, 0), 1);
-    EXPECT_EQ(SendMessage(app_.m_hWnd, WM_NCHITTEST, 0, 0), HTCLIENT);
+    EXPECT_EQ(app_.HandleMessage(nullptr, WM_NCHITTEST, 0, 0), HTCLIENT);
     EXPECT_EQ(SendMessage(app_.m_hWnd, WM_SETCURSOR, 0, MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)), TRUE);
     EXPECT_EQ(platform::CurrentCursor(), nullptr);
     SendMessage(app_.m_hWnd, WM_MOUSEMOVE, 0, 0);

@@ -43,9 +43,16 @@ TEST_F(TimerTest, UnknownCommandsReturnMinusOneAndChangeNothing) {
 TEST_F(TimerTest, ResetRebasesWithoutTouchingTheStopTime) {
     FrameTimer(TIMER_START);
     Advance(1.0);
-    FrameTimer(TIMER_RESET);
+    FrameTimer(TIMER_STOP);
+    Advance(2.0);
+    FrameTimer(TIMER_RESET);  // rebased on the frozen moment: application time 0, still stopped
     EXPECT_FLOAT_EQ(FrameTimer(TIMER_GETAPPTIME), 0.0f);
     EXPECT_FLOAT_EQ(FrameTimer(TIMER_GETELAPSEDTIME), 0.0f);
+    Advance(1.0);
+    EXPECT_FLOAT_EQ(FrameTimer(TIMER_GETAPPTIME), 0.0f);
+    FrameTimer(TIMER_START);  // only what runs after the start counts
+    Advance(0.5);
+    EXPECT_NEAR(FrameTimer(TIMER_GETAPPTIME), 0.5f, 1e-6);
 }
 
 TEST_F(TimerTest, CounterWithoutFrequencyUsesTheFallback) {

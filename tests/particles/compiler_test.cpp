@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -123,8 +124,15 @@ TEST(CompilerMessages, EventClassesRefuseAWordWithoutTheirName) {
     TokenList tokens;
     tokens.Tokenize("Speed = 1");
     TokenCursor cursor = tokens.begin();
-    for (const char* word : {"SIZE", "EVENTTIMER", "REDCOLOR", "GREENCOLOR", "BLUECOLOR", "ALPHA", "COLOR",
-                             "VELOCITYX", "VELOCITYY", "VELOCITYZ", "VELOCITY"}) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"SIZE", "Expecting Size!"},          {"EVENTTIMER", "Expecting EventTimer!"},
+        {"REDCOLOR", "Expecting RedColor!"},  {"GREENCOLOR", "Expecting GreenColor!"},
+        {"BLUECOLOR", "Expecting BlueColor!"}, {"ALPHA", "Expecting Alpha!"},
+        {"COLOR", "Expecting Color!"},        {"VELOCITYX", "Expecting VelocityX!"},
+        {"VELOCITYY", "Expecting VelocityY!"}, {"VELOCITYZ", "Expecting VelocityZ!"},
+        {"VELOCITY", "Expecting Velocity!"},
+    };
+    for (const auto& [word, message] : cases) {
         auto event = CreateEvent(word);
         ASSERT_TRUE(event) << word;
         try {
@@ -132,7 +140,7 @@ TEST(CompilerMessages, EventClassesRefuseAWordWithoutTheirName) {
             event->Parse(cursor, tokens.end());
             ADD_FAILURE() << word;
         } catch (const ScriptError& e) {
-            EXPECT_EQ(std::string(e.Text()).rfind("Expecting ", 0), 0u) << e.Text();
+            EXPECT_STREQ(e.Text(), message);
         }
     }
     EXPECT_FALSE(CreateEvent("SPEED"));

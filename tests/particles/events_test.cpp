@@ -44,15 +44,42 @@ TEST_F(FadeArithmetic, FadingEventWithoutPredecessorSetsNothing) {
     EXPECT_EQ(p.m_sizeStep, 0.0f);
 }
 
-TEST_F(FadeArithmetic, ColourFadeStepsEachComponent) {
-    CParticleEventSequence& s = Load(std::string(kOneParticle) +
-                                     "initial Color = RGBA(0, 0, 0, 1) fade so at 1 Color = RGBA(1, 0, 0, 1)");
-    s.Update(0, 1.0f, m_origin);
-    const CParticle& p = OnlyParticle(s);
-    EXPECT_EQ(p.m_colorStep.r, 1.0f);
-    EXPECT_EQ(p.m_colorStep.g, 0.0f);
-    EXPECT_EQ(p.m_colorStep.b, 0.0f);
-    EXPECT_EQ(p.m_colorStep.a, 0.0f);
+TEST_F(FadeArithmetic, EachColourAndVelocityEventWritesItsOwnMembers) {
+    // Set at birth, with a fade to a second value at 2 s: the value and the step per second land
+    // in the event's own components; everything else keeps the fresh particle's values.
+    const struct {
+        const char* events;
+        D3DXCOLOR colour, colourStep;
+        D3DXVECTOR3 velocity, velocityStep;
+    } cases[] = {
+        {"initial RedColor = 0.25 fade so at 2 RedColor = 0.75", {0.25f, 1, 1, 1}, {0.25f, 0, 0, 0}, {}, {}},
+        {"initial GreenColor = 0.25 fade so at 2 GreenColor = 0.75", {1, 0.25f, 1, 1}, {0, 0.25f, 0, 0}, {}, {}},
+        {"initial BlueColor = 0.25 fade so at 2 BlueColor = 0.75", {1, 1, 0.25f, 1}, {0, 0, 0.25f, 0}, {}, {}},
+        {"initial Alpha = 0.25 fade so at 2 Alpha = 0.75", {1, 1, 1, 0.25f}, {0, 0, 0, 0.25f}, {}, {}},
+        {"initial Color = RGBA(0.1, 0.2, 0.3, 0.4) fade so at 2 Color = RGBA(0.5, 0.8, 0.5, 0.2)",
+         {0.1f, 0.2f, 0.3f, 0.4f}, {0.2f, 0.3f, 0.1f, -0.1f}, {}, {}},
+        {"initial VelocityX = 3 fade so at 2 VelocityX = 7", {1, 1, 1, 1}, {}, {3, 0, 0}, {2, 0, 0}},
+        {"initial VelocityY = 3 fade so at 2 VelocityY = 7", {1, 1, 1, 1}, {}, {0, 3, 0}, {0, 2, 0}},
+        {"initial VelocityZ = 3 fade so at 2 VelocityZ = 7", {1, 1, 1, 1}, {}, {0, 0, 3}, {0, 0, 2}},
+        {"initial Velocity = XYZ(1, 2, 3) fade so at 2 Velocity = XYZ(5, 2, -1)", {1, 1, 1, 1}, {}, {1, 2, 3},
+         {2, 0, -2}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.events);
+        CParticleEventSequence& s = Load(std::string(kOneParticle) + c.events);
+        s.Update(0, 1.0f, m_origin);
+        const CParticle& p = OnlyParticle(s);
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_NEAR((&p.m_color.r)[i], (&c.colour.r)[i], 1e-6f) << i;
+            EXPECT_NEAR((&p.m_colorStep.r)[i], (&c.colourStep.r)[i], 1e-6f) << i;
+        }
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ((&p.m_velocity.x)[i], (&c.velocity.x)[i]) << i;
+            EXPECT_EQ((&p.m_velocityStep.x)[i], (&c.velocityStep.x)[i]) << i;
+        }
+        EXPECT_EQ(p.m_size, 1.0f);
+        EXPECT_EQ(p.m_sizeStep, 0.0f);
+    }
 }
 
 TEST_F(FadeArithmetic, DifferentClassesNeverLink) {

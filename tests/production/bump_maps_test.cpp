@@ -41,7 +41,7 @@ TEST(BumpMap, ValleyTakesTheSteeperSide) {
     EXPECT_EQ(static_cast<signed char>(out[2]), 40);
 }
 
-TEST(BumpMap, LuminanceFormatsCarryTheHeightClass) {
+TEST(BumpMap, X8L8V8U8CarriesTheHeightClass) {
     const auto field = HeightField({0, 1, 2, 200});
     std::vector<BYTE> x8(4 * 4);
     bump_maps::WriteFromHeightField(field.data(), 16, 4, 1, D3DFMT_X8L8V8U8, x8.data(), 16);
@@ -50,14 +50,26 @@ TEST(BumpMap, LuminanceFormatsCarryTheHeightClass) {
     EXPECT_EQ(x8[2 * 4 + 2], 63);
     EXPECT_EQ(x8[3 * 4 + 2], 63);
     EXPECT_EQ(x8[3 * 4 + 3], 0);
+}
 
-    std::vector<BYTE> l6(4 * 2);
-    bump_maps::WriteFromHeightField(field.data(), 16, 4, 1, D3DFMT_L6V5U5, l6.data(), 8);
-    const int packed = l6[0] | (l6[1] << 8);
-    // Pixel 0: du = 0 - 1 = -1 -> (-1 >> 3) & 31 = 31; dv = 0; luminance 127 >> 2 = 31.
-    EXPECT_EQ(packed & 0x1F, 31);
-    EXPECT_EQ((packed >> 5) & 0x1F, 0);
-    EXPECT_EQ((packed >> 10) & 0x3F, 31);
+TEST(BumpMap, L6V5U5PacksBothSlopesAndTheLuminance) {
+    // The centre of a 3 x 3 field: du and dv shifted right by 3 (arithmetically) into five bits
+    // each, the luminance by 2 into six.
+    const struct {
+        std::vector<int> heights;
+        int u, v, luminance;
+    } cases[] = {
+        {{10, 20, 30, 40, 50, 60, 70, 80, 90}, 29, 24, 15},  // du -20 -> -3, dv -60 -> -8; c 50: 63
+        {{90, 80, 70, 60, 50, 40, 30, 20, 10}, 2, 7, 15},    // du 20 -> 2, dv 60 -> 7
+        {{9, 200, 9, 120, 1, 100, 9, 16, 9}, 14, 23, 31},    // valley: du 120 - 1; dv 184; c 1: 127
+    };
+    for (const auto& c : cases) {
+        const auto field = HeightField(c.heights);
+        std::vector<BYTE> out(3 * 3 * 2);
+        bump_maps::WriteFromHeightField(field.data(), 12, 3, 3, D3DFMT_L6V5U5, out.data(), 6);
+        const int packed = out[8] | (out[9] << 8);
+        EXPECT_EQ(packed, c.u | (c.v << 5) | (c.luminance << 10)) << c.heights[0];
+    }
 }
 
 TEST(BumpMap, WaveAtTheCentreHasPhaseZero) {

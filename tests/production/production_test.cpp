@@ -3,6 +3,7 @@
 #include "production/application.h"
 #include "production/program_objects.h"
 #include "production/scene_state.h"
+#include "tests/production/production_access.h"
 
 #include "platform/crt_rand.h"
 #include "platform/d3d8/testing.h"
@@ -19,113 +20,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-// The production with its hooks and state opened up for the tests.
-struct TestProduction : CMyD3DApplication {
-    using CMyD3DApplication::CheckDeviceCaps;
-    using CMyD3DApplication::CreateDeviceObjects;
-    using CMyD3DApplication::CreateSphereBuffer;
-    using CMyD3DApplication::DestroyDeviceObjects;
-    using CMyD3DApplication::RebuildDeviceObjects;
-    using CMyD3DApplication::ReleaseDeviceObjects;
-    using CMyD3DApplication::Render;
-    using CMyD3DApplication::UpdateFrame;
-    using CMyD3DApplication::m_backBufferDesc;
-    using CMyD3DApplication::m_bumpMapFormat;
-    using CMyD3DApplication::m_deviceCaps;
-    using CMyD3DApplication::m_fBarY;
-    using CMyD3DApplication::m_fBeatTimer;
-    using CMyD3DApplication::m_fCaveClock;
-    using CMyD3DApplication::m_fElapsedTime;
-    using CMyD3DApplication::m_fMorphPhase;
-    using CMyD3DApplication::m_fSpinRateX;
-    using CMyD3DApplication::m_fSpinY;
-    using CMyD3DApplication::m_fSurfaceZ;
-    using CMyD3DApplication::m_fTime;
-    using CMyD3DApplication::m_fTransitionClock;
-    using CMyD3DApplication::m_LensFlare;
-    using CMyD3DApplication::kCreditTextureCount;
-    using CMyD3DApplication::kGreetingTextureCount;
-    using CMyD3DApplication::m_nSphereVertices;
-    using CMyD3DApplication::m_pCreditTextures;
-    using CMyD3DApplication::m_pImage1Texture;
-    using CMyD3DApplication::m_pDevice;
-    using CMyD3DApplication::m_pDirect3D;
-    using CMyD3DApplication::m_pSphereVB;
-    using CMyD3DApplication::m_pTransition;
-};
-
-// Drives the production the way the frame does.
-struct ProductionTestAccess {
-    TestProduction app;
-
-    ~ProductionTestAccess() {
-        if (app.m_pSphereVB) app.m_pSphereVB->Release();  // made by the tests of the surface scene
-        app.m_pSphereVB = nullptr;
-        DropDevice();
-    }
-
-    // An off-screen 320 x 240 REF device with a depth buffer, as the frame would make it.
-    void MakeDevice() {
-        d3d8::testing::ForceVirtualAdapter(true);
-        app.m_pDirect3D = Direct3DCreate8(D3D_SDK_VERSION);
-        ASSERT_NE(app.m_pDirect3D, nullptr);
-        D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferWidth = 320;
-        pp.BackBufferHeight = 240;
-        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-        pp.BackBufferCount = 1;
-        pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        pp.Windowed = TRUE;
-        pp.EnableAutoDepthStencil = TRUE;
-        pp.AutoDepthStencilFormat = D3DFMT_D24X8;
-        ASSERT_EQ(app.m_pDirect3D->CreateDevice(0, D3DDEVTYPE_REF, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp,
-                                                &app.m_pDevice),
-                  D3D_OK);
-        app.m_pDevice->GetDeviceCaps(&app.m_deviceCaps);
-        IDirect3DSurface8* backBuffer = nullptr;
-        app.m_pDevice->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &backBuffer);
-        backBuffer->GetDesc(&app.m_backBufferDesc);
-        backBuffer->Release();
-    }
-
-    // Releases the device; returns the count its last Release reported.
-    ULONG DropDevice() {
-        ULONG remaining = 0;
-        if (app.m_pDevice) remaining = app.m_pDevice->Release();
-        if (app.m_pDirect3D) app.m_pDirect3D->Release();
-        app.m_pDevice = nullptr;
-        app.m_pDirect3D = nullptr;
-        return remaining;
-    }
-
-    void Frame(int scene, float t, float dt) {
-        g_nScene = scene;
-        app.m_fTime = t;
-        app.m_fElapsedTime = dt;
-        app.UpdateFrame();
-    }
-
-    TestProduction* operator->() { return &app; }
-};
-
-// Every program-wide value of the scenes back to its start.
-void ResetSceneState() {
-    g_nScene = 0;
-    g_fBeatPhase = 0;
-    g_nFlash = 0;
-    g_fShakeX = g_fShakeY = 0;
-    g_nNumeral = 4;
-    g_fNumeralClock = 0;
-    g_nShakeBeats = 0;
-    g_fSphereAngle = 0;
-    g_bSceneFiveEntered = false;
-    g_nCavePath = 0;
-    g_fCavePathClock = 0;
-    g_nPhaseBeats = 0;
-    g_fPhaseRateX = g_fPhaseRateZ = g_fPhaseX = g_fPhaseZ = 0;
-    crt::srand(1);
-}
 
 class UpdateFrameTest : public ::testing::Test {
 protected:

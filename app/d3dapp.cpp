@@ -6,6 +6,7 @@
 
 #include "app/frame_timer.h"
 #include "app/media.h"
+#include "app/safe_release.h"
 #include "resources/resource_ids.h"
 
 CD3DApplication* g_pApp = NULL;
@@ -17,14 +18,6 @@ LONG g_pauseCount = 0;
 DWORD g_statsFrames = 0;
 bool g_exceptionReported = false;
 FLOAT g_statsLastTime = 0.0f;
-
-template <typename T>
-void SafeRelease(T*& p) {
-    if (p) {
-        p->Release();
-        p = NULL;
-    }
-}
 
 // The text of the exception being handled; call inside a catch block.
 const char* CurrentExceptionText() {

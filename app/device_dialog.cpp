@@ -1,7 +1,7 @@
 #include <cstdio>
 
 #include "app/d3dapp.h"
-#include "app/frame_timer.h"
+#include "app/testing.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -38,22 +38,13 @@ HRESULT CD3DApplication::ShowDeviceDialog() {
     AdapterInfo* pAdapter = &m_adapters[m_adapterIndex];
     m_bWindowed = pAdapter->devices[pAdapter->currentDevice].windowed;
 
-    ReleaseDeviceObjects();
-    DestroyDeviceObjects();
-    if (m_pDevice != NULL) {
-        ULONG remaining = m_pDevice->Release();
-        m_pDevice = NULL;
-        if (remaining > 0) return ReportError(FRAMEERR_NONZERO_REFCOUNT, REPORT_FATAL);
-    }
+    HRESULT hr = DropDevice();
+    if (FAILED(hr)) return hr;
 
-    HRESULT hr = InitializeDevice();
+    hr = InitializeDevice();
     if (FAILED(hr)) return ReportError(hr, REPORT_FATAL);
 
-    if (!m_bTimeRunning) {
-        m_bStepPending = TRUE;
-        FrameTimer(TIMER_START);
-        FrameTimer(TIMER_STOP);
-    }
+    ReanchorStoppedClock();
     return S_OK;
 }
 

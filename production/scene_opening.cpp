@@ -78,7 +78,7 @@ void CMyD3DApplication::RenderOpening(float t, const float* spectrum) {
     if (t <= 26.8f) {
         StartOverlayLayer();
         BlendLayers(true);
-        g_fTitleAngle = std::max(g_fTitleAngle - dt / timeline::kBeatPeriod, 0.1f);
+        g_fTitleAngle = std::max(g_fTitleAngle - dt / timeline::kTitleTurnPeriod, 0.1f);
         D3DXMATRIX rotation;
         D3DXMatrixRotationY(&rotation, g_fTitleAngle);
         D3DXMatrixTranslation(&m_matTrans, 0, 0, 2);

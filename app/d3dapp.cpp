@@ -7,6 +7,8 @@
 
 #include "app/frame_timer.h"
 #include "app/media.h"
+#include "app/safe_release.h"
+#include "app/testing.h"
 #include "resources/resource_ids.h"
 
 CD3DApplication* g_pApp = NULL;
@@ -18,14 +20,6 @@ LONG g_pauseCount = 0;
 DWORD g_statsFrames = 0;
 bool g_exceptionReported = false;
 FLOAT g_statsLastTime = 0.0f;
-
-template <typename T>
-void SafeRelease(T*& p) {
-    if (p) {
-        p->Release();
-        p = NULL;
-    }
-}
 
 // The text of the exception being handled; call inside a catch block.
 const char* CurrentExceptionText() {
@@ -51,8 +45,6 @@ void Append(char (&buffer)[N], const char* text) {
 }  // namespace
 
 namespace frame_test {
-void ResetFrameTimer();
-void ResetDialogState();
 
 void ResetProcessState() {
     g_pauseCount = 0;
@@ -62,6 +54,7 @@ void ResetProcessState() {
     ResetFrameTimer();
     ResetDialogState();
 }
+
 }  // namespace frame_test
 
 CD3DApplication::CD3DApplication() {
@@ -321,22 +314,10 @@ HRESULT CD3DApplication::InitializeDevice() {
     ApplyWindowStyle();
 
     std::memset(&m_presentParams, 0, sizeof(m_presentParams));
-    m_presentParams.Windowed = pDevice->windowed;
     m_presentParams.BackBufferCount = 1;
-    m_presentParams.MultiSampleType = pDevice->multiSampleType;
     m_presentParams.SwapEffect = D3DSWAPEFFECT_DISCARD;
     m_presentParams.EnableAutoDepthStencil = m_bUseDepthBuffer;
-    m_presentParams.AutoDepthStencilFormat = pMode->depthStencilFormat;
-    m_presentParams.hDeviceWindow = m_hWnd;
-    if (m_bWindowed) {
-        m_presentParams.BackBufferWidth = static_cast<UINT>(m_clientRect.right - m_clientRect.left);
-        m_presentParams.BackBufferHeight = static_cast<UINT>(m_clientRect.bottom - m_clientRect.top);
-        m_presentParams.BackBufferFormat = pAdapter->desktopMode.Format;
-    } else {
-        m_presentParams.BackBufferWidth = pMode->width;
-        m_presentParams.BackBufferHeight = pMode->height;
-        m_presentParams.BackBufferFormat = pMode->format;
-    }
+    ApplyChoiceToPresentParams();
 
     HRESULT hr = m_pDirect3D->CreateDevice(m_adapterIndex, pDevice->deviceType, m_hWndFocus, pMode->behavior,
                                            &m_presentParams, &m_pDevice);
@@ -374,17 +355,7 @@ HRESULT CD3DApplication::InitializeDevice() {
             Append(m_deviceStats, pAdapter->identifier.Description);
         }
 
-        IDirect3DSurface8* pBackBuffer = NULL;
-        if (SUCCEEDED(m_pDevice->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &pBackBuffer)) && pBackBuffer) {
-            pBackBuffer->GetDesc(&m_backBufferDesc);
-            pBackBuffer->Release();
-        }
-
-        if (m_bShowDeviceCursor && !m_bWindowed) {
-            HCURSOR hCursor = reinterpret_cast<HCURSOR>(GetClassLong(m_hWnd, GCL_HCURSOR));
-            SetDeviceCursor(m_pDevice, hCursor);
-            m_pDevice->ShowCursor(TRUE);
-        }
+        AdoptBackBuffer();
 
         hr = CreateDeviceObjects();
         if (SUCCEEDED(hr)) {
@@ -424,25 +395,11 @@ HRESULT CD3DApplication::ResetDevice() {
     if (FAILED(hr = ReleaseDeviceObjects())) return hr;
     if (FAILED(hr = m_pDevice->Reset(&m_presentParams))) return hr;
 
-    IDirect3DSurface8* pBackBuffer = NULL;
-    if (SUCCEEDED(m_pDevice->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &pBackBuffer)) && pBackBuffer) {
-        pBackBuffer->GetDesc(&m_backBufferDesc);
-        pBackBuffer->Release();
-    }
-
-    if (m_bShowDeviceCursor && !m_bWindowed) {
-        HCURSOR hCursor = reinterpret_cast<HCURSOR>(GetClassLong(m_hWnd, GCL_HCURSOR));
-        SetDeviceCursor(m_pDevice, hCursor);
-        m_pDevice->ShowCursor(TRUE);
-    }
+    AdoptBackBuffer();
 
     if (FAILED(hr = RebuildDeviceObjects())) return hr;
 
-    if (!m_bTimeRunning) {
-        m_bStepPending = TRUE;
-        FrameTimer(TIMER_START);
-        FrameTimer(TIMER_STOP);
-    }
+    ReanchorStoppedClock();
     return S_OK;
 }
 
@@ -457,7 +414,6 @@ HRESULT CD3DApplication::ApplyWindowStyle() {
 HRESULT CD3DApplication::SwitchDisplayMode() {
     AdapterInfo* pAdapter = &m_adapters[m_adapterIndex];
     DeviceInfo* pDevice = &pAdapter->devices[pAdapter->currentDevice];
-    ModeInfo* pMode = &pDevice->modes[pDevice->currentMode];
 
     if (!m_bWindowed && !pDevice->canDoWindowed) return FallBackToWindowed();
 
@@ -466,19 +422,7 @@ HRESULT CD3DApplication::SwitchDisplayMode() {
     pDevice->windowed = m_bWindowed;
     ApplyWindowStyle();
 
-    m_presentParams.Windowed = pDevice->windowed;
-    m_presentParams.MultiSampleType = pDevice->multiSampleType;
-    m_presentParams.AutoDepthStencilFormat = pMode->depthStencilFormat;
-    m_presentParams.hDeviceWindow = m_hWnd;
-    if (m_bWindowed) {
-        m_presentParams.BackBufferWidth = static_cast<UINT>(m_clientRect.right - m_clientRect.left);
-        m_presentParams.BackBufferHeight = static_cast<UINT>(m_clientRect.bottom - m_clientRect.top);
-        m_presentParams.BackBufferFormat = pAdapter->desktopMode.Format;
-    } else {
-        m_presentParams.BackBufferWidth = pMode->width;
-        m_presentParams.BackBufferHeight = pMode->height;
-        m_presentParams.BackBufferFormat = pMode->format;
-    }
+    ApplyChoiceToPresentParams();
 
     if (SUCCEEDED(ResetDevice())) {
         if (m_bWindowed) {
@@ -521,15 +465,10 @@ HRESULT CD3DApplication::FallBackToWindowed() {
     m_bWindowed = TRUE;
     m_bReady = FALSE;
 
-    ReleaseDeviceObjects();
-    DestroyDeviceObjects();
-    if (m_pDevice != NULL) {
-        ULONG remaining = m_pDevice->Release();
-        m_pDevice = NULL;
-        if (remaining > 0) return ReportError(FRAMEERR_NONZERO_REFCOUNT, REPORT_FATAL);
-    }
+    HRESULT hr = DropDevice();
+    if (FAILED(hr)) return hr;
 
-    HRESULT hr = InitializeDevice();
+    hr = InitializeDevice();
     if (SUCCEEDED(hr)) {
         m_bReady = TRUE;
         return S_OK;
@@ -549,6 +488,57 @@ void CD3DApplication::ShutdownDevice() {
     // would otherwise outlive the window.
     SafeRelease(m_pDirect3D);
     Shutdown();
+}
+
+void CD3DApplication::ApplyChoiceToPresentParams() {
+    const AdapterInfo& adapter = m_adapters[m_adapterIndex];
+    const DeviceInfo& device = adapter.devices[adapter.currentDevice];
+    const ModeInfo& mode = device.modes[device.currentMode];
+    m_presentParams.Windowed = device.windowed;
+    m_presentParams.MultiSampleType = device.multiSampleType;
+    m_presentParams.AutoDepthStencilFormat = mode.depthStencilFormat;
+    m_presentParams.hDeviceWindow = m_hWnd;
+    if (m_bWindowed) {
+        m_presentParams.BackBufferWidth = static_cast<UINT>(m_clientRect.right - m_clientRect.left);
+        m_presentParams.BackBufferHeight = static_cast<UINT>(m_clientRect.bottom - m_clientRect.top);
+        m_presentParams.BackBufferFormat = adapter.desktopMode.Format;
+    } else {
+        m_presentParams.BackBufferWidth = mode.width;
+        m_presentParams.BackBufferHeight = mode.height;
+        m_presentParams.BackBufferFormat = mode.format;
+    }
+}
+
+void CD3DApplication::AdoptBackBuffer() {
+    IDirect3DSurface8* pBackBuffer = NULL;
+    if (SUCCEEDED(m_pDevice->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &pBackBuffer)) && pBackBuffer) {
+        pBackBuffer->GetDesc(&m_backBufferDesc);
+        pBackBuffer->Release();
+    }
+
+    if (m_bShowDeviceCursor && !m_bWindowed) {
+        HCURSOR hCursor = reinterpret_cast<HCURSOR>(GetClassLong(m_hWnd, GCL_HCURSOR));
+        SetDeviceCursor(m_pDevice, hCursor);
+        m_pDevice->ShowCursor(TRUE);
+    }
+}
+
+HRESULT CD3DApplication::DropDevice() {
+    ReleaseDeviceObjects();
+    DestroyDeviceObjects();
+    if (m_pDevice != NULL) {
+        ULONG remaining = m_pDevice->Release();
+        m_pDevice = NULL;
+        if (remaining > 0) return ReportError(FRAMEERR_NONZERO_REFCOUNT, REPORT_FATAL);
+    }
+    return S_OK;
+}
+
+void CD3DApplication::ReanchorStoppedClock() {
+    if (m_bTimeRunning) return;
+    m_bStepPending = TRUE;
+    FrameTimer(TIMER_START);
+    FrameTimer(TIMER_STOP);
 }
 
 void CD3DApplication::Pause(BOOL pause) {
@@ -714,41 +704,41 @@ LRESULT CD3DApplication::HandleMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARA
 HRESULT CD3DApplication::ReportError(HRESULT code, DWORD type) {
     char message[512];
     const char* text;
-    switch (static_cast<std::uint32_t>(code)) {
-        case 0x82000001u:
+    switch (code) {
+        case FRAMEERR_NO_DIRECT3D:
             text = "Could not initialize Direct3D. You may\nwant to check that the latest version of\nDirectX is "
                    "correctly installed on your\nsystem.  Also make sure that this program\nwas compiled with "
                    "header files that match\nthe installed DirectX DLLs.";
             break;
-        case 0x82000003u: text = "Could not find any compatible Direct3D\ndevices."; break;
-        case 0x82000004u:
+        case FRAMEERR_NO_COMPATIBLE_DEVICES: text = "Could not find any compatible Direct3D\ndevices."; break;
+        case FRAMEERR_NO_WINDOWABLE_DEVICES:
             text = "This sample cannot run in a desktop\nwindow with the current display settings.\nPlease change "
                    "your desktop settings to a\n16- or 32-bit display mode and re-run this\nsample.";
             break;
-        case 0x82000005u: text = "No hardware-accelerated Direct3D devices\nwere found."; break;
-        case 0x82000006u:
+        case FRAMEERR_NO_HARDWARE_DEVICE: text = "No hardware-accelerated Direct3D devices\nwere found."; break;
+        case FRAMEERR_HAL_NOT_COMPATIBLE:
             text = "This sample requires functionality that is\nnot available on your Direct3D hardware\naccelerator.";
             break;
-        case 0x82000007u:
+        case FRAMEERR_NO_WINDOWED_HAL:
             text = "Your Direct3D hardware accelerator cannot\nrender into a window.\nPress F2 while the app is "
                    "running to see a\nlist of available devices and modes.";
             break;
-        case 0x82000008u:
+        case FRAMEERR_NO_DESKTOP_HAL:
             text = "Your Direct3D hardware accelerator cannot\nrender into a window with the current\ndesktop display "
                    "settings.\nPress F2 while the app is running to see a\nlist of available devices and modes.";
             break;
-        case 0x82000009u:
+        case FRAMEERR_NO_HAL_THIS_MODE:
             text = "This sample requires functionality that is\nnot available on your Direct3D hardware\naccelerator "
                    "with the current desktop display\nsettings.\nPress F2 while the app is running to see a\nlist "
                    "of available devices and modes.";
             break;
-        case 0x8200000Au:
+        case FRAMEERR_NONZERO_REFCOUNT:
             text = "A D3D object has a non-zero reference\ncount (meaning things were not properly\ncleaned up).";
             break;
-        case 0x8200000Bu: text = "Could not load required media."; break;
-        case 0x8200000Cu: text = "Could not reset the Direct3D device."; break;
-        case 0x8007000Eu: text = "Not enough memory."; break;
-        case 0x8876017Cu: text = "Not enough video memory."; break;
+        case FRAMEERR_MEDIA_NOT_FOUND: text = "Could not load required media."; break;
+        case FRAMEERR_RESIZE_FAILED: text = "Could not reset the Direct3D device."; break;
+        case E_OUTOFMEMORY: text = "Not enough memory."; break;
+        case D3DERR_OUTOFVIDEOMEMORY: text = "Not enough video memory."; break;
         default: text = "Generic application error. Enable\ndebug output for detailed information."; break;
     }
     std::snprintf(message, sizeof(message), "%s", text);

@@ -69,6 +69,16 @@ protected:
     HRESULT SwitchDisplayMode();
     HRESULT FallBackToWindowed();
     void ShutdownDevice();
+    // The present parameters that follow the current adapter, device and mode.
+    void ApplyChoiceToPresentParams();
+    // After a device is made or reset: the back buffer's description, and full-screen the
+    // device cursor.
+    void AdoptBackBuffer();
+    // The device objects and the device go; a device that other references keep alive is
+    // reported as fatal and its error returned.
+    HRESULT DropDevice();
+    // While time stands still, a new or reset device still gets one frame drawn.
+    void ReanchorStoppedClock();
     HRESULT ShowDeviceDialog();
     void RefreshDeviceDialog(HWND hDlg);
 
@@ -111,11 +121,3 @@ extern CD3DApplication* g_pApp;
 
 // The window procedure of the main window: passes everything to g_pApp->HandleMessage.
 LRESULT CALLBACK WindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
-
-namespace frame_test {
-
-// Puts the process-wide values of the frame (pause counter, statistics, frame timer, dialog
-// state) back to their start values. For tests that run several frames in one process.
-void ResetProcessState();
-
-}  // namespace frame_test

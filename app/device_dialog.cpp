@@ -1,7 +1,7 @@
 #include <cstdio>
 
 #include "app/d3dapp.h"
-#include "app/frame_timer.h"
+#include "app/testing.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -16,6 +16,18 @@ struct DialogState {
     D3DMULTISAMPLE_TYPE oldMultiSample = D3DMULTISAMPLE_NONE, newMultiSample = D3DMULTISAMPLE_NONE;
 };
 DialogState g_dialog;
+
+// The dialog's controls, looked up by their identifiers.
+struct DialogControls {
+    explicit DialogControls(HWND dialog)
+        : adapterList(GetDlgItem(dialog, IDC_ADAPTER_COMBO)),
+          deviceList(GetDlgItem(dialog, IDC_DEVICE_COMBO)),
+          modeList(GetDlgItem(dialog, IDC_FULLSCREENMODES_COMBO)),
+          windowedRadio(GetDlgItem(dialog, IDC_WINDOW)),
+          fullscreenRadio(GetDlgItem(dialog, IDC_FULLSCREEN)),
+          multiSampleList(GetDlgItem(dialog, IDC_MULTISAMPLE_COMBO)) {}
+    HWND adapterList, deviceList, modeList, windowedRadio, fullscreenRadio, multiSampleList;
+};
 
 }  // namespace
 
@@ -38,34 +50,18 @@ HRESULT CD3DApplication::ShowDeviceDialog() {
     AdapterInfo* pAdapter = &m_adapters[m_adapterIndex];
     m_bWindowed = pAdapter->devices[pAdapter->currentDevice].windowed;
 
-    ReleaseDeviceObjects();
-    DestroyDeviceObjects();
-    if (m_pDevice != NULL) {
-        ULONG remaining = m_pDevice->Release();
-        m_pDevice = NULL;
-        if (remaining > 0) return ReportError(FRAMEERR_NONZERO_REFCOUNT, REPORT_FATAL);
-    }
+    HRESULT hr = DropDevice();
+    if (FAILED(hr)) return hr;
 
-    HRESULT hr = InitializeDevice();
+    hr = InitializeDevice();
     if (FAILED(hr)) return ReportError(hr, REPORT_FATAL);
 
-    if (!m_bTimeRunning) {
-        m_bStepPending = TRUE;
-        FrameTimer(TIMER_START);
-        FrameTimer(TIMER_STOP);
-    }
+    ReanchorStoppedClock();
     return S_OK;
 }
 
 INT_PTR CALLBACK CD3DApplication::DeviceDialogProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam) {
-    HWND adapterList = GetDlgItem(hDlg, IDC_ADAPTER_COMBO);
-    HWND deviceList = GetDlgItem(hDlg, IDC_DEVICE_COMBO);
-    HWND modeList = GetDlgItem(hDlg, IDC_FULLSCREENMODES_COMBO);
-    HWND windowedRadio = GetDlgItem(hDlg, IDC_WINDOW);
-    HWND fullscreenRadio = GetDlgItem(hDlg, IDC_FULLSCREEN);
-    HWND multiSampleList = GetDlgItem(hDlg, IDC_MULTISAMPLE_COMBO);
-    (void)fullscreenRadio;
-
+    const DialogControls c(hDlg);
     DialogState& s = g_dialog;
 
     if (msg == WM_INITDIALOG) {
@@ -87,7 +83,7 @@ INT_PTR CALLBACK CD3DApplication::DeviceDialogProc(HWND hDlg, UINT msg, WPARAM w
         // A command before the dialog was set up has nothing to act on.
         if (s.app == NULL) return FALSE;
         CD3DApplication* app = s.app;
-        s.newWindowed = SendMessage(windowedRadio, BM_GETCHECK, 0, 0) == BST_CHECKED ? TRUE : FALSE;
+        s.newWindowed = SendMessage(c.windowedRadio, BM_GETCHECK, 0, 0) == BST_CHECKED ? TRUE : FALSE;
 
         const WORD control = LOWORD(wParam);
         const WORD notification = HIWORD(wParam);
@@ -113,10 +109,10 @@ INT_PTR CALLBACK CD3DApplication::DeviceDialogProc(HWND hDlg, UINT msg, WPARAM w
         }
         if (notification == CBN_SELENDOK) {
             // An empty list reports no selection (CB_ERR); then nothing changes.
-            HWND list = control == IDC_ADAPTER_COMBO           ? adapterList
-                        : control == IDC_DEVICE_COMBO          ? deviceList
-                        : control == IDC_FULLSCREENMODES_COMBO ? modeList
-                        : control == IDC_MULTISAMPLE_COMBO     ? multiSampleList
+            HWND list = control == IDC_ADAPTER_COMBO           ? c.adapterList
+                        : control == IDC_DEVICE_COMBO          ? c.deviceList
+                        : control == IDC_FULLSCREENMODES_COMBO ? c.modeList
+                        : control == IDC_MULTISAMPLE_COMBO     ? c.multiSampleList
                                                                : NULL;
             const LRESULT selected = list != NULL ? SendMessage(list, CB_GETCURSEL, 0, 0) : CB_ERR;
             if (control == IDC_ADAPTER_COMBO && selected >= 0 && static_cast<DWORD>(selected) < app->m_adapterCount) {
@@ -136,7 +132,7 @@ INT_PTR CALLBACK CD3DApplication::DeviceDialogProc(HWND hDlg, UINT msg, WPARAM w
                 s.newMode = static_cast<DWORD>(selected);
             } else if (control == IDC_MULTISAMPLE_COMBO && selected >= 0) {
                 s.newMultiSample = static_cast<D3DMULTISAMPLE_TYPE>(
-                    SendMessage(multiSampleList, CB_GETITEMDATA, static_cast<WPARAM>(selected), 0));
+                    SendMessage(c.multiSampleList, CB_GETITEMDATA, static_cast<WPARAM>(selected), 0));
             }
         }
         app->RefreshDeviceDialog(hDlg);
@@ -148,31 +144,26 @@ INT_PTR CALLBACK CD3DApplication::DeviceDialogProc(HWND hDlg, UINT msg, WPARAM w
 
 void CD3DApplication::RefreshDeviceDialog(HWND hDlg) {
     DialogState& s = g_dialog;
-    HWND adapterList = GetDlgItem(hDlg, IDC_ADAPTER_COMBO);
-    HWND deviceList = GetDlgItem(hDlg, IDC_DEVICE_COMBO);
-    HWND modeList = GetDlgItem(hDlg, IDC_FULLSCREENMODES_COMBO);
-    HWND windowedRadio = GetDlgItem(hDlg, IDC_WINDOW);
-    HWND fullscreenRadio = GetDlgItem(hDlg, IDC_FULLSCREEN);
-    HWND multiSampleList = GetDlgItem(hDlg, IDC_MULTISAMPLE_COMBO);
+    const DialogControls c(hDlg);
 
-    SendMessage(adapterList, CB_RESETCONTENT, 0, 0);
-    SendMessage(deviceList, CB_RESETCONTENT, 0, 0);
-    SendMessage(modeList, CB_RESETCONTENT, 0, 0);
-    SendMessage(multiSampleList, CB_RESETCONTENT, 0, 0);
+    SendMessage(c.adapterList, CB_RESETCONTENT, 0, 0);
+    SendMessage(c.deviceList, CB_RESETCONTENT, 0, 0);
+    SendMessage(c.modeList, CB_RESETCONTENT, 0, 0);
+    SendMessage(c.multiSampleList, CB_RESETCONTENT, 0, 0);
 
     for (DWORD a = 0; a < m_adapterCount; ++a) {
-        LRESULT item = SendMessage(adapterList, CB_ADDSTRING, 0,
+        LRESULT item = SendMessage(c.adapterList, CB_ADDSTRING, 0,
                                    reinterpret_cast<LPARAM>(m_adapters[a].identifier.Description));
-        SendMessage(adapterList, CB_SETITEMDATA, static_cast<WPARAM>(item), static_cast<LPARAM>(a));
-        if (a == s.newAdapter) SendMessage(adapterList, CB_SETCURSEL, static_cast<WPARAM>(item), 0);
+        SendMessage(c.adapterList, CB_SETITEMDATA, static_cast<WPARAM>(item), static_cast<LPARAM>(a));
+        if (a == s.newAdapter) SendMessage(c.adapterList, CB_SETCURSEL, static_cast<WPARAM>(item), 0);
     }
 
     const AdapterInfo& adapter = m_adapters[s.newAdapter];
     for (DWORD d = 0; d < adapter.deviceCount; ++d) {
         LRESULT item =
-            SendMessage(deviceList, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(adapter.devices[d].description));
-        SendMessage(deviceList, CB_SETITEMDATA, static_cast<WPARAM>(item), static_cast<LPARAM>(d));
-        if (d == s.newDevice) SendMessage(deviceList, CB_SETCURSEL, static_cast<WPARAM>(item), 0);
+            SendMessage(c.deviceList, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(adapter.devices[d].description));
+        SendMessage(c.deviceList, CB_SETITEMDATA, static_cast<WPARAM>(item), static_cast<LPARAM>(d));
+        if (d == s.newDevice) SendMessage(c.deviceList, CB_SETCURSEL, static_cast<WPARAM>(item), 0);
     }
 
     const DeviceInfo& device = adapter.devices[s.newDevice];
@@ -185,9 +176,9 @@ void CD3DApplication::RefreshDeviceDialog(HWND hDlg) {
         char text[80];
         std::snprintf(text, sizeof(text), "%ld x %ld x %ld", static_cast<long>(mode.width),
                       static_cast<long>(mode.height), depth);
-        LRESULT item = SendMessage(modeList, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
-        SendMessage(modeList, CB_SETITEMDATA, static_cast<WPARAM>(item), static_cast<LPARAM>(m));
-        if (m == s.newMode) SendMessage(modeList, CB_SETCURSEL, static_cast<WPARAM>(item), 0);
+        LRESULT item = SendMessage(c.modeList, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+        SendMessage(c.modeList, CB_SETITEMDATA, static_cast<WPARAM>(item), static_cast<LPARAM>(m));
+        if (m == s.newMode) SendMessage(c.modeList, CB_SETCURSEL, static_cast<WPARAM>(item), 0);
     }
 
     const D3DFORMAT format = s.newWindowed ? adapter.desktopMode.Format : device.modes[s.newMode].format;
@@ -201,27 +192,27 @@ void CD3DApplication::RefreshDeviceDialog(HWND hDlg) {
             std::snprintf(text, sizeof(text), "none");
         else
             std::snprintf(text, sizeof(text), "%d samples", type);
-        LRESULT item = SendMessage(multiSampleList, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
-        SendMessage(multiSampleList, CB_SETITEMDATA, static_cast<WPARAM>(item), static_cast<LPARAM>(type));
+        LRESULT item = SendMessage(c.multiSampleList, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+        SendMessage(c.multiSampleList, CB_SETITEMDATA, static_cast<WPARAM>(item), static_cast<LPARAM>(type));
         if (type == 0 || static_cast<DWORD>(type) == static_cast<DWORD>(s.newMultiSample))
-            SendMessage(multiSampleList, CB_SETCURSEL, static_cast<WPARAM>(item), 0);
+            SendMessage(c.multiSampleList, CB_SETCURSEL, static_cast<WPARAM>(item), 0);
     }
-    const LRESULT selected = SendMessage(multiSampleList, CB_GETCURSEL, 0, 0);
+    const LRESULT selected = SendMessage(c.multiSampleList, CB_GETCURSEL, 0, 0);
     // With no supported type listed there is nothing to select: no multisampling.
     s.newMultiSample = selected >= 0 ? static_cast<D3DMULTISAMPLE_TYPE>(SendMessage(
-                                           multiSampleList, CB_GETITEMDATA, static_cast<WPARAM>(selected), 0))
+                                           c.multiSampleList, CB_GETITEMDATA, static_cast<WPARAM>(selected), 0))
                                      : D3DMULTISAMPLE_NONE;
 
-    EnableWindow(multiSampleList, SendMessage(multiSampleList, CB_GETCOUNT, 0, 0) > 1);
-    EnableWindow(windowedRadio, device.canDoWindowed);
+    EnableWindow(c.multiSampleList, SendMessage(c.multiSampleList, CB_GETCOUNT, 0, 0) > 1);
+    EnableWindow(c.windowedRadio, device.canDoWindowed);
 
     if (!s.newWindowed) {
-        SendMessage(windowedRadio, BM_SETCHECK, BST_UNCHECKED, 0);
-        SendMessage(fullscreenRadio, BM_SETCHECK, BST_CHECKED, 0);
-        EnableWindow(modeList, TRUE);
+        SendMessage(c.windowedRadio, BM_SETCHECK, BST_UNCHECKED, 0);
+        SendMessage(c.fullscreenRadio, BM_SETCHECK, BST_CHECKED, 0);
+        EnableWindow(c.modeList, TRUE);
     } else {
-        SendMessage(windowedRadio, BM_SETCHECK, BST_CHECKED, 0);
-        SendMessage(fullscreenRadio, BM_SETCHECK, BST_UNCHECKED, 0);
-        EnableWindow(modeList, FALSE);
+        SendMessage(c.windowedRadio, BM_SETCHECK, BST_CHECKED, 0);
+        SendMessage(c.fullscreenRadio, BM_SETCHECK, BST_UNCHECKED, 0);
+        EnableWindow(c.modeList, FALSE);
     }
 }

@@ -1,5 +1,6 @@
 #include "app/frame_timer.h"
 
+#include "app/testing.h"
 #include "platform/win32.h"
 
 namespace {

@@ -22,6 +22,6 @@ HRESULT SetDeviceCursor(IDirect3DDevice8* pDevice, HCURSOR cursor);
 
 // Loads a texture found with FindMediaFile: the image's size and a full mip chain, the given
 // format, managed pool, triangle filtering with mirrored edges, no colour key. Returns the
-// loader's result. (Built once the D3DX texture loader is part of the platform.)
+// loader's result.
 HRESULT CreateTextureFromMedia(IDirect3DDevice8* pDevice, const char* fileName, IDirect3DTexture8** ppTexture,
                                D3DFORMAT format);

@@ -3,24 +3,17 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/safe_release.h"
 #include "effects/packed_colour.h"
+#include "render/transformed_vertex.h"
 
 namespace {
 
-// Pre-transformed vertex: screen pixels, depth, 1/w, packed ARGB, texture u, v: 28 bytes.
-struct FlareVertex {
-    float x, y, z, rhw;
-    DWORD colour;
-    float tu, tv;
-};
-static_assert(sizeof(FlareVertex) == 28, "the flare vertex is 28 bytes");
-
-constexpr DWORD kFlareFVF = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;  // 0x144
 constexpr UINT kVerticesPerSpot = 6;
-constexpr UINT kBytesPerSpot = kVerticesPerSpot * sizeof(FlareVertex);  // 168
+constexpr UINT kBytesPerSpot = kVerticesPerSpot * sizeof(TransformedVertex);  // 168
 
-FlareVertex MakeVertex(int x, int y, DWORD colour, float tu, float tv) {
-    return FlareVertex{static_cast<float>(x), static_cast<float>(y), 0.0f, 1.0f, colour, tu, tv};
+TransformedVertex MakeVertex(int x, int y, DWORD colour, float tu, float tv) {
+    return TransformedVertex{static_cast<float>(x), static_cast<float>(y), 0.0f, 1.0f, colour, tu, tv};
 }
 
 }  // namespace
@@ -31,12 +24,11 @@ CLensFlare::CLensFlare()
 CLensFlare::~CLensFlare() { ReleaseDeviceObjects(); }
 
 HRESULT CLensFlare::RecreateVertexBuffer() {
-    if (m_pVB) m_pVB->Release();
-    m_pVB = nullptr;
+    SafeRelease(m_pVB);
     if (m_nVBSpots == 0) return S_OK;
     if (!m_pDevice) return E_FAIL;
-    return m_pDevice->CreateVertexBuffer(static_cast<UINT>(m_nVBSpots) * kBytesPerSpot, 0, kFlareFVF,
-                                         D3DPOOL_MANAGED, &m_pVB);
+    return m_pDevice->CreateVertexBuffer(static_cast<UINT>(m_nVBSpots) * kBytesPerSpot, 0,
+                                         kTransformedVertexFVF, D3DPOOL_MANAGED, &m_pVB);
 }
 
 HRESULT CLensFlare::RebuildDeviceObjects(IDirect3DDevice8* pDevice) {
@@ -61,10 +53,7 @@ HRESULT CLensFlare::AddSpot(const CLensFlareSpot& spot) {
 }
 
 HRESULT CLensFlare::ReleaseDeviceObjects() {
-    for (IDirect3DTexture8*& texture : m_textures) {
-        if (texture) texture->Release();
-        texture = nullptr;
-    }
+    for (IDirect3DTexture8*& texture : m_textures) SafeRelease(texture);
     m_textures.clear();
     m_spots.clear();
     m_nVBSpots = 0;
@@ -88,7 +77,7 @@ HRESULT CLensFlare::Render(int lightX, int lightY, int width, int height, bool o
     const int cx = width / 2, cy = height / 2;
     const int vx = cx - lightX, vy = cy - lightY;
 
-    FlareVertex* v = nullptr;
+    TransformedVertex* v = nullptr;
     const HRESULT hr = m_pVB->Lock(0, 0, reinterpret_cast<BYTE**>(&v), 0);
     if (FAILED(hr)) return hr;
     if (!v) return E_FAIL;
@@ -123,8 +112,8 @@ HRESULT CLensFlare::Render(int lightX, int lightY, int width, int height, bool o
     m_pDevice->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
     m_pDevice->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_TEXTURE);
     m_pDevice->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-    m_pDevice->SetStreamSource(0, m_pVB, sizeof(FlareVertex));
-    m_pDevice->SetVertexShader(kFlareFVF);
+    m_pDevice->SetStreamSource(0, m_pVB, sizeof(TransformedVertex));
+    m_pDevice->SetVertexShader(kTransformedVertexFVF);
 
     for (size_t i = 0; i < spots; ++i) {
         m_pDevice->SetTexture(0, m_spots[i].m_pTexture);

@@ -1,5 +1,6 @@
 #include "effects/transition.h"
 
+#include "app/safe_release.h"
 #include "effects/packed_colour.h"
 
 namespace {
@@ -75,12 +76,6 @@ void SetOverBlend(IDirect3DDevice8* pDevice) {
 float Strength(float elapsed, float duration, float scale) {
     const float s = elapsed / duration;
     return (s > 1.0f ? 1.0f : s) * scale;
-}
-
-template <typename T>
-void SafeRelease(T*& p) {
-    if (p) p->Release();
-    p = nullptr;
 }
 
 }  // namespace

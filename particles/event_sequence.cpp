@@ -1,5 +1,6 @@
 #include "particles/event_sequence.h"
 
+#include "app/safe_release.h"
 #include "particles/compiler.h"
 #include "platform/d3dx8.h"
 #include "platform/win32.h"
@@ -36,10 +37,7 @@ CParticleEventSequence::CParticleEventSequence() { Reset(); }
 CParticleEventSequence::~CParticleEventSequence() { ReleaseTexture(); }
 
 void CParticleEventSequence::ReleaseTexture() {
-    if (m_texture != nullptr) {
-        m_texture->Release();
-        m_texture = nullptr;
-    }
+    SafeRelease(m_texture);
 }
 
 void CParticleEventSequence::Reset() {

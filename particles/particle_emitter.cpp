@@ -1,5 +1,6 @@
 #include "particles/particle_emitter.h"
 
+#include "app/safe_release.h"
 #include "particles/compiler.h"
 #include "platform/d3dx8.h"
 #include "platform/win32.h"
@@ -10,10 +11,7 @@ CParticleEmitter::~CParticleEmitter() {
     Init();
     // The owner releases the device objects before the device goes; should it not have, the
     // buffer reference is still ours to give back.
-    if (m_vertexBuffer != nullptr) {
-        m_vertexBuffer->Release();
-        m_vertexBuffer = nullptr;
-    }
+    SafeRelease(m_vertexBuffer);
 }
 
 void CParticleEmitter::Init() {
@@ -53,10 +51,7 @@ int CParticleEmitter::GetNumActiveParticles() const {
 HRESULT CParticleEmitter::RebuildDeviceObjects(IDirect3DDevice8* device) {
     if (device == nullptr) return S_OK;
     m_device = device;
-    if (m_vertexBuffer != nullptr) {  // a rebuild without a release in between
-        m_vertexBuffer->Release();
-        m_vertexBuffer = nullptr;
-    }
+    SafeRelease(m_vertexBuffer);  // a rebuild without a release in between
     const HRESULT hr = device->CreateVertexBuffer(
         static_cast<UINT>(m_vbSize) * sizeof(ParticleVertex),
         D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY | D3DUSAGE_POINTS, D3DFVF_PARTICLEVERTEX,
@@ -71,10 +66,7 @@ HRESULT CParticleEmitter::RebuildDeviceObjects(IDirect3DDevice8* device) {
 
 HRESULT CParticleEmitter::ReleaseDeviceObjects() {
     for (auto& sequence : m_sequences) sequence->ReleaseDeviceObjects();
-    if (m_vertexBuffer != nullptr) {
-        m_vertexBuffer->Release();
-        m_vertexBuffer = nullptr;
-    }
+    SafeRelease(m_vertexBuffer);
     return S_OK;
 }
 

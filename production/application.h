@@ -56,6 +56,8 @@ protected:  // (protected rather than private so tests can reach the state throu
     // Timeline and shared drawing (timeline.cpp).
     void DrawLayer(IDirect3DTexture8* texture, float tx, float ty, float tz, float sx, float sy, float sz);
     void DrawScreenQuad(IDirect3DTexture8* texture);
+    void StartOverlayLayer();
+    void ResetViewToIdentity();
     void PrepareBlackScene();
     void SetSphereMapping(IDirect3DTexture8* environment);
     void ClearSphereMapping();

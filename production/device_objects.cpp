@@ -10,18 +10,11 @@
 #include "production/vertices.h"
 
 #include "app/media.h"
+#include "app/safe_release.h"
 
 #include <string>
 
 namespace {
-
-template <typename Interface>
-void ReleaseAndClear(Interface*& pointer) {
-    if (pointer) {
-        pointer->Release();
-        pointer = nullptr;
-    }
-}
 
 constexpr D3DCOLOR kColourKey = 0xFF004040;  // opaque RGB 0, 64, 64 becomes transparent black
 constexpr DWORD kMediaFilter = D3DX_FILTER_TRIANGLE | D3DX_FILTER_MIRROR;
@@ -115,7 +108,7 @@ bool CMyD3DApplication::BumpFormatUsable(D3DFORMAT format, DWORD requiredTexture
 }
 
 HRESULT CMyD3DApplication::CreateSphereBuffer() {
-    ReleaseAndClear(m_pSphereVB);
+    SafeRelease(m_pSphereVB);
     m_nSphereVertices = static_cast<int>(sphere::VertexCount(m_bDenseSphere ? sphere::kDense : sphere::kSparse));
     if (FAILED(m_pDevice->CreateVertexBuffer(m_nSphereVertices * sizeof(TwoTextureVertex), D3DUSAGE_WRITEONLY,
                                              kTwoTextureFVF, D3DPOOL_MANAGED, &m_pSphereVB)))
@@ -316,20 +309,20 @@ HRESULT CMyD3DApplication::CreateScreenQuad() {
 }
 
 HRESULT CMyD3DApplication::ReleaseDeviceObjects() {
-    ReleaseAndClear(m_pScreenQuadVB);
+    SafeRelease(m_pScreenQuadVB);
     for (IDirect3DTexture8** texture :
          {&m_pEmptyTexture, &m_pAlvenTexture, &m_pAlven2Texture, &m_pEnvTexture, &m_pEnv2Texture, &m_pBgTexture,
           &m_pOg1Texture, &m_pOg2Texture, &m_pNameTexture, &m_pS6OverTexture, &m_pBackS3Texture, &m_pEnv3Texture,
           &m_pLogoTexture, &m_pEnvNrTexture, &m_pDigit1Texture, &m_pDigit2Texture, &m_pDigit3Texture,
           &m_pFrameTexture, &m_pBoxTexture})
-        ReleaseAndClear(*texture);
+        SafeRelease(*texture);
     delete m_pTransition;
     m_pTransition = nullptr;
     for (IDirect3DTexture8** texture : {&m_pImage1Texture, &m_pImage2Texture, &m_pImage3Texture, &m_pS7CubeTexture,
                                         &m_pRenderTarget0, &m_pRenderTargetSmall})
-        ReleaseAndClear(*texture);
-    for (IDirect3DTexture8*& texture : m_pCreditTextures) ReleaseAndClear(texture);
-    for (IDirect3DTexture8*& texture : m_pGTextures) ReleaseAndClear(texture);
+        SafeRelease(*texture);
+    for (IDirect3DTexture8*& texture : m_pCreditTextures) SafeRelease(texture);
+    for (IDirect3DTexture8*& texture : m_pGTextures) SafeRelease(texture);
     m_LensFlare.ReleaseDeviceObjects();
     for (const ProductionEmitter& entry : kProductionEmitters) entry.emitter->ReleaseDeviceObjects();
     for (const ProductionMesh& entry : kProductionMeshes) (*entry.mesh)->ReleaseDeviceObjects();
@@ -347,10 +340,10 @@ HRESULT CMyD3DApplication::DestroyDeviceObjects() {
         mesh->Destroy();
     for (IDirect3DTexture8** texture : {&m_pBaseTexture, &m_pMarkTexture, &m_pBumpSourceTexture, &m_pBumpEnvTexture,
                                         &m_pBumpMapTexture})
-        ReleaseAndClear(*texture);
-    ReleaseAndClear(m_pSphereVB);
-    ReleaseAndClear(m_pBackgroundVB);
-    ReleaseAndClear(m_pWaveBumpTexture);
-    ReleaseAndClear(m_pBg2AlphaTexture);
+        SafeRelease(*texture);
+    SafeRelease(m_pSphereVB);
+    SafeRelease(m_pBackgroundVB);
+    SafeRelease(m_pWaveBumpTexture);
+    SafeRelease(m_pBg2AlphaTexture);
     return S_OK;
 }

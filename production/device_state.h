@@ -24,3 +24,21 @@ void SetSquareProjection(IDirect3DDevice8* device, float fieldOfView, float zNea
 
 // Stage 0 colour and alpha = texture x diffuse, stage 1 off: the state particles draw with.
 void SetParticleStages(IDirect3DDevice8* device);
+
+// While it lives, the device draws into level 0 of `texture` without a depth buffer (into the
+// current target, without depth, when the texture is null or has no level). At its end the kept
+// colour and depth surfaces come back, depth testing is turned on, and every surface reference
+// it took is released, on whatever path the drawing leaves.
+class RenderTargetScope {
+public:
+    RenderTargetScope(IDirect3DDevice8* device, IDirect3DTexture8* texture);
+    ~RenderTargetScope();
+    RenderTargetScope(const RenderTargetScope&) = delete;
+    RenderTargetScope& operator=(const RenderTargetScope&) = delete;
+
+private:
+    IDirect3DDevice8* m_device;
+    IDirect3DSurface8* m_keptTarget = nullptr;
+    IDirect3DSurface8* m_keptDepth = nullptr;
+    IDirect3DSurface8* m_target = nullptr;
+};

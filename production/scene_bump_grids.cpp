@@ -42,8 +42,7 @@ void CMyD3DApplication::RenderBumpGrids(float t, const float* spectrum) {
     m_pDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
     m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00000000, 1.0f, 0);
     SetSquareProjection(m_pDevice, D3DX_PI / 4, 1.0f, 1000.0f);
-    D3DXMatrixIdentity(&m_matIdentity);
-    m_pDevice->SetTransform(D3DTS_VIEW, &m_matIdentity);
+    ResetViewToIdentity();
     m_pDevice->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
     m_pDevice->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
     m_pDevice->SetRenderState(D3DRS_LIGHTING, FALSE);
@@ -152,10 +151,7 @@ void CMyD3DApplication::RenderBumpGrids(float t, const float* spectrum) {
                 for (int z = 10; z <= 17; ++z) drawObject(std::sin(2 * q + x) / 10 + 0.2f, float(x), float(y), float(z));
     }
 
-    m_pDevice->SetRenderState(D3DRS_FOGENABLE, FALSE);
-    m_pDevice->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
-    D3DXMatrixIdentity(&m_matIdentity);
-    m_pDevice->SetTransform(D3DTS_VIEW, &m_matIdentity);
+    StartOverlayLayer();
     m_pDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
     m_pDevice->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
     m_pDevice->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);

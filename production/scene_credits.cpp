@@ -60,28 +60,19 @@ void CMyD3DApplication::DrawCreditsFigure(float t, const float* spectrum) {
 void CMyD3DApplication::RenderCreditsOffscreen(float t, const float* spectrum) {
     m_pDevice->SetRenderState(D3DRS_FOGENABLE, FALSE);
     m_pDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
-    IDirect3DSurface8* keptTarget = nullptr;
-    IDirect3DSurface8* keptDepth = nullptr;
-    IDirect3DSurface8* target = nullptr;
-    m_pDevice->GetRenderTarget(&keptTarget);
-    m_pDevice->GetDepthStencilSurface(&keptDepth);
-    if (!m_pRenderTargetSmall || FAILED(m_pRenderTargetSmall->GetSurfaceLevel(0, &target))) target = nullptr;
-    m_pDevice->SetRenderTarget(target, nullptr);
-    m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0x00000000, 1.0f, 0);
-    D3DXMatrixIdentity(&m_matIdentity);
-    m_pDevice->SetTransform(D3DTS_VIEW, &m_matIdentity);
-    SetCreditsCamera(t);
-    SetPointLight(50, 0, -50, 5, 200);
-    m_pDevice->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-    m_pDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
-    m_pDevice->SetTexture(0, m_pS7CubeTexture);
-    m_pDevice->SetRenderState(D3DRS_FILLMODE, D3DFILL_WIREFRAME);
-    SetSquareProjection(m_pDevice, D3DX_PI / 4, 1.0f, 1000.0f);
-    DrawCreditsFigure(t, spectrum);
-    m_pDevice->SetRenderTarget(keptTarget, keptDepth);
-    m_pDevice->SetRenderState(D3DRS_ZENABLE, TRUE);
-    for (IDirect3DSurface8* surface : {target, keptTarget, keptDepth})
-        if (surface) surface->Release();
+    {
+        const RenderTargetScope offscreen(m_pDevice, m_pRenderTargetSmall);
+        m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0x00000000, 1.0f, 0);
+        ResetViewToIdentity();
+        SetCreditsCamera(t);
+        SetPointLight(50, 0, -50, 5, 200);
+        m_pDevice->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+        m_pDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+        m_pDevice->SetTexture(0, m_pS7CubeTexture);
+        m_pDevice->SetRenderState(D3DRS_FILLMODE, D3DFILL_WIREFRAME);
+        SetSquareProjection(m_pDevice, D3DX_PI / 4, 1.0f, 1000.0f);
+        DrawCreditsFigure(t, spectrum);
+    }
     m_pDevice->SetRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
 }
 
@@ -107,10 +98,7 @@ void CMyD3DApplication::RenderCredits(float t, const float* spectrum) {
 
     DrawCreditsFigure(t, spectrum);
 
-    m_pDevice->SetRenderState(D3DRS_FOGENABLE, FALSE);
-    m_pDevice->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
-    D3DXMatrixIdentity(&m_matIdentity);
-    m_pDevice->SetTransform(D3DTS_VIEW, &m_matIdentity);
+    StartOverlayLayer();
     m_pDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
     m_pDevice->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
     m_pDevice->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);

@@ -52,8 +52,7 @@ void CMyD3DApplication::RenderFigures(float t) {
     m_pDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
     m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, Grey(g_nFlash), 1.0f, 0);
     SetSquareProjection(m_pDevice, D3DX_PI / 4, 1.0f, 1000.0f);
-    D3DXMatrixIdentity(&m_matIdentity);
-    m_pDevice->SetTransform(D3DTS_VIEW, &m_matIdentity);
+    ResetViewToIdentity();
 
     SetPointLight(50, 0, -50, 10, 200);
     m_pDevice->SetRenderState(D3DRS_LIGHTING, TRUE);
@@ -86,10 +85,7 @@ void CMyD3DApplication::RenderFigures(float t) {
     }
 
     m_pDevice->SetRenderState(D3DRS_LIGHTING, FALSE);
-    m_pDevice->SetRenderState(D3DRS_FOGENABLE, FALSE);
-    m_pDevice->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
-    D3DXMatrixIdentity(&m_matIdentity);
-    m_pDevice->SetTransform(D3DTS_VIEW, &m_matIdentity);
+    StartOverlayLayer();
     BlendLayers(true);
     DrawLayer(m_pOg1Texture, 0, 0, 11, 9.4f, 9.4f, 1);
     BlendLayers(false);
@@ -131,11 +127,8 @@ void CMyD3DApplication::RenderCave(const float* spectrum) {
     SetSquareProjection(m_pDevice, D3DX_PI / 4, 0.1f, 1000.0f);
     m_pDevice->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
     m_pDevice->SetRenderState(D3DRS_LIGHTING, FALSE);
-    m_pDevice->SetRenderState(D3DRS_FOGENABLE, FALSE);
 
-    m_pDevice->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
-    D3DXMatrixIdentity(&m_matIdentity);
-    m_pDevice->SetTransform(D3DTS_VIEW, &m_matIdentity);
+    StartOverlayLayer();
     m_pDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
     DrawLayer(m_pEmptyTexture, 0, 1.3f, 1.5f, 2, 0.5f, 1);
     DrawLayer(m_pEmptyTexture, 0, -1.3f, 1.5f, 2, 0.5f, 1);

@@ -8,8 +8,7 @@
 void CMyD3DApplication::RenderFinale(const float* spectrum) {
     const D3DXVECTOR3 origin(0, 0, 0), up(0, 1, 0);
     D3DXMatrixLookAtLH(&m_matView, &origin, &origin, &up);  // degenerate; replaced at once
-    D3DXMatrixIdentity(&m_matIdentity);
-    m_pDevice->SetTransform(D3DTS_VIEW, &m_matIdentity);
+    ResetViewToIdentity();
     DrawLayer(m_pAlven2Texture, 0, 0, 3, 3.4f, 2.5f, 1);
 
     m_pDevice->SetTransform(D3DTS_VIEW, &m_matIdentity);
@@ -29,10 +28,7 @@ void CMyD3DApplication::RenderFinale(const float* spectrum) {
     g_pLogoMesh->Render(m_pDevice, TRUE, TRUE);
 
     ClearSphereMapping();
-    m_pDevice->SetRenderState(D3DRS_FOGENABLE, FALSE);
-    m_pDevice->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
-    D3DXMatrixIdentity(&m_matIdentity);
-    m_pDevice->SetTransform(D3DTS_VIEW, &m_matIdentity);
+    StartOverlayLayer();
     m_pDevice->SetRenderState(D3DRS_LIGHTING, FALSE);
     m_pDevice->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
     m_pDevice->SetTransform(D3DTS_WORLD, &m_matWorld);

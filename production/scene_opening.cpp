@@ -14,18 +14,12 @@ void CMyD3DApplication::RenderOpening(float t, const float* spectrum) {
     const float dt = m_fElapsedTime;
     if (g_nFlash < 0) g_nFlash = 0;
 
-    m_pDevice->SetRenderState(D3DRS_FOGENABLE, FALSE);
-    m_pDevice->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
-    D3DXMatrixIdentity(&m_matIdentity);
-    m_pDevice->SetTransform(D3DTS_VIEW, &m_matIdentity);
+    StartOverlayLayer();
 
     RenderOpeningOffscreen(spectrum);
 
     // The screen.
-    m_pDevice->SetRenderState(D3DRS_FOGENABLE, FALSE);
-    m_pDevice->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
-    D3DXMatrixIdentity(&m_matIdentity);
-    m_pDevice->SetTransform(D3DTS_VIEW, &m_matIdentity);
+    StartOverlayLayer();
     D3DXMatrixTranslation(&m_matTrans, 0, 0, 4.8f);
     D3DXMatrixScaling(&m_matScale, 2.5f, 2, 1);
     D3DXMatrixMultiply(&m_matWorld, &m_matTrans, &m_matScale);
@@ -74,10 +68,7 @@ void CMyD3DApplication::RenderOpening(float t, const float* spectrum) {
     }
 
     if (t <= 100.0f) {
-        m_pDevice->SetRenderState(D3DRS_FOGENABLE, FALSE);
-        m_pDevice->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
-        D3DXMatrixIdentity(&m_matIdentity);
-        m_pDevice->SetTransform(D3DTS_VIEW, &m_matIdentity);
+        StartOverlayLayer();
         m_pDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
         DrawLayer(m_pEmptyTexture, 0, 1.3f, 1.5f, 2, 0.5f, 1);
         DrawLayer(m_pEmptyTexture, 0, -1.3f, 1.5f, 2, 0.5f, 1);
@@ -85,12 +76,9 @@ void CMyD3DApplication::RenderOpening(float t, const float* spectrum) {
 
     // The title turns in and comes to rest.
     if (t <= 26.8f) {
-        m_pDevice->SetRenderState(D3DRS_FOGENABLE, FALSE);
-        m_pDevice->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
-        D3DXMatrixIdentity(&m_matIdentity);
-        m_pDevice->SetTransform(D3DTS_VIEW, &m_matIdentity);
+        StartOverlayLayer();
         BlendLayers(true);
-        g_fTitleAngle = std::max(g_fTitleAngle - dt / timeline::kBeatPeriod, 0.1f);
+        g_fTitleAngle = std::max(g_fTitleAngle - dt / timeline::kTitleTurnPeriod, 0.1f);
         D3DXMATRIX rotation;
         D3DXMatrixRotationY(&rotation, g_fTitleAngle);
         D3DXMatrixTranslation(&m_matTrans, 0, 0, 2);
@@ -103,8 +91,7 @@ void CMyD3DApplication::RenderOpening(float t, const float* spectrum) {
     }
 
     m_pDevice->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
-    D3DXMatrixIdentity(&m_matIdentity);
-    m_pDevice->SetTransform(D3DTS_VIEW, &m_matIdentity);
+    ResetViewToIdentity();
     m_pDevice->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
     m_pDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
     m_pDevice->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
@@ -127,18 +114,11 @@ void CMyD3DApplication::RenderOpening(float t, const float* spectrum) {
 
 // The creature and halo into the 1024 x 1024 target, without a depth buffer.
 void CMyD3DApplication::RenderOpeningOffscreen(const float* spectrum) {
-    IDirect3DSurface8* keptTarget = nullptr;
-    IDirect3DSurface8* keptDepth = nullptr;
-    IDirect3DSurface8* target = nullptr;
-    m_pDevice->GetRenderTarget(&keptTarget);
-    m_pDevice->GetDepthStencilSurface(&keptDepth);
-    if (!m_pRenderTarget0 || FAILED(m_pRenderTarget0->GetSurfaceLevel(0, &target))) target = nullptr;
-    m_pDevice->SetRenderTarget(target, nullptr);
+    const RenderTargetScope offscreen(m_pDevice, m_pRenderTarget0);
 
     m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0x00000000, 1.0f, 0);
     m_pDevice->SetRenderState(D3DRS_FOGENABLE, FALSE);
-    D3DXMatrixIdentity(&m_matIdentity);
-    m_pDevice->SetTransform(D3DTS_VIEW, &m_matIdentity);
+    ResetViewToIdentity();
 
     m_pDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
     m_pDevice->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
@@ -159,8 +139,7 @@ void CMyD3DApplication::RenderOpeningOffscreen(const float* spectrum) {
     m_pDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
     m_pDevice->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
     m_pDevice->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
-    D3DXMatrixIdentity(&m_matIdentity);
-    m_pDevice->SetTransform(D3DTS_VIEW, &m_matIdentity);
+    ResetViewToIdentity();
 
     const float a = m_fCameraAngle;
     const D3DXVECTOR3 eye(2 * std::cos(a), 5 * std::sin(a), -10 * std::sin(a)), at(0, 0, 0), up(0, 1, 0);
@@ -188,9 +167,4 @@ void CMyD3DApplication::RenderOpeningOffscreen(const float* spectrum) {
 
     ClearSphereMapping();
     m_pDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
-
-    m_pDevice->SetRenderTarget(keptTarget, keptDepth);
-    m_pDevice->SetRenderState(D3DRS_ZENABLE, TRUE);
-    for (IDirect3DSurface8* surface : {target, keptTarget, keptDepth})
-        if (surface) surface->Release();
 }

@@ -79,6 +79,19 @@ void CMyD3DApplication::DrawScreenQuad(IDirect3DTexture8* texture) {
     m_pDevice->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 2);
 }
 
+// Fog off, depth cleared, view reset: the start of each layer drawn over the picture so far.
+void CMyD3DApplication::StartOverlayLayer() {
+    m_pDevice->SetRenderState(D3DRS_FOGENABLE, FALSE);
+    m_pDevice->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+    ResetViewToIdentity();
+}
+
+// The view becomes the identity, held in m_matIdentity (which sphere mapping borrows).
+void CMyD3DApplication::ResetViewToIdentity() {
+    D3DXMatrixIdentity(&m_matIdentity);
+    m_pDevice->SetTransform(D3DTS_VIEW, &m_matIdentity);
+}
+
 // View and world reset, lighting, culling and fog off, depth cleared: the start of the black
 // scene and of the numeral flashes.
 void CMyD3DApplication::PrepareBlackScene() {
@@ -88,10 +101,7 @@ void CMyD3DApplication::PrepareBlackScene() {
     m_pDevice->SetRenderState(D3DRS_LIGHTING, FALSE);
     m_pDevice->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
     m_pDevice->SetTransform(D3DTS_WORLD, &m_matWorld);
-    m_pDevice->SetRenderState(D3DRS_FOGENABLE, FALSE);
-    m_pDevice->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0x00000000, 1.0f, 0);
-    D3DXMatrixIdentity(&m_matIdentity);
-    m_pDevice->SetTransform(D3DTS_VIEW, &m_matIdentity);
+    StartOverlayLayer();
 }
 
 void CMyD3DApplication::RenderBlackScene() { PrepareBlackScene(); }

@@ -10,10 +10,16 @@
 
 namespace timeline {
 
-constexpr float kBeatPeriod = 3.022f;        // seconds per unit of beat phase
+constexpr float kBeatPeriod = 3.022f;          // seconds per unit of beat phase
+constexpr float kTitleTurnPeriod = 3.022f;     // seconds per radian the opening's title turns
+constexpr float kScrollPeriod = 0.822f;        // seconds per unit of the countdown bars and the surface angle
+constexpr float kMorphPeriod = 0.522f;         // seconds per radian of the sphere's morph phase
+constexpr float kCavePathDuration = 3.375f;    // seconds on each of the cave's camera paths
+constexpr float kLastShakeBeat = 180.0f;       // seconds; scenes 2 and 5 flash and shake on beats until here
+constexpr float kLastCreditsBeat = 111.0f;     // seconds; the credits flash and speed up on beats until here
 constexpr float kMinimumFrameDelta = 0.0001f;  // seconds; smaller deltas are raised to this
-constexpr float kEnd = 219.0f;               // seconds; from here on nothing is drawn
-constexpr float kTransitionLifetime = 7.0f;  // seconds before the update recycles a transition
-constexpr float kFadeDuration = 5.0f;        // seconds of the solid fade made on every recycle
+constexpr float kEnd = 219.0f;                 // seconds; from here on nothing is drawn
+constexpr float kTransitionLifetime = 7.0f;    // seconds before the update recycles a transition
+constexpr float kFadeDuration = 5.0f;          // seconds of the solid fade made on every recycle
 
 }  // namespace timeline

@@ -59,7 +59,7 @@ void CMyD3DApplication::UpdateScene(float t, float dt) {
         g_TunnelEmitter.Update(t, dt);
         AdvanceBeatPhase(dt);
         m_fBeatTimer += dt;
-        if (m_fBeatTimer >= 0.5f && t >= 45.0f && t <= 180.0f) {
+        if (m_fBeatTimer >= 0.5f && t >= 45.0f && t <= timeline::kLastShakeBeat) {
             m_fBeatTimer = 0;
             g_nFlash = 255;
             g_fShakeX += RandomBelow(2) - 2;
@@ -81,14 +81,14 @@ void CMyD3DApplication::UpdateScene(float t, float dt) {
             g_fNumeralClock = 0;
         }
         for (int i = 0; i < kBarCount; ++i) {
-            m_fBarY[i] += dt / 0.822f;
+            m_fBarY[i] += dt / timeline::kScrollPeriod;
             if (i < 2 && m_fBarY[i] >= 3.1f) m_fBarY[i] = -3.0f;
             if (i >= 2 && m_fBarY[i] >= 3.0f) m_fBarY[i] = -3.1f;
         }
         break;
 
     case timeline::kSceneBumpGrids: {
-        m_fSceneAngle += dt / 0.822f;
+        m_fSceneAngle += dt / timeline::kScrollPeriod;
         m_fSurfaceZ += dt / 0.5f;
         m_fBeatTimer += dt;
         if (m_fBeatTimer >= 1.0f) {
@@ -104,7 +104,7 @@ void CMyD3DApplication::UpdateScene(float t, float dt) {
         }
         SettleShake(g_fShakeY, 0.8f);
         SettleShake(g_fShakeX, 0.8f);
-        m_fMorphPhase += dt / 0.522f;
+        m_fMorphPhase += dt / timeline::kMorphPeriod;
         if (m_fSurfaceZ >= 7.0f) m_fSurfaceZ = 7.0f;
         g_fSphereAngle += dt;
         D3DXMATRIX world, view;
@@ -127,7 +127,7 @@ void CMyD3DApplication::UpdateScene(float t, float dt) {
         g_TunnelEmitter.Update(t, dt);
         AdvanceBeatPhase(dt);
         if (g_nFlash <= 0) g_nFlash = 0;
-        if (m_fBeatTimer >= 4.0f && t <= 180.0f) {
+        if (m_fBeatTimer >= 4.0f && t <= timeline::kLastShakeBeat) {
             m_fBeatTimer = 0;
             g_nFlash = 255;
             g_fShakeX += RandomBelow(3) - 3;
@@ -139,7 +139,7 @@ void CMyD3DApplication::UpdateScene(float t, float dt) {
         m_fCaveClock += dt;
         g_CaveEmitter.Update(t, dt);
         g_fCavePathClock += dt;
-        if (g_fCavePathClock >= 3.375f) {
+        if (g_fCavePathClock >= timeline::kCavePathDuration) {
             g_nCavePath += 1;
             g_fCavePathClock = 0;
         }
@@ -152,7 +152,7 @@ void CMyD3DApplication::UpdateScene(float t, float dt) {
         g_TunnelEmitter.Update(t, dt);
         AdvanceBeatPhase(dt);
         if (g_nFlash <= 0) g_nFlash = 0;
-        if (m_fBeatTimer >= 0.5f && t <= 111.0f) {
+        if (m_fBeatTimer >= 0.5f && t <= timeline::kLastCreditsBeat) {
             m_fBeatTimer = 0;
             g_nFlash = 255;
             g_fShakeX = static_cast<float>(RandomBelow(20) - 10);

@@ -3,16 +3,7 @@
 #include <cstring>
 
 #include "app/media.h"  // FindMediaFile
-
-namespace {
-
-template <typename T>
-void SafeRelease(T*& p) {
-    if (p) p->Release();
-    p = nullptr;
-}
-
-}  // namespace
+#include "app/safe_release.h"
 
 CD3DMesh::CD3DMesh(const char* name)
     : m_name{},

@@ -2,29 +2,17 @@
 
 #include <cstring>
 
+#include "app/safe_release.h"
+#include "render/transformed_vertex.h"
+
 namespace {
 
-// Pre-transformed, lit, textured vertex: screen pixels, depth 0..1, 1/w, ARGB, texture u, v.
-struct FontVertex {
-    float x, y, z, rhw;
-    DWORD colour;
-    float tu, tv;
-};
-static_assert(sizeof(FontVertex) == 28, "the vertex layout is 28 bytes");
-
-constexpr DWORD kFontVertexFVF = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;  // 0x144
 constexpr UINT kMaxVertices = 50 * 6;  // one vertex buffer: 50 characters per draw call
 constexpr UINT kFirstChar = 32;
 constexpr UINT kLastGlyphChar = 126;
 
-template <typename T>
-void SafeRelease(T*& p) {
-    if (p) p->Release();
-    p = nullptr;
-}
-
-FontVertex MakeVertex(float x, float y, DWORD colour, float tu, float tv) {
-    return FontVertex{x, y, 0.9f, 1.0f, colour, tu, tv};
+TransformedVertex MakeVertex(float x, float y, DWORD colour, float tu, float tv) {
+    return TransformedVertex{x, y, 0.9f, 1.0f, colour, tu, tv};
 }
 
 }  // namespace
@@ -169,8 +157,8 @@ HRESULT CTextureFont::CreateDeviceObjects(IDirect3DDevice8* pDevice) {
 HRESULT CTextureFont::RebuildDeviceObjects() {
     if (!m_pDevice) return E_FAIL;
     SafeRelease(m_pVB);
-    HRESULT hr = m_pDevice->CreateVertexBuffer(kMaxVertices * sizeof(FontVertex), D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC,
-                                               0, D3DPOOL_DEFAULT, &m_pVB);
+    HRESULT hr = m_pDevice->CreateVertexBuffer(kMaxVertices * sizeof(TransformedVertex),
+                                               D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, 0, D3DPOOL_DEFAULT, &m_pVB);
     if (FAILED(hr)) return hr;
     RecordStateBlocks();
     return S_OK;
@@ -243,8 +231,8 @@ HRESULT CTextureFont::DrawText(float sx, float sy, DWORD colour, const char* tex
 
     m_pDevice->CaptureStateBlock(m_savedStateBlock);
     m_pDevice->ApplyStateBlock(m_drawTextStateBlock);
-    m_pDevice->SetVertexShader(kFontVertexFVF);
-    m_pDevice->SetStreamSource(0, m_pVB, sizeof(FontVertex));
+    m_pDevice->SetVertexShader(kTransformedVertexFVF);
+    m_pDevice->SetStreamSource(0, m_pVB, sizeof(TransformedVertex));
 
     if (flags & FONT_FILTERED) {
         m_pDevice->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
@@ -255,7 +243,7 @@ HRESULT CTextureFont::DrawText(float sx, float sy, DWORD colour, const char* tex
     // Line height: the space glyph's height at drawing size.
     const float lineHeight = (m_texCoords[0][3] - m_texCoords[0][1]) * m_texHeight / m_textScale;
 
-    FontVertex* pVertices = nullptr;
+    TransformedVertex* pVertices = nullptr;
     DWORD numTriangles = 0;
     HRESULT hr = m_pVB->Lock(0, 0, reinterpret_cast<BYTE**>(&pVertices), D3DLOCK_DISCARD);
 

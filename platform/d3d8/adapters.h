@@ -20,8 +20,7 @@ struct AdapterDesc {
 // The virtual adapter alone when there is no display (or tests ask for it).
 std::vector<AdapterDesc> EnumerateAdapters();
 
-// One adapter per display of the window service, built where that service lists
-// displays (adapters_displays.cpp), the virtual adapter otherwise (null/adapters_virtual.cpp).
+// One adapter per display of the window service (adapters_displays.cpp).
 std::vector<AdapterDesc> DisplayAdapters();
 
 // The virtual adapter: modes 640x480 to 1920x1080 in X8R8G8B8 and R5G6B5 at 60 Hz,

@@ -5,7 +5,7 @@
 
 namespace d3d8 {
 
-// Device types with a rasterizer in this build. REF always; HAL once OpenGL lands.
+// Device types with a rasterizer here: REF always; HAL where an OpenGL 3.3 core context can be made.
 bool IsDeviceTypeAvailable(D3DDEVTYPE type);
 
 // Capabilities of a device type (adapter ordinal filled in by the caller).

@@ -10,6 +10,7 @@
 
 #include "app/d3dapp.h"
 #include "app/frame_timer.h"
+#include "app/testing.h"
 #include "tests/app/fake_d3d.h"
 
 class TestApp : public CD3DApplication {

@@ -11,6 +11,7 @@
 
 #include "app/media.h"
 #include "platform/d3dx8.h"
+#include "tests/support/present_params.h"
 
 namespace fs = std::filesystem;
 
@@ -54,13 +55,7 @@ protected:
         setenv("MORVELT_MEDIA_PATH", (root_ / "shared").c_str(), 1);
         d3d_ = Direct3DCreate8(D3D_SDK_VERSION);
         ASSERT_NE(d3d_, nullptr);
-        D3DPRESENT_PARAMETERS pp{};
-        pp.Windowed = TRUE;
-        pp.BackBufferWidth = 64;
-        pp.BackBufferHeight = 64;
-        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-        pp.BackBufferCount = 1;
-        pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
+        D3DPRESENT_PARAMETERS pp = TestPresentParams(64, 64);
         ASSERT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_REF, NULL, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device_), S_OK);
     }
     void TearDown() override {

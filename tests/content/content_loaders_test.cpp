@@ -6,6 +6,7 @@
 #include "particles/particle_emitter.h"
 #include "platform/d3d8.h"
 #include "platform/d3dx8.h"
+#include "tests/support/present_params.h"
 
 #include <gtest/gtest.h>
 
@@ -23,13 +24,7 @@ protected:
         ASSERT_EQ(chdir(ContentDir().c_str()), 0);
         m_d3d = Direct3DCreate8(D3D_SDK_VERSION);
         ASSERT_NE(m_d3d, nullptr);
-        D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferWidth = 64;
-        pp.BackBufferHeight = 64;
-        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-        pp.BackBufferCount = 1;
-        pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        pp.Windowed = TRUE;
+        D3DPRESENT_PARAMETERS pp = TestPresentParams(64, 64);
         ASSERT_EQ(m_d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_REF, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
                                       &pp, &m_device),
                   D3D_OK);

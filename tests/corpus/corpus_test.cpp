@@ -5,6 +5,7 @@
 #if MORVELT_CORPUS_PARTICLES
 #include "particles/particle_emitter.h"
 #endif
+#include "tests/support/present_params.h"
 
 #include <gtest/gtest.h>
 
@@ -30,13 +31,7 @@ protected:
         platform::SetDebugOutputSink([](const char*) {});
         d3d_ = Direct3DCreate8(D3D_SDK_VERSION);
         ASSERT_NE(d3d_, nullptr);
-        D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferWidth = 64;
-        pp.BackBufferHeight = 64;
-        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-        pp.BackBufferCount = 1;
-        pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        pp.Windowed = TRUE;
+        D3DPRESENT_PARAMETERS pp = TestPresentParams(64, 64);
         ASSERT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_REF, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
                                      &pp, &device_),
                   D3D_OK);

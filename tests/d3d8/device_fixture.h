@@ -4,6 +4,7 @@
 #include "platform/d3d8.h"
 #include "platform/d3d8/testing.h"
 #include "platform/win32/debug_output.h"
+#include "tests/support/present_params.h"
 
 #include <gtest/gtest.h>
 
@@ -82,15 +83,8 @@ private:
 };
 
 inline D3DPRESENT_PARAMETERS OffscreenParams(UINT width = 64, UINT height = 64, bool depth = true) {
-    D3DPRESENT_PARAMETERS pp{};
-    pp.BackBufferWidth = width;
-    pp.BackBufferHeight = height;
-    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-    pp.BackBufferCount = 1;
-    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    pp.Windowed = TRUE;
+    D3DPRESENT_PARAMETERS pp = TestPresentParams(width, height, D3DFMT_D16);
     pp.EnableAutoDepthStencil = depth ? TRUE : FALSE;
-    pp.AutoDepthStencilFormat = D3DFMT_D16;
     return pp;
 }
 

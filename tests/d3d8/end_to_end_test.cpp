@@ -2,6 +2,7 @@
 // clears, triangles, depth, render-to-texture, state blocks. Pixel-level conformance of
 // each stage is tested with the rasterizer itself; these check the hand-over.
 #include "platform/d3d8.h"
+#include "tests/support/present_params.h"
 
 #include <gtest/gtest.h>
 
@@ -35,14 +36,8 @@ protected:
     void Create(D3DFORMAT format = D3DFMT_X8R8G8B8) {
         d3d = Direct3DCreate8(D3D_SDK_VERSION);
         ASSERT_NE(d3d, nullptr);
-        D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferWidth = 64;
-        pp.BackBufferHeight = 64;
+        D3DPRESENT_PARAMETERS pp = TestPresentParams(64, 64, D3DFMT_D24X8);
         pp.BackBufferFormat = format;
-        pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        pp.Windowed = TRUE;
-        pp.EnableAutoDepthStencil = TRUE;
-        pp.AutoDepthStencilFormat = D3DFMT_D24X8;
         ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_REF, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device),
                   D3D_OK);
     }

@@ -8,6 +8,7 @@
 #include "platform/d3dx8.h"
 #include "production/bump_maps.h"
 #include "production/sphere.h"
+#include "tests/support/present_params.h"
 
 #include <gtest/gtest.h>
 
@@ -35,14 +36,7 @@ protected:
         });
         d3d = Direct3DCreate8(D3D_SDK_VERSION);
         ASSERT_NE(d3d, nullptr);
-        D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferWidth = kW;
-        pp.BackBufferHeight = kH;
-        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-        pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        pp.Windowed = TRUE;
-        pp.EnableAutoDepthStencil = TRUE;
-        pp.AutoDepthStencilFormat = D3DFMT_D24X8;
+        D3DPRESENT_PARAMETERS pp = TestPresentParams(kW, kH, D3DFMT_D24X8);
         ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device),
                   D3D_OK);
         ASSERT_EQ(device->BeginScene(), D3D_OK);

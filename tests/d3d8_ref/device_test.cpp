@@ -2,6 +2,7 @@
 // production sets, and the back buffer or a render-target texture is read back.
 #include "platform/d3d8.h"
 #include "platform/d3d8/pixel_convert.h"
+#include "tests/support/present_params.h"
 
 #include <gtest/gtest.h>
 
@@ -37,15 +38,7 @@ protected:
     void SetUp() override {
         d3d_ = Direct3DCreate8(D3D_SDK_VERSION);
         ASSERT_NE(d3d_, nullptr);
-        D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferWidth = kSize;
-        pp.BackBufferHeight = kSize;
-        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-        pp.BackBufferCount = 1;
-        pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        pp.Windowed = TRUE;
-        pp.EnableAutoDepthStencil = TRUE;
-        pp.AutoDepthStencilFormat = D3DFMT_D16;
+        D3DPRESENT_PARAMETERS pp = TestPresentParams(kSize, kSize, D3DFMT_D16);
         ASSERT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_REF, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
                                      &pp, &dev_),
                   D3D_OK);

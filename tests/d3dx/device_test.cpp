@@ -3,6 +3,7 @@
 #include "image_files.h"
 
 #include "platform/d3dx8.h"
+#include "tests/support/present_params.h"
 
 #include <gtest/gtest.h>
 
@@ -28,15 +29,7 @@ struct DeviceModel : ::testing::Test {
     void SetUp() override {
         d3d = Direct3DCreate8(D3D_SDK_VERSION);
         ASSERT_NE(d3d, nullptr);
-        D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferWidth = 64;
-        pp.BackBufferHeight = 64;
-        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-        pp.BackBufferCount = 1;
-        pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        pp.Windowed = TRUE;
-        pp.EnableAutoDepthStencil = TRUE;
-        pp.AutoDepthStencilFormat = D3DFMT_D16;
+        D3DPRESENT_PARAMETERS pp = TestPresentParams(64, 64, D3DFMT_D16);
         ASSERT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_REF, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
                                     &pp, &device),
                   S_OK);

@@ -6,6 +6,7 @@
 #include "platform/d3dx8.h"
 
 #include "tests/support/allocation_counter.h"
+#include "tests/support/present_params.h"
 
 #include <gtest/gtest.h>
 
@@ -20,12 +21,7 @@ protected:
     void SetUp() override {
         d3d = Direct3DCreate8(D3D_SDK_VERSION);
         ASSERT_NE(d3d, nullptr);
-        D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferWidth = 64;
-        pp.BackBufferHeight = 64;
-        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-        pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        pp.Windowed = TRUE;
+        D3DPRESENT_PARAMETERS pp = TestPresentParams(64, 64);
         ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_REF, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device),
                   D3D_OK);
         D3DXMATRIX view, projection;

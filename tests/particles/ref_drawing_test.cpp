@@ -1,6 +1,7 @@
 // Particles drawn by the REF device into a small back buffer, and textures loaded from files.
 #include "particles/particle_emitter.h"
 #include "platform/d3dx8.h"
+#include "tests/support/present_params.h"
 
 #include <gtest/gtest.h>
 
@@ -18,12 +19,7 @@ protected:
     void SetUp() override {
         d3d = Direct3DCreate8(D3D_SDK_VERSION);
         ASSERT_NE(d3d, nullptr);
-        D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferWidth = kSize;
-        pp.BackBufferHeight = kSize;
-        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-        pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        pp.Windowed = TRUE;
+        D3DPRESENT_PARAMETERS pp = TestPresentParams(kSize, kSize);
         ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_REF, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device),
                   D3D_OK);
     }

@@ -2,13 +2,7 @@
 # Records the first two seconds twice at 320x240 and checks what a viewer relies on: the same
 # frames and music every time, the music's length matching the frames, a black start, and
 # bad options refused before anything is written.
-set -euo pipefail
-morvelt=$1
-cd "$(dirname "$morvelt")"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "$0")/recording_check.sh"
 
 ./morvelt --capture "$work/a" --size 320x240 --fps 10 --to 2 2>"$work/a.log" || { cat "$work/a.log"; fail "first capture"; }
 ./morvelt --capture "$work/b" --size 320x240 --fps 10 --to 2 2>"$work/b.log" || { cat "$work/b.log"; fail "second capture"; }

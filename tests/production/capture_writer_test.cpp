@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -46,15 +47,24 @@ TEST(WavFile, HeaderCountsTheSamplesWritten) {
     EXPECT_EQ(static_cast<std::int16_t>(bytes[46] | (bytes[47] << 8)), -1);
 }
 
-TEST(CaptureWriter, FolderGetsNumberedPngsAndAudio) {
+// A recording of 4 x 2 frames into a fresh folder, and one grey frame.
+class FolderCapture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        options.output = TempFolder() + "/frames";
+        options.width = 4;
+        options.height = 2;
+        writer = OpenCaptureWriter(options, error);
+        ASSERT_TRUE(writer) << error;
+    }
+
     CaptureOptions options;
-    options.output = TempFolder() + "/frames";
-    options.width = 4;
-    options.height = 2;
     std::string error;
-    auto writer = OpenCaptureWriter(options, error);
-    ASSERT_TRUE(writer) << error;
-    std::vector<std::uint8_t> pixels(4 * 2 * 4, 0x80);
+    std::unique_ptr<CaptureWriter> writer;
+    const std::vector<std::uint8_t> pixels = std::vector<std::uint8_t>(4 * 2 * 4, 0x80);
+};
+
+TEST_F(FolderCapture, GetsNumberedPngsAndAudio) {
     EXPECT_TRUE(writer->WriteFrame(pixels.data(), 16));
     EXPECT_TRUE(writer->WriteFrame(pixels.data(), 16));
     const std::int16_t silence[2 * 735] = {};
@@ -67,17 +77,9 @@ TEST(CaptureWriter, FolderGetsNumberedPngsAndAudio) {
     EXPECT_EQ(Le32(ReadAll(options.output + "/audio.wav"), 40), 735u * 4);
 }
 
-TEST(CaptureWriter, AFrameThatCannotBeWrittenIsReportedWithItsFile) {
-    CaptureOptions options;
-    options.output = TempFolder() + "/frames";
-    options.width = 4;
-    options.height = 2;
-    std::string error;
-    auto writer = OpenCaptureWriter(options, error);
-    ASSERT_TRUE(writer) << error;
+TEST_F(FolderCapture, AFrameThatCannotBeWrittenIsReportedWithItsFile) {
     std::remove((options.output + "/audio.wav").c_str());  // the folder goes while recording
     ASSERT_EQ(rmdir(options.output.c_str()), 0);
-    std::vector<std::uint8_t> pixels(4 * 2 * 4, 0x80);
     writer->WriteFrame(pixels.data(), 16);
     EXPECT_FALSE(writer->Finish(error));
     EXPECT_EQ(error, "recorded frame 0: cannot write " + options.output + "/frame_000000.png");

@@ -4,13 +4,7 @@
 # included); then that recordings starting later (--from) give the same frames and music as
 # the same moments of the recording from 0, also past the end of the timeline, where the
 # last picture drawn stays on screen.
-set -euo pipefail
-morvelt=$1
-cd "$(dirname "$morvelt")"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "$0")/recording_check.sh"
 record() {  # record NAME [options...]
     local name=$1
     shift

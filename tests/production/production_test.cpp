@@ -1,5 +1,6 @@
 // The production's hooks on an off-screen REF device: the per-frame update of every scene,
 // the device check, and the asset manifest's life cycle over many device resets.
+#include "app/testing.h"
 #include "production/application.h"
 #include "production/program_objects.h"
 #include "production/scene_state.h"

@@ -1,19 +1,14 @@
 #include "ref_device.h"
 
+#include "tests/support/present_params.h"
+
 namespace testimage {
 
 RefDevice::RefDevice(UINT width, UINT height) {
     d3d_ = Direct3DCreate8(D3D_SDK_VERSION);
     if (!d3d_) return;
-    D3DPRESENT_PARAMETERS pp{};
-    pp.BackBufferWidth = width;
-    pp.BackBufferHeight = height;
+    D3DPRESENT_PARAMETERS pp = TestPresentParams(width, height, D3DFMT_D16);
     pp.BackBufferFormat = D3DFMT_A8R8G8B8;
-    pp.BackBufferCount = 1;
-    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    pp.Windowed = TRUE;
-    pp.EnableAutoDepthStencil = TRUE;
-    pp.AutoDepthStencilFormat = D3DFMT_D16;
     pp.Flags = D3DPRESENTFLAG_LOCKABLE_BACKBUFFER;
     createResult_ = d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_REF, nullptr,
                                        D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device_);

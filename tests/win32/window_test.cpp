@@ -12,6 +12,7 @@
 #include "platform/win32.h"
 #include "platform/d3d8.h"
 #include "platform/win32/display.h"
+#include "tests/support/present_params.h"
 
 namespace {
 
@@ -401,13 +402,8 @@ TEST_F(Win32Test, FullScreenDeviceCoversTheDisplayAndIsLostWhileTheUserIsAway) {
     ASSERT_NE(sdl, nullptr);
     IDirect3D8* d3d = Direct3DCreate8(D3D_SDK_VERSION);
     ASSERT_NE(d3d, nullptr);
-    D3DPRESENT_PARAMETERS pp{};
+    D3DPRESENT_PARAMETERS pp = TestPresentParams(800, 600);
     pp.Windowed = FALSE;
-    pp.BackBufferWidth = 800;
-    pp.BackBufferHeight = 600;
-    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-    pp.BackBufferCount = 1;
-    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
     pp.hDeviceWindow = window_;
     IDirect3DDevice8* device = nullptr;
     ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_REF, window_, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device), D3D_OK);

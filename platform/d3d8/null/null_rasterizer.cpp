@@ -1,5 +1,5 @@
-// The null rasterizer: clears targets and draws nothing. Device model tests use it, and
-// it stands in for device type REF in builds without the software rasterizer.
+// The null rasterizer: clears targets and draws nothing, for measuring the device model alone
+// (bench/d3d8).
 #include "platform/d3d8/backend.h"
 #include "platform/d3d8/format_info.h"
 #include "platform/d3d8/pixel_convert.h"

@@ -8,6 +8,7 @@
 
 #include "platform/crt_rand.h"
 #include "platform/d3d8/testing.h"
+#include "tests/support/present_params.h"
 #include "tests/support/recording_device.h"
 
 #include <gtest/gtest.h>
@@ -78,15 +79,7 @@ struct ProductionTestAccess {
         d3d8::testing::ForceVirtualAdapter(true);
         app.m_pDirect3D = Direct3DCreate8(D3D_SDK_VERSION);
         ASSERT_NE(app.m_pDirect3D, nullptr);
-        D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferWidth = 320;
-        pp.BackBufferHeight = 240;
-        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-        pp.BackBufferCount = 1;
-        pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        pp.Windowed = TRUE;
-        pp.EnableAutoDepthStencil = TRUE;
-        pp.AutoDepthStencilFormat = D3DFMT_D24X8;
+        D3DPRESENT_PARAMETERS pp = TestPresentParams(320, 240, D3DFMT_D24X8);
         ASSERT_EQ(app.m_pDirect3D->CreateDevice(0, D3DDEVTYPE_REF, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp,
                                                 &app.m_pDevice),
                   D3D_OK);

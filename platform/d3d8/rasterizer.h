@@ -106,7 +106,13 @@ public:
     virtual void ForgetSurface(const SurfaceData& surface) { (void)surface; }
 };
 
-std::unique_ptr<Rasterizer> CreateRefRasterizer();
+// The pixel functions REF draws with: those built for the common state classes wherever a
+// draw fits one (the default), or the general one for every draw, which must give the same
+// bytes. MORVELT_REF_PIXELS=general makes the second the default, to compare the two.
+enum class RefPixelPaths { Specialised, General };
+RefPixelPaths RefPixelPathsFromEnvironment();
+
+std::unique_ptr<Rasterizer> CreateRefRasterizer(RefPixelPaths paths = RefPixelPathsFromEnvironment());
 
 // Device type HAL: OpenGL 3.3 core, off-screen through EGL. Null when no such context can
 // be made on this machine (no driver, no EGL), so the caller falls back or reports the type

@@ -5,7 +5,9 @@
 
 namespace d3d8 {
 
-std::unique_ptr<Rasterizer> CreateRefRasterizer() {
+RefPixelPaths RefPixelPathsFromEnvironment() { return RefPixelPaths::Specialised; }
+
+std::unique_ptr<Rasterizer> CreateRefRasterizer(RefPixelPaths) {
     static bool said = false;
     if (!said) {
         said = true;

@@ -16,21 +16,46 @@ std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {  // b > 0
 }
 std::int64_t CeilDiv(std::int64_t a, std::int64_t b) { return -FloorDiv(-a, b); }
 
-// Calls loop(kind) with the draw's blend kind as a compile-time constant, so the pixel loop
-// is built once per kind.
-template <class Loop>
-void WithBlendKind(BlendKind kind, Loop&& loop) {
-    using K = BlendKind;
-    switch (kind) {
-    case K::Replace: return loop(std::integral_constant<K, K::Replace>{});
-    case K::AddOne: return loop(std::integral_constant<K, K::AddOne>{});
-    case K::AddSrcAlpha: return loop(std::integral_constant<K, K::AddSrcAlpha>{});
-    case K::SrcAlphaOver: return loop(std::integral_constant<K, K::SrcAlphaOver>{});
-    default: return loop(std::integral_constant<K, K::General>{});
+// The pixel functions a loop can be built with: the general stages for a blend kind, or the
+// simple shading for a texel filter and a blend kind.
+template <BlendKind Kind>
+struct GeneralShader {
+    static REF_PIXEL_INLINE void Shade(const DrawContext& ctx, const Target& t, const Fragment& f) {
+        ShadePixel<Kind>(ctx, t, f);
+    }
+};
+template <TexelFilter Filter, BlendKind Kind>
+struct SimpleShader {
+    static REF_PIXEL_INLINE void Shade(const DrawContext& ctx, const Target& t, const Fragment& f) {
+        ShadeSimple<Filter, Kind>(ctx, t, f);
+    }
+};
+
+template <BlendKind Kind, class Loop>
+void WithShaderForKind(const DrawContext& ctx, Loop&& loop) {
+    if (!ctx.simple.usable) return loop(GeneralShader<Kind>{});
+    switch (ctx.simple.filter) {
+    case TexelFilter::None: return loop(SimpleShader<TexelFilter::None, Kind>{});
+    case TexelFilter::Point: return loop(SimpleShader<TexelFilter::Point, Kind>{});
+    case TexelFilter::Linear: return loop(SimpleShader<TexelFilter::Linear, Kind>{});
     }
 }
 
-template <BlendKind Kind>
+// Calls loop(shader) with the draw's pixel function as a type, so the pixel loop is built
+// once per function.
+template <class Loop>
+void WithShader(const DrawContext& ctx, Loop&& loop) {
+    using K = BlendKind;
+    switch (ctx.blendKind) {
+    case K::Replace: return WithShaderForKind<K::Replace>(ctx, loop);
+    case K::AddOne: return WithShaderForKind<K::AddOne>(ctx, loop);
+    case K::AddSrcAlpha: return WithShaderForKind<K::AddSrcAlpha>(ctx, loop);
+    case K::SrcAlphaOver: return WithShaderForKind<K::SrcAlphaOver>(ctx, loop);
+    default: return loop(GeneralShader<K::General>{});
+    }
+}
+
+template <class Shader>
 void TriangleLoop(const DrawContext& ctx, const Target& t, const TriangleSetup& s) {
     Fragment f;
     f.attr[kAttrFog] = 1;
@@ -75,7 +100,7 @@ void TriangleLoop(const DrawContext& ctx, const Target& t, const TriangleSetup& 
                 f.dvdx[st] = (pv.dx - v * s.q.dx) * w;
                 f.dvdy[st] = (pv.dy - v * s.q.dy) * w;
             }
-            ShadePixel<Kind>(ctx, t, f);
+            Shader::Shade(ctx, t, f);
             q += s.q.dx;
             z += s.z.dx;
             for (int k = 0; k < n; ++k) value[k] += s.attrDx[k];
@@ -122,7 +147,7 @@ void RasterizeLine(const DrawContext& ctx, const Target& t, const ScreenVertex& 
 
 namespace {
 
-template <BlendKind Kind>
+template <class Shader>
 void PointLoop(const DrawContext& ctx, const Target& t, const ScreenVertex& v) {
     const float size = v.pointSize;
     if (!(size > 0)) return;
@@ -152,7 +177,7 @@ void PointLoop(const DrawContext& ctx, const Target& t, const ScreenVertex& v) {
                 }
             f.x = x;
             f.y = y;
-            ShadePixel<Kind>(ctx, t, f);
+            Shader::Shade(ctx, t, f);
         }
     }
 }
@@ -160,11 +185,11 @@ void PointLoop(const DrawContext& ctx, const Target& t, const ScreenVertex& v) {
 }  // namespace
 
 void RasterizeTriangle(const DrawContext& ctx, const Target& t, const TriangleSetup& s) {
-    WithBlendKind(ctx.blendKind, [&](auto kind) { TriangleLoop<decltype(kind)::value>(ctx, t, s); });
+    WithShader(ctx, [&](auto shader) { TriangleLoop<decltype(shader)>(ctx, t, s); });
 }
 
 void RasterizePoint(const DrawContext& ctx, const Target& t, const ScreenVertex& v) {
-    WithBlendKind(ctx.blendKind, [&](auto kind) { PointLoop<decltype(kind)::value>(ctx, t, v); });
+    WithShader(ctx, [&](auto shader) { PointLoop<decltype(shader)>(ctx, t, v); });
 }
 
 }  // namespace d3d8::ref

@@ -120,6 +120,21 @@ enum class FogSource { None, Table, Vertex };
 // written; one of the common blends (with every channel written); anything else.
 enum class BlendKind { Replace, AddOne, AddSrcAlpha, SrcAlphaOver, General };
 
+// Draws whose texture stages reduce, for colour and for alpha alike, to (texture or 1) *
+// (diffuse or 1), with the texture (if read) sampled from one level without a footprint (no
+// mip choice, no border addressing, not a bump format), no specular and no alpha test: their
+// pixels take a function built for that, with the same arithmetic (a product with 1 is exact).
+enum class TexelFilter { None, Point, Linear };
+
+struct SimpleShading {
+    bool usable = false;
+    TexelFilter filter = TexelFilter::None;
+    const SurfaceData* level = nullptr;  // the level sampled, when filter is not None
+    DWORD addressU = D3DTADDRESS_WRAP, addressV = D3DTADDRESS_WRAP;
+    bool textureRgb = false, textureAlpha = false;  // the products read the texture
+    bool diffuseRgb = true, diffuseAlpha = true;    // the products read the diffuse colour
+};
+
 struct DrawContext {
     // Vertex processing.
     FvfLayout layout;
@@ -174,6 +189,7 @@ struct DrawContext {
     DWORD srcBlend = D3DBLEND_ONE, destBlend = D3DBLEND_ZERO, blendOp = D3DBLENDOP_ADD;
     DWORD colorWriteMask = 0xf;
     BlendKind blendKind = BlendKind::General;
+    SimpleShading simple;
 
     int attrCount = kAttrTex0;  // attributes carried by vertices (clipping interpolates these)
     // Attributes the rasterizer interpolates per pixel: colours unless flat shaded, specular

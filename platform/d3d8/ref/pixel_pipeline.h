@@ -20,18 +20,22 @@ REF_PIXEL_INLINE void ShadePixel(const DrawContext& ctx, const Target& t, const 
     BlendAndWrite<Kind>(ctx, t, f.x, f.y, c);
 }
 
-// The texel at (u, v) of the simple draw's level, as SampleLevel reads it there.
+// The taps along one axis of the simple draw's level, for its filter (the same texels and
+// weights SampleLevel reads).
 template <TexelFilter Filter>
-REF_PIXEL_INLINE Color SampleSimple(const SimpleShading& s, float u, float v) {
-    const SurfaceData& level = *s.level;
-    if constexpr (Filter == TexelFilter::Point) {
-        const int x = AddressTexel(PointTap(u, level.width), static_cast<int>(level.width), s.addressU);
-        const int y = AddressTexel(PointTap(v, level.height), static_cast<int>(level.height), s.addressV);
-        return ColorFromArgb(ReadTexelArgb(level, x, y));
-    } else {
-        return ColorFromArgb(BilinearTexelArgb(level, LinearTaps(u, level.width, s.addressU),
-                                               LinearTaps(v, level.height, s.addressV)));
-    }
+REF_PIXEL_INLINE AxisTaps SimpleTaps(float coord, UINT size, DWORD mode) {
+    if constexpr (Filter == TexelFilter::Point)
+        return PointTaps(coord, size, mode);
+    else
+        return LinearTaps(coord, size, mode);
+}
+
+template <TexelFilter Filter>
+REF_PIXEL_INLINE Color SimpleTexel(const SurfaceData& level, const AxisTaps& x, const AxisTaps& y) {
+    if constexpr (Filter == TexelFilter::Point)
+        return ColorFromArgb(ReadTexelArgb(level, x.a, y.a));
+    else
+        return ColorFromArgb(BilinearTexelArgb(level, x, y));
 }
 
 // The stage result (texture or 1) * (diffuse or 1): what CombineStages gives for the simple
@@ -45,15 +49,27 @@ REF_PIXEL_INLINE Color SimpleProduct(const SimpleShading& s, const Color& texel,
 }
 
 // Without an alpha test nothing before the depth test has an effect, so a hidden pixel is
-// rejected before it samples anything.
-template <TexelFilter Filter, BlendKind Kind>
-REF_PIXEL_INLINE void ShadeSimple(const DrawContext& ctx, const Target& t, const Fragment& f) {
+// rejected before it samples anything. `texel()` gives the sample (for filter None: unused).
+template <BlendKind Kind, class Texel>
+REF_PIXEL_INLINE void ShadeSimpleWith(const DrawContext& ctx, const Target& t, const Fragment& f, Texel&& texel) {
     if (ctx.depthTest && !DepthTestAndWrite(ctx, t, f.x, f.y, f.z)) return;
-    Color texel{1, 1, 1, 1};
-    if constexpr (Filter != TexelFilter::None) texel = SampleSimple<Filter>(ctx.simple, f.U(0), f.V(0));
-    Color c = SimpleProduct(ctx.simple, texel, f.Diffuse());
+    Color c = SimpleProduct(ctx.simple, texel(), f.Diffuse());
     ApplyFog(ctx, f, c);
     BlendAndWrite<Kind>(ctx, t, f.x, f.y, c);
+}
+
+template <TexelFilter Filter, BlendKind Kind>
+REF_PIXEL_INLINE void ShadeSimple(const DrawContext& ctx, const Target& t, const Fragment& f) {
+    ShadeSimpleWith<Kind>(ctx, t, f, [&] {
+        if constexpr (Filter == TexelFilter::None) {
+            return Color{1, 1, 1, 1};
+        } else {
+            const SimpleShading& s = ctx.simple;
+            const SurfaceData& level = *s.level;
+            return SimpleTexel<Filter>(level, SimpleTaps<Filter>(f.U(0), level.width, s.addressU),
+                                       SimpleTaps<Filter>(f.V(0), level.height, s.addressV));
+        }
+    });
 }
 
 }  // namespace d3d8::ref

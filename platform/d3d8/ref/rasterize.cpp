@@ -20,12 +20,18 @@ std::int64_t CeilDiv(std::int64_t a, std::int64_t b) { return -FloorDiv(-a, b); 
 // simple shading for a texel filter and a blend kind.
 template <BlendKind Kind>
 struct GeneralShader {
+    static constexpr bool kSimple = false;
+    static constexpr BlendKind kKind = Kind;
+    static constexpr TexelFilter kFilter = TexelFilter::None;
     static REF_PIXEL_INLINE void Shade(const DrawContext& ctx, const Target& t, const Fragment& f) {
         ShadePixel<Kind>(ctx, t, f);
     }
 };
 template <TexelFilter Filter, BlendKind Kind>
 struct SimpleShader {
+    static constexpr bool kSimple = true;
+    static constexpr BlendKind kKind = Kind;
+    static constexpr TexelFilter kFilter = Filter;
     static REF_PIXEL_INLINE void Shade(const DrawContext& ctx, const Target& t, const Fragment& f) {
         ShadeSimple<Filter, Kind>(ctx, t, f);
     }
@@ -147,33 +153,77 @@ void RasterizeLine(const DrawContext& ctx, const Target& t, const ScreenVertex& 
 
 namespace {
 
+// The pixels a point covers (inclusive) and its square's top-left corner and 1 / size.
+struct PointSquare {
+    float left = 0, top = 0, inv = 1;
+    int x0 = 0, x1 = -1, y0 = 0, y1 = -1;
+};
+
+bool CoveredSquare(const DrawContext& ctx, const ScreenVertex& v, PointSquare& sq) {
+    const float size = v.pointSize;
+    if (!(size > 0)) return false;
+    const float half = size * 0.5f;
+    sq.left = v.x - half;
+    sq.top = v.y - half;
+    const float x0 = std::max(std::ceil(sq.left), static_cast<float>(ctx.clipLeft));
+    const float x1 = std::min(std::ceil(v.x + half) - 1, static_cast<float>(ctx.clipRight - 1));
+    const float y0 = std::max(std::ceil(sq.top), static_cast<float>(ctx.clipTop));
+    const float y1 = std::min(std::ceil(v.y + half) - 1, static_cast<float>(ctx.clipBottom - 1));
+    if (!(x0 <= x1 && y0 <= y1)) return false;
+    sq.x0 = static_cast<int>(x0);
+    sq.x1 = static_cast<int>(x1);
+    sq.y0 = static_cast<int>(y0);
+    sq.y1 = static_cast<int>(y1);
+    sq.inv = 1.0f / size;
+    return true;
+}
+
+// A sprite of a simple draw: its texture coordinates depend on the column alone or on the
+// row alone, so the taps of each are found once, columns in runs of kRun, and every pixel
+// reads its texel from them.
+template <TexelFilter Filter, BlendKind Kind>
+void SimpleSpriteSpans(const DrawContext& ctx, const Target& t, const PointSquare& sq, Fragment& f) {
+    constexpr int kRun = 128;
+    const SimpleShading& s = ctx.simple;
+    const SurfaceData& level = *s.level;
+    AxisTaps columns[kRun];
+    for (int x0 = sq.x0; x0 <= sq.x1; x0 += kRun) {
+        const int n = std::min(kRun, sq.x1 - x0 + 1);
+        for (int i = 0; i < n; ++i)
+            columns[i] = SimpleTaps<Filter>((static_cast<float>(x0 + i) - sq.left) * sq.inv, level.width, s.addressU);
+        for (int y = t.rows.First(sq.y0); y <= sq.y1; y = t.rows.Next(y)) {
+            const AxisTaps row = SimpleTaps<Filter>((static_cast<float>(y) - sq.top) * sq.inv, level.height, s.addressV);
+            f.y = y;
+            for (int i = 0; i < n; ++i) {
+                f.x = x0 + i;
+                ShadeSimpleWith<Kind>(ctx, t, f, [&] { return SimpleTexel<Filter>(level, columns[i], row); });
+            }
+        }
+    }
+}
+
 template <class Shader>
 void PointLoop(const DrawContext& ctx, const Target& t, const ScreenVertex& v) {
-    const float size = v.pointSize;
-    if (!(size > 0)) return;
-    const float half = size * 0.5f;
-    const float left = v.x - half, top = v.y - half;
-    const float x0 = std::max(std::ceil(left), static_cast<float>(ctx.clipLeft));
-    const float x1 = std::min(std::ceil(v.x + half) - 1, static_cast<float>(ctx.clipRight - 1));
-    const float y0 = std::max(std::ceil(top), static_cast<float>(ctx.clipTop));
-    const float y1 = std::min(std::ceil(v.y + half) - 1, static_cast<float>(ctx.clipBottom - 1));
-    if (!(x0 <= x1 && y0 <= y1)) return;
+    PointSquare sq;
+    if (!CoveredSquare(ctx, v, sq)) return;
     Fragment f;
     f.z = Saturate(v.z);
     f.fogDepth = ctx.fogFromW ? 1.0f / v.q : f.z;
     std::copy(v.attr, v.attr + ctx.attrCount, f.attr);
-    const float inv = 1.0f / size;
+    if constexpr (Shader::kSimple && Shader::kFilter != TexelFilter::None) {
+        if (ctx.pointSprite) return SimpleSpriteSpans<Shader::kFilter, Shader::kKind>(ctx, t, sq, f);
+    }
     if (ctx.pointSprite)
         for (UINT s = 0; s < ctx.stageCount; ++s) {
-            f.dudx[s] = f.dvdy[s] = inv;
+            f.dudx[s] = f.dvdy[s] = sq.inv;
             f.dudy[s] = f.dvdx[s] = 0;
         }
-    for (int y = t.rows.First(static_cast<int>(y0)); y <= static_cast<int>(y1); y = t.rows.Next(y)) {
-        for (int x = static_cast<int>(x0); x <= static_cast<int>(x1); ++x) {
+    for (int y = t.rows.First(sq.y0); y <= sq.y1; y = t.rows.Next(y)) {
+        for (int x = sq.x0; x <= sq.x1; ++x) {
             if (ctx.pointSprite)
                 for (UINT s = 0; s < ctx.stageCount; ++s) {
-                    f.attr[kAttrTex0 + 2 * s] = (static_cast<float>(x) - left) * inv;
-                    f.attr[kAttrTex0 + 2 * s + 1] = (static_cast<float>(y) - top) * inv;
+                    f.attr[kAttrTex0 + 2 * s] = (static_cast<float>(x) - sq.left) * sq.inv;
+                    f.attr[kAttrTex0 + 2 * s + 1] = (static_cast<float>(y) - sq.top) * sq.inv;
                 }
             f.x = x;
             f.y = y;

@@ -109,19 +109,23 @@ inline int FloorToInt(float v) {
     return i - (static_cast<float>(i) > v);
 }
 
-// One axis of a linear sample: the two texels either side of the coordinate (before and
-// after addressing; -1 for border) and the weight of the second.
-struct LinearAxis {
+// The texels a sample reads along one axis: for a linear sample the two either side of the
+// coordinate (before and after addressing; -1 for border) and the weight of the second; for
+// a point sample the one texel, addressed, in `a`.
+struct AxisTaps {
     int first = 0;     // unaddressed index of the first texel
     int a = 0, b = 0;  // addressed indices of the two texels
     float weight = 0;
     unsigned weight256 = 0;  // the weight in 0..256, rounded to nearest
 };
 
+// The texel of a point sample along one axis, before addressing.
+REF_PIXEL_INLINE int PointTap(float coord, UINT size) { return FloorToInt(coord * static_cast<float>(size)); }
+
 // `coord` is a normalised coordinate, `size` the level's texels along the axis.
-REF_PIXEL_INLINE LinearAxis LinearTaps(float coord, UINT size, DWORD mode) {
+REF_PIXEL_INLINE AxisTaps LinearTaps(float coord, UINT size, DWORD mode) {
     const float s = coord * static_cast<float>(size) - 0.5f;
-    LinearAxis t;
+    AxisTaps t;
     t.first = FloorToInt(s);
     t.weight = s - static_cast<float>(t.first);
     t.weight256 = static_cast<unsigned>(t.weight * 256.0f + 0.5f);
@@ -130,12 +134,15 @@ REF_PIXEL_INLINE LinearAxis LinearTaps(float coord, UINT size, DWORD mode) {
     return t;
 }
 
-// The texel of a point sample along one axis, before addressing.
-REF_PIXEL_INLINE int PointTap(float coord, UINT size) { return FloorToInt(coord * static_cast<float>(size)); }
+REF_PIXEL_INLINE AxisTaps PointTaps(float coord, UINT size, DWORD mode) {
+    AxisTaps t;
+    t.a = AddressTexel(PointTap(coord, size), static_cast<int>(size), mode);
+    return t;
+}
 
 // Bilinear sample of a colour level (not bump) from addressed taps (no border): packed ARGB
 // blended in 8-bit fixed point, two channels at a time.
-REF_PIXEL_INLINE D3DCOLOR BilinearTexelArgb(const SurfaceData& level, const LinearAxis& x, const LinearAxis& y) {
+REF_PIXEL_INLINE D3DCOLOR BilinearTexelArgb(const SurfaceData& level, const AxisTaps& x, const AxisTaps& y) {
     return BilinearArgb(ReadTexelArgb(level, x.a, y.a), ReadTexelArgb(level, x.b, y.a), ReadTexelArgb(level, x.a, y.b),
                         ReadTexelArgb(level, x.b, y.b), x.weight256, y.weight256);
 }
@@ -143,7 +150,7 @@ REF_PIXEL_INLINE D3DCOLOR BilinearTexelArgb(const SurfaceData& level, const Line
 REF_PIXEL_INLINE Color SampleLevel(const TextureStage& st, const SurfaceData& level, DWORD filter, float u, float v) {
     // Anisotropic and cubic filters are taken as linear.
     if (filter < D3DTEXF_LINEAR) return FetchTexel(st, level, PointTap(u, level.width), PointTap(v, level.height));
-    const LinearAxis tx = LinearTaps(u, level.width, st.addressU), ty = LinearTaps(v, level.height, st.addressV);
+    const AxisTaps tx = LinearTaps(u, level.width, st.addressU), ty = LinearTaps(v, level.height, st.addressV);
     const int xa = tx.a, xb = tx.b, ya = ty.a, yb = ty.b;
     if ((xa | xb | ya | yb) >= 0 && !st.bumpTexture) return ColorFromArgb(BilinearTexelArgb(level, tx, ty));
     const int x0 = tx.first, y0 = ty.first;

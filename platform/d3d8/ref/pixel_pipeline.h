@@ -60,7 +60,7 @@ REF_PIXEL_INLINE void ShadeSimpleWith(const DrawContext& ctx, const Target& t, c
 
 template <TexelFilter Filter, BlendKind Kind>
 REF_PIXEL_INLINE void ShadeSimple(const DrawContext& ctx, const Target& t, const Fragment& f) {
-    ShadeSimpleWith<Kind>(ctx, t, f, [&] {
+    ShadeSimpleWith<Kind>(ctx, t, f, [&]() REF_LAMBDA_INLINE {
         if constexpr (Filter == TexelFilter::None) {
             return Color{1, 1, 1, 1};
         } else {

@@ -196,7 +196,7 @@ void SimpleSpriteSpans(const DrawContext& ctx, const Target& t, const PointSquar
             f.y = y;
             for (int i = 0; i < n; ++i) {
                 f.x = x0 + i;
-                ShadeSimpleWith<Kind>(ctx, t, f, [&] { return SimpleTexel<Filter>(level, columns[i], row); });
+                ShadeSimpleWith<Kind>(ctx, t, f, [&]() REF_LAMBDA_INLINE { return SimpleTexel<Filter>(level, columns[i], row); });
             }
         }
     }

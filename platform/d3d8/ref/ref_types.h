@@ -8,10 +8,13 @@
 #include <cstdint>
 
 // Per-pixel helpers are forced inline into the pixel loop so a fragment stays in registers.
+// REF_LAMBDA_INLINE does the same for a lambda: [&]() REF_LAMBDA_INLINE { ... }.
 #if defined(__GNUC__)
 #define REF_PIXEL_INLINE inline __attribute__((always_inline))
+#define REF_LAMBDA_INLINE __attribute__((always_inline))
 #else
 #define REF_PIXEL_INLINE inline
+#define REF_LAMBDA_INLINE
 #endif
 
 namespace d3d8::ref {
@@ -37,10 +40,11 @@ inline Color ColorFromArgb(D3DCOLOR c) {
     return {u[(c >> 16) & 0xff], u[(c >> 8) & 0xff], u[c & 0xff], u[c >> 24]};
 }
 
+// 0..1 to 0..255, rounded; below 0 and NaN give 0, 1 and above 255. Clamped by selects,
+// not branches: blended channels fall on either side of the range unpredictably.
 inline DWORD ByteFromUnit(float v) {
-    if (!(v > 0.0f)) return 0;  // also NaN
-    if (v >= 1.0f) return 255;
-    return static_cast<DWORD>(v * 255.0f + 0.5f);
+    const float c = v > 0.0f ? (v < 1.0f ? v : 1.0f) : 0.0f;
+    return static_cast<DWORD>(c * 255.0f + 0.5f);
 }
 
 inline D3DCOLOR ArgbFromColor(const Color& c) {

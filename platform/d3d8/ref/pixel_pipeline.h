@@ -48,19 +48,24 @@ REF_PIXEL_INLINE Color SimpleProduct(const SimpleShading& s, const Color& texel,
     return {tr * dr, tg * dg, tb * db, ta * da};
 }
 
-// Without an alpha test nothing before the depth test has an effect, so a hidden pixel is
-// rejected before it samples anything. `texel()` gives the sample (for filter None: unused).
+// Without an alpha test nothing before the depth test has an effect, so the simple draws test
+// depth first (SimpleDepthPasses) and a hidden pixel samples nothing. The functions below
+// shade a pixel that passed; `texel()` gives its sample (unused for filter None).
+REF_PIXEL_INLINE bool SimpleDepthPasses(const DrawContext& ctx, const Target& t, int x, int y, float z) {
+    return !ctx.depthTest || DepthTestAndWrite(ctx, t, x, y, z);
+}
+
 template <BlendKind Kind, class Texel>
-REF_PIXEL_INLINE void ShadeSimpleWith(const DrawContext& ctx, const Target& t, const Fragment& f, Texel&& texel) {
-    if (ctx.depthTest && !DepthTestAndWrite(ctx, t, f.x, f.y, f.z)) return;
+REF_PIXEL_INLINE void ShadeSimpleVisible(const DrawContext& ctx, const Target& t, const Fragment& f, Texel&& texel) {
     Color c = SimpleProduct(ctx.simple, texel(), f.Diffuse());
     ApplyFog(ctx, f, c);
     BlendAndWrite<Kind>(ctx, t, f.x, f.y, c);
 }
 
+// Samples at the fragment's coordinates of the first stage.
 template <TexelFilter Filter, BlendKind Kind>
-REF_PIXEL_INLINE void ShadeSimple(const DrawContext& ctx, const Target& t, const Fragment& f) {
-    ShadeSimpleWith<Kind>(ctx, t, f, [&]() REF_LAMBDA_INLINE {
+REF_PIXEL_INLINE void ShadeSimpleVisible(const DrawContext& ctx, const Target& t, const Fragment& f) {
+    ShadeSimpleVisible<Kind>(ctx, t, f, [&]() REF_LAMBDA_INLINE {
         if constexpr (Filter == TexelFilter::None) {
             return Color{1, 1, 1, 1};
         } else {

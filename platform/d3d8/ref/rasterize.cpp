@@ -33,7 +33,11 @@ struct SimpleShader {
     static constexpr BlendKind kKind = Kind;
     static constexpr TexelFilter kFilter = Filter;
     static REF_PIXEL_INLINE void Shade(const DrawContext& ctx, const Target& t, const Fragment& f) {
-        ShadeSimple<Filter, Kind>(ctx, t, f);
+        if (SimpleDepthPasses(ctx, t, f.x, f.y, f.z)) ShadeSimpleVisible<Filter, Kind>(ctx, t, f);
+    }
+    // For a fragment that has passed the depth test.
+    static REF_PIXEL_INLINE void ShadeVisible(const DrawContext& ctx, const Target& t, const Fragment& f) {
+        ShadeSimpleVisible<Filter, Kind>(ctx, t, f);
     }
 };
 
@@ -89,13 +93,28 @@ void TriangleLoop(const DrawContext& ctx, const Target& t, const TriangleSetup& 
         const float fx0 = static_cast<float>(xStart);
         float q = s.q.At(fx0, fy), z = s.z.At(fx0, fy);
         for (int k = 0; k < n; ++k) value[k] = s.attr[list[k]].At(fx0, fy);
-        for (int x = xStart; x <= xEnd; ++x) {
-            const float w = 1.0f / q;
+        for (int x = xStart; x <= xEnd; ++x, q += s.q.dx, z += s.z.dx) {
             f.x = x;
             f.y = y;
             f.z = Saturate(z);
+            // Simple draws test depth before anything else is interpolated (their stages need
+            // no footprint).
+            if constexpr (Shader::kSimple) {
+                if (!SimpleDepthPasses(ctx, t, x, y, f.z)) {
+                    for (int k = 0; k < n; ++k) value[k] += s.attrDx[k];
+                    continue;
+                }
+            }
+            const float w = 1.0f / q;
             f.fogDepth = ctx.fogFromW ? w : f.z;
-            for (int k = 0; k < n; ++k) f.attr[list[k]] = value[k] * w;
+            for (int k = 0; k < n; ++k) {
+                f.attr[list[k]] = value[k] * w;
+                value[k] += s.attrDx[k];
+            }
+            if constexpr (Shader::kSimple) {
+                Shader::ShadeVisible(ctx, t, f);
+                continue;
+            }
             for (UINT st = 0; st < ctx.stageCount; ++st) {
                 if (!ctx.stages[st].needsDerivatives) continue;
                 const Plane& pu = s.attr[kAttrTex0 + 2 * st];
@@ -107,9 +126,6 @@ void TriangleLoop(const DrawContext& ctx, const Target& t, const TriangleSetup& 
                 f.dvdy[st] = (pv.dy - v * s.q.dy) * w;
             }
             Shader::Shade(ctx, t, f);
-            q += s.q.dx;
-            z += s.z.dx;
-            for (int k = 0; k < n; ++k) value[k] += s.attrDx[k];
         }
     }
 }
@@ -196,7 +212,8 @@ void SimpleSpriteSpans(const DrawContext& ctx, const Target& t, const PointSquar
             f.y = y;
             for (int i = 0; i < n; ++i) {
                 f.x = x0 + i;
-                ShadeSimpleWith<Kind>(ctx, t, f, [&]() REF_LAMBDA_INLINE { return SimpleTexel<Filter>(level, columns[i], row); });
+                if (SimpleDepthPasses(ctx, t, f.x, y, f.z))
+                    ShadeSimpleVisible<Kind>(ctx, t, f, [&]() REF_LAMBDA_INLINE { return SimpleTexel<Filter>(level, columns[i], row); });
             }
         }
     }

@@ -115,7 +115,13 @@ public:
     virtual void ForgetSurface(const SurfaceData& surface) { (void)surface; }
 };
 
-std::unique_ptr<Rasterizer> CreateRefRasterizer();
+// The pixel functions REF draws with: those built for the common state classes wherever a
+// draw fits one (the default), or the general one for every draw, which must give the same
+// bytes. MORVELT_REF_PIXELS=general makes the second the default, to compare the two.
+enum class RefPixelPaths { Specialised, General };
+RefPixelPaths RefPixelPathsFromEnvironment();
+
+std::unique_ptr<Rasterizer> CreateRefRasterizer(RefPixelPaths paths = RefPixelPathsFromEnvironment());
 
 // Device type HAL: OpenGL 3.3 core, with a context of `window` where it can take one (frames
 // are then shown by ShowInOwnWindow), else off-screen through EGL. Null when no context can

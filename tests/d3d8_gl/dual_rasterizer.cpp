@@ -149,10 +149,10 @@ namespace d3d8 {
 
 // The REF tests' canvas gets this one (ref_on_hal.h). Without OpenGL it is plain REF: the
 // environment in hal_environment.cpp skips the tests then.
-std::unique_ptr<Rasterizer> CreateDualRasterizer() {
+std::unique_ptr<Rasterizer> CreateDualRasterizer(RefPixelPaths paths) {
     std::unique_ptr<Rasterizer> hal = GlRasterizerAvailable() ? CreateGlRasterizer() : nullptr;
-    if (!hal) return CreateRefRasterizer();
-    return std::make_unique<dual::DualRasterizer>(CreateRefRasterizer(), std::move(hal), dual::Tolerance{});
+    if (!hal) return CreateRefRasterizer(paths);
+    return std::make_unique<dual::DualRasterizer>(CreateRefRasterizer(paths), std::move(hal), dual::Tolerance{});
 }
 
 }  // namespace d3d8

@@ -6,7 +6,7 @@
 #include "platform/d3d8/rasterizer.h"
 
 namespace d3d8 {
-std::unique_ptr<Rasterizer> CreateDualRasterizer();
+std::unique_ptr<Rasterizer> CreateDualRasterizer(RefPixelPaths paths = RefPixelPathsFromEnvironment());
 }
 
 #define CreateRefRasterizer CreateDualRasterizer

@@ -97,10 +97,11 @@ struct Texture {
 // A colour target with a depth buffer and a REF rasterizer drawing into it.
 class Canvas {
 public:
-    explicit Canvas(UINT width = 64, UINT height = 64, D3DFORMAT format = D3DFMT_A8R8G8B8, bool withDepth = true)
+    explicit Canvas(UINT width = 64, UINT height = 64, D3DFORMAT format = D3DFMT_A8R8G8B8, bool withDepth = true,
+                    RefPixelPaths paths = RefPixelPathsFromEnvironment())
         : color_(static_cast<std::size_t>(width) * height * BytesPerPixel(format)),
           depth_(static_cast<std::size_t>(width) * height, 1.0f),
-          rasterizer_(CreateRefRasterizer()) {
+          rasterizer_(CreateRefRasterizer(paths)) {
         colorSurface_ = {format, width, height, static_cast<INT>(width * BytesPerPixel(format)), color_.data()};
         depthSurface_ = {D3DFMT_D32, width, height, static_cast<INT>(width * 4),
                          reinterpret_cast<BYTE*>(depth_.data())};
@@ -160,6 +161,8 @@ public:
     UINT Width() const { return colorSurface_.width; }
     UINT Height() const { return colorSurface_.height; }
     const SurfaceData& Surface() const { return colorSurface_; }
+    const std::vector<BYTE>& ColorBytes() const { return color_; }
+    const std::vector<float>& DepthValues() const { return depth_; }
 
     // Pixels whose colour differs from `background`.
     int CountNot(D3DCOLOR background) const {

@@ -1,15 +1,22 @@
 #!/usr/bin/env bash
-# The REF device draws the same bytes whatever number of threads shares the work: one frame
-# a second of the whole timeline at 320x240, recorded with 1, 2 and 8 threads, compared.
+# The REF device draws the same bytes whatever number of threads shares the work and whatever
+# pixel functions it picks: one frame a second of the whole timeline at 320x240, recorded with
+# 1, 2 and 8 threads and with 2 threads on the general pixel path alone, compared.
 source "$(dirname "$0")/recording_check.sh"
 
-for threads in 1 2 8; do
-  MORVELT_THREADS=$threads ./morvelt --capture "$work/t$threads" --size 320x240 --fps 1 --device ref \
-    2>"$work/t$threads.log" || { cat "$work/t$threads.log"; fail "capture with $threads threads"; }
-done
+record() {  # name, then environment assignments
+  local name=$1
+  shift
+  env "$@" ./morvelt --capture "$work/$name" --size 320x240 --fps 1 --device ref 2>"$work/$name.log" ||
+    { cat "$work/$name.log"; fail "capture with $*"; }
+}
+record t1 MORVELT_THREADS=1
+record t2 MORVELT_THREADS=2
+record t8 MORVELT_THREADS=8
+record general MORVELT_THREADS=2 MORVELT_REF_PIXELS=general
 frames=$(ls "$work/t1" | grep -c '^frame_.*\.png$')
 [ "$frames" -ge 200 ] || fail "only $frames frames recorded"
-for threads in 2 8; do
-  diff -r "$work/t1" "$work/t$threads" >/dev/null || fail "$threads threads draw other bytes than 1"
+for run in t2 t8 general; do
+  diff -r "$work/t1" "$work/$run" >/dev/null || fail "$run draws other bytes than 1 thread"
 done
-echo "$frames frames identical with 1, 2 and 8 threads"
+echo "$frames frames identical with 1, 2 and 8 threads and on the general pixel path"

@@ -1,5 +1,7 @@
 #include "platform/d3d8/ref/draw_state.h"
 
+#include "platform/d3d8/ref/simple_shading.h"
+
 #include "platform/d3d8/pixel_convert.h"
 
 #include <algorithm>
@@ -268,6 +270,7 @@ void PrepareDrawContext(const PipelineState& s, const RenderTargets& targets, Dr
     if (ctx.fog == FogSource::Vertex) use(kAttrFog, 1);
     for (UINT i = 0; i < ctx.stageCount; ++i)
         if (ctx.stages[i].samples) use(kAttrTex0 + 2 * static_cast<int>(i), 2);
+    ctx.simple = ClassifySimpleShading(ctx);
 }
 
 }  // namespace d3d8::ref

@@ -1,5 +1,6 @@
 // The order of the per-pixel stages, in one place: texture stages, alpha test, depth test
-// and write, fog, blend and write.
+// and write, fog, blend and write. ShadePixel runs the general stages; ShadeSimple the
+// draws that SimpleShading describes, with the same arithmetic.
 #pragma once
 
 #include "platform/d3d8/ref/alpha_test.h"
@@ -17,6 +18,63 @@ REF_PIXEL_INLINE void ShadePixel(const DrawContext& ctx, const Target& t, const 
     if (ctx.depthTest && !DepthTestAndWrite(ctx, t, f.x, f.y, f.z)) return;
     ApplyFog(ctx, f, c);
     BlendAndWrite<Kind>(ctx, t, f.x, f.y, c);
+}
+
+// The taps along one axis of the simple draw's level, for its filter (the same texels and
+// weights SampleLevel reads).
+template <TexelFilter Filter>
+REF_PIXEL_INLINE AxisTaps SimpleTaps(float coord, UINT size, DWORD mode) {
+    if constexpr (Filter == TexelFilter::Point)
+        return PointTaps(coord, size, mode);
+    else
+        return LinearTaps(coord, size, mode);
+}
+
+template <TexelFilter Filter>
+REF_PIXEL_INLINE Color SimpleTexel(const SurfaceData& level, const AxisTaps& x, const AxisTaps& y) {
+    if constexpr (Filter == TexelFilter::Point)
+        return ColorFromArgb(ReadTexelArgb(level, x.a, y.a));
+    else
+        return ColorFromArgb(BilinearTexelArgb(level, x, y));
+}
+
+// The stage result (texture or 1) * (diffuse or 1): what CombineStages gives for the simple
+// draws, since a product with 1 is exact.
+REF_PIXEL_INLINE Color SimpleProduct(const SimpleShading& s, const Color& texel, const Color& diffuse) {
+    const float tr = s.textureRgb ? texel.r : 1.0f, tg = s.textureRgb ? texel.g : 1.0f;
+    const float tb = s.textureRgb ? texel.b : 1.0f, ta = s.textureAlpha ? texel.a : 1.0f;
+    const float dr = s.diffuseRgb ? diffuse.r : 1.0f, dg = s.diffuseRgb ? diffuse.g : 1.0f;
+    const float db = s.diffuseRgb ? diffuse.b : 1.0f, da = s.diffuseAlpha ? diffuse.a : 1.0f;
+    return {tr * dr, tg * dg, tb * db, ta * da};
+}
+
+// Without an alpha test nothing before the depth test has an effect, so the simple draws test
+// depth first (SimpleDepthPasses) and a hidden pixel samples nothing. The functions below
+// shade a pixel that passed; `texel()` gives its sample (unused for filter None).
+REF_PIXEL_INLINE bool SimpleDepthPasses(const DrawContext& ctx, const Target& t, int x, int y, float z) {
+    return !ctx.depthTest || DepthTestAndWrite(ctx, t, x, y, z);
+}
+
+template <BlendKind Kind, class Texel>
+REF_PIXEL_INLINE void ShadeSimpleVisible(const DrawContext& ctx, const Target& t, const Fragment& f, Texel&& texel) {
+    Color c = SimpleProduct(ctx.simple, texel(), f.Diffuse());
+    ApplyFog(ctx, f, c);
+    BlendAndWrite<Kind>(ctx, t, f.x, f.y, c);
+}
+
+// Samples at the fragment's coordinates of the first stage.
+template <TexelFilter Filter, BlendKind Kind>
+REF_PIXEL_INLINE void ShadeSimpleVisible(const DrawContext& ctx, const Target& t, const Fragment& f) {
+    ShadeSimpleVisible<Kind>(ctx, t, f, [&]() REF_LAMBDA_INLINE {
+        if constexpr (Filter == TexelFilter::None) {
+            return Color{1, 1, 1, 1};
+        } else {
+            const SimpleShading& s = ctx.simple;
+            const SurfaceData& level = *s.level;
+            return SimpleTexel<Filter>(level, SimpleTaps<Filter>(f.U(0), level.width, s.addressU),
+                                       SimpleTaps<Filter>(f.V(0), level.height, s.addressV));
+        }
+    });
 }
 
 }  // namespace d3d8::ref

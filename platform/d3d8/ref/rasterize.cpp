@@ -16,21 +16,56 @@ std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {  // b > 0
 }
 std::int64_t CeilDiv(std::int64_t a, std::int64_t b) { return -FloorDiv(-a, b); }
 
-// Calls loop(kind) with the draw's blend kind as a compile-time constant, so the pixel loop
-// is built once per kind.
-template <class Loop>
-void WithBlendKind(BlendKind kind, Loop&& loop) {
-    using K = BlendKind;
-    switch (kind) {
-    case K::Replace: return loop(std::integral_constant<K, K::Replace>{});
-    case K::AddOne: return loop(std::integral_constant<K, K::AddOne>{});
-    case K::AddSrcAlpha: return loop(std::integral_constant<K, K::AddSrcAlpha>{});
-    case K::SrcAlphaOver: return loop(std::integral_constant<K, K::SrcAlphaOver>{});
-    default: return loop(std::integral_constant<K, K::General>{});
+// The pixel functions a loop can be built with: the general stages for a blend kind, or the
+// simple shading for a texel filter and a blend kind.
+template <BlendKind Kind>
+struct GeneralShader {
+    static constexpr bool kSimple = false;
+    static constexpr BlendKind kKind = Kind;
+    static constexpr TexelFilter kFilter = TexelFilter::None;
+    static REF_PIXEL_INLINE void Shade(const DrawContext& ctx, const Target& t, const Fragment& f) {
+        ShadePixel<Kind>(ctx, t, f);
+    }
+};
+template <TexelFilter Filter, BlendKind Kind>
+struct SimpleShader {
+    static constexpr bool kSimple = true;
+    static constexpr BlendKind kKind = Kind;
+    static constexpr TexelFilter kFilter = Filter;
+    static REF_PIXEL_INLINE void Shade(const DrawContext& ctx, const Target& t, const Fragment& f) {
+        if (SimpleDepthPasses(ctx, t, f.x, f.y, f.z)) ShadeSimpleVisible<Filter, Kind>(ctx, t, f);
+    }
+    // For a fragment that has passed the depth test.
+    static REF_PIXEL_INLINE void ShadeVisible(const DrawContext& ctx, const Target& t, const Fragment& f) {
+        ShadeSimpleVisible<Filter, Kind>(ctx, t, f);
+    }
+};
+
+template <BlendKind Kind, class Loop>
+void WithShaderForKind(const DrawContext& ctx, Loop&& loop) {
+    if (!ctx.simple.usable) return loop(GeneralShader<Kind>{});
+    switch (ctx.simple.filter) {
+    case TexelFilter::None: return loop(SimpleShader<TexelFilter::None, Kind>{});
+    case TexelFilter::Point: return loop(SimpleShader<TexelFilter::Point, Kind>{});
+    case TexelFilter::Linear: return loop(SimpleShader<TexelFilter::Linear, Kind>{});
     }
 }
 
-template <BlendKind Kind>
+// Calls loop(shader) with the draw's pixel function as a type, so the pixel loop is built
+// once per function.
+template <class Loop>
+void WithShader(const DrawContext& ctx, Loop&& loop) {
+    using K = BlendKind;
+    switch (ctx.blendKind) {
+    case K::Replace: return WithShaderForKind<K::Replace>(ctx, loop);
+    case K::AddOne: return WithShaderForKind<K::AddOne>(ctx, loop);
+    case K::AddSrcAlpha: return WithShaderForKind<K::AddSrcAlpha>(ctx, loop);
+    case K::SrcAlphaOver: return WithShaderForKind<K::SrcAlphaOver>(ctx, loop);
+    default: return loop(GeneralShader<K::General>{});
+    }
+}
+
+template <class Shader>
 void TriangleLoop(const DrawContext& ctx, const Target& t, const TriangleSetup& s) {
     Fragment f;
     f.attr[kAttrFog] = 1;
@@ -58,13 +93,28 @@ void TriangleLoop(const DrawContext& ctx, const Target& t, const TriangleSetup& 
         const float fx0 = static_cast<float>(xStart);
         float q = s.q.At(fx0, fy), z = s.z.At(fx0, fy);
         for (int k = 0; k < n; ++k) value[k] = s.attr[list[k]].At(fx0, fy);
-        for (int x = xStart; x <= xEnd; ++x) {
-            const float w = 1.0f / q;
+        for (int x = xStart; x <= xEnd; ++x, q += s.q.dx, z += s.z.dx) {
             f.x = x;
             f.y = y;
             f.z = Saturate(z);
+            // Simple draws test depth before anything else is interpolated (their stages need
+            // no footprint).
+            if constexpr (Shader::kSimple) {
+                if (!SimpleDepthPasses(ctx, t, x, y, f.z)) {
+                    for (int k = 0; k < n; ++k) value[k] += s.attrDx[k];
+                    continue;
+                }
+            }
+            const float w = 1.0f / q;
             f.fogDepth = ctx.fogFromW ? w : f.z;
-            for (int k = 0; k < n; ++k) f.attr[list[k]] = value[k] * w;
+            for (int k = 0; k < n; ++k) {
+                f.attr[list[k]] = value[k] * w;
+                value[k] += s.attrDx[k];
+            }
+            if constexpr (Shader::kSimple) {
+                Shader::ShadeVisible(ctx, t, f);
+                continue;
+            }
             for (UINT st = 0; st < ctx.stageCount; ++st) {
                 if (!ctx.stages[st].needsDerivatives) continue;
                 const Plane& pu = s.attr[kAttrTex0 + 2 * st];
@@ -75,10 +125,7 @@ void TriangleLoop(const DrawContext& ctx, const Target& t, const TriangleSetup& 
                 f.dvdx[st] = (pv.dx - v * s.q.dx) * w;
                 f.dvdy[st] = (pv.dy - v * s.q.dy) * w;
             }
-            ShadePixel<Kind>(ctx, t, f);
-            q += s.q.dx;
-            z += s.z.dx;
-            for (int k = 0; k < n; ++k) value[k] += s.attrDx[k];
+            Shader::Shade(ctx, t, f);
         }
     }
 }
@@ -122,37 +169,82 @@ void RasterizeLine(const DrawContext& ctx, const Target& t, const ScreenVertex& 
 
 namespace {
 
-template <BlendKind Kind>
-void PointLoop(const DrawContext& ctx, const Target& t, const ScreenVertex& v) {
+// The pixels a point covers (inclusive) and its square's top-left corner and 1 / size.
+struct PointSquare {
+    float left = 0, top = 0, inv = 1;
+    int x0 = 0, x1 = -1, y0 = 0, y1 = -1;
+};
+
+bool CoveredSquare(const DrawContext& ctx, const ScreenVertex& v, PointSquare& sq) {
     const float size = v.pointSize;
-    if (!(size > 0)) return;
+    if (!(size > 0)) return false;
     const float half = size * 0.5f;
-    const float left = v.x - half, top = v.y - half;
-    const float x0 = std::max(std::ceil(left), static_cast<float>(ctx.clipLeft));
+    sq.left = v.x - half;
+    sq.top = v.y - half;
+    const float x0 = std::max(std::ceil(sq.left), static_cast<float>(ctx.clipLeft));
     const float x1 = std::min(std::ceil(v.x + half) - 1, static_cast<float>(ctx.clipRight - 1));
-    const float y0 = std::max(std::ceil(top), static_cast<float>(ctx.clipTop));
+    const float y0 = std::max(std::ceil(sq.top), static_cast<float>(ctx.clipTop));
     const float y1 = std::min(std::ceil(v.y + half) - 1, static_cast<float>(ctx.clipBottom - 1));
-    if (!(x0 <= x1 && y0 <= y1)) return;
+    if (!(x0 <= x1 && y0 <= y1)) return false;
+    sq.x0 = static_cast<int>(x0);
+    sq.x1 = static_cast<int>(x1);
+    sq.y0 = static_cast<int>(y0);
+    sq.y1 = static_cast<int>(y1);
+    sq.inv = 1.0f / size;
+    return true;
+}
+
+// A sprite of a simple draw: its texture coordinates depend on the column alone or on the
+// row alone, so the taps of each are found once, columns in runs of kRun, and every pixel
+// reads its texel from them.
+template <TexelFilter Filter, BlendKind Kind>
+void SimpleSpriteSpans(const DrawContext& ctx, const Target& t, const PointSquare& sq, Fragment& f) {
+    constexpr int kRun = 128;
+    const SimpleShading& s = ctx.simple;
+    const SurfaceData& level = *s.level;
+    AxisTaps columns[kRun];
+    for (int x0 = sq.x0; x0 <= sq.x1; x0 += kRun) {
+        const int n = std::min(kRun, sq.x1 - x0 + 1);
+        for (int i = 0; i < n; ++i)
+            columns[i] = SimpleTaps<Filter>((static_cast<float>(x0 + i) - sq.left) * sq.inv, level.width, s.addressU);
+        for (int y = t.rows.First(sq.y0); y <= sq.y1; y = t.rows.Next(y)) {
+            const AxisTaps row = SimpleTaps<Filter>((static_cast<float>(y) - sq.top) * sq.inv, level.height, s.addressV);
+            f.y = y;
+            for (int i = 0; i < n; ++i) {
+                f.x = x0 + i;
+                if (SimpleDepthPasses(ctx, t, f.x, y, f.z))
+                    ShadeSimpleVisible<Kind>(ctx, t, f, [&]() REF_LAMBDA_INLINE { return SimpleTexel<Filter>(level, columns[i], row); });
+            }
+        }
+    }
+}
+
+template <class Shader>
+void PointLoop(const DrawContext& ctx, const Target& t, const ScreenVertex& v) {
+    PointSquare sq;
+    if (!CoveredSquare(ctx, v, sq)) return;
     Fragment f;
     f.z = Saturate(v.z);
     f.fogDepth = ctx.fogFromW ? 1.0f / v.q : f.z;
     std::copy(v.attr, v.attr + ctx.attrCount, f.attr);
-    const float inv = 1.0f / size;
+    if constexpr (Shader::kSimple && Shader::kFilter != TexelFilter::None) {
+        if (ctx.pointSprite) return SimpleSpriteSpans<Shader::kFilter, Shader::kKind>(ctx, t, sq, f);
+    }
     if (ctx.pointSprite)
         for (UINT s = 0; s < ctx.stageCount; ++s) {
-            f.dudx[s] = f.dvdy[s] = inv;
+            f.dudx[s] = f.dvdy[s] = sq.inv;
             f.dudy[s] = f.dvdx[s] = 0;
         }
-    for (int y = t.rows.First(static_cast<int>(y0)); y <= static_cast<int>(y1); y = t.rows.Next(y)) {
-        for (int x = static_cast<int>(x0); x <= static_cast<int>(x1); ++x) {
+    for (int y = t.rows.First(sq.y0); y <= sq.y1; y = t.rows.Next(y)) {
+        for (int x = sq.x0; x <= sq.x1; ++x) {
             if (ctx.pointSprite)
                 for (UINT s = 0; s < ctx.stageCount; ++s) {
-                    f.attr[kAttrTex0 + 2 * s] = (static_cast<float>(x) - left) * inv;
-                    f.attr[kAttrTex0 + 2 * s + 1] = (static_cast<float>(y) - top) * inv;
+                    f.attr[kAttrTex0 + 2 * s] = (static_cast<float>(x) - sq.left) * sq.inv;
+                    f.attr[kAttrTex0 + 2 * s + 1] = (static_cast<float>(y) - sq.top) * sq.inv;
                 }
             f.x = x;
             f.y = y;
-            ShadePixel<Kind>(ctx, t, f);
+            Shader::Shade(ctx, t, f);
         }
     }
 }
@@ -160,11 +252,11 @@ void PointLoop(const DrawContext& ctx, const Target& t, const ScreenVertex& v) {
 }  // namespace
 
 void RasterizeTriangle(const DrawContext& ctx, const Target& t, const TriangleSetup& s) {
-    WithBlendKind(ctx.blendKind, [&](auto kind) { TriangleLoop<decltype(kind)::value>(ctx, t, s); });
+    WithShader(ctx, [&](auto shader) { TriangleLoop<decltype(shader)>(ctx, t, s); });
 }
 
 void RasterizePoint(const DrawContext& ctx, const Target& t, const ScreenVertex& v) {
-    WithBlendKind(ctx.blendKind, [&](auto kind) { PointLoop<decltype(kind)::value>(ctx, t, v); });
+    WithShader(ctx, [&](auto shader) { PointLoop<decltype(shader)>(ctx, t, v); });
 }
 
 }  // namespace d3d8::ref

@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -30,7 +31,7 @@ using namespace ref;
 
 class RefRasterizer final : public Rasterizer {
 public:
-    RefRasterizer() : pool_(DefaultWorkerCount()) {}
+    explicit RefRasterizer(RefPixelPaths paths) : pool_(DefaultWorkerCount()), paths_(paths) {}
 
     void Clear(const RenderTargets& targets, const RECT& rect, DWORD flags, D3DCOLOR color, float z,
                DWORD stencil) override;
@@ -51,6 +52,7 @@ private:
     Target target_;
     const DrawCall* call_ = nullptr;  // the draw the workers are running
     WorkerPool pool_;
+    RefPixelPaths paths_;
     // Row shares of a draw: more than threads, so a thread kept waiting for a processor
     // holds up little.
     unsigned parts_ = 4 * pool_.Threads();
@@ -96,6 +98,7 @@ void RefRasterizer::Draw(const RenderTargets& targets, const PipelineState& stat
     if (!targets.color || !targets.color->bits || !call.vertices || call.primitiveCount == 0) return;
     if (BytesPerPixel(targets.color->format) == 0) return;
     PrepareDrawContext(state, targets, ctx_);
+    if (paths_ == RefPixelPaths::General) ctx_.simple.usable = false;
     if (ctx_.clipLeft >= ctx_.clipRight || ctx_.clipTop >= ctx_.clipBottom) return;
     target_ = {targets.color, targets.depth && targets.depth->bits ? targets.depth : nullptr, {}};
     if (!TransformVertices(call)) return;
@@ -287,6 +290,11 @@ void RefRasterizer::DrawPoint(const Target& t, UINT i) const {
 
 }  // namespace
 
-std::unique_ptr<Rasterizer> CreateRefRasterizer() { return std::make_unique<RefRasterizer>(); }
+RefPixelPaths RefPixelPathsFromEnvironment() {
+    const char* text = std::getenv("MORVELT_REF_PIXELS");
+    return text && std::strcmp(text, "general") == 0 ? RefPixelPaths::General : RefPixelPaths::Specialised;
+}
+
+std::unique_ptr<Rasterizer> CreateRefRasterizer(RefPixelPaths paths) { return std::make_unique<RefRasterizer>(paths); }
 
 }  // namespace d3d8

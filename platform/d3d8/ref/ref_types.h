@@ -8,10 +8,13 @@
 #include <cstdint>
 
 // Per-pixel helpers are forced inline into the pixel loop so a fragment stays in registers.
+// REF_LAMBDA_INLINE does the same for a lambda: [&]() REF_LAMBDA_INLINE { ... }.
 #if defined(__GNUC__)
 #define REF_PIXEL_INLINE inline __attribute__((always_inline))
+#define REF_LAMBDA_INLINE __attribute__((always_inline))
 #else
 #define REF_PIXEL_INLINE inline
+#define REF_LAMBDA_INLINE
 #endif
 
 namespace d3d8::ref {
@@ -37,10 +40,11 @@ inline Color ColorFromArgb(D3DCOLOR c) {
     return {u[(c >> 16) & 0xff], u[(c >> 8) & 0xff], u[c & 0xff], u[c >> 24]};
 }
 
+// 0..1 to 0..255, rounded; below 0 and NaN give 0, 1 and above 255. Clamped by selects,
+// not branches: blended channels fall on either side of the range unpredictably.
 inline DWORD ByteFromUnit(float v) {
-    if (!(v > 0.0f)) return 0;  // also NaN
-    if (v >= 1.0f) return 255;
-    return static_cast<DWORD>(v * 255.0f + 0.5f);
+    const float c = v > 0.0f ? (v < 1.0f ? v : 1.0f) : 0.0f;
+    return static_cast<DWORD>(c * 255.0f + 0.5f);
 }
 
 inline D3DCOLOR ArgbFromColor(const Color& c) {
@@ -120,6 +124,21 @@ enum class FogSource { None, Table, Vertex };
 // written; one of the common blends (with every channel written); anything else.
 enum class BlendKind { Replace, AddOne, AddSrcAlpha, SrcAlphaOver, General };
 
+// Draws whose texture stages reduce, for colour and for alpha alike, to (texture or 1) *
+// (diffuse or 1), with the texture (if read) sampled from one level without a footprint (no
+// mip choice, no border addressing, not a bump format), no specular and no alpha test: their
+// pixels take a function built for that, with the same arithmetic (a product with 1 is exact).
+enum class TexelFilter { None, Point, Linear };
+
+struct SimpleShading {
+    bool usable = false;
+    TexelFilter filter = TexelFilter::None;
+    const SurfaceData* level = nullptr;  // the level sampled, when filter is not None
+    DWORD addressU = D3DTADDRESS_WRAP, addressV = D3DTADDRESS_WRAP;
+    bool textureRgb = false, textureAlpha = false;  // the products read the texture
+    bool diffuseRgb = true, diffuseAlpha = true;    // the products read the diffuse colour
+};
+
 struct DrawContext {
     // Vertex processing.
     FvfLayout layout;
@@ -174,6 +193,7 @@ struct DrawContext {
     DWORD srcBlend = D3DBLEND_ONE, destBlend = D3DBLEND_ZERO, blendOp = D3DBLENDOP_ADD;
     DWORD colorWriteMask = 0xf;
     BlendKind blendKind = BlendKind::General;
+    SimpleShading simple;
 
     int attrCount = kAttrTex0;  // attributes carried by vertices (clipping interpolates these)
     // Attributes the rasterizer interpolates per pixel: colours unless flat shaded, specular

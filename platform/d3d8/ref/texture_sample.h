@@ -109,25 +109,52 @@ inline int FloorToInt(float v) {
     return i - (static_cast<float>(i) > v);
 }
 
+// The texels a sample reads along one axis: for a linear sample the two either side of the
+// coordinate (before and after addressing; -1 for border) and the weight of the second; for
+// a point sample the one texel, addressed, in `a`.
+struct AxisTaps {
+    int first = 0;     // unaddressed index of the first texel
+    int a = 0, b = 0;  // addressed indices of the two texels
+    float weight = 0;
+    unsigned weight256 = 0;  // the weight in 0..256, rounded to nearest
+};
+
+// The texel of a point sample along one axis, before addressing.
+REF_PIXEL_INLINE int PointTap(float coord, UINT size) { return FloorToInt(coord * static_cast<float>(size)); }
+
+// `coord` is a normalised coordinate, `size` the level's texels along the axis.
+REF_PIXEL_INLINE AxisTaps LinearTaps(float coord, UINT size, DWORD mode) {
+    const float s = coord * static_cast<float>(size) - 0.5f;
+    AxisTaps t;
+    t.first = FloorToInt(s);
+    t.weight = s - static_cast<float>(t.first);
+    t.weight256 = static_cast<unsigned>(t.weight * 256.0f + 0.5f);
+    t.a = AddressTexel(t.first, static_cast<int>(size), mode);
+    t.b = AddressTexel(t.first + 1, static_cast<int>(size), mode);
+    return t;
+}
+
+REF_PIXEL_INLINE AxisTaps PointTaps(float coord, UINT size, DWORD mode) {
+    AxisTaps t;
+    t.a = AddressTexel(PointTap(coord, size), static_cast<int>(size), mode);
+    return t;
+}
+
+// Bilinear sample of a colour level (not bump) from addressed taps (no border): packed ARGB
+// blended in 8-bit fixed point, two channels at a time.
+REF_PIXEL_INLINE D3DCOLOR BilinearTexelArgb(const SurfaceData& level, const AxisTaps& x, const AxisTaps& y) {
+    return BilinearArgb(ReadTexelArgb(level, x.a, y.a), ReadTexelArgb(level, x.b, y.a), ReadTexelArgb(level, x.a, y.b),
+                        ReadTexelArgb(level, x.b, y.b), x.weight256, y.weight256);
+}
+
 REF_PIXEL_INLINE Color SampleLevel(const TextureStage& st, const SurfaceData& level, DWORD filter, float u, float v) {
-    const float fu = u * static_cast<float>(level.width);
-    const float fv = v * static_cast<float>(level.height);
     // Anisotropic and cubic filters are taken as linear.
-    if (filter < D3DTEXF_LINEAR) return FetchTexel(st, level, FloorToInt(fu), FloorToInt(fv));
-    const float su = fu - 0.5f, sv = fv - 0.5f;
-    const int x0 = FloorToInt(su), y0 = FloorToInt(sv);
-    const float ax = su - static_cast<float>(x0), ay = sv - static_cast<float>(y0);
-    const int w = static_cast<int>(level.width), h = static_cast<int>(level.height);
-    // Address each axis once; a border texel anywhere takes the general path.
-    const int xa = AddressTexel(x0, w, st.addressU), xb = AddressTexel(x0 + 1, w, st.addressU);
-    const int ya = AddressTexel(y0, h, st.addressV), yb = AddressTexel(y0 + 1, h, st.addressV);
-    if ((xa | xb | ya | yb) >= 0 && !st.bumpTexture) {
-        // Colour texels: blend packed ARGB in 8-bit fixed point, two channels at a time.
-        const unsigned wx = static_cast<unsigned>(ax * 256.0f + 0.5f), wy = static_cast<unsigned>(ay * 256.0f + 0.5f);
-        const D3DCOLOR c = BilinearArgb(ReadTexelArgb(level, xa, ya), ReadTexelArgb(level, xb, ya),
-                                        ReadTexelArgb(level, xa, yb), ReadTexelArgb(level, xb, yb), wx, wy);
-        return ColorFromArgb(c);
-    }
+    if (filter < D3DTEXF_LINEAR) return FetchTexel(st, level, PointTap(u, level.width), PointTap(v, level.height));
+    const AxisTaps tx = LinearTaps(u, level.width, st.addressU), ty = LinearTaps(v, level.height, st.addressV);
+    const int xa = tx.a, xb = tx.b, ya = ty.a, yb = ty.b;
+    if ((xa | xb | ya | yb) >= 0 && !st.bumpTexture) return ColorFromArgb(BilinearTexelArgb(level, tx, ty));
+    const int x0 = tx.first, y0 = ty.first;
+    const float ax = tx.weight, ay = ty.weight;
     Color c00, c10, c01, c11;
     if ((xa | xb | ya | yb) >= 0) {
         c00 = ReadTexel(st, level, xa, ya);

@@ -1,0 +1,70 @@
+#include "platform/d3d8/ref/simple_shading.h"
+
+#include <algorithm>
+
+namespace d3d8::ref {
+
+namespace {
+
+// What one colour or alpha operation of the first stage multiplies together.
+struct Factors {
+    bool valid = false, texture = false, diffuse = false;
+};
+
+// An argument without modifiers that is the texture or (on the first stage, where the
+// current colour is the diffuse colour) the diffuse colour.
+Factors ArgumentFactor(DWORD arg) {
+    if (arg & ~static_cast<DWORD>(D3DTA_SELECTMASK)) return {};
+    switch (arg) {
+    case D3DTA_TEXTURE: return {true, true, false};
+    case D3DTA_DIFFUSE:
+    case D3DTA_CURRENT: return {true, false, true};
+    default: return {};
+    }
+}
+
+Factors OperationFactors(DWORD op, DWORD arg1, DWORD arg2) {
+    switch (op) {
+    case D3DTOP_SELECTARG1: return ArgumentFactor(arg1);
+    case D3DTOP_SELECTARG2: return ArgumentFactor(arg2);
+    case D3DTOP_MODULATE: {
+        const Factors a = ArgumentFactor(arg1), b = ArgumentFactor(arg2);
+        if (!a.valid || !b.valid || a.texture == b.texture) return {};  // texture times diffuse only
+        return {true, true, true};
+    }
+    default: return {};
+    }
+}
+
+}  // namespace
+
+SimpleShading ClassifySimpleShading(const DrawContext& ctx) {
+    SimpleShading s;
+    if (ctx.stageCount > 1 || ctx.needsSpecular || ctx.alphaTest) return s;
+    if (ctx.stageCount == 0) {
+        s.usable = true;
+        return s;
+    }
+    const TextureStage& st = ctx.stages[0];
+    const Factors color = OperationFactors(st.colorOp, st.colorArg1, st.colorArg2);
+    const Factors alpha = st.alphaOn ? OperationFactors(st.alphaOp, st.alphaArg1, st.alphaArg2) : Factors{true, false, true};
+    if (!color.valid || !alpha.valid) return s;
+    s.textureRgb = color.texture;
+    s.diffuseRgb = color.diffuse;
+    s.textureAlpha = alpha.texture;
+    s.diffuseAlpha = alpha.diffuse;
+    if (s.textureRgb || s.textureAlpha) {
+        const TextureData* tex = st.texture;
+        if (!tex || st.bumpTexture || st.needsDerivatives) return s;
+        if (st.addressU == D3DTADDRESS_BORDER || st.addressV == D3DTADDRESS_BORDER) return s;
+        const UINT base = std::min<UINT>(st.maxMipLevel, tex->levelCount - 1);
+        s.level = &tex->levels[base];
+        s.filter = st.magFilter < D3DTEXF_LINEAR ? TexelFilter::Point : TexelFilter::Linear;
+        s.addressU = st.addressU;
+        s.addressV = st.addressV;
+    }
+    s.usable = true;
+    return s;
+}
+
+}  // namespace d3d8::ref

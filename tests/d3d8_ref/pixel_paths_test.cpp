@@ -1,0 +1,119 @@
+// The pixel functions built for common state classes give the same bytes as the general
+// one: random states around those classes (stage operations and arguments, filters, address
+// modes, texture and target formats, blending, depth, fog, shading, alpha test), triangles
+// and point sprites drawn by two rasterizers, one forced onto the general path, compared
+// byte for byte after every draw.
+#include "ref_test_util.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+using namespace reftest;
+
+namespace {
+
+struct Rng {
+    std::mt19937 engine;
+    explicit Rng(unsigned seed) : engine(seed) {}
+    int Int(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(engine); }
+    float Float(float lo, float hi) { return std::uniform_real_distribution<float>(lo, hi)(engine); }
+    bool Chance(double p) { return std::bernoulli_distribution(p)(engine); }
+    template <typename T, std::size_t N>
+    T Pick(const T (&values)[N]) {
+        return values[static_cast<std::size_t>(Int(0, static_cast<int>(N) - 1))];
+    }
+};
+
+std::vector<Texture> MakeTextures() {
+    const D3DFORMAT formats[] = {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R5G6B5, D3DFMT_A4R4G4B4, D3DFMT_A8R8G8B8};
+    const UINT sizes[][2] = {{16, 16}, {32, 8}, {5, 7}, {8, 8}, {1, 1}};
+    std::vector<Texture> out;
+    for (int i = 0; i < 5; ++i)
+        out.emplace_back(formats[i], sizes[i][0], sizes[i][1], i == 3 ? 3 : 1, [i](UINT l, UINT x, UINT y) {
+            return static_cast<D3DCOLOR>((x * 0x3b1d7 + y * 0x9e3779b1u + (l + 1) * 0x7f4a7c15u) ^ (i * 0x5bd1e995u));
+        });
+    return out;
+}
+
+void RandomState(Rng& rng, PipelineState& s, const std::vector<Texture>& textures) {
+    const DWORD ops[] = {D3DTOP_SELECTARG1, D3DTOP_SELECTARG2, D3DTOP_MODULATE, D3DTOP_MODULATE, D3DTOP_ADD, D3DTOP_DISABLE};
+    const DWORD args[] = {D3DTA_TEXTURE, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTA_CURRENT, D3DTA_TFACTOR,
+                          D3DTA_TEXTURE | D3DTA_COMPLEMENT, D3DTA_DIFFUSE | D3DTA_ALPHAREPLICATE};
+    const DWORD address[] = {D3DTADDRESS_WRAP, D3DTADDRESS_WRAP, D3DTADDRESS_MIRROR, D3DTADDRESS_CLAMP,
+                             D3DTADDRESS_MIRRORONCE, D3DTADDRESS_BORDER};
+    const UINT stages = static_cast<UINT>(rng.Int(0, 10) == 0 ? 2 : 1);
+    for (UINT i = 0; i < stages; ++i) {
+        DWORD* ss = s.stageStates[i];
+        ss[D3DTSS_COLOROP] = i == 0 && rng.Chance(0.1) ? D3DTOP_DISABLE : rng.Pick(ops);
+        if (ss[D3DTSS_COLOROP] == D3DTOP_DISABLE && i == 0 && rng.Chance(0.5)) ss[D3DTSS_COLOROP] = D3DTOP_MODULATE;
+        ss[D3DTSS_COLORARG1] = rng.Pick(args);
+        ss[D3DTSS_COLORARG2] = rng.Pick(args);
+        ss[D3DTSS_ALPHAOP] = rng.Pick(ops);
+        ss[D3DTSS_ALPHAARG1] = rng.Pick(args);
+        ss[D3DTSS_ALPHAARG2] = rng.Pick(args);
+        ss[D3DTSS_MAGFILTER] = static_cast<DWORD>(rng.Int(1, 2));
+        ss[D3DTSS_MINFILTER] = rng.Chance(0.8) ? ss[D3DTSS_MAGFILTER] : static_cast<DWORD>(rng.Int(1, 2));
+        ss[D3DTSS_MIPFILTER] = rng.Chance(0.8) ? D3DTEXF_NONE : D3DTEXF_POINT;
+        ss[D3DTSS_ADDRESSU] = rng.Pick(address);
+        ss[D3DTSS_ADDRESSV] = rng.Pick(address);
+        ss[D3DTSS_BORDERCOLOR] = static_cast<DWORD>(rng.engine());
+        ss[D3DTSS_TEXCOORDINDEX] = 0;
+        s.textures[i] = rng.Chance(0.95) ? &textures[static_cast<std::size_t>(rng.Int(0, 4))].data : nullptr;
+    }
+    DWORD* rs = s.renderStates;
+    rs[D3DRS_TEXTUREFACTOR] = static_cast<DWORD>(rng.engine());
+    rs[D3DRS_ALPHABLENDENABLE] = rng.Chance(0.7);
+    const DWORD factors[] = {D3DBLEND_ONE, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA, D3DBLEND_ZERO, D3DBLEND_DESTCOLOR};
+    rs[D3DRS_SRCBLEND] = rng.Pick(factors);
+    rs[D3DRS_DESTBLEND] = rng.Pick(factors);
+    rs[D3DRS_ALPHATESTENABLE] = rng.Chance(0.1);
+    rs[D3DRS_ALPHAFUNC] = static_cast<DWORD>(rng.Int(1, 8));
+    rs[D3DRS_ALPHAREF] = static_cast<DWORD>(rng.Int(0, 255));
+    rs[D3DRS_ZENABLE] = rng.Chance(0.8);
+    rs[D3DRS_ZWRITEENABLE] = rng.Chance(0.6);
+    rs[D3DRS_ZFUNC] = rng.Chance(0.7) ? D3DCMP_LESSEQUAL : static_cast<DWORD>(rng.Int(1, 8));
+    rs[D3DRS_SHADEMODE] = rng.Chance(0.2) ? D3DSHADE_FLAT : D3DSHADE_GOURAUD;
+    rs[D3DRS_CULLMODE] = D3DCULL_NONE;
+    rs[D3DRS_FOGENABLE] = rng.Chance(0.2);
+    rs[D3DRS_FOGTABLEMODE] = static_cast<DWORD>(rng.Int(0, 3));
+    rs[D3DRS_FOGCOLOR] = static_cast<DWORD>(rng.engine());
+    rs[D3DRS_FOGSTART] = Bits(rng.Float(0.0f, 0.4f));
+    rs[D3DRS_FOGEND] = Bits(rng.Float(0.5f, 1.0f));
+    rs[D3DRS_FOGDENSITY] = Bits(rng.Float(0.5f, 3.0f));
+    rs[D3DRS_COLORWRITEENABLE] = rng.Chance(0.9) ? 0xf : static_cast<DWORD>(rng.Int(0, 15));
+    rs[D3DRS_POINTSPRITEENABLE] = rng.Chance(0.9);
+    rs[D3DRS_POINTSIZE] = Bits(rng.Float(0.5f, 24.0f));
+}
+
+TEST(RefPixelPaths, SpecialisedPathsDrawTheBytesOfTheGeneralPath) {
+    const D3DFORMAT targets[] = {D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_R5G6B5};
+    const std::vector<Texture> textures = MakeTextures();
+    Rng rng(17);
+    for (const D3DFORMAT format : targets) {
+        Canvas fast(40, 36, format, true, RefPixelPaths::Specialised), general(40, 36, format, true, RefPixelPaths::General);
+        for (int draw = 0; draw < 300; ++draw) {
+            SCOPED_TRACE("target format " + std::to_string(format) + ", draw " + std::to_string(draw));
+            if (draw % 10 == 0) {
+                const D3DCOLOR c = static_cast<D3DCOLOR>(rng.engine());
+                fast.Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, c, 1.0f);
+                general.Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, c, 1.0f);
+            }
+            PipelineState s = DefaultState(40, 36);
+            RandomState(rng, s, textures);
+            std::vector<TLVertex> v;
+            const bool points = rng.Chance(0.4);
+            for (int i = 0; i < (points ? 12 : 6); ++i)
+                v.push_back({rng.Float(-6, 46), rng.Float(-6, 42), rng.Float(0, 1), rng.Float(0.2f, 2.0f),
+                             static_cast<D3DCOLOR>(rng.engine()), rng.Float(-1.5f, 2.5f), rng.Float(-1.5f, 2.5f)});
+            for (Canvas* c : {&fast, &general}) {
+                c->state = s;
+                c->Draw(points ? D3DPT_POINTLIST : D3DPT_TRIANGLELIST, points ? 12 : 2, v, kTLFvf);
+            }
+            ASSERT_EQ(fast.ColorBytes(), general.ColorBytes());
+            ASSERT_EQ(fast.DepthValues(), general.DepthValues());
+        }
+    }
+}
+
+}  // namespace

@@ -222,6 +222,10 @@ TEST(RefSampling, MipLevelFollowsTheFootprint) {
     EXPECT_EQ(MipLevelSeen(64, 1, D3DTEXF_POINT, 2.0f), 64);  // bias
     EXPECT_NEAR(MipLevelSeen(64, 1, D3DTEXF_LINEAR, 1.5f), 48, 1);  // halfway between levels 1 and 2
     EXPECT_EQ(MipLevelSeen(64, 1, D3DTEXF_POINT, 0, 3), 96);  // most detailed level allowed: 3
+    for (const DWORD beyond : {7u, 0x80000000u, 0xffffffffu}) {  // beyond the chain: its last level
+        EXPECT_EQ(MipLevelSeen(64, 1, D3DTEXF_POINT, 0, beyond), 6 * 32) << beyond;
+        EXPECT_EQ(MipLevelSeen(64, 1, D3DTEXF_NONE, 0, beyond), 6 * 32) << beyond;
+    }
 }
 
 TEST(RefSampling, LinearFilterBlendsNeighboursWithAddressing) {

@@ -203,7 +203,8 @@ REF_PIXEL_INLINE Color SampleTexture(const TextureStage& st, float u, float v, f
     const TextureData* tex = st.texture;
     if (!tex) return {0, 0, 0, 1};
     const int last = static_cast<int>(tex->levelCount) - 1;
-    const int base = std::min(static_cast<int>(st.maxMipLevel), last);
+    // Unsigned: a MAXMIPLEVEL beyond the chain (however large) means the last level.
+    const int base = static_cast<int>(std::min<UINT>(st.maxMipLevel, tex->levelCount - 1));
     if (!st.needsDerivatives) return SampleLevel(st, tex->levels[base], st.magFilter, u, v);
     const float lod = LevelOfDetail(st, dudx, dvdx, dudy, dvdy);
     if (lod <= 0.0f) return SampleLevel(st, tex->levels[base], st.magFilter, u, v);

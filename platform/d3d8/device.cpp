@@ -194,8 +194,11 @@ void Device::ApplyWindowMode(const D3DPRESENT_PARAMETERS& params) {
 }
 
 bool Device::WaitForRefresh() const {
-    const char* vsync = std::getenv("MORVELT_VSYNC");
-    if (vsync && std::strcmp(vsync, "0") == 0) return false;  // for measuring
+    static const bool waitingOff = [] {  // for measuring; read once, not every frame
+        const char* vsync = std::getenv("MORVELT_VSYNC");
+        return vsync && std::strcmp(vsync, "0") == 0;
+    }();
+    if (waitingOff) return false;
     // Full-screen follows the asked interval; a window shows whole frames where it can.
     return params_.Windowed || params_.FullScreen_PresentationInterval != D3DPRESENT_INTERVAL_IMMEDIATE;
 }

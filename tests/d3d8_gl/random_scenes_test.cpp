@@ -4,6 +4,7 @@
 #include "dual_rasterizer.h"
 #include "platform/d3d8/pixel_convert.h"
 #include "scene.h"
+#include "tests/support/test_rng.h"
 
 #include <gtest/gtest.h>
 
@@ -22,17 +23,7 @@ protected:
     }
 };
 
-struct Rng {
-    std::mt19937 engine;
-    explicit Rng(unsigned seed) : engine(seed) {}
-    int Int(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(engine); }
-    float Float(float lo, float hi) { return std::uniform_real_distribution<float>(lo, hi)(engine); }
-    bool Chance(double p) { return std::bernoulli_distribution(p)(engine); }
-    template <typename T, std::size_t N>
-    T Pick(const T (&values)[N]) {
-        return values[static_cast<std::size_t>(Int(0, static_cast<int>(N) - 1))];
-    }
-};
+using test_support::Rng;
 
 // A texture of random smooth content in one of the production's formats.
 std::unique_ptr<scene::Texture> RandomTexture(Rng& rng) {

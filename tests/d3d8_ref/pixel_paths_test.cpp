@@ -4,6 +4,7 @@
 // and point sprites drawn by two rasterizers, one forced onto the general path, compared
 // byte for byte after every draw.
 #include "ref_test_util.h"
+#include "tests/support/test_rng.h"
 
 #include <gtest/gtest.h>
 
@@ -13,17 +14,7 @@ using namespace reftest;
 
 namespace {
 
-struct Rng {
-    std::mt19937 engine;
-    explicit Rng(unsigned seed) : engine(seed) {}
-    int Int(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(engine); }
-    float Float(float lo, float hi) { return std::uniform_real_distribution<float>(lo, hi)(engine); }
-    bool Chance(double p) { return std::bernoulli_distribution(p)(engine); }
-    template <typename T, std::size_t N>
-    T Pick(const T (&values)[N]) {
-        return values[static_cast<std::size_t>(Int(0, static_cast<int>(N) - 1))];
-    }
-};
+using test_support::Rng;
 
 std::vector<Texture> MakeTextures() {
     const D3DFORMAT formats[] = {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R5G6B5, D3DFMT_A4R4G4B4, D3DFMT_A8R8G8B8};

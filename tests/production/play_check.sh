@@ -37,7 +37,7 @@ for _ in $(seq 150); do
   kill -0 "$program" 2>/dev/null || fail "morvelt ended before showing its dialog"
   sleep 0.2
 done
-sleep 0.5
+sleep 1.5  # the dialog lays its controls out in its first frames (slow under the sanitizers)
 if [ "$mode" = fullscreen ]; then
   # The radio button "Fullscreen mode" and the button "Run", from the dialog's client origin.
   window=$(xdotool search --onlyvisible --name "$dialog" | head -1)
@@ -68,7 +68,11 @@ awk -v m="$brightest" 'BEGIN{exit !(m>10)}' || fail "the main window stayed blac
 echo "the main window shows the picture (mean brightness $brightest of 255)"
 if [ "$mode" = fullscreen ]; then
   screen=$("$xprobe" screen)
-  geometry=$("$xprobe" look Morvelt | awk '{print $1}')
+  for _ in $(seq 25); do  # the window manager may take a moment to make the switch
+    geometry=$("$xprobe" look Morvelt | awk '{print $1}')
+    [ "$geometry" = "$screen+0+0" ] && break
+    sleep 0.2
+  done
   [ "$geometry" = "$screen+0+0" ] || fail "full-screen window at $geometry, not over the screen $screen"
   echo "the full-screen window covers the screen ($geometry)"
 fi

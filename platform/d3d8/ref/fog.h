@@ -24,14 +24,20 @@ inline float FogFactor(DWORD mode, float depth, float start, float end, float de
     }
 }
 
-REF_PIXEL_INLINE void ApplyFog(const DrawContext& ctx, const Fragment& f, Color& c) {
-    float factor;
+// The fragment's fog factor; false when the draw has no fog.
+REF_PIXEL_INLINE bool FragmentFogFactor(const DrawContext& ctx, const Fragment& f, float& factor) {
     if (ctx.fog == FogSource::Table)
         factor = FogFactor(ctx.fogMode, f.fogDepth, ctx.fogStart, ctx.fogEnd, ctx.fogDensity);
     else if (ctx.fog == FogSource::Vertex)
         factor = Saturate(f.FogFactor());
     else
-        return;
+        return false;
+    return true;
+}
+
+REF_PIXEL_INLINE void ApplyFog(const DrawContext& ctx, const Fragment& f, Color& c) {
+    float factor;
+    if (!FragmentFogFactor(ctx, f, factor)) return;
     const float g = 1.0f - factor;
     c.r = factor * c.r + g * ctx.fogColor.r;
     c.g = factor * c.g + g * ctx.fogColor.g;

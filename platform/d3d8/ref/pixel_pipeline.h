@@ -5,9 +5,12 @@
 
 #include "platform/d3d8/ref/alpha_test.h"
 #include "platform/d3d8/ref/blend.h"
+#include "platform/d3d8/ref/color_lanes.h"
 #include "platform/d3d8/ref/depth.h"
 #include "platform/d3d8/ref/fog.h"
 #include "platform/d3d8/ref/stage_combiner.h"
+
+#include <cstring>
 
 namespace d3d8::ref {
 
@@ -30,12 +33,13 @@ REF_PIXEL_INLINE AxisTaps SimpleTaps(float coord, UINT size, DWORD mode) {
         return LinearTaps(coord, size, mode);
 }
 
+// The simple draw's texel from its taps, as ARGB.
 template <TexelFilter Filter>
-REF_PIXEL_INLINE Color SimpleTexel(const SurfaceData& level, const AxisTaps& x, const AxisTaps& y) {
+REF_PIXEL_INLINE D3DCOLOR SimpleTexelArgb(const SurfaceData& level, const AxisTaps& x, const AxisTaps& y) {
     if constexpr (Filter == TexelFilter::Point)
-        return ColorFromArgb(ReadTexelArgb(level, x.a, y.a));
+        return ReadTexelArgb(level, x.a, y.a);
     else
-        return ColorFromArgb(BilinearTexelArgb(level, x, y));
+        return BilinearTexelArgb(level, x, y);
 }
 
 // The stage result (texture or 1) * (diffuse or 1): what CombineStages gives for the simple
@@ -50,14 +54,66 @@ REF_PIXEL_INLINE Color SimpleProduct(const SimpleShading& s, const Color& texel,
 
 // Without an alpha test nothing before the depth test has an effect, so the simple draws test
 // depth first (SimpleDepthPasses) and a hidden pixel samples nothing. The functions below
-// shade a pixel that passed; `texel()` gives its sample (unused for filter None).
+// shade a pixel that passed, sampling at the taps given (unused for filter None).
 REF_PIXEL_INLINE bool SimpleDepthPasses(const DrawContext& ctx, const Target& t, int x, int y, float z) {
     return !ctx.depthTest || DepthTestAndWrite(ctx, t, x, y, z);
 }
 
-template <BlendKind Kind, class Texel>
-REF_PIXEL_INLINE void ShadeSimpleVisible(const DrawContext& ctx, const Target& t, const Fragment& f, Texel&& texel) {
-    Color c = SimpleProduct(ctx.simple, texel(), f.Diffuse());
+#if REF_COLOR_LANES
+// ShadeSimpleVisible for 32-bit targets, a pixel's channels in one register.
+template <TexelFilter Filter, BlendKind Kind>
+REF_PIXEL_INLINE void ShadeSimpleLanes(const DrawContext& ctx, const Target& t, const Fragment& f, const AxisTaps& tx,
+                                       const AxisTaps& ty) {
+    using namespace lanes;
+    const SimpleShading& s = ctx.simple;
+    const __m128 one = Splat(1.0f);
+    __m128 texel = one;
+    if constexpr (Filter == TexelFilter::Point) {
+        texel = FromArgb(ReadTexelArgb(*s.level, tx.a, ty.a));
+    } else if constexpr (Filter == TexelFilter::Linear) {
+        const SurfaceData& l = *s.level;
+        texel = UnitFromBytes(BilinearBytes(ReadTexelArgb(l, tx.a, ty.a), ReadTexelArgb(l, tx.b, ty.a),
+                                            ReadTexelArgb(l, tx.a, ty.b), ReadTexelArgb(l, tx.b, ty.b), tx.weight256,
+                                            ty.weight256));
+    }
+    __m128 c = _mm_mul_ps(Select(Mask(s.textureLanes), texel, one),
+                          Select(Mask(s.diffuseLanes), FromRgba(f.attr + kAttrDiffuse), one));
+    float factor;
+    if (FragmentFogFactor(ctx, f, factor)) {
+        const __m128 fogged = _mm_add_ps(_mm_mul_ps(Splat(factor), c), _mm_mul_ps(Splat(1.0f - factor), FromColor(ctx.fogColor)));
+        c = Select(_mm_castsi128_ps(_mm_setr_epi32(-1, -1, -1, 0)), fogged, c);  // alpha is not fogged
+    }
+    BYTE* p = PixelAt(*t.color, f.x, f.y);
+    const DWORD opaque = t.color->format == D3DFMT_X8R8G8B8 ? 0xff000000u : 0u;
+    D3DCOLOR out;
+    if constexpr (Kind == BlendKind::Replace) {
+        out = ToArgb(c);  // its clamp is Saturate's
+    } else {
+        static_assert(Kind != BlendKind::General, "simple draws blend with a known kind");
+        const __m128 sc = Saturate(c);
+        DWORD old;
+        std::memcpy(&old, p, 4);
+        const __m128 sa = AlphaEverywhere(sc);
+        const __m128 fs = Kind == BlendKind::AddOne ? one : sa;
+        const __m128 fd = Kind == BlendKind::SrcAlphaOver ? _mm_sub_ps(one, sa) : one;
+        out = ToArgb(_mm_add_ps(_mm_mul_ps(sc, fs), _mm_mul_ps(FromArgb(old | opaque), fd)));
+    }
+    out |= opaque;
+    std::memcpy(p, &out, 4);
+}
+#endif
+
+template <TexelFilter Filter, BlendKind Kind>
+REF_PIXEL_INLINE void ShadeSimpleVisible(const DrawContext& ctx, const Target& t, const Fragment& f, const AxisTaps& tx,
+                                         const AxisTaps& ty) {
+#if REF_COLOR_LANES
+    const D3DFORMAT format = t.color->format;
+    if (format == D3DFMT_X8R8G8B8 || format == D3DFMT_A8R8G8B8)
+        return ShadeSimpleLanes<Filter, Kind>(ctx, t, f, tx, ty);
+#endif
+    Color texel{1, 1, 1, 1};
+    if constexpr (Filter != TexelFilter::None) texel = ColorFromArgb(SimpleTexelArgb<Filter>(*ctx.simple.level, tx, ty));
+    Color c = SimpleProduct(ctx.simple, texel, f.Diffuse());
     ApplyFog(ctx, f, c);
     BlendAndWrite<Kind>(ctx, t, f.x, f.y, c);
 }
@@ -65,16 +121,13 @@ REF_PIXEL_INLINE void ShadeSimpleVisible(const DrawContext& ctx, const Target& t
 // Samples at the fragment's coordinates of the first stage.
 template <TexelFilter Filter, BlendKind Kind>
 REF_PIXEL_INLINE void ShadeSimpleVisible(const DrawContext& ctx, const Target& t, const Fragment& f) {
-    ShadeSimpleVisible<Kind>(ctx, t, f, [&]() REF_LAMBDA_INLINE {
-        if constexpr (Filter == TexelFilter::None) {
-            return Color{1, 1, 1, 1};
-        } else {
-            const SimpleShading& s = ctx.simple;
-            const SurfaceData& level = *s.level;
-            return SimpleTexel<Filter>(level, SimpleTaps<Filter>(f.U(0), level.width, s.addressU),
-                                       SimpleTaps<Filter>(f.V(0), level.height, s.addressV));
-        }
-    });
+    AxisTaps x, y;
+    if constexpr (Filter != TexelFilter::None) {
+        const SimpleShading& s = ctx.simple;
+        x = SimpleTaps<Filter>(f.U(0), s.level->width, s.addressU);
+        y = SimpleTaps<Filter>(f.V(0), s.level->height, s.addressV);
+    }
+    ShadeSimpleVisible<Filter, Kind>(ctx, t, f, x, y);
 }
 
 }  // namespace d3d8::ref

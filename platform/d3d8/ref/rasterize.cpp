@@ -213,7 +213,7 @@ void SimpleSpriteSpans(const DrawContext& ctx, const Target& t, const PointSquar
             for (int i = 0; i < n; ++i) {
                 f.x = x0 + i;
                 if (SimpleDepthPasses(ctx, t, f.x, y, f.z))
-                    ShadeSimpleVisible<Kind>(ctx, t, f, [&]() REF_LAMBDA_INLINE { return SimpleTexel<Filter>(level, columns[i], row); });
+                    ShadeSimpleVisible<Filter, Kind>(ctx, t, f, columns[i], row);
             }
         }
     }

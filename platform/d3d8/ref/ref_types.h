@@ -8,13 +8,10 @@
 #include <cstdint>
 
 // Per-pixel helpers are forced inline into the pixel loop so a fragment stays in registers.
-// REF_LAMBDA_INLINE does the same for a lambda: [&]() REF_LAMBDA_INLINE { ... }.
 #if defined(__GNUC__)
 #define REF_PIXEL_INLINE inline __attribute__((always_inline))
-#define REF_LAMBDA_INLINE __attribute__((always_inline))
 #else
 #define REF_PIXEL_INLINE inline
-#define REF_LAMBDA_INLINE
 #endif
 
 namespace d3d8::ref {
@@ -137,6 +134,8 @@ struct SimpleShading {
     DWORD addressU = D3DTADDRESS_WRAP, addressV = D3DTADDRESS_WRAP;
     bool textureRgb = false, textureAlpha = false;  // the products read the texture
     bool diffuseRgb = true, diffuseAlpha = true;    // the products read the diffuse colour
+    // The same choices per channel as lane masks (all ones: read), in the order b, g, r, a.
+    std::uint32_t textureLanes[4] = {}, diffuseLanes[4] = {~0u, ~0u, ~0u, ~0u};
 };
 
 struct DrawContext {

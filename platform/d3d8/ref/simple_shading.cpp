@@ -53,6 +53,13 @@ SimpleShading ClassifySimpleShading(const DrawContext& ctx) {
     s.diffuseRgb = color.diffuse;
     s.textureAlpha = alpha.texture;
     s.diffuseAlpha = alpha.diffuse;
+    const auto lane = [](bool read) { return read ? ~0u : 0u; };
+    for (int k = 0; k < 3; ++k) {
+        s.textureLanes[k] = lane(s.textureRgb);
+        s.diffuseLanes[k] = lane(s.diffuseRgb);
+    }
+    s.textureLanes[3] = lane(s.textureAlpha);
+    s.diffuseLanes[3] = lane(s.diffuseAlpha);
     if (s.textureRgb || s.textureAlpha) {
         const TextureData* tex = st.texture;
         if (!tex || st.bumpTexture || st.needsDerivatives) return s;

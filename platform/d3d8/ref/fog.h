@@ -24,12 +24,13 @@ inline float FogFactor(DWORD mode, float depth, float start, float end, float de
     }
 }
 
-// The fragment's fog factor; false when the draw has no fog.
-REF_PIXEL_INLINE bool FragmentFogFactor(const DrawContext& ctx, const Fragment& f, float& factor) {
+// The fog factor of a pixel at fog depth `depth` (eye-space w or device z, as the context
+// chose) whose interpolated vertex fog factor is `vertex`; false when the draw has no fog.
+REF_PIXEL_INLINE bool PixelFogFactor(const DrawContext& ctx, float depth, float vertex, float& factor) {
     if (ctx.fog == FogSource::Table)
-        factor = FogFactor(ctx.fogMode, f.fogDepth, ctx.fogStart, ctx.fogEnd, ctx.fogDensity);
+        factor = FogFactor(ctx.fogMode, depth, ctx.fogStart, ctx.fogEnd, ctx.fogDensity);
     else if (ctx.fog == FogSource::Vertex)
-        factor = Saturate(f.FogFactor());
+        factor = Saturate(vertex);
     else
         return false;
     return true;
@@ -37,7 +38,7 @@ REF_PIXEL_INLINE bool FragmentFogFactor(const DrawContext& ctx, const Fragment& 
 
 REF_PIXEL_INLINE void ApplyFog(const DrawContext& ctx, const Fragment& f, Color& c) {
     float factor;
-    if (!FragmentFogFactor(ctx, f, factor)) return;
+    if (!PixelFogFactor(ctx, f.fogDepth, f.FogFactor(), factor)) return;
     const float g = 1.0f - factor;
     c.r = factor * c.r + g * ctx.fogColor.r;
     c.g = factor * c.g + g * ctx.fogColor.g;

@@ -5,12 +5,9 @@
 
 #include "platform/d3d8/ref/alpha_test.h"
 #include "platform/d3d8/ref/blend.h"
-#include "platform/d3d8/ref/color_lanes.h"
 #include "platform/d3d8/ref/depth.h"
 #include "platform/d3d8/ref/fog.h"
 #include "platform/d3d8/ref/stage_combiner.h"
-
-#include <cstring>
 
 namespace d3d8::ref {
 
@@ -59,58 +56,9 @@ REF_PIXEL_INLINE bool SimpleDepthPasses(const DrawContext& ctx, const Target& t,
     return !ctx.depthTest || DepthTestAndWrite(ctx, t, x, y, z);
 }
 
-#if REF_COLOR_LANES
-// ShadeSimpleVisible for 32-bit targets, a pixel's channels in one register.
-template <TexelFilter Filter, BlendKind Kind>
-REF_PIXEL_INLINE void ShadeSimpleLanes(const DrawContext& ctx, const Target& t, const Fragment& f, const AxisTaps& tx,
-                                       const AxisTaps& ty) {
-    using namespace lanes;
-    const SimpleShading& s = ctx.simple;
-    const __m128 one = Splat(1.0f);
-    __m128 texel = one;
-    if constexpr (Filter == TexelFilter::Point) {
-        texel = FromArgb(ReadTexelArgb(*s.level, tx.a, ty.a));
-    } else if constexpr (Filter == TexelFilter::Linear) {
-        const SurfaceData& l = *s.level;
-        texel = UnitFromBytes(BilinearBytes(ReadTexelArgb(l, tx.a, ty.a), ReadTexelArgb(l, tx.b, ty.a),
-                                            ReadTexelArgb(l, tx.a, ty.b), ReadTexelArgb(l, tx.b, ty.b), tx.weight256,
-                                            ty.weight256));
-    }
-    __m128 c = _mm_mul_ps(Select(Mask(s.textureLanes), texel, one),
-                          Select(Mask(s.diffuseLanes), FromRgba(f.attr + kAttrDiffuse), one));
-    float factor;
-    if (FragmentFogFactor(ctx, f, factor)) {
-        const __m128 fogged = _mm_add_ps(_mm_mul_ps(Splat(factor), c), _mm_mul_ps(Splat(1.0f - factor), FromColor(ctx.fogColor)));
-        c = Select(_mm_castsi128_ps(_mm_setr_epi32(-1, -1, -1, 0)), fogged, c);  // alpha is not fogged
-    }
-    BYTE* p = PixelAt(*t.color, f.x, f.y);
-    const DWORD opaque = t.color->format == D3DFMT_X8R8G8B8 ? 0xff000000u : 0u;
-    D3DCOLOR out;
-    if constexpr (Kind == BlendKind::Replace) {
-        out = ToArgb(c);  // its clamp is Saturate's
-    } else {
-        static_assert(Kind != BlendKind::General, "simple draws blend with a known kind");
-        const __m128 sc = Saturate(c);
-        DWORD old;
-        std::memcpy(&old, p, 4);
-        const __m128 sa = AlphaEverywhere(sc);
-        const __m128 fs = Kind == BlendKind::AddOne ? one : sa;
-        const __m128 fd = Kind == BlendKind::SrcAlphaOver ? _mm_sub_ps(one, sa) : one;
-        out = ToArgb(_mm_add_ps(_mm_mul_ps(sc, fs), _mm_mul_ps(FromArgb(old | opaque), fd)));
-    }
-    out |= opaque;
-    std::memcpy(p, &out, 4);
-}
-#endif
-
 template <TexelFilter Filter, BlendKind Kind>
 REF_PIXEL_INLINE void ShadeSimpleVisible(const DrawContext& ctx, const Target& t, const Fragment& f, const AxisTaps& tx,
                                          const AxisTaps& ty) {
-#if REF_COLOR_LANES
-    const D3DFORMAT format = t.color->format;
-    if (format == D3DFMT_X8R8G8B8 || format == D3DFMT_A8R8G8B8)
-        return ShadeSimpleLanes<Filter, Kind>(ctx, t, f, tx, ty);
-#endif
     Color texel{1, 1, 1, 1};
     if constexpr (Filter != TexelFilter::None) texel = ColorFromArgb(SimpleTexelArgb<Filter>(*ctx.simple.level, tx, ty));
     Color c = SimpleProduct(ctx.simple, texel, f.Diffuse());

@@ -1,6 +1,7 @@
 #include "platform/d3d8/ref/rasterize.h"
 
 #include "platform/d3d8/ref/pixel_pipeline.h"
+#include "platform/d3d8/ref/simple_spans.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,13 +9,6 @@
 namespace d3d8::ref {
 
 namespace {
-
-std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {  // b > 0
-    std::int64_t q = a / b;
-    if ((a % b != 0) && (a < 0)) --q;
-    return q;
-}
-std::int64_t CeilDiv(std::int64_t a, std::int64_t b) { return -FloorDiv(-a, b); }
 
 // The pixel functions a loop can be built with: the general stages for a blend kind, or the
 // simple shading for a texel filter and a blend kind.
@@ -67,29 +61,22 @@ void WithShader(const DrawContext& ctx, Loop&& loop) {
 
 template <class Shader>
 void TriangleLoop(const DrawContext& ctx, const Target& t, const TriangleSetup& s) {
+#if REF_COLOR_LANES
+    if constexpr (Shader::kSimple) {
+        LaneDraw d;
+        if (PrepareLaneDraw(ctx, t, d)) return SimpleTriangleLanes<Shader::kFilter, Shader::kKind>(ctx, d, t.rows, s);
+    }
+#endif
     Fragment f;
     f.attr[kAttrFog] = 1;
     if (s.flat) std::copy(s.flatColors, s.flatColors + kAttrFog, f.attr);
     const int n = ctx.interpolatedCount;
     const int* list = ctx.interpolated;
     float value[kMaxAttrs];  // attribute * q along the current row
-    const int width = s.maxX - s.minX;
     for (int y = t.rows.First(s.minY); y <= s.maxY; y = t.rows.Next(y)) {
-        // The span of this row where all three edges are inside.
-        std::int64_t lo = 0, hi = width;
-        for (int i = 0; i < 3; ++i) {
-            const std::int64_t e = s.edge[i] + s.stepY[i] * (y - s.minY);
-            const std::int64_t sx = s.stepX[i];
-            if (sx > 0)
-                lo = std::max(lo, CeilDiv(s.bias[i] - e, sx));
-            else if (sx < 0)
-                hi = std::min(hi, FloorDiv(e - s.bias[i], -sx));
-            else if (e < s.bias[i])
-                hi = -1;
-        }
-        if (lo > hi) continue;
+        int xStart, xEnd;
+        if (!RowSpan(s, y, xStart, xEnd)) continue;
         const float fy = static_cast<float>(y);
-        const int xStart = s.minX + static_cast<int>(lo), xEnd = s.minX + static_cast<int>(hi);
         const float fx0 = static_cast<float>(xStart);
         float q = s.q.At(fx0, fy), z = s.z.At(fx0, fy);
         for (int k = 0; k < n; ++k) value[k] = s.attr[list[k]].At(fx0, fy);
@@ -169,31 +156,6 @@ void RasterizeLine(const DrawContext& ctx, const Target& t, const ScreenVertex& 
 
 namespace {
 
-// The pixels a point covers (inclusive) and its square's top-left corner and 1 / size.
-struct PointSquare {
-    float left = 0, top = 0, inv = 1;
-    int x0 = 0, x1 = -1, y0 = 0, y1 = -1;
-};
-
-bool CoveredSquare(const DrawContext& ctx, const ScreenVertex& v, PointSquare& sq) {
-    const float size = v.pointSize;
-    if (!(size > 0)) return false;
-    const float half = size * 0.5f;
-    sq.left = v.x - half;
-    sq.top = v.y - half;
-    const float x0 = std::max(std::ceil(sq.left), static_cast<float>(ctx.clipLeft));
-    const float x1 = std::min(std::ceil(v.x + half) - 1, static_cast<float>(ctx.clipRight - 1));
-    const float y0 = std::max(std::ceil(sq.top), static_cast<float>(ctx.clipTop));
-    const float y1 = std::min(std::ceil(v.y + half) - 1, static_cast<float>(ctx.clipBottom - 1));
-    if (!(x0 <= x1 && y0 <= y1)) return false;
-    sq.x0 = static_cast<int>(x0);
-    sq.x1 = static_cast<int>(x1);
-    sq.y0 = static_cast<int>(y0);
-    sq.y1 = static_cast<int>(y1);
-    sq.inv = 1.0f / size;
-    return true;
-}
-
 // A sprite of a simple draw: its texture coordinates depend on the column alone or on the
 // row alone, so the taps of each are found once, columns in runs of kRun, and every pixel
 // reads its texel from them.
@@ -222,13 +184,19 @@ void SimpleSpriteSpans(const DrawContext& ctx, const Target& t, const PointSquar
 template <class Shader>
 void PointLoop(const DrawContext& ctx, const Target& t, const ScreenVertex& v) {
     PointSquare sq;
-    if (!CoveredSquare(ctx, v, sq)) return;
+    if (!SetupPoint(ctx, v, sq)) return;
     Fragment f;
     f.z = Saturate(v.z);
     f.fogDepth = ctx.fogFromW ? 1.0f / v.q : f.z;
     std::copy(v.attr, v.attr + ctx.attrCount, f.attr);
     if constexpr (Shader::kSimple && Shader::kFilter != TexelFilter::None) {
-        if (ctx.pointSprite) return SimpleSpriteSpans<Shader::kFilter, Shader::kKind>(ctx, t, sq, f);
+        if (ctx.pointSprite) {
+#if REF_COLOR_LANES
+            LaneDraw d;
+            if (PrepareLaneDraw(ctx, t, d)) return SimpleSpriteLanes<Shader::kFilter, Shader::kKind>(ctx, d, t.rows, sq, v);
+#endif
+            return SimpleSpriteSpans<Shader::kFilter, Shader::kKind>(ctx, t, sq, f);
+        }
     }
     if (ctx.pointSprite)
         for (UINT s = 0; s < ctx.stageCount; ++s) {

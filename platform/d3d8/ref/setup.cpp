@@ -125,4 +125,52 @@ bool SetupTriangle(const DrawContext& ctx, const ScreenVertex& a, const ScreenVe
     return true;
 }
 
+bool SetupPoint(const DrawContext& ctx, const ScreenVertex& v, PointSquare& sq) {
+    const float size = v.pointSize;
+    if (!(size > 0)) return false;
+    const float half = size * 0.5f;
+    sq.left = v.x - half;
+    sq.top = v.y - half;
+    const float x0 = std::max(std::ceil(sq.left), static_cast<float>(ctx.clipLeft));
+    const float x1 = std::min(std::ceil(v.x + half) - 1, static_cast<float>(ctx.clipRight - 1));
+    const float y0 = std::max(std::ceil(sq.top), static_cast<float>(ctx.clipTop));
+    const float y1 = std::min(std::ceil(v.y + half) - 1, static_cast<float>(ctx.clipBottom - 1));
+    if (!(x0 <= x1 && y0 <= y1)) return false;
+    sq.x0 = static_cast<int>(x0);
+    sq.x1 = static_cast<int>(x1);
+    sq.y0 = static_cast<int>(y0);
+    sq.y1 = static_cast<int>(y1);
+    sq.inv = 1.0f / size;
+    return true;
+}
+
+namespace {
+
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {  // b > 0
+    std::int64_t q = a / b;
+    if ((a % b != 0) && (a < 0)) --q;
+    return q;
+}
+std::int64_t CeilDiv(std::int64_t a, std::int64_t b) { return -FloorDiv(-a, b); }
+
+}  // namespace
+
+bool RowSpan(const TriangleSetup& s, int y, int& xStart, int& xEnd) {
+    std::int64_t lo = 0, hi = s.maxX - s.minX;
+    for (int i = 0; i < 3; ++i) {
+        const std::int64_t e = s.edge[i] + s.stepY[i] * (y - s.minY);
+        const std::int64_t sx = s.stepX[i];
+        if (sx > 0)
+            lo = std::max(lo, CeilDiv(s.bias[i] - e, sx));
+        else if (sx < 0)
+            hi = std::min(hi, FloorDiv(e - s.bias[i], -sx));
+        else if (e < s.bias[i])
+            return false;
+    }
+    if (lo > hi) return false;
+    xStart = s.minX + static_cast<int>(lo);
+    xEnd = s.minX + static_cast<int>(hi);
+    return true;
+}
+
 }  // namespace d3d8::ref

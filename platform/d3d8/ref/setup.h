@@ -36,6 +36,19 @@ struct TriangleSetup {
     float flatColors[kAttrFog] = {};
 };
 
+// The pixels of row y inside all three edges, [xStart, xEnd]; false when there are none.
+bool RowSpan(const TriangleSetup& s, int y, int& xStart, int& xEnd);
+
+// The pixels a point covers (inclusive), its square's top-left corner and 1 / size.
+struct PointSquare {
+    float left = 0, top = 0, inv = 1;
+    int x0 = 0, x1 = -1, y0 = 0, y1 = -1;
+};
+
+// The square of the vertex's size centred on it, limited to the allowed pixels; false when
+// it covers none.
+bool SetupPoint(const DrawContext& ctx, const ScreenVertex& v, PointSquare& sq);
+
 // Culls and sets up the triangle a, b, c (in drawing order); `provoking` gives the colours
 // of flat shading. Returns false when the triangle is culled, degenerate or covers no pixel.
 bool SetupTriangle(const DrawContext& ctx, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c,

@@ -1,0 +1,205 @@
+// The pixel loops of the simple draws (SimpleShading) onto 32-bit targets, reading a 32-bit
+// texture or none: a pixel's four channels in one SSE2 register (color_lanes.h), and the
+// draw's state read once into a LaneDraw, so the loops neither re-read the context after
+// every pixel written nor choose a format per texel. Every value takes the operations of the
+// general loops in the same order, so the bytes are the same.
+#pragma once
+
+#include "platform/d3d8/ref/color_lanes.h"
+
+#if REF_COLOR_LANES
+
+#include "platform/d3d8/ref/pixel_pipeline.h"
+#include "platform/d3d8/ref/setup.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace d3d8::ref {
+
+struct LaneDraw {
+    __m128 textureMask, diffuseMask, fogColor;
+    bool fog = false;
+    bool depthTest = false, depthWrite = false;
+    DWORD depthFunc = D3DCMP_ALWAYS;
+    BYTE* color = nullptr;
+    std::ptrdiff_t colorPitch = 0;
+    DWORD colorOpaque = 0;  // ORed into every word written and read (X8R8G8B8)
+    BYTE* depth = nullptr;
+    std::ptrdiff_t depthPitch = 0;
+    const BYTE* texels = nullptr;
+    std::ptrdiff_t texelPitch = 0;
+    UINT texelsWide = 0, texelsHigh = 0;
+    DWORD addressU = D3DTADDRESS_WRAP, addressV = D3DTADDRESS_WRAP;
+    DWORD texelOpaque = 0;
+    // Where the inputs sit among a triangle's interpolated values (DrawContext::interpolated),
+    // -1 when not interpolated; v follows u.
+    int diffuseAt = -1, fogAt = -1, uAt = -1;
+};
+
+inline bool IsArgb32(D3DFORMAT format) { return format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8; }
+
+// False when the draw is not one these loops take.
+inline bool PrepareLaneDraw(const DrawContext& ctx, const Target& t, LaneDraw& d) {
+    const SimpleShading& s = ctx.simple;
+    if (!IsArgb32(t.color->format) || (s.level && !IsArgb32(s.level->format))) return false;
+    const int n = ctx.interpolatedCount;
+    const int* list = ctx.interpolated;
+    int next = 0;
+    if (n >= 4 && list[0] == kAttrDiffuse) {
+        d.diffuseAt = 0;
+        next = 4;
+    }
+    if (next < n && list[next] == kAttrFog) d.fogAt = next++;
+    if (next + 1 < n && list[next] == kAttrTex0) {
+        d.uAt = next;
+        next += 2;
+    }
+    if (next != n || n > 8) return false;
+    d.textureMask = lanes::Mask(s.textureLanes);
+    d.diffuseMask = lanes::Mask(s.diffuseLanes);
+    d.fogColor = lanes::FromColor(ctx.fogColor);
+    d.fog = ctx.fog != FogSource::None;
+    d.depthTest = ctx.depthTest;
+    d.depthWrite = ctx.depthWrite;
+    d.depthFunc = ctx.depthFunc;
+    d.color = t.color->bits;
+    d.colorPitch = t.color->pitch;
+    d.colorOpaque = t.color->format == D3DFMT_X8R8G8B8 ? 0xff000000u : 0u;
+    if (t.depth) {
+        d.depth = t.depth->bits;
+        d.depthPitch = t.depth->pitch;
+    }
+    if (s.level) {
+        d.texels = s.level->bits;
+        d.texelPitch = s.level->pitch;
+        d.texelsWide = s.level->width;
+        d.texelsHigh = s.level->height;
+        d.addressU = s.addressU;
+        d.addressV = s.addressV;
+        d.texelOpaque = s.level->format == D3DFMT_X8R8G8B8 ? 0xff000000u : 0u;
+    }
+    return true;
+}
+
+REF_PIXEL_INLINE D3DCOLOR LaneTexel(const LaneDraw& d, int x, int y) {
+    DWORD c;
+    std::memcpy(&c, d.texels + y * d.texelPitch + 4 * static_cast<std::ptrdiff_t>(x), 4);
+    return c | d.texelOpaque;
+}
+
+// SimpleDepthPasses for the pixel whose depth is at `depth` (null without a depth test).
+REF_PIXEL_INLINE bool LaneDepthPasses(const LaneDraw& d, float* depth, float z) {
+    if (!d.depthTest) return true;
+    if (!ComparePasses<float>(d.depthFunc, z, *depth)) return false;
+    if (d.depthWrite) *depth = z;
+    return true;
+}
+
+// ShadeSimpleVisible for the pixel at `pixel`: `diffuse` in lanes, `fogFactor` read when the
+// draw has fog.
+template <TexelFilter Filter, BlendKind Kind>
+REF_PIXEL_INLINE void ShadeLanes(const LaneDraw& d, BYTE* pixel, const AxisTaps& tx, const AxisTaps& ty, __m128 diffuse,
+                                 float fogFactor) {
+    using namespace lanes;
+    static_assert(Kind != BlendKind::General, "simple draws blend with a known kind");
+    const __m128 one = Splat(1.0f);
+    __m128 texel = one;
+    if constexpr (Filter == TexelFilter::Point) {
+        texel = FromArgb(LaneTexel(d, tx.a, ty.a));
+    } else if constexpr (Filter == TexelFilter::Linear) {
+        texel = UnitFromBytes(BilinearBytes(LaneTexel(d, tx.a, ty.a), LaneTexel(d, tx.b, ty.a), LaneTexel(d, tx.a, ty.b),
+                                            LaneTexel(d, tx.b, ty.b), tx.weight256, ty.weight256));
+    }
+    __m128 c = _mm_mul_ps(Select(d.textureMask, texel, one), Select(d.diffuseMask, diffuse, one));
+    if (d.fog) {
+        const __m128 fogged = _mm_add_ps(_mm_mul_ps(Splat(fogFactor), c), _mm_mul_ps(Splat(1.0f - fogFactor), d.fogColor));
+        c = Select(_mm_castsi128_ps(_mm_setr_epi32(-1, -1, -1, 0)), fogged, c);  // alpha is not fogged
+    }
+    D3DCOLOR out;
+    if constexpr (Kind == BlendKind::Replace) {
+        out = ToArgb(c);  // its clamp is Saturate's
+    } else {
+        const __m128 sc = Saturate(c);
+        DWORD old;
+        std::memcpy(&old, pixel, 4);
+        const __m128 sa = AlphaEverywhere(sc);
+        const __m128 fs = Kind == BlendKind::AddOne ? one : sa;
+        const __m128 fd = Kind == BlendKind::SrcAlphaOver ? _mm_sub_ps(one, sa) : one;
+        out = ToArgb(_mm_add_ps(_mm_mul_ps(sc, fs), _mm_mul_ps(FromArgb(old | d.colorOpaque), fd)));
+    }
+    out |= d.colorOpaque;
+    std::memcpy(pixel, &out, 4);
+}
+
+// TriangleLoop for a simple draw.
+template <TexelFilter Filter, BlendKind Kind>
+void SimpleTriangleLanes(const DrawContext& ctx, const LaneDraw& d, const RowShare& rows, const TriangleSetup& s) {
+    using namespace lanes;
+    alignas(16) float value[8] = {}, step[8] = {};  // attribute * q along the row, and its x step
+    const int n = ctx.interpolatedCount;
+    std::copy(s.attrDx, s.attrDx + n, step);
+    float flat[4] = {};
+    if (s.flat) std::copy(s.flatColors + kAttrDiffuse, s.flatColors + kAttrDiffuse + 4, flat);
+    const __m128 flatDiffuse = FromRgba(flat);
+    for (int y = rows.First(s.minY); y <= s.maxY; y = rows.Next(y)) {
+        int xStart, xEnd;
+        if (!RowSpan(s, y, xStart, xEnd)) continue;
+        const float fy = static_cast<float>(y), fx0 = static_cast<float>(xStart);
+        float q = s.q.At(fx0, fy), z = s.z.At(fx0, fy);
+        for (int k = 0; k < n; ++k) value[k] = s.attr[ctx.interpolated[k]].At(fx0, fy);
+        BYTE* colorRow = d.color + y * d.colorPitch;
+        float* depthRow = d.depthTest ? reinterpret_cast<float*>(d.depth + y * d.depthPitch) : nullptr;
+        __m128 v0 = _mm_load_ps(value), v1 = _mm_load_ps(value + 4);
+        const __m128 s0 = _mm_load_ps(step), s1 = _mm_load_ps(step + 4);
+        for (int x = xStart; x <= xEnd; ++x, q += s.q.dx, z += s.z.dx, v0 = _mm_add_ps(v0, s0), v1 = _mm_add_ps(v1, s1)) {
+            const float zs = Saturate(z);
+            if (!LaneDepthPasses(d, depthRow ? depthRow + x : nullptr, zs)) continue;
+            const float w = 1.0f / q;
+            alignas(16) float a[8];
+            _mm_store_ps(a, _mm_mul_ps(v0, Splat(w)));
+            _mm_store_ps(a + 4, _mm_mul_ps(v1, Splat(w)));
+            const __m128 diffuse = d.diffuseAt >= 0 ? FromRgba(a) : flatDiffuse;
+            float fog = 0;
+            if (d.fog) PixelFogFactor(ctx, ctx.fogFromW ? w : zs, d.fogAt >= 0 ? a[d.fogAt] : 1.0f, fog);
+            AxisTaps tx, ty;
+            if constexpr (Filter != TexelFilter::None) {
+                tx = SimpleTaps<Filter>(a[d.uAt], d.texelsWide, d.addressU);
+                ty = SimpleTaps<Filter>(a[d.uAt + 1], d.texelsHigh, d.addressV);
+            }
+            ShadeLanes<Filter, Kind>(d, colorRow + 4 * static_cast<std::ptrdiff_t>(x), tx, ty, diffuse, fog);
+        }
+    }
+}
+
+// SimpleSpriteSpans for a 32-bit target and texture: the sprite's colour, depth and fog are
+// the vertex's, the texel taps found once per column (in runs) and once per row.
+template <TexelFilter Filter, BlendKind Kind>
+void SimpleSpriteLanes(const DrawContext& ctx, const LaneDraw& d, const RowShare& rows, const PointSquare& sq,
+                       const ScreenVertex& v) {
+    constexpr int kRun = 128;
+    float attr[kAttrTex0] = {};  // the vertex attributes a fragment of the point carries
+    std::copy(v.attr, v.attr + std::min(ctx.attrCount, kAttrTex0), attr);
+    const float z = Saturate(v.z);
+    float fog = 0;
+    if (d.fog) PixelFogFactor(ctx, ctx.fogFromW ? 1.0f / v.q : z, attr[kAttrFog], fog);
+    const __m128 diffuse = lanes::FromRgba(attr + kAttrDiffuse);
+    AxisTaps columns[kRun];
+    for (int x0 = sq.x0; x0 <= sq.x1; x0 += kRun) {
+        const int n = std::min(kRun, sq.x1 - x0 + 1);
+        for (int i = 0; i < n; ++i)
+            columns[i] = SimpleTaps<Filter>((static_cast<float>(x0 + i) - sq.left) * sq.inv, d.texelsWide, d.addressU);
+        for (int y = rows.First(sq.y0); y <= sq.y1; y = rows.Next(y)) {
+            const AxisTaps row = SimpleTaps<Filter>((static_cast<float>(y) - sq.top) * sq.inv, d.texelsHigh, d.addressV);
+            BYTE* pixel = d.color + y * d.colorPitch + 4 * static_cast<std::ptrdiff_t>(x0);
+            float* depth = d.depthTest ? reinterpret_cast<float*>(d.depth + y * d.depthPitch) + x0 : nullptr;
+            for (int i = 0; i < n; ++i, pixel += 4)
+                if (LaneDepthPasses(d, depth ? depth + i : nullptr, z))
+                    ShadeLanes<Filter, Kind>(d, pixel, columns[i], row, diffuse, fog);
+        }
+    }
+}
+
+}  // namespace d3d8::ref
+
+#endif

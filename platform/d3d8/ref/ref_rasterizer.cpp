@@ -29,6 +29,10 @@ namespace {
 
 using namespace ref;
 
+// Clears and vertex transforms smaller than these run on the calling thread alone.
+constexpr long long kParallelClearPixels = 64 * 1024;
+constexpr std::size_t kVerticesPerPart = 256;
+
 class RefRasterizer final : public Rasterizer {
 public:
     explicit RefRasterizer(RefPixelPaths paths) : pool_(DefaultWorkerCount()), paths_(paths) {}
@@ -39,7 +43,20 @@ public:
     void ForgetTexture(std::uint64_t) override {}  // nothing is cached per texture
 
 private:
+    // Runs work(part, parts) for every part 0..parts-1 on the pool's threads.
+    template <class Work>
+    void RunParts(unsigned parts, Work&& work) {
+        struct Job {
+            Work* work;
+            unsigned parts;
+        } job{&work, parts};
+        pool_.Run([](void* j, unsigned part) { (*static_cast<Job*>(j)->work)(part, static_cast<Job*>(j)->parts); }, &job,
+                  parts);
+    }
+    void ClearRows(const RenderTargets& targets, const RECT& rect, DWORD flags, D3DCOLOR color, float z, unsigned part,
+                   unsigned parts) const;
     bool TransformVertices(const DrawCall& call);
+    void TransformRange(const DrawCall& call, std::size_t begin, std::size_t end);
     bool SpansOneBand() const;
     void DrawPrimitives(const DrawCall& call, const Target& t) const;
     void DrawTriangle(const Target& t, UINT i0, UINT i1, UINT i2) const;
@@ -50,7 +67,6 @@ private:
 
     DrawContext ctx_;
     Target target_;
-    const DrawCall* call_ = nullptr;  // the draw the workers are running
     WorkerPool pool_;
     RefPixelPaths paths_;
     // Row shares of a draw: more than threads, so a thread kept waiting for a processor
@@ -66,11 +82,23 @@ private:
 
 void RefRasterizer::Clear(const RenderTargets& targets, const RECT& rect, DWORD flags, D3DCOLOR color, float z,
                           DWORD) {
-    auto clamped = [&rect](const SurfaceData& s, LONG& l, LONG& t, LONG& r, LONG& b) {
+    const bool large = static_cast<long long>(rect.right - rect.left) * (rect.bottom - rect.top) >= kParallelClearPixels;
+    RunParts(large ? parts_ : 1, [&](unsigned part, unsigned parts) {
+        ClearRows(targets, rect, flags, color, z, part, parts);
+    });
+}
+
+// Clears the part-th of `parts` equal row ranges of the clear rectangle.
+void RefRasterizer::ClearRows(const RenderTargets& targets, const RECT& rect, DWORD flags, D3DCOLOR color, float z,
+                              unsigned part, unsigned parts) const {
+    auto clamped = [&](const SurfaceData& s, LONG& l, LONG& t, LONG& r, LONG& b) {
         l = std::clamp<LONG>(rect.left, 0, static_cast<LONG>(s.width));
         r = std::clamp<LONG>(rect.right, 0, static_cast<LONG>(s.width));
-        t = std::clamp<LONG>(rect.top, 0, static_cast<LONG>(s.height));
-        b = std::clamp<LONG>(rect.bottom, 0, static_cast<LONG>(s.height));
+        const LONG top = std::clamp<LONG>(rect.top, 0, static_cast<LONG>(s.height));
+        const LONG bottom = std::clamp<LONG>(rect.bottom, 0, static_cast<LONG>(s.height));
+        const long long rows = std::max<LONG>(bottom - top, 0);
+        t = top + static_cast<LONG>(rows * part / parts);
+        b = top + static_cast<LONG>(rows * (part + 1) / parts);
         return l < r && t < b && s.bits;
     };
     LONG l, t, r, b;
@@ -106,20 +134,13 @@ void RefRasterizer::Draw(const RenderTargets& targets, const PipelineState& stat
         DrawPrimitives(call, target_);
         return;
     }
-    call_ = &call;
-    pool_.Run(
-        [](void* self, unsigned part) {
-            const auto& r = *static_cast<const RefRasterizer*>(self);
-            Target t = r.target_;
-            t.rows = {static_cast<int>(part), static_cast<int>(r.parts_)};
-            r.DrawPrimitives(*r.call_, t);
-        },
-        this, parts_);
-    call_ = nullptr;
+    RunParts(parts_, [&](unsigned part, unsigned parts) {
+        Target t = target_;
+        t.rows = {static_cast<int>(part), static_cast<int>(parts)};
+        DrawPrimitives(call, t);
+    });
 }
 
-// True when every vertex is inside the clip volume and all lie within one band of rows,
-// so one worker would do all the drawing anyway (small sprites, glyphs).
 // False when no row within half a pixel of the vertices' rows belongs to `rows` (cheap
 // rejection before setup, for the many small triangles of a draw shared out by rows; the
 // half pixel covers the rounding of wireframe edges).
@@ -129,6 +150,8 @@ bool MayCoverOwnedRow(const RowShare& rows, float y0, float y1, float y2) {
     return rows.First(static_cast<int>(std::ceil(top))) <= static_cast<int>(bottom);
 }
 
+// True when every vertex is inside the clip volume and all lie within one band of rows,
+// so one worker would do all the drawing anyway (small sprites, glyphs).
 bool RefRasterizer::SpansOneBand() const {
     float top = screen_[0].y, bottom = top;
     for (std::size_t k = 0; k < count_; ++k) {
@@ -189,12 +212,18 @@ bool RefRasterizer::TransformVertices(const DrawCall& call) {
         screen_.resize(count);
         inside_.resize(count);
     }
-    for (std::size_t k = 0; k < count; ++k) {
-        ProcessVertex(ctx_, call.vertices + (lo + k) * static_cast<std::size_t>(call.stride), clip_[k]);
+    // Each vertex is processed alone, so ranges of a large draw go to the pool's parts.
+    const auto parts = static_cast<unsigned>(std::clamp<std::size_t>(count / kVerticesPerPart, 1, parts_));
+    RunParts(parts, [&](unsigned part, unsigned n) { TransformRange(call, count * part / n, count * (part + 1) / n); });
+    return true;
+}
+
+void RefRasterizer::TransformRange(const DrawCall& call, std::size_t begin, std::size_t end) {
+    for (std::size_t k = begin; k < end; ++k) {
+        ProcessVertex(ctx_, call.vertices + (first_ + k) * static_cast<std::size_t>(call.stride), clip_[k]);
         inside_[k] = ctx_.layout.transformed || InsideClipVolume(clip_[k]);
         screen_[k] = ToScreen(ctx_, clip_[k]);
     }
-    return true;
 }
 
 void RefRasterizer::DrawPrimitives(const DrawCall& call, const Target& t) const {

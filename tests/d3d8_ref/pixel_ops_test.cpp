@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <utility>
 
 using namespace reftest;
 
@@ -270,6 +272,25 @@ TEST(RefTargets, ClearFillsOnlyTheRectangle) {
     EXPECT_EQ(c.Pixel(2, 3), 0xff123456u);
     EXPECT_EQ(c.Pixel(4, 5), 0xff123456u);
     EXPECT_EQ(c.Pixel(5, 5), 0u);
+}
+
+// Clears this large are shared out among the worker threads by rows: every row of the
+// rectangle, and no other, is written, whatever the rectangle's odd edges.
+TEST(RefTargets, LargeClearsFillExactlyTheRectangleClampedToTheTarget) {
+    Canvas c(401, 303);
+    const RECT inside{3, 7, 398, 290};
+    c.ClearRect(inside, 0xff123456);
+    EXPECT_EQ(c.CountNot(0), 395 * 283);
+    for (const auto& [x, y] : {std::pair{3, 7}, std::pair{397, 7}, std::pair{3, 289}, std::pair{397, 289}})
+        EXPECT_EQ(c.Pixel(x, y), 0xff123456u) << x << ", " << y;
+    for (const auto& [x, y] : {std::pair{2, 7}, std::pair{398, 7}, std::pair{3, 6}, std::pair{3, 290}})
+        EXPECT_EQ(c.Pixel(x, y), 0u) << x << ", " << y;
+
+    c.Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xff00ff00, 0.25f);
+    EXPECT_EQ(c.CountNot(0xff00ff00), 0);
+    EXPECT_EQ(std::count(c.DepthValues().begin(), c.DepthValues().end(), 0.25f), 401 * 303);
+    c.ClearRect(RECT{-50, -9, 5000, 4000}, 0xff0000ff);  // hangs over every edge
+    EXPECT_EQ(c.CountNot(0xff0000ff), 0);
 }
 
 TEST(RefTargets, DrawingWithoutDepthBufferIgnoresDepthTest) {

@@ -1,12 +1,13 @@
 // The simple draws' colour arithmetic with the four channels of a pixel in one SSE2 register
 // (x86-64 always has SSE2). Every lane takes the same IEEE operations, in the same order, as
 // the scalar Color code, so the bytes written are the same; the scalar code stays the path
-// for other processors and other target formats.
+// for other processors and other target formats (and for every draw in a build configured
+// with MORVELT_REF_SCALAR, which checks it on x86-64).
 //
 // Lanes hold the channels in the order of an ARGB word's bytes in memory: b, g, r, a.
 #pragma once
 
-#if defined(__SSE2__)
+#if defined(__SSE2__) && !defined(MORVELT_REF_SCALAR)
 #define REF_COLOR_LANES 1
 
 #include "platform/d3d8/ref/ref_types.h"

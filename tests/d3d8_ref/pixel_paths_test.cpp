@@ -1,6 +1,7 @@
 // The pixel functions built for common state classes give the same bytes as the general
 // one: random states around those classes (stage operations and arguments, filters, address
-// modes, texture and target formats, blending, depth, fog, shading, alpha test), triangles
+// modes, texture and target formats, blending, depth, fog, shading, alpha test, a bump stage
+// in front), triangles
 // and point sprites drawn by two rasterizers, one forced onto the general path, compared
 // byte for byte after every draw.
 #include "ref_test_util.h"
@@ -77,9 +78,43 @@ void RandomState(Rng& rng, PipelineState& s, const std::vector<Texture>& texture
     rs[D3DRS_POINTSIZE] = Bits(rng.Float(0.5f, 24.0f));
 }
 
+std::vector<Texture> MakeBumpTextures() {
+    const D3DFORMAT formats[] = {D3DFMT_V8U8, D3DFMT_L6V5U5, D3DFMT_X8L8V8U8};
+    std::vector<Texture> out;
+    for (int i = 0; i < 3; ++i)
+        out.emplace_back(formats[i], 8 + 4 * i, 8, 1, [](UINT, UINT x, UINT y) { return (x * 0x9e3779b1u) ^ (y * 0x7f4a7c15u); });
+    return out;
+}
+
+// Moves stage 0 to stage 1 and puts a random bump stage in front of it, as the bump draws do;
+// stage 1 mostly gives the texture or its product with the diffuse colour, as theirs does.
+void AddBumpStage(Rng& rng, PipelineState& s, const std::vector<Texture>& textures, const std::vector<Texture>& bumps) {
+    std::copy(std::begin(s.stageStates[0]), std::end(s.stageStates[0]), s.stageStates[1]);
+    s.textures[1] = s.textures[0];
+    if (rng.Chance(0.7)) {
+        DWORD* t = s.stageStates[1];
+        t[D3DTSS_COLOROP] = rng.Chance(0.5) ? D3DTOP_SELECTARG1 : D3DTOP_MODULATE;
+        t[D3DTSS_COLORARG1] = D3DTA_TEXTURE;
+        t[D3DTSS_COLORARG2] = rng.Chance(0.5) ? D3DTA_DIFFUSE : D3DTA_CURRENT;
+        t[D3DTSS_ALPHAOP] = rng.Chance(0.5) ? D3DTOP_DISABLE : D3DTOP_SELECTARG1;
+        t[D3DTSS_ALPHAARG1] = D3DTA_TEXTURE;
+        s.textures[1] = &textures[static_cast<std::size_t>(rng.Int(0, 4))].data;
+    }
+    DWORD* b = s.stageStates[0];
+    b[D3DTSS_COLOROP] = rng.Chance(0.5) ? D3DTOP_BUMPENVMAP : D3DTOP_BUMPENVMAPLUMINANCE;
+    b[D3DTSS_COLORARG1] = D3DTA_TEXTURE;
+    for (const D3DTEXTURESTAGESTATETYPE m : {D3DTSS_BUMPENVMAT00, D3DTSS_BUMPENVMAT01, D3DTSS_BUMPENVMAT10, D3DTSS_BUMPENVMAT11})
+        b[m] = Bits(rng.Float(-0.4f, 0.4f));
+    b[D3DTSS_BUMPENVLSCALE] = Bits(rng.Float(0.0f, 1.2f));
+    b[D3DTSS_BUMPENVLOFFSET] = Bits(rng.Float(-0.5f, 0.5f));
+    s.textures[0] = &bumps[static_cast<std::size_t>(rng.Int(0, 2))].data;
+    // Point sprites with a bump stage stay on the general path; mostly draw without them.
+    if (rng.Chance(0.8)) s.renderStates[D3DRS_POINTSPRITEENABLE] = FALSE;
+}
+
 TEST(RefPixelPaths, SpecialisedPathsDrawTheBytesOfTheGeneralPath) {
     const D3DFORMAT targets[] = {D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_R5G6B5};
-    const std::vector<Texture> textures = MakeTextures();
+    const std::vector<Texture> textures = MakeTextures(), bumps = MakeBumpTextures();
     Rng rng(17);
     for (const D3DFORMAT format : targets) {
         Canvas fast(40, 36, format, true, RefPixelPaths::Specialised), general(40, 36, format, true, RefPixelPaths::General);
@@ -92,6 +127,7 @@ TEST(RefPixelPaths, SpecialisedPathsDrawTheBytesOfTheGeneralPath) {
             }
             PipelineState s = DefaultState(40, 36);
             RandomState(rng, s, textures);
+            if (rng.Chance(0.3)) AddBumpStage(rng, s, textures, bumps);
             std::vector<TLVertex> v;
             const bool points = rng.Chance(0.4);
             for (int i = 0; i < (points ? 12 : 6); ++i)

@@ -56,26 +56,59 @@ REF_PIXEL_INLINE bool SimpleDepthPasses(const DrawContext& ctx, const Target& t,
     return !ctx.depthTest || DepthTestAndWrite(ctx, t, x, y, z);
 }
 
+// Where a simple draw with a bump stage samples: the bump texel at the bump stage's (u0, v0)
+// offsets (u, v), the texture stage's coordinates, by the stage's matrix, as CombineStages
+// does. Returns the luminance the texel colour is scaled by (BUMPENVMAPLUMINANCE).
+REF_PIXEL_INLINE float ApplyBump(const SimpleShading& s, float u0, float v0, float& u, float& v) {
+    const TextureStage& b = *s.bump;
+    const Color bump = SampleLevel(b, *s.bumpLevel, b.magFilter, u0, v0);
+    const float du = bump.r, dv = bump.g;
+    u += b.bumpMat[0][0] * du + b.bumpMat[1][0] * dv;
+    v += b.bumpMat[0][1] * du + b.bumpMat[1][1] * dv;
+    return s.bumpLuminance ? Saturate(bump.b * b.lumScale + b.lumOffset) : 1.0f;
+}
+
+// The fragment's texture coordinates of the simple draw's texture stage, after its bump
+// stage if it has one; `luminance` is that stage's scale of the texel colour.
+REF_PIXEL_INLINE void SimpleCoordinates(const SimpleShading& s, const Fragment& f, float& u, float& v, float& luminance) {
+    if (!s.bump) {
+        u = f.U(0);
+        v = f.V(0);
+        return;
+    }
+    u = f.U(1);
+    v = f.V(1);
+    luminance = ApplyBump(s, f.U(0), f.V(0), u, v);
+}
+
 template <TexelFilter Filter, BlendKind Kind>
 REF_PIXEL_INLINE void ShadeSimpleVisible(const DrawContext& ctx, const Target& t, const Fragment& f, const AxisTaps& tx,
-                                         const AxisTaps& ty) {
+                                         const AxisTaps& ty, float luminance = 1.0f) {
     Color texel{1, 1, 1, 1};
     if constexpr (Filter != TexelFilter::None) texel = ColorFromArgb(SimpleTexelArgb<Filter>(*ctx.simple.level, tx, ty));
+    if (ctx.simple.bumpLuminance) {
+        texel.r *= luminance;
+        texel.g *= luminance;
+        texel.b *= luminance;
+    }
     Color c = SimpleProduct(ctx.simple, texel, f.Diffuse());
     ApplyFog(ctx, f, c);
     BlendAndWrite<Kind>(ctx, t, f.x, f.y, c);
 }
 
-// Samples at the fragment's coordinates of the first stage.
+// Samples at the fragment's coordinates of the texture stage.
 template <TexelFilter Filter, BlendKind Kind>
 REF_PIXEL_INLINE void ShadeSimpleVisible(const DrawContext& ctx, const Target& t, const Fragment& f) {
     AxisTaps x, y;
+    float luminance = 1.0f;
     if constexpr (Filter != TexelFilter::None) {
         const SimpleShading& s = ctx.simple;
-        x = SimpleTaps<Filter>(f.U(0), s.level->width, s.addressU);
-        y = SimpleTaps<Filter>(f.V(0), s.level->height, s.addressV);
+        float u, v;
+        SimpleCoordinates(s, f, u, v, luminance);
+        x = SimpleTaps<Filter>(u, s.level->width, s.addressU);
+        y = SimpleTaps<Filter>(v, s.level->height, s.addressV);
     }
-    ShadeSimpleVisible<Filter, Kind>(ctx, t, f, x, y);
+    ShadeSimpleVisible<Filter, Kind>(ctx, t, f, x, y, luminance);
 }
 
 }  // namespace d3d8::ref

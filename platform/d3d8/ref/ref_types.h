@@ -125,6 +125,9 @@ enum class BlendKind { Replace, AddOne, AddSrcAlpha, SrcAlphaOver, General };
 // (diffuse or 1), with the texture (if read) sampled from one level without a footprint (no
 // mip choice, no border addressing, not a bump format), no specular and no alpha test: their
 // pixels take a function built for that, with the same arithmetic (a product with 1 is exact).
+// That stage may follow a bump stage of the same kind of sampling (not for point sprites):
+// the bump texel offsets the coordinates the texture is sampled at, and with luminance
+// scales the texel's colour.
 enum class TexelFilter { None, Point, Linear };
 
 struct SimpleShading {
@@ -136,6 +139,9 @@ struct SimpleShading {
     bool diffuseRgb = true, diffuseAlpha = true;    // the products read the diffuse colour
     // The same choices per channel as lane masks (all ones: read), in the order b, g, r, a.
     std::uint32_t textureLanes[4] = {}, diffuseLanes[4] = {~0u, ~0u, ~0u, ~0u};
+    const TextureStage* bump = nullptr;  // the bump stage in front, if any (stage 0)
+    const SurfaceData* bumpLevel = nullptr;
+    bool bumpLuminance = false;  // BUMPENVMAPLUMINANCE
 };
 
 struct DrawContext {

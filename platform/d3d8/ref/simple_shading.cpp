@@ -11,8 +11,8 @@ struct Factors {
     bool valid = false, texture = false, diffuse = false;
 };
 
-// An argument without modifiers that is the texture or (on the first stage, where the
-// current colour is the diffuse colour) the diffuse colour.
+// An argument without modifiers that is the texture or (on the first stage, or behind a bump
+// stage, where the current colour is the diffuse colour) the diffuse colour.
 Factors ArgumentFactor(DWORD arg) {
     if (arg & ~static_cast<DWORD>(D3DTA_SELECTMASK)) return {};
     switch (arg) {
@@ -36,16 +36,32 @@ Factors OperationFactors(DWORD op, DWORD arg1, DWORD arg2) {
     }
 }
 
+// The level sampled without a footprint: MAXMIPLEVEL, or the last level beyond the chain.
+const SurfaceData& BaseLevel(const TextureStage& st) {
+    return st.texture->levels[std::min<UINT>(st.maxMipLevel, st.texture->levelCount - 1)];
+}
+
+bool SampledWithoutFootprint(const TextureStage& st) {
+    return st.texture && !st.needsDerivatives && st.addressU != D3DTADDRESS_BORDER && st.addressV != D3DTADDRESS_BORDER;
+}
+
+// A bump stage whose texel is a bump format sampled from one level.
+bool SimpleBumpStage(const TextureStage& st) {
+    return st.bumpOp && st.bumpTexture && st.samples && SampledWithoutFootprint(st);
+}
+
 }  // namespace
 
 SimpleShading ClassifySimpleShading(const DrawContext& ctx) {
     SimpleShading s;
-    if (ctx.stageCount > 1 || ctx.needsSpecular || ctx.alphaTest) return s;
+    if (ctx.needsSpecular || ctx.alphaTest) return s;
     if (ctx.stageCount == 0) {
         s.usable = true;
         return s;
     }
-    const TextureStage& st = ctx.stages[0];
+    const bool bumped = ctx.stageCount == 2 && !ctx.pointSprite && SimpleBumpStage(ctx.stages[0]);
+    if (ctx.stageCount > 1 && !bumped) return s;
+    const TextureStage& st = ctx.stages[bumped ? 1 : 0];
     const Factors color = OperationFactors(st.colorOp, st.colorArg1, st.colorArg2);
     const Factors alpha = st.alphaOn ? OperationFactors(st.alphaOp, st.alphaArg1, st.alphaArg2) : Factors{true, false, true};
     if (!color.valid || !alpha.valid) return s;
@@ -61,14 +77,16 @@ SimpleShading ClassifySimpleShading(const DrawContext& ctx) {
     s.textureLanes[3] = lane(s.textureAlpha);
     s.diffuseLanes[3] = lane(s.diffuseAlpha);
     if (s.textureRgb || s.textureAlpha) {
-        const TextureData* tex = st.texture;
-        if (!tex || st.bumpTexture || st.needsDerivatives) return s;
-        if (st.addressU == D3DTADDRESS_BORDER || st.addressV == D3DTADDRESS_BORDER) return s;
-        const UINT base = std::min<UINT>(st.maxMipLevel, tex->levelCount - 1);
-        s.level = &tex->levels[base];
+        if (!SampledWithoutFootprint(st) || st.bumpTexture) return s;
+        s.level = &BaseLevel(st);
         s.filter = st.magFilter < D3DTEXF_LINEAR ? TexelFilter::Point : TexelFilter::Linear;
         s.addressU = st.addressU;
         s.addressV = st.addressV;
+    }
+    if (bumped && s.filter != TexelFilter::None) {  // a stage that reads no texture ignores the offsets
+        s.bump = &ctx.stages[0];
+        s.bumpLevel = &BaseLevel(ctx.stages[0]);
+        s.bumpLuminance = ctx.stages[0].colorOp == D3DTOP_BUMPENVMAPLUMINANCE;
     }
     s.usable = true;
     return s;

@@ -32,10 +32,13 @@ struct LaneDraw {
     UINT texelsWide = 0, texelsHigh = 0;
     DWORD addressU = D3DTADDRESS_WRAP, addressV = D3DTADDRESS_WRAP;
     DWORD texelOpaque = 0;
+    bool bumpLuminance = false;
     // Where the inputs sit among a triangle's interpolated values (DrawContext::interpolated),
-    // -1 when not interpolated; v follows u.
-    int diffuseAt = -1, fogAt = -1, uAt = -1;
+    // -1 when not interpolated; v follows u. u is the texture stage's, bumpU the bump stage's.
+    int diffuseAt = -1, fogAt = -1, uAt = -1, bumpUAt = -1;
 };
+
+constexpr int kMaxLaneValues = 12;  // diffuse, fog and two stages' coordinates, padded to registers
 
 inline bool IsArgb32(D3DFORMAT format) { return format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8; }
 
@@ -55,7 +58,13 @@ inline bool PrepareLaneDraw(const DrawContext& ctx, const Target& t, LaneDraw& d
         d.uAt = next;
         next += 2;
     }
-    if (next != n || n > 8) return false;
+    if (s.bump) {
+        if (!(next + 1 < n && list[next] == kAttrTex0 + 2)) return false;
+        d.bumpUAt = d.uAt;
+        d.uAt = next;
+        next += 2;
+    }
+    if (next != n || n > kMaxLaneValues) return false;
     d.textureMask = lanes::Mask(s.textureLanes);
     d.diffuseMask = lanes::Mask(s.diffuseLanes);
     d.fogColor = lanes::FromColor(ctx.fogColor);
@@ -79,6 +88,7 @@ inline bool PrepareLaneDraw(const DrawContext& ctx, const Target& t, LaneDraw& d
         d.addressV = s.addressV;
         d.texelOpaque = s.level->format == D3DFMT_X8R8G8B8 ? 0xff000000u : 0u;
     }
+    d.bumpLuminance = s.bumpLuminance;
     return true;
 }
 
@@ -97,10 +107,10 @@ REF_PIXEL_INLINE bool LaneDepthPasses(const LaneDraw& d, float* depth, float z) 
 }
 
 // ShadeSimpleVisible for the pixel at `pixel`: `diffuse` in lanes, `fogFactor` read when the
-// draw has fog.
+// draw has fog, `luminance` when its bump stage scales the texel colour.
 template <TexelFilter Filter, BlendKind Kind>
 REF_PIXEL_INLINE void ShadeLanes(const LaneDraw& d, BYTE* pixel, const AxisTaps& tx, const AxisTaps& ty, __m128 diffuse,
-                                 float fogFactor) {
+                                 float fogFactor, float luminance = 1.0f) {
     using namespace lanes;
     static_assert(Kind != BlendKind::General, "simple draws blend with a known kind");
     const __m128 one = Splat(1.0f);
@@ -111,6 +121,7 @@ REF_PIXEL_INLINE void ShadeLanes(const LaneDraw& d, BYTE* pixel, const AxisTaps&
         texel = UnitFromBytes(BilinearBytes(LaneTexel(d, tx.a, ty.a), LaneTexel(d, tx.b, ty.a), LaneTexel(d, tx.a, ty.b),
                                             LaneTexel(d, tx.b, ty.b), tx.weight256, ty.weight256));
     }
+    if (d.bumpLuminance) texel = _mm_mul_ps(texel, _mm_setr_ps(luminance, luminance, luminance, 1.0f));
     __m128 c = _mm_mul_ps(Select(d.textureMask, texel, one), Select(d.diffuseMask, diffuse, one));
     if (d.fog) {
         const __m128 fogged = _mm_add_ps(_mm_mul_ps(Splat(fogFactor), c), _mm_mul_ps(Splat(1.0f - fogFactor), d.fogColor));
@@ -136,7 +147,7 @@ REF_PIXEL_INLINE void ShadeLanes(const LaneDraw& d, BYTE* pixel, const AxisTaps&
 template <TexelFilter Filter, BlendKind Kind>
 void SimpleTriangleLanes(const DrawContext& ctx, const LaneDraw& d, const RowShare& rows, const TriangleSetup& s) {
     using namespace lanes;
-    alignas(16) float value[8] = {}, step[8] = {};  // attribute * q along the row, and its x step
+    alignas(16) float value[kMaxLaneValues] = {}, step[kMaxLaneValues] = {};  // attribute * q along the row, and its x step
     const int n = ctx.interpolatedCount;
     std::copy(s.attrDx, s.attrDx + n, step);
     float flat[4] = {};
@@ -150,24 +161,29 @@ void SimpleTriangleLanes(const DrawContext& ctx, const LaneDraw& d, const RowSha
         for (int k = 0; k < n; ++k) value[k] = s.attr[ctx.interpolated[k]].At(fx0, fy);
         BYTE* colorRow = d.color + y * d.colorPitch;
         float* depthRow = d.depthTest ? reinterpret_cast<float*>(d.depth + y * d.depthPitch) : nullptr;
-        __m128 v0 = _mm_load_ps(value), v1 = _mm_load_ps(value + 4);
-        const __m128 s0 = _mm_load_ps(step), s1 = _mm_load_ps(step + 4);
-        for (int x = xStart; x <= xEnd; ++x, q += s.q.dx, z += s.z.dx, v0 = _mm_add_ps(v0, s0), v1 = _mm_add_ps(v1, s1)) {
+        __m128 v0 = _mm_load_ps(value), v1 = _mm_load_ps(value + 4), v2 = _mm_load_ps(value + 8);
+        const __m128 s0 = _mm_load_ps(step), s1 = _mm_load_ps(step + 4), s2 = _mm_load_ps(step + 8);
+        for (int x = xStart; x <= xEnd;
+             ++x, q += s.q.dx, z += s.z.dx, v0 = _mm_add_ps(v0, s0), v1 = _mm_add_ps(v1, s1), v2 = _mm_add_ps(v2, s2)) {
             const float zs = Saturate(z);
             if (!LaneDepthPasses(d, depthRow ? depthRow + x : nullptr, zs)) continue;
             const float w = 1.0f / q;
-            alignas(16) float a[8];
+            alignas(16) float a[kMaxLaneValues];
             _mm_store_ps(a, _mm_mul_ps(v0, Splat(w)));
             _mm_store_ps(a + 4, _mm_mul_ps(v1, Splat(w)));
+            _mm_store_ps(a + 8, _mm_mul_ps(v2, Splat(w)));
             const __m128 diffuse = d.diffuseAt >= 0 ? FromRgba(a) : flatDiffuse;
             float fog = 0;
             if (d.fog) PixelFogFactor(ctx, ctx.fogFromW ? w : zs, d.fogAt >= 0 ? a[d.fogAt] : 1.0f, fog);
             AxisTaps tx, ty;
+            float luminance = 1.0f;
             if constexpr (Filter != TexelFilter::None) {
-                tx = SimpleTaps<Filter>(a[d.uAt], d.texelsWide, d.addressU);
-                ty = SimpleTaps<Filter>(a[d.uAt + 1], d.texelsHigh, d.addressV);
+                float u = a[d.uAt], v = a[d.uAt + 1];
+                if (d.bumpUAt >= 0) luminance = ApplyBump(ctx.simple, a[d.bumpUAt], a[d.bumpUAt + 1], u, v);
+                tx = SimpleTaps<Filter>(u, d.texelsWide, d.addressU);
+                ty = SimpleTaps<Filter>(v, d.texelsHigh, d.addressV);
             }
-            ShadeLanes<Filter, Kind>(d, colorRow + 4 * static_cast<std::ptrdiff_t>(x), tx, ty, diffuse, fog);
+            ShadeLanes<Filter, Kind>(d, colorRow + 4 * static_cast<std::ptrdiff_t>(x), tx, ty, diffuse, fog, luminance);
         }
     }
 }

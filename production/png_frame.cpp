@@ -26,7 +26,7 @@ bool WriteChunk(std::FILE* file, const char type[4], const std::uint8_t* data, s
     PutBigEndian32(head, static_cast<std::uint32_t>(size));
     for (int i = 0; i < 4; ++i) head[4 + i] = static_cast<std::uint8_t>(type[i]);
     std::uint32_t crc = libdeflate_crc32(0, head + 4, 4);
-    crc = libdeflate_crc32(crc, data, size);
+    if (size > 0) crc = libdeflate_crc32(crc, data, size);  // a null buffer would start the CRC again
     PutBigEndian32(tail, crc);
     return std::fwrite(head, 1, 8, file) == 8 && (size == 0 || std::fwrite(data, 1, size, file) == size) &&
            std::fwrite(tail, 1, 4, file) == 4;

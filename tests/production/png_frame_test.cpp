@@ -3,11 +3,39 @@
 #include "png_image.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <unistd.h>
 #include <vector>
+
+namespace {
+
+std::uint32_t BigEndian32(const std::uint8_t* at) {
+    return static_cast<std::uint32_t>(at[0]) << 24 | at[1] << 16 | at[2] << 8 | at[3];
+}
+
+// The types of a PNG file's chunks, in order; a chunk whose CRC is wrong or that runs past
+// the end is reported as "bad".
+std::string ChunkTypes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    const std::vector<std::uint8_t> file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::string types;
+    for (std::size_t at = 8; at + 12 <= file.size();) {
+        const std::size_t size = BigEndian32(&file[at]);
+        if (at + 12 + size > file.size()) return types + "bad";
+        const std::uint32_t crc = crc32(0, &file[at + 4], static_cast<uInt>(4 + size));
+        if (crc != BigEndian32(&file[at + 8 + size])) return types + "bad";
+        types.append(reinterpret_cast<const char*>(&file[at + 4]), 4).append(" ");
+        at += 12 + size;
+    }
+    return types;
+}
+
+}  // namespace
 
 // Frames written with each filter and a few levels read back through libpng as the same pixels:
 // every channel swapped from memory's B, G, R, X order, rows padded, bytes that wrap when the
@@ -35,6 +63,7 @@ TEST(PngFrame, LibpngReadsBackThePixelsForEveryFilterAndLevel) {
                 ASSERT_TRUE(encoder.Write(path, pixels.data(), kPitch, kWidth, kHeight));
             testimage::Image image;
             ASSERT_TRUE(testimage::ReadPng(path, &image));
+            EXPECT_EQ(ChunkTypes(path), "IHDR IDAT IEND ");  // readers that check the last CRC too
             ASSERT_EQ(image.width, static_cast<int>(kWidth));
             ASSERT_EQ(image.height, static_cast<int>(kHeight));
             for (unsigned y = 0; y < kHeight; ++y)

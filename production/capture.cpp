@@ -59,6 +59,9 @@ INT CMyD3DApplication::Capture(HINSTANCE instance, const CaptureOptions& options
         platform::SetFakeClock(nullptr);
         return 1;
     }
+    // The frame shows its window once the device exists; a recording's stays hidden, so no
+    // frame is copied to the screen or waits for the display's refresh.
+    ShowWindow(m_hWnd, SW_HIDE);
     const auto stopProduction = [this] {
         SendMessage(m_hWnd, WM_CLOSE, 0, 0);
         platform::SetFakeClock(nullptr);

@@ -1,11 +1,16 @@
-// Sharing a draw among threads: the row shares cover every row exactly once, and the pool
-// runs every part of a job exactly once whatever the number of threads.
+// Sharing a draw among threads: the row shares cover every row exactly once, the pool runs
+// every part of a job exactly once whatever the number of threads, and draws of many
+// triangles give the same bytes for any number.
 #include "platform/d3d8/ref/ref_types.h"
 #include "platform/d3d8/ref/worker_pool.h"
+#include "ref_test_util.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
+#include <random>
+#include <string>
 #include <vector>
 
 using namespace d3d8::ref;
@@ -39,4 +44,52 @@ TEST(RefWorkerPool, RunsEveryPartOnceForAnyThreadCount) {
             for (unsigned p = 0; p < parts; ++p) EXPECT_EQ(runs[p].load(), 50) << threads << " threads, part " << p;
         }
     }
+}
+
+namespace {
+
+// Blended triangle lists, strips and fans over a target of many row bands, some triangles
+// reaching past its edges and some through the near plane; the colour and depth bytes.
+std::vector<BYTE> DrawManyTriangles(unsigned threads) {
+    setenv("MORVELT_THREADS", std::to_string(threads).c_str(), 1);
+    reftest::Canvas c(97, 203);
+    unsetenv("MORVELT_THREADS");
+    reftest::UseDiffuseOnly(c.state);
+    c.state.renderStates[D3DRS_CULLMODE] = D3DCULL_NONE;
+    c.state.renderStates[D3DRS_ALPHABLENDENABLE] = TRUE;  // overlaps show the order of drawing
+    c.state.renderStates[D3DRS_SRCBLEND] = D3DBLEND_SRCALPHA;
+    c.state.renderStates[D3DRS_DESTBLEND] = D3DBLEND_INVSRCALPHA;
+    std::mt19937 random(11);
+    auto coord = [&](float lo, float hi) { return std::uniform_real_distribution<float>(lo, hi)(random); };
+    auto colour = [&] { return static_cast<D3DCOLOR>(random()) | 0x20000000u; };
+    std::vector<reftest::TLVertex> list;
+    for (int k = 0; k < 3 * 300; ++k) {
+        const bool large = k % 90 < 3;
+        const float x = coord(-10, 107), y = coord(-20, 223), reach = large ? 120.0f : 9.0f;
+        list.push_back({x + coord(-reach, reach), y + coord(-reach, reach), coord(0, 1), 1, colour(), 0, 0});
+    }
+    c.Draw(D3DPT_TRIANGLELIST, 300, list, reftest::kTLFvf);
+    std::vector<reftest::TLVertex> strip, fan = {{48, 100, 0.3f, 1, colour(), 0, 0}};
+    for (int k = 0; k < 202; ++k) strip.push_back({coord(0, 97), k * 1.0f + coord(-3, 3), coord(0, 1), 1, colour(), 0, 0});
+    for (int k = 0; k <= 100; ++k)
+        fan.push_back({48 + 70 * std::cos(k * 0.0628f), 100 + 110 * std::sin(k * 0.0628f), 0.6f, 1, colour(), 0, 0});
+    c.Draw(D3DPT_TRIANGLESTRIP, 200, strip, reftest::kTLFvf);
+    c.Draw(D3DPT_TRIANGLEFAN, 100, fan, reftest::kTLFvf);
+    // A ribbon from behind the eye to far ahead: its triangles are clipped at the near plane.
+    c.state.projection = reftest::PerspectiveFov(1.5f, 97.0f / 203.0f, 1, 100);
+    std::vector<reftest::ColorVertex> ribbon;
+    for (int k = 0; k < 122; ++k)
+        ribbon.push_back({(k & 1) ? 3.0f : -3.0f, coord(-2, 2), k * 0.5f - 10, colour(), 0, 0});
+    c.Draw(D3DPT_TRIANGLESTRIP, 120, ribbon, reftest::kColorFvf);
+    std::vector<BYTE> bytes = c.ColorBytes();
+    const auto* depth = reinterpret_cast<const BYTE*>(c.DepthValues().data());
+    bytes.insert(bytes.end(), depth, depth + c.DepthValues().size() * sizeof(float));
+    return bytes;
+}
+
+}  // namespace
+
+TEST(RefThreads, DrawsOfManyTrianglesGiveTheSameBytesForAnyThreadCount) {
+    const std::vector<BYTE> one = DrawManyTriangles(1);
+    for (unsigned threads : {2u, 3u, 8u}) EXPECT_TRUE(DrawManyTriangles(threads) == one) << threads << " threads";
 }

@@ -58,6 +58,9 @@ private:
     bool TransformVertices(const DrawCall& call);
     void TransformRange(const DrawCall& call, std::size_t begin, std::size_t end);
     bool SpansOneBand() const;
+    bool BinsTriangles(const DrawCall& call) const;
+    void BinTriangles(const DrawCall& call);
+    bool TriangleVertices(const DrawCall& call, UINT p, UINT (&v)[3]) const;
     void DrawPrimitives(const DrawCall& call, const Target& t) const;
     void DrawTriangle(const Target& t, UINT i0, UINT i1, UINT i2) const;
     void DrawLine(const Target& t, UINT i0, UINT i1) const;
@@ -78,6 +81,9 @@ private:
     std::vector<ClipVertex> clip_;
     std::vector<ScreenVertex> screen_;
     std::vector<unsigned char> inside_;
+    // Per row part of a draw of triangles: the triangles that may cover one of its rows,
+    // found once per draw rather than by every part.
+    std::vector<std::vector<UINT>> bins_ = std::vector<std::vector<UINT>>(parts_);
 };
 
 void RefRasterizer::Clear(const RenderTargets& targets, const RECT& rect, DWORD flags, D3DCOLOR color, float z,
@@ -134,11 +140,44 @@ void RefRasterizer::Draw(const RenderTargets& targets, const PipelineState& stat
         DrawPrimitives(call, target_);
         return;
     }
+    const bool binned = BinsTriangles(call);
+    if (binned) BinTriangles(call);
     RunParts(parts_, [&](unsigned part, unsigned parts) {
         Target t = target_;
         t.rows = {static_cast<int>(part), static_cast<int>(parts)};
-        DrawPrimitives(call, t);
+        if (!binned) return DrawPrimitives(call, t);
+        UINT v[3];
+        for (UINT p : bins_[part])
+            if (TriangleVertices(call, p, v)) DrawTriangle(t, v[0], v[1], v[2]);
     });
+}
+
+bool RefRasterizer::BinsTriangles(const DrawCall& call) const {
+    const D3DPRIMITIVETYPE type = call.primitiveType;
+    const bool triangles = type == D3DPT_TRIANGLELIST || type == D3DPT_TRIANGLESTRIP || type == D3DPT_TRIANGLEFAN;
+    return triangles && ctx_.fillMode != D3DFILL_POINT;  // a point's square reaches beyond its triangle
+}
+
+// Puts every triangle in the bin of each part owning a band of rows within half a pixel of its
+// vertices (what MayCoverOwnedRow keeps), and clipped triangles in every bin.
+void RefRasterizer::BinTriangles(const DrawCall& call) {
+    const unsigned parts = parts_;
+    for (std::vector<UINT>& bin : bins_) bin.clear();
+    UINT v[3];
+    for (UINT p = 0; p < call.primitiveCount; ++p) {
+        if (!TriangleVertices(call, p, v)) continue;
+        const ScreenVertex &a = Screen(v[0]), &b = Screen(v[1]), &c = Screen(v[2]);
+        const float top = std::min({a.y, b.y, c.y}) - 0.5f, bottom = std::max({a.y, b.y, c.y}) + 0.5f;
+        const bool inside = inside_[v[0] - first_] && inside_[v[1] - first_] && inside_[v[2] - first_];
+        unsigned first = 0, bands = parts;
+        if (inside && top >= 0.0f && bottom < 1e6f) {
+            first = static_cast<unsigned>(std::ceil(top)) >> kBandShift;
+            const unsigned last = static_cast<unsigned>(bottom) >> kBandShift;
+            if (last < first) continue;  // between two rows
+            bands = std::min(last - first + 1, parts);
+        }
+        for (unsigned k = 0; k < bands; ++k) bins_[(first + k) % parts].push_back(p);
+    }
 }
 
 // False when no row within half a pixel of the vertices' rows belongs to `rows` (cheap
@@ -226,6 +265,22 @@ void RefRasterizer::TransformRange(const DrawCall& call, std::size_t begin, std:
     }
 }
 
+// The vertices of triangle p of a list, strip or fan, in drawing order: odd triangles of a
+// strip swap their last two vertices to keep the winding. False when an index is outside the
+// vertex range.
+bool RefRasterizer::TriangleVertices(const DrawCall& call, UINT p, UINT (&v)[3]) const {
+    auto fetch = [&](UINT n, UINT& out) { return VertexIndex(call, n, out); };
+    switch (call.primitiveType) {
+    case D3DPT_TRIANGLELIST: return fetch(3 * p, v[0]) && fetch(3 * p + 1, v[1]) && fetch(3 * p + 2, v[2]);
+    case D3DPT_TRIANGLESTRIP:
+        if (!(fetch(p, v[0]) && fetch(p + 1, v[1]) && fetch(p + 2, v[2]))) return false;
+        if (p & 1) std::swap(v[1], v[2]);
+        return true;
+    case D3DPT_TRIANGLEFAN: return fetch(0, v[0]) && fetch(p + 1, v[1]) && fetch(p + 2, v[2]);
+    default: return false;
+    }
+}
+
 void RefRasterizer::DrawPrimitives(const DrawCall& call, const Target& t) const {
     UINT v[3];
     auto fetch = [&](UINT n, UINT& out) { return VertexIndex(call, n, out); };
@@ -241,19 +296,9 @@ void RefRasterizer::DrawPrimitives(const DrawCall& call, const Target& t) const 
             if (fetch(p, v[0]) && fetch(p + 1, v[1])) DrawLine(t, v[0], v[1]);
             break;
         case D3DPT_TRIANGLELIST:
-            if (fetch(3 * p, v[0]) && fetch(3 * p + 1, v[1]) && fetch(3 * p + 2, v[2])) DrawTriangle(t, v[0], v[1], v[2]);
-            break;
         case D3DPT_TRIANGLESTRIP:
-            // Odd triangles swap their last two vertices to keep the winding.
-            if (fetch(p, v[0]) && fetch(p + 1, v[1]) && fetch(p + 2, v[2])) {
-                if (p & 1)
-                    DrawTriangle(t, v[0], v[2], v[1]);
-                else
-                    DrawTriangle(t, v[0], v[1], v[2]);
-            }
-            break;
         case D3DPT_TRIANGLEFAN:
-            if (fetch(0, v[0]) && fetch(p + 1, v[1]) && fetch(p + 2, v[2])) DrawTriangle(t, v[0], v[1], v[2]);
+            if (TriangleVertices(call, p, v)) DrawTriangle(t, v[0], v[1], v[2]);
             break;
         default:
             return;

@@ -92,10 +92,29 @@ inline bool PrepareLaneDraw(const DrawContext& ctx, const Target& t, LaneDraw& d
     return true;
 }
 
-REF_PIXEL_INLINE D3DCOLOR LaneTexel(const LaneDraw& d, int x, int y) {
+// The texel in column x of the texel row starting at `row`, as ARGB.
+REF_PIXEL_INLINE D3DCOLOR LaneTexel(const LaneDraw& d, const BYTE* row, int x) {
     DWORD c;
-    std::memcpy(&c, d.texels + y * d.texelPitch + 4 * static_cast<std::ptrdiff_t>(x), 4);
+    std::memcpy(&c, row + 4 * static_cast<std::ptrdiff_t>(x), 4);
     return c | d.texelOpaque;
+}
+
+REF_PIXEL_INLINE const BYTE* TexelRow(const LaneDraw& d, int y) { return d.texels + y * d.texelPitch; }
+
+// The simple draw's texel at the taps (rows `top` and `bottom` being the rows of ty.a and
+// ty.b), in lanes; 1 everywhere for filter None.
+template <TexelFilter Filter>
+REF_PIXEL_INLINE __m128 SampleLanes(const LaneDraw& d, const AxisTaps& tx, const BYTE* top, const BYTE* bottom,
+                                    unsigned weightY256) {
+    using namespace lanes;
+    if constexpr (Filter == TexelFilter::Point) {
+        return FromArgb(LaneTexel(d, top, tx.a));
+    } else if constexpr (Filter == TexelFilter::Linear) {
+        return UnitFromBytes(BilinearBytes(LaneTexel(d, top, tx.a), LaneTexel(d, top, tx.b), LaneTexel(d, bottom, tx.a),
+                                           LaneTexel(d, bottom, tx.b), tx.weight256, weightY256));
+    } else {
+        return Splat(1.0f);
+    }
 }
 
 // SimpleDepthPasses for the pixel whose depth is at `depth` (null without a depth test).
@@ -106,21 +125,15 @@ REF_PIXEL_INLINE bool LaneDepthPasses(const LaneDraw& d, float* depth, float z) 
     return true;
 }
 
-// ShadeSimpleVisible for the pixel at `pixel`: `diffuse` in lanes, `fogFactor` read when the
-// draw has fog, `luminance` when its bump stage scales the texel colour.
-template <TexelFilter Filter, BlendKind Kind>
-REF_PIXEL_INLINE void ShadeLanes(const LaneDraw& d, BYTE* pixel, const AxisTaps& tx, const AxisTaps& ty, __m128 diffuse,
-                                 float fogFactor, float luminance = 1.0f) {
+// ShadeSimpleVisible for the pixel at `pixel`, given its texel (SampleLanes) and `diffuse` in
+// lanes, `fogFactor` read when the draw has fog, `luminance` when its bump stage scales the
+// texel colour.
+template <BlendKind Kind>
+REF_PIXEL_INLINE void ShadeLanes(const LaneDraw& d, BYTE* pixel, __m128 texel, __m128 diffuse, float fogFactor,
+                                 float luminance = 1.0f) {
     using namespace lanes;
     static_assert(Kind != BlendKind::General, "simple draws blend with a known kind");
     const __m128 one = Splat(1.0f);
-    __m128 texel = one;
-    if constexpr (Filter == TexelFilter::Point) {
-        texel = FromArgb(LaneTexel(d, tx.a, ty.a));
-    } else if constexpr (Filter == TexelFilter::Linear) {
-        texel = UnitFromBytes(BilinearBytes(LaneTexel(d, tx.a, ty.a), LaneTexel(d, tx.b, ty.a), LaneTexel(d, tx.a, ty.b),
-                                            LaneTexel(d, tx.b, ty.b), tx.weight256, ty.weight256));
-    }
     if (d.bumpLuminance) texel = _mm_mul_ps(texel, _mm_setr_ps(luminance, luminance, luminance, 1.0f));
     __m128 c = _mm_mul_ps(Select(d.textureMask, texel, one), Select(d.diffuseMask, diffuse, one));
     if (d.fog) {
@@ -175,15 +188,16 @@ void SimpleTriangleLanes(const DrawContext& ctx, const LaneDraw& d, const RowSha
             const __m128 diffuse = d.diffuseAt >= 0 ? FromRgba(a) : flatDiffuse;
             float fog = 0;
             if (d.fog) PixelFogFactor(ctx, ctx.fogFromW ? w : zs, d.fogAt >= 0 ? a[d.fogAt] : 1.0f, fog);
-            AxisTaps tx, ty;
+            __m128 texel = Splat(1.0f);
             float luminance = 1.0f;
             if constexpr (Filter != TexelFilter::None) {
                 float u = a[d.uAt], v = a[d.uAt + 1];
                 if (d.bumpUAt >= 0) luminance = ApplyBump(ctx.simple, a[d.bumpUAt], a[d.bumpUAt + 1], u, v);
-                tx = SimpleTaps<Filter>(u, d.texelsWide, d.addressU);
-                ty = SimpleTaps<Filter>(v, d.texelsHigh, d.addressV);
+                const AxisTaps tx = SimpleTaps<Filter>(u, d.texelsWide, d.addressU);
+                const AxisTaps ty = SimpleTaps<Filter>(v, d.texelsHigh, d.addressV);
+                texel = SampleLanes<Filter>(d, tx, TexelRow(d, ty.a), TexelRow(d, ty.b), ty.weight256);
             }
-            ShadeLanes<Filter, Kind>(d, colorRow + 4 * static_cast<std::ptrdiff_t>(x), tx, ty, diffuse, fog, luminance);
+            ShadeLanes<Kind>(d, colorRow + 4 * static_cast<std::ptrdiff_t>(x), texel, diffuse, fog, luminance);
         }
     }
 }
@@ -207,11 +221,13 @@ void SimpleSpriteLanes(const DrawContext& ctx, const LaneDraw& d, const RowShare
             columns[i] = SimpleTaps<Filter>((static_cast<float>(x0 + i) - sq.left) * sq.inv, d.texelsWide, d.addressU);
         for (int y = rows.First(sq.y0); y <= sq.y1; y = rows.Next(y)) {
             const AxisTaps row = SimpleTaps<Filter>((static_cast<float>(y) - sq.top) * sq.inv, d.texelsHigh, d.addressV);
+            const BYTE *top = TexelRow(d, row.a), *bottom = TexelRow(d, row.b);
             BYTE* pixel = d.color + y * d.colorPitch + 4 * static_cast<std::ptrdiff_t>(x0);
             float* depth = d.depthTest ? reinterpret_cast<float*>(d.depth + y * d.depthPitch) + x0 : nullptr;
             for (int i = 0; i < n; ++i, pixel += 4)
                 if (LaneDepthPasses(d, depth ? depth + i : nullptr, z))
-                    ShadeLanes<Filter, Kind>(d, pixel, columns[i], row, diffuse, fog);
+                    ShadeLanes<Kind>(d, pixel, SampleLanes<Filter>(d, columns[i], top, bottom, row.weight256), diffuse,
+                                     fog);
         }
     }
 }

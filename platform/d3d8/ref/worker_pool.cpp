@@ -4,7 +4,30 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include <chrono>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace d3d8::ref {
+
+namespace {
+
+constexpr auto kWatchTime = std::chrono::microseconds(200);
+
+// Returns once ready() holds or kWatchTime has passed, without giving up the processor.
+template <class Ready>
+void WatchFor(Ready ready) {
+    const auto until = std::chrono::steady_clock::now() + kWatchTime;
+    for (unsigned n = 1; !ready(); ++n) {
+#if defined(__SSE2__)
+        _mm_pause();
+#endif
+        if (n % 64 == 0 && std::chrono::steady_clock::now() >= until) return;
+    }
+}
+
+}  // namespace
 
 unsigned DefaultWorkerCount() {
     if (const char* text = std::getenv("MORVELT_THREADS")) {
@@ -42,9 +65,16 @@ void WorkerPool::Run(Job job, void* context, unsigned parts) {
     context_ = context;
     parts_ = parts;
     claimed_ = finished_ = 0;
+    publishedFinished_.store(0, std::memory_order_relaxed);
     ++generation_;
+    publishedGeneration_.store(generation_, std::memory_order_release);
     wake_.notify_all();
     TakeParts(lock);
+    if (finished_ != parts_) {
+        lock.unlock();
+        WatchFor([&] { return publishedFinished_.load(std::memory_order_acquire) == parts; });
+        lock.lock();
+    }
     done_.wait(lock, [this] { return finished_ == parts_; });
 }
 
@@ -56,7 +86,8 @@ void WorkerPool::TakeParts(std::unique_lock<std::mutex>& lock) {
         lock.unlock();
         job(context, part);
         lock.lock();
-        if (++finished_ == parts_) done_.notify_all();
+        publishedFinished_.store(++finished_, std::memory_order_release);
+        if (finished_ == parts_) done_.notify_all();
     }
 }
 
@@ -64,6 +95,11 @@ void WorkerPool::HelperLoop() {
     std::uint64_t seen = 0;
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
+        if (!stopping_ && generation_ == seen) {
+            lock.unlock();
+            WatchFor([&] { return publishedGeneration_.load(std::memory_order_acquire) != seen; });
+            lock.lock();
+        }
         wake_.wait(lock, [&] { return stopping_ || generation_ != seen; });
         if (stopping_) return;
         seen = generation_;

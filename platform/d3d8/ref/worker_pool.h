@@ -2,8 +2,13 @@
 // Run(job, context, parts) calls job(context, part) once for every part 0..parts-1 and
 // returns when all have finished. The calling thread takes parts too, so a job completes
 // even while the helper threads wait for a processor. Nothing is allocated per job.
+//
+// Jobs come in quick succession (a frame has hundreds of draws), and falling asleep and being
+// woken costs more than many parts, so a thread about to wait first watches for a short while
+// whether what it waits for has come.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -41,6 +46,9 @@ private:
     void* context_ = nullptr;
     unsigned parts_ = 0, claimed_ = 0, finished_ = 0;
     std::uint64_t generation_ = 0;  // grows with every job
+    // Copies of generation_ and finished_ for watching without the lock.
+    std::atomic<std::uint64_t> publishedGeneration_{0};
+    std::atomic<unsigned> publishedFinished_{0};
     bool stopping_ = false;
 };
 

@@ -132,7 +132,8 @@ TEST(RefPixelPaths, SpecialisedPathsDrawTheBytesOfTheGeneralPath) {
             const bool points = rng.Chance(0.4);
             for (int i = 0; i < (points ? 12 : 6); ++i)
                 v.push_back({rng.Float(-6, 46), rng.Float(-6, 42), rng.Float(0, 1), rng.Float(0.2f, 2.0f),
-                             static_cast<D3DCOLOR>(rng.engine()), rng.Float(-1.5f, 2.5f), rng.Float(-1.5f, 2.5f)});
+                             static_cast<D3DCOLOR>(rng.engine()), rng.Float(-1.5f, 2.5f),
+                             rng.Chance(0.02) ? 3e9f : rng.Float(-1.5f, 2.5f)});  // or beyond any texel
             for (Canvas* c : {&fast, &general}) {
                 c->state = s;
                 c->Draw(points ? D3DPT_POINTLIST : D3DPT_TRIANGLELIST, points ? 12 : 2, v, kTLFvf);

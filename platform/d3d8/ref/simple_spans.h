@@ -30,6 +30,7 @@ struct LaneDraw {
     const BYTE* texels = nullptr;
     std::ptrdiff_t texelPitch = 0;
     UINT texelsWide = 0, texelsHigh = 0;
+    __m128 texelSizes;  // wide, high, 0, 0 as floats
     DWORD addressU = D3DTADDRESS_WRAP, addressV = D3DTADDRESS_WRAP;
     DWORD texelOpaque = 0;
     bool bumpLuminance = false;
@@ -84,6 +85,7 @@ inline bool PrepareLaneDraw(const DrawContext& ctx, const Target& t, LaneDraw& d
         d.texelPitch = s.level->pitch;
         d.texelsWide = s.level->width;
         d.texelsHigh = s.level->height;
+        d.texelSizes = _mm_setr_ps(static_cast<float>(d.texelsWide), static_cast<float>(d.texelsHigh), 0, 0);
         d.addressU = s.addressU;
         d.addressV = s.addressV;
         d.texelOpaque = s.level->format == D3DFMT_X8R8G8B8 ? 0xff000000u : 0u;
@@ -115,6 +117,35 @@ REF_PIXEL_INLINE __m128 SampleLanes(const LaneDraw& d, const AxisTaps& tx, const
     } else {
         return Splat(1.0f);
     }
+}
+
+// LinearTaps for u and v at once, each lane taking the scalar operations; the addressing is the
+// scalar one.
+REF_PIXEL_INLINE void LinearTapsLanes(const LaneDraw& d, float u, float v, AxisTaps& tx, AxisTaps& ty) {
+    using namespace lanes;
+    const __m128 s = _mm_sub_ps(_mm_mul_ps(_mm_setr_ps(u, v, 0, 0), d.texelSizes), Splat(0.5f));
+    const __m128 inRange = _mm_and_ps(_mm_cmpgt_ps(s, Splat(-1e9f)), _mm_cmplt_ps(s, Splat(1e9f)));
+    const __m128i truncated = _mm_cvttps_epi32(s);
+    const __m128 below = _mm_cmpgt_ps(_mm_cvtepi32_ps(truncated), s);  // all ones: one less
+    const __m128i first = _mm_and_si128(_mm_add_epi32(truncated, _mm_castps_si128(below)), _mm_castps_si128(inRange));
+    const __m128 weight = _mm_and_ps(_mm_sub_ps(s, _mm_cvtepi32_ps(first)), inRange);
+    const __m128i weight256 = _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(weight, Splat(256.0f)), Splat(0.5f)));
+    alignas(16) int firsts[4], weights256[4];
+    alignas(16) float weights[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(firsts), first);
+    _mm_store_si128(reinterpret_cast<__m128i*>(weights256), weight256);
+    _mm_store_ps(weights, weight);
+    const int wide = static_cast<int>(d.texelsWide), high = static_cast<int>(d.texelsHigh);
+    tx.first = firsts[0];
+    tx.weight = weights[0];
+    tx.weight256 = static_cast<unsigned>(weights256[0]);
+    tx.a = AddressTexel(tx.first, wide, d.addressU);
+    tx.b = AddressTexel(tx.first + 1, wide, d.addressU);
+    ty.first = firsts[1];
+    ty.weight = weights[1];
+    ty.weight256 = static_cast<unsigned>(weights256[1]);
+    ty.a = AddressTexel(ty.first, high, d.addressV);
+    ty.b = AddressTexel(ty.first + 1, high, d.addressV);
 }
 
 // SimpleDepthPasses for the pixel whose depth is at `depth` (null without a depth test).
@@ -193,8 +224,13 @@ void SimpleTriangleLanes(const DrawContext& ctx, const LaneDraw& d, const RowSha
             if constexpr (Filter != TexelFilter::None) {
                 float u = a[d.uAt], v = a[d.uAt + 1];
                 if (d.bumpUAt >= 0) luminance = ApplyBump(ctx.simple, a[d.bumpUAt], a[d.bumpUAt + 1], u, v);
-                const AxisTaps tx = SimpleTaps<Filter>(u, d.texelsWide, d.addressU);
-                const AxisTaps ty = SimpleTaps<Filter>(v, d.texelsHigh, d.addressV);
+                AxisTaps tx, ty;
+                if constexpr (Filter == TexelFilter::Linear) {
+                    LinearTapsLanes(d, u, v, tx, ty);
+                } else {
+                    tx = SimpleTaps<Filter>(u, d.texelsWide, d.addressU);
+                    ty = SimpleTaps<Filter>(v, d.texelsHigh, d.addressV);
+                }
                 texel = SampleLanes<Filter>(d, tx, TexelRow(d, ty.a), TexelRow(d, ty.b), ty.weight256);
             }
             ShadeLanes<Kind>(d, colorRow + 4 * static_cast<std::ptrdiff_t>(x), texel, diffuse, fog, luminance);

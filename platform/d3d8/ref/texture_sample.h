@@ -122,13 +122,16 @@ struct AxisTaps {
 // The texel of a point sample along one axis, before addressing.
 REF_PIXEL_INLINE int PointTap(float coord, UINT size) { return FloorToInt(coord * static_cast<float>(size)); }
 
-// `coord` is a normalised coordinate, `size` the level's texels along the axis.
+// `coord` is a normalised coordinate, `size` the level's texels along the axis. A huge or
+// non-finite coordinate reads texel 0 with weight 0.
 REF_PIXEL_INLINE AxisTaps LinearTaps(float coord, UINT size, DWORD mode) {
     const float s = coord * static_cast<float>(size) - 0.5f;
     AxisTaps t;
-    t.first = FloorToInt(s);
-    t.weight = s - static_cast<float>(t.first);
-    t.weight256 = static_cast<unsigned>(t.weight * 256.0f + 0.5f);
+    if (s > -1e9f && s < 1e9f) {
+        t.first = FloorToInt(s);
+        t.weight = s - static_cast<float>(t.first);
+        t.weight256 = static_cast<unsigned>(t.weight * 256.0f + 0.5f);
+    }
     t.a = AddressTexel(t.first, static_cast<int>(size), mode);
     t.b = AddressTexel(t.first + 1, static_cast<int>(size), mode);
     return t;

@@ -70,7 +70,8 @@ std::vector<BYTE> DrawManyTriangles(unsigned threads) {
     }
     c.Draw(D3DPT_TRIANGLELIST, 300, list, reftest::kTLFvf);
     std::vector<reftest::TLVertex> strip, fan = {{48, 100, 0.3f, 1, colour(), 0, 0}};
-    for (int k = 0; k < 202; ++k) strip.push_back({coord(0, 97), k * 1.0f + coord(-3, 3), coord(0, 1), 1, colour(), 0, 0});
+    for (int k = 0; k < 202; ++k)
+        strip.push_back({coord(0, 97), k * 1.0f + coord(-3, 3), coord(0, 1), 1, colour(), 0, 0});
     for (int k = 0; k <= 100; ++k)
         fan.push_back({48 + 70 * std::cos(k * 0.0628f), 100 + 110 * std::sin(k * 0.0628f), 0.6f, 1, colour(), 0, 0});
     c.Draw(D3DPT_TRIANGLESTRIP, 200, strip, reftest::kTLFvf);

@@ -111,11 +111,14 @@ void RefRasterizer::ClearRows(const RenderTargets& targets, const RECT& rect, DW
     if ((flags & D3DCLEAR_TARGET) && targets.color && clamped(*targets.color, l, t, r, b)) {
         const SurfaceData& s = *targets.color;
         const std::size_t bpp = BytesPerPixel(s.format), bytes = static_cast<std::size_t>(r - l) * bpp;
-        auto row = [&](LONG y) { return s.bits + static_cast<std::ptrdiff_t>(y) * s.pitch + static_cast<std::ptrdiff_t>(l) * bpp; };
+        auto row = [&](LONG y) {
+            return s.bits + static_cast<std::ptrdiff_t>(y) * s.pitch + static_cast<std::ptrdiff_t>(l) * bpp;
+        };
         // The first row by doubling the pixels written so far, the others as copies of it.
         BYTE* first = row(t);
         WriteArgb(s.format, first, color);
-        for (std::size_t done = bpp; done < bytes; done *= 2) std::memcpy(first + done, first, std::min(done, bytes - done));
+        for (std::size_t done = bpp; done < bytes; done *= 2)
+            std::memcpy(first + done, first, std::min(done, bytes - done));
         for (LONG y = t + 1; y < b; ++y) std::memcpy(row(y), first, bytes);
     }
     if ((flags & D3DCLEAR_ZBUFFER) && targets.depth && clamped(*targets.depth, l, t, r, b)) {

@@ -2,9 +2,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
-
 #include <chrono>
+#include <cstdlib>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif

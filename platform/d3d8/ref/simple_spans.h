@@ -30,7 +30,7 @@ struct LaneDraw {
     const BYTE* texels = nullptr;
     std::ptrdiff_t texelPitch = 0;
     UINT texelsWide = 0, texelsHigh = 0;
-    __m128 texelSizes;  // wide, high, 0, 0 as floats
+    __m128 texelSizes = _mm_setzero_ps();  // wide, high, 0, 0 as floats (when a level is read)
     DWORD addressU = D3DTADDRESS_WRAP, addressV = D3DTADDRESS_WRAP;
     DWORD texelOpaque = 0;
     bool bumpLuminance = false;

@@ -121,7 +121,14 @@ public:
 enum class RefPixelPaths { Specialised, General };
 RefPixelPaths RefPixelPathsFromEnvironment();
 
-std::unique_ptr<Rasterizer> CreateRefRasterizer(RefPixelPaths paths = RefPixelPathsFromEnvironment());
+// The instructions REF's pixel loops run with: the widest the processor has that REF is built
+// for (the default), or the x86-64 baseline, which must give the same bytes.
+// MORVELT_REF_ISA=baseline makes the second the default, to compare the two.
+enum class RefInstructions { Widest, Baseline };
+RefInstructions RefInstructionsFromEnvironment();
+
+std::unique_ptr<Rasterizer> CreateRefRasterizer(RefPixelPaths paths = RefPixelPathsFromEnvironment(),
+                                                RefInstructions instructions = RefInstructionsFromEnvironment());
 
 // Device type HAL: OpenGL 3.3 core, with a context of `window` where it can take one (frames
 // are then shown by ShowInOwnWindow), else off-screen through EGL. Null when no context can

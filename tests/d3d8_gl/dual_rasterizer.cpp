@@ -149,10 +149,11 @@ namespace d3d8 {
 
 // The REF tests' canvas gets this one (ref_on_hal.h). Without OpenGL it is plain REF: the
 // environment in hal_environment.cpp skips the tests then.
-std::unique_ptr<Rasterizer> CreateDualRasterizer(RefPixelPaths paths) {
+std::unique_ptr<Rasterizer> CreateDualRasterizer(RefPixelPaths paths, RefInstructions instructions) {
     std::unique_ptr<Rasterizer> hal = GlRasterizerAvailable() ? CreateGlRasterizer() : nullptr;
-    if (!hal) return CreateRefRasterizer(paths);
-    return std::make_unique<dual::DualRasterizer>(CreateRefRasterizer(paths), std::move(hal), dual::Tolerance{});
+    if (!hal) return CreateRefRasterizer(paths, instructions);
+    return std::make_unique<dual::DualRasterizer>(CreateRefRasterizer(paths, instructions), std::move(hal),
+                                                  dual::Tolerance{});
 }
 
 }  // namespace d3d8

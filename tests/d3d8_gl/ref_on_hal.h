@@ -6,7 +6,8 @@
 #include "platform/d3d8/rasterizer.h"
 
 namespace d3d8 {
-std::unique_ptr<Rasterizer> CreateDualRasterizer(RefPixelPaths paths = RefPixelPathsFromEnvironment());
+std::unique_ptr<Rasterizer> CreateDualRasterizer(RefPixelPaths paths = RefPixelPathsFromEnvironment(),
+                                                 RefInstructions instructions = RefInstructionsFromEnvironment());
 }
 
 #define CreateRefRasterizer CreateDualRasterizer

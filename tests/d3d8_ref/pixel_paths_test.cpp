@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <utility>
 
 using namespace reftest;
 
@@ -112,18 +113,23 @@ void AddBumpStage(Rng& rng, PipelineState& s, const std::vector<Texture>& textur
     if (rng.Chance(0.8)) s.renderStates[D3DRS_POINTSPRITEENABLE] = FALSE;
 }
 
+// Every pixel function, in each build of the pixel loops (AVX2 where the processor has it, and
+// the x86-64 baseline), draws the bytes of the general path's widest build.
 TEST(RefPixelPaths, SpecialisedPathsDrawTheBytesOfTheGeneralPath) {
     const D3DFORMAT targets[] = {D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_R5G6B5};
     const std::vector<Texture> textures = MakeTextures(), bumps = MakeBumpTextures();
     Rng rng(17);
     for (const D3DFORMAT format : targets) {
-        Canvas fast(40, 36, format, true, RefPixelPaths::Specialised), general(40, 36, format, true, RefPixelPaths::General);
+        Canvas general(40, 36, format, true, RefPixelPaths::General, RefInstructions::Widest);
+        Canvas generalBaseline(40, 36, format, true, RefPixelPaths::General, RefInstructions::Baseline);
+        Canvas fast(40, 36, format, true, RefPixelPaths::Specialised, RefInstructions::Widest);
+        Canvas fastBaseline(40, 36, format, true, RefPixelPaths::Specialised, RefInstructions::Baseline);
+        Canvas* const canvases[] = {&general, &generalBaseline, &fast, &fastBaseline};
         for (int draw = 0; draw < 300; ++draw) {
             SCOPED_TRACE("target format " + std::to_string(format) + ", draw " + std::to_string(draw));
             if (draw % 10 == 0) {
                 const D3DCOLOR c = static_cast<D3DCOLOR>(rng.engine());
-                fast.Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, c, 1.0f);
-                general.Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, c, 1.0f);
+                for (Canvas* canvas : canvases) canvas->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, c, 1.0f);
             }
             PipelineState s = DefaultState(40, 36);
             RandomState(rng, s, textures);
@@ -134,12 +140,16 @@ TEST(RefPixelPaths, SpecialisedPathsDrawTheBytesOfTheGeneralPath) {
                 v.push_back({rng.Float(-6, 46), rng.Float(-6, 42), rng.Float(0, 1), rng.Float(0.2f, 2.0f),
                              static_cast<D3DCOLOR>(rng.engine()), rng.Float(-1.5f, 2.5f),
                              rng.Chance(0.02) ? 3e9f : rng.Float(-1.5f, 2.5f)});  // or beyond any texel
-            for (Canvas* c : {&fast, &general}) {
-                c->state = s;
-                c->Draw(points ? D3DPT_POINTLIST : D3DPT_TRIANGLELIST, points ? 12 : 2, v, kTLFvf);
+            for (Canvas* canvas : canvases) {
+                canvas->state = s;
+                canvas->Draw(points ? D3DPT_POINTLIST : D3DPT_TRIANGLELIST, points ? 12 : 2, v, kTLFvf);
             }
-            ASSERT_EQ(fast.ColorBytes(), general.ColorBytes());
-            ASSERT_EQ(fast.DepthValues(), general.DepthValues());
+            const std::pair<const char*, const Canvas*> others[] = {
+                {"general, baseline", &generalBaseline}, {"specialised", &fast}, {"specialised, baseline", &fastBaseline}};
+            for (const auto& [name, other] : others) {
+                ASSERT_EQ(other->ColorBytes(), general.ColorBytes()) << name;
+                ASSERT_EQ(other->DepthValues(), general.DepthValues()) << name;
+            }
         }
     }
 }

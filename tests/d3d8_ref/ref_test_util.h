@@ -98,10 +98,11 @@ struct Texture {
 class Canvas {
 public:
     explicit Canvas(UINT width = 64, UINT height = 64, D3DFORMAT format = D3DFMT_A8R8G8B8, bool withDepth = true,
-                    RefPixelPaths paths = RefPixelPathsFromEnvironment())
+                    RefPixelPaths paths = RefPixelPathsFromEnvironment(),
+                    RefInstructions instructions = RefInstructionsFromEnvironment())
         : color_(static_cast<std::size_t>(width) * height * BytesPerPixel(format)),
           depth_(static_cast<std::size_t>(width) * height, 1.0f),
-          rasterizer_(CreateRefRasterizer(paths)) {
+          rasterizer_(CreateRefRasterizer(paths, instructions)) {
         colorSurface_ = {format, width, height, static_cast<INT>(width * BytesPerPixel(format)), color_.data()};
         depthSurface_ = {D3DFMT_D32, width, height, static_cast<INT>(width * 4),
                          reinterpret_cast<BYTE*>(depth_.data())};

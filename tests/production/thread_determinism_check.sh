@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The REF device draws the same bytes whatever number of threads shares the work and whatever
-# pixel functions it picks: one frame a second of the whole timeline at 320x240, recorded with
-# 1, 2 and 8 threads and with 2 threads on the general pixel path alone, compared.
+# pixel functions and instructions it picks: one frame a second of the whole timeline at
+# 320x240, recorded with 1, 2 and 8 threads, with 2 threads on the general pixel path alone
+# and with 2 threads on the x86-64 baseline build of the pixel loops, compared.
 source "$(dirname "$0")/recording_check.sh"
 
 record() {  # name, then environment assignments
@@ -14,9 +15,10 @@ record t1 MORVELT_THREADS=1
 record t2 MORVELT_THREADS=2
 record t8 MORVELT_THREADS=8
 record general MORVELT_THREADS=2 MORVELT_REF_PIXELS=general
+record baseline MORVELT_THREADS=2 MORVELT_REF_ISA=baseline
 frames=$(ls "$work/t1" | grep -c '^frame_.*\.png$')
 [ "$frames" -ge 200 ] || fail "only $frames frames recorded"
-for run in t2 t8 general; do
+for run in t2 t8 general baseline; do
   diff -r "$work/t1" "$work/$run" >/dev/null || fail "$run draws other bytes than 1 thread"
 done
-echo "$frames frames identical with 1, 2 and 8 threads and on the general pixel path"
+echo "$frames frames identical with 1, 2 and 8 threads, on the general pixel path and on the baseline instructions"

@@ -60,7 +60,7 @@ void WithShader(const DrawContext& ctx, Loop&& loop) {
 }
 
 template <class Shader>
-void TriangleLoop(const DrawContext& ctx, const Target& t, const TriangleSetup& s) {
+REF_PIXEL_INLINE void TriangleLoop(const DrawContext& ctx, const Target& t, const TriangleSetup& s) {
 #if REF_COLOR_LANES
     if constexpr (Shader::kSimple) {
         LaneDraw d;
@@ -160,7 +160,7 @@ namespace {
 // row alone, so the taps of each are found once, columns in runs of kRun, and every pixel
 // reads its texel from them.
 template <TexelFilter Filter, BlendKind Kind>
-void SimpleSpriteSpans(const DrawContext& ctx, const Target& t, const PointSquare& sq, Fragment& f) {
+REF_PIXEL_INLINE void SimpleSpriteSpans(const DrawContext& ctx, const Target& t, const PointSquare& sq, Fragment& f) {
     constexpr int kRun = 128;
     const SimpleShading& s = ctx.simple;
     const SurfaceData& level = *s.level;
@@ -182,7 +182,7 @@ void SimpleSpriteSpans(const DrawContext& ctx, const Target& t, const PointSquar
 }
 
 template <class Shader>
-void PointLoop(const DrawContext& ctx, const Target& t, const ScreenVertex& v) {
+REF_PIXEL_INLINE void PointLoop(const DrawContext& ctx, const Target& t, const ScreenVertex& v) {
     PointSquare sq;
     if (!SetupPoint(ctx, v, sq)) return;
     Fragment f;
@@ -217,14 +217,46 @@ void PointLoop(const DrawContext& ctx, const Target& t, const ScreenVertex& v) {
     }
 }
 
+#if REF_AVX2_LOOPS
+// The loops built for AVX2 processors: what they call inline is built into them again with
+// AVX2; what stays a call runs its baseline build.
+template <class Shader>
+[[gnu::target("avx2")]] void TriangleLoopAvx2(const DrawContext& ctx, const Target& t,
+                                                             const TriangleSetup& s) {
+    TriangleLoop<Shader>(ctx, t, s);
+}
+
+template <class Shader>
+[[gnu::target("avx2")]] void PointLoopAvx2(const DrawContext& ctx, const Target& t, const ScreenVertex& v) {
+    PointLoop<Shader>(ctx, t, v);
+}
+#endif
+
 }  // namespace
 
+PixelInstructions WidestPixelInstructions() {
+#if REF_AVX2_LOOPS
+    if (__builtin_cpu_supports("avx2")) return PixelInstructions::Avx2;
+#endif
+    return PixelInstructions::Baseline;
+}
+
 void RasterizeTriangle(const DrawContext& ctx, const Target& t, const TriangleSetup& s) {
-    WithShader(ctx, [&](auto shader) { TriangleLoop<decltype(shader)>(ctx, t, s); });
+    WithShader(ctx, [&](auto shader) {
+#if REF_AVX2_LOOPS
+        if (ctx.instructions == PixelInstructions::Avx2) return TriangleLoopAvx2<decltype(shader)>(ctx, t, s);
+#endif
+        TriangleLoop<decltype(shader)>(ctx, t, s);
+    });
 }
 
 void RasterizePoint(const DrawContext& ctx, const Target& t, const ScreenVertex& v) {
-    WithShader(ctx, [&](auto shader) { PointLoop<decltype(shader)>(ctx, t, v); });
+    WithShader(ctx, [&](auto shader) {
+#if REF_AVX2_LOOPS
+        if (ctx.instructions == PixelInstructions::Avx2) return PointLoopAvx2<decltype(shader)>(ctx, t, v);
+#endif
+        PointLoop<decltype(shader)>(ctx, t, v);
+    });
 }
 
 }  // namespace d3d8::ref

@@ -35,7 +35,11 @@ constexpr std::size_t kVerticesPerPart = 256;
 
 class RefRasterizer final : public Rasterizer {
 public:
-    explicit RefRasterizer(RefPixelPaths paths) : pool_(DefaultWorkerCount()), paths_(paths) {}
+    RefRasterizer(RefPixelPaths paths, RefInstructions instructions)
+        : pool_(DefaultWorkerCount()),
+          paths_(paths),
+          instructions_(instructions == RefInstructions::Baseline ? PixelInstructions::Baseline
+                                                                  : WidestPixelInstructions()) {}
 
     void Clear(const RenderTargets& targets, const RECT& rect, DWORD flags, D3DCOLOR color, float z,
                DWORD stencil) override;
@@ -72,6 +76,7 @@ private:
     Target target_;
     WorkerPool pool_;
     RefPixelPaths paths_;
+    PixelInstructions instructions_;
     // Row shares of a draw: more than threads, so a thread kept waiting for a processor
     // holds up little.
     unsigned parts_ = 4 * pool_.Threads();
@@ -136,6 +141,7 @@ void RefRasterizer::Draw(const RenderTargets& targets, const PipelineState& stat
     if (BytesPerPixel(targets.color->format) == 0) return;
     PrepareDrawContext(state, targets, ctx_);
     if (paths_ == RefPixelPaths::General) ctx_.simple.usable = false;
+    ctx_.instructions = instructions_;
     if (ctx_.clipLeft >= ctx_.clipRight || ctx_.clipTop >= ctx_.clipBottom) return;
     target_ = {targets.color, targets.depth && targets.depth->bits ? targets.depth : nullptr, {}};
     if (!TransformVertices(call)) return;
@@ -372,6 +378,13 @@ RefPixelPaths RefPixelPathsFromEnvironment() {
     return text && std::strcmp(text, "general") == 0 ? RefPixelPaths::General : RefPixelPaths::Specialised;
 }
 
-std::unique_ptr<Rasterizer> CreateRefRasterizer(RefPixelPaths paths) { return std::make_unique<RefRasterizer>(paths); }
+RefInstructions RefInstructionsFromEnvironment() {
+    const char* text = std::getenv("MORVELT_REF_ISA");
+    return text && std::strcmp(text, "baseline") == 0 ? RefInstructions::Baseline : RefInstructions::Widest;
+}
+
+std::unique_ptr<Rasterizer> CreateRefRasterizer(RefPixelPaths paths, RefInstructions instructions) {
+    return std::make_unique<RefRasterizer>(paths, instructions);
+}
 
 }  // namespace d3d8

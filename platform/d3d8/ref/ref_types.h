@@ -4,6 +4,7 @@
 
 #include "platform/d3d8/fvf.h"
 #include "platform/d3d8/rasterizer.h"
+#include "platform/d3d8/ref/pixel_instructions.h"
 
 #include <cstdint>
 
@@ -199,6 +200,7 @@ struct DrawContext {
     DWORD colorWriteMask = 0xf;
     BlendKind blendKind = BlendKind::General;
     SimpleShading simple;
+    PixelInstructions instructions = PixelInstructions::Baseline;  // which build of the pixel loops draws
 
     int attrCount = kAttrTex0;  // attributes carried by vertices (clipping interpolates these)
     // Attributes the rasterizer interpolates per pixel: colours unless flat shaded, specular

@@ -1,8 +1,8 @@
 // The instruction sets the pixel loops are built for. On x86-64 the loops exist twice: for the
 // baseline (SSE2) and for processors with AVX2, picked per device at run time. Both builds
 // take the same IEEE operations for every value (no fused multiply-add in either), so they
-// draw the same bytes; the AVX2 build gains by the VEX three-operand forms and SSE4.1's
-// rounding, blends and extracts.
+// draw the same bytes; in the AVX2 build the compiler may use the three-operand VEX forms and
+// the SSE4.1 instructions, which makes it faster.
 #pragma once
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))

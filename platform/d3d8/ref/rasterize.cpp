@@ -160,7 +160,8 @@ namespace {
 // row alone, so the taps of each are found once, columns in runs of kRun, and every pixel
 // reads its texel from them.
 template <TexelFilter Filter, BlendKind Kind>
-REF_PIXEL_INLINE void SimpleSpriteSpans(const DrawContext& ctx, const Target& t, const PointSquare& sq, Fragment& f) {
+REF_PIXEL_INLINE void SimpleSpriteSpans(const DrawContext& ctx, const Target& t, const PointSquare& sq,
+                                        Fragment& f) {
     constexpr int kRun = 128;
     const SimpleShading& s = ctx.simple;
     const SurfaceData& level = *s.level;
@@ -221,8 +222,7 @@ REF_PIXEL_INLINE void PointLoop(const DrawContext& ctx, const Target& t, const S
 // The loops built for AVX2 processors: what they call inline is built into them again with
 // AVX2; what stays a call runs its baseline build.
 template <class Shader>
-[[gnu::target("avx2")]] void TriangleLoopAvx2(const DrawContext& ctx, const Target& t,
-                                                             const TriangleSetup& s) {
+[[gnu::target("avx2")]] void TriangleLoopAvx2(const DrawContext& ctx, const Target& t, const TriangleSetup& s) {
     TriangleLoop<Shader>(ctx, t, s);
 }
 

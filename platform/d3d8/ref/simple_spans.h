@@ -189,7 +189,8 @@ REF_PIXEL_INLINE void ShadeLanes(const LaneDraw& d, BYTE* pixel, __m128 texel, _
 
 // TriangleLoop for a simple draw.
 template <TexelFilter Filter, BlendKind Kind>
-REF_PIXEL_INLINE void SimpleTriangleLanes(const DrawContext& ctx, const LaneDraw& d, const RowShare& rows, const TriangleSetup& s) {
+REF_PIXEL_INLINE void SimpleTriangleLanes(const DrawContext& ctx, const LaneDraw& d, const RowShare& rows,
+                                          const TriangleSetup& s) {
     using namespace lanes;
     alignas(16) float value[kMaxLaneValues] = {}, step[kMaxLaneValues] = {};  // attribute * q along the row, and its x step
     const int n = ctx.interpolatedCount;
@@ -241,8 +242,8 @@ REF_PIXEL_INLINE void SimpleTriangleLanes(const DrawContext& ctx, const LaneDraw
 // SimpleSpriteSpans for a 32-bit target and texture: the sprite's colour, depth and fog are
 // the vertex's, the texel taps found once per column (in runs) and once per row.
 template <TexelFilter Filter, BlendKind Kind>
-REF_PIXEL_INLINE void SimpleSpriteLanes(const DrawContext& ctx, const LaneDraw& d, const RowShare& rows, const PointSquare& sq,
-                       const ScreenVertex& v) {
+REF_PIXEL_INLINE void SimpleSpriteLanes(const DrawContext& ctx, const LaneDraw& d, const RowShare& rows,
+                                        const PointSquare& sq, const ScreenVertex& v) {
     constexpr int kRun = 128;
     float attr[kAttrTex0] = {};  // the vertex attributes a fragment of the point carries
     std::copy(v.attr, v.attr + std::min(ctx.attrCount, kAttrTex0), attr);

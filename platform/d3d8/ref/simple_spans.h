@@ -135,17 +135,14 @@ REF_PIXEL_INLINE void LinearTapsLanes(const LaneDraw& d, float u, float v, AxisT
     _mm_store_si128(reinterpret_cast<__m128i*>(firsts), first);
     _mm_store_si128(reinterpret_cast<__m128i*>(weights256), weight256);
     _mm_store_ps(weights, weight);
-    const int wide = static_cast<int>(d.texelsWide), high = static_cast<int>(d.texelsHigh);
     tx.first = firsts[0];
     tx.weight = weights[0];
     tx.weight256 = static_cast<unsigned>(weights256[0]);
-    tx.a = AddressTexel(tx.first, wide, d.addressU);
-    tx.b = AddressTexel(tx.first + 1, wide, d.addressU);
+    AddressLinearTaps(tx, d.texelsWide, d.addressU);
     ty.first = firsts[1];
     ty.weight = weights[1];
     ty.weight256 = static_cast<unsigned>(weights256[1]);
-    ty.a = AddressTexel(ty.first, high, d.addressV);
-    ty.b = AddressTexel(ty.first + 1, high, d.addressV);
+    AddressLinearTaps(ty, d.texelsHigh, d.addressV);
 }
 
 // SimpleDepthPasses for the pixel whose depth is at `depth` (null without a depth test).

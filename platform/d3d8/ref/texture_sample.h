@@ -122,6 +122,12 @@ struct AxisTaps {
 // The texel of a point sample along one axis, before addressing.
 REF_PIXEL_INLINE int PointTap(float coord, UINT size) { return FloorToInt(coord * static_cast<float>(size)); }
 
+// Addresses the two texels of linear taps whose first (unaddressed) texel is set.
+REF_PIXEL_INLINE void AddressLinearTaps(AxisTaps& t, UINT size, DWORD mode) {
+    t.a = AddressTexel(t.first, static_cast<int>(size), mode);
+    t.b = AddressTexel(t.first + 1, static_cast<int>(size), mode);
+}
+
 // `coord` is a normalised coordinate, `size` the level's texels along the axis. A huge or
 // non-finite coordinate reads texel 0 with weight 0.
 REF_PIXEL_INLINE AxisTaps LinearTaps(float coord, UINT size, DWORD mode) {
@@ -132,8 +138,7 @@ REF_PIXEL_INLINE AxisTaps LinearTaps(float coord, UINT size, DWORD mode) {
         t.weight = s - static_cast<float>(t.first);
         t.weight256 = static_cast<unsigned>(t.weight * 256.0f + 0.5f);
     }
-    t.a = AddressTexel(t.first, static_cast<int>(size), mode);
-    t.b = AddressTexel(t.first + 1, static_cast<int>(size), mode);
+    AddressLinearTaps(t, size, mode);
     return t;
 }
 

@@ -1,6 +1,7 @@
 // The order of the per-pixel stages, in one place: texture stages, alpha test, depth test
-// and write, fog, blend and write. ShadePixel runs the general stages; ShadeSimple the
-// draws that SimpleShading describes, with the same arithmetic.
+// and write, fog, blend and write (the depth test first when there is no alpha test).
+// ShadePixel runs the general stages; ShadeSimpleVisible the draws that SimpleShading
+// describes, with the same arithmetic.
 #pragma once
 
 #include "platform/d3d8/ref/alpha_test.h"
@@ -11,11 +12,34 @@
 
 namespace d3d8::ref {
 
+// The depth test and write, passing everything without a depth test.
+REF_PIXEL_INLINE bool DepthPasses(const DrawContext& ctx, const Target& t, int x, int y, float z) {
+    return !ctx.depthTest || DepthTestAndWrite(ctx, t, x, y, z);
+}
+
+// Without an alpha test nothing before the depth test has an effect, so such draws test
+// depth first and a hidden pixel is neither interpolated nor sampled (a depth-tested mesh
+// hides most of what it rasterizes behind its own nearer faces).
+REF_PIXEL_INLINE bool DepthTestedFirst(const DrawContext& ctx) { return !ctx.alphaTest; }
+
+// The general stages after the depth test, for a fragment of a draw without an alpha test
+// that has passed it.
+template <BlendKind Kind>
+REF_PIXEL_INLINE void ShadeVisiblePixel(const DrawContext& ctx, const Target& t, const Fragment& f) {
+    Color c = CombineStages(ctx, f);
+    ApplyFog(ctx, f, c);
+    BlendAndWrite<Kind>(ctx, t, f.x, f.y, c);
+}
+
 template <BlendKind Kind>
 REF_PIXEL_INLINE void ShadePixel(const DrawContext& ctx, const Target& t, const Fragment& f) {
+    if (DepthTestedFirst(ctx)) {
+        if (DepthPasses(ctx, t, f.x, f.y, f.z)) ShadeVisiblePixel<Kind>(ctx, t, f);
+        return;
+    }
     Color c = CombineStages(ctx, f);
-    if (ctx.alphaTest && !AlphaTestPasses(ctx, c.a)) return;
-    if (ctx.depthTest && !DepthTestAndWrite(ctx, t, f.x, f.y, f.z)) return;
+    if (!AlphaTestPasses(ctx, c.a)) return;
+    if (!DepthPasses(ctx, t, f.x, f.y, f.z)) return;
     ApplyFog(ctx, f, c);
     BlendAndWrite<Kind>(ctx, t, f.x, f.y, c);
 }
@@ -49,12 +73,8 @@ REF_PIXEL_INLINE Color SimpleProduct(const SimpleShading& s, const Color& texel,
     return {tr * dr, tg * dg, tb * db, ta * da};
 }
 
-// Without an alpha test nothing before the depth test has an effect, so the simple draws test
-// depth first (SimpleDepthPasses) and a hidden pixel samples nothing. The functions below
-// shade a pixel that passed, sampling at the taps given (unused for filter None).
-REF_PIXEL_INLINE bool SimpleDepthPasses(const DrawContext& ctx, const Target& t, int x, int y, float z) {
-    return !ctx.depthTest || DepthTestAndWrite(ctx, t, x, y, z);
-}
+// The simple draws have no alpha test (DepthTestedFirst): the functions below shade a pixel
+// that passed the depth test, sampling at the taps given (unused for filter None).
 
 // Where a simple draw with a bump stage samples: the bump texel at the bump stage's (u0, v0)
 // offsets (u, v), the texture stage's coordinates, by the stage's matrix, as CombineStages

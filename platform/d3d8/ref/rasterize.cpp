@@ -20,6 +20,10 @@ struct GeneralShader {
     static REF_PIXEL_INLINE void Shade(const DrawContext& ctx, const Target& t, const Fragment& f) {
         ShadePixel<Kind>(ctx, t, f);
     }
+    // For a fragment of a draw without an alpha test that has passed the depth test.
+    static REF_PIXEL_INLINE void ShadeVisible(const DrawContext& ctx, const Target& t, const Fragment& f) {
+        ShadeVisiblePixel<Kind>(ctx, t, f);
+    }
 };
 template <TexelFilter Filter, BlendKind Kind>
 struct SimpleShader {
@@ -27,7 +31,7 @@ struct SimpleShader {
     static constexpr BlendKind kKind = Kind;
     static constexpr TexelFilter kFilter = Filter;
     static REF_PIXEL_INLINE void Shade(const DrawContext& ctx, const Target& t, const Fragment& f) {
-        if (SimpleDepthPasses(ctx, t, f.x, f.y, f.z)) ShadeSimpleVisible<Filter, Kind>(ctx, t, f);
+        if (DepthPasses(ctx, t, f.x, f.y, f.z)) ShadeSimpleVisible<Filter, Kind>(ctx, t, f);
     }
     // For a fragment that has passed the depth test.
     static REF_PIXEL_INLINE void ShadeVisible(const DrawContext& ctx, const Target& t, const Fragment& f) {
@@ -73,6 +77,8 @@ REF_PIXEL_INLINE void TriangleLoop(const DrawContext& ctx, const Target& t, cons
     const int n = ctx.interpolatedCount;
     const int* list = ctx.interpolated;
     float value[kMaxAttrs];  // attribute * q along the current row
+    // The simple draws have no alpha test, so they always take the depth test first.
+    const bool depthFirst = Shader::kSimple || DepthTestedFirst(ctx);
     for (int y = t.rows.First(s.minY); y <= s.maxY; y = t.rows.Next(y)) {
         int xStart, xEnd;
         if (!RowSpan(s, y, xStart, xEnd)) continue;
@@ -84,13 +90,9 @@ REF_PIXEL_INLINE void TriangleLoop(const DrawContext& ctx, const Target& t, cons
             f.x = x;
             f.y = y;
             f.z = Saturate(z);
-            // Simple draws test depth before anything else is interpolated (their stages need
-            // no footprint).
-            if constexpr (Shader::kSimple) {
-                if (!SimpleDepthPasses(ctx, t, x, y, f.z)) {
-                    for (int k = 0; k < n; ++k) value[k] += s.attrDx[k];
-                    continue;
-                }
+            if (depthFirst && !DepthPasses(ctx, t, x, y, f.z)) {
+                for (int k = 0; k < n; ++k) value[k] += s.attrDx[k];
+                continue;
             }
             const float w = 1.0f / q;
             f.fogDepth = ctx.fogFromW ? w : f.z;
@@ -98,21 +100,22 @@ REF_PIXEL_INLINE void TriangleLoop(const DrawContext& ctx, const Target& t, cons
                 f.attr[list[k]] = value[k] * w;
                 value[k] += s.attrDx[k];
             }
-            if constexpr (Shader::kSimple) {
+            if constexpr (!Shader::kSimple) {
+                for (UINT st = 0; st < ctx.stageCount; ++st) {
+                    if (!ctx.stages[st].needsDerivatives) continue;
+                    const Plane& pu = s.attr[kAttrTex0 + 2 * st];
+                    const Plane& pv = s.attr[kAttrTex0 + 2 * st + 1];
+                    const float u = f.U(st), v = f.V(st);
+                    f.dudx[st] = (pu.dx - u * s.q.dx) * w;
+                    f.dudy[st] = (pu.dy - u * s.q.dy) * w;
+                    f.dvdx[st] = (pv.dx - v * s.q.dx) * w;
+                    f.dvdy[st] = (pv.dy - v * s.q.dy) * w;
+                }
+            }
+            if (depthFirst)
                 Shader::ShadeVisible(ctx, t, f);
-                continue;
-            }
-            for (UINT st = 0; st < ctx.stageCount; ++st) {
-                if (!ctx.stages[st].needsDerivatives) continue;
-                const Plane& pu = s.attr[kAttrTex0 + 2 * st];
-                const Plane& pv = s.attr[kAttrTex0 + 2 * st + 1];
-                const float u = f.U(st), v = f.V(st);
-                f.dudx[st] = (pu.dx - u * s.q.dx) * w;
-                f.dudy[st] = (pu.dy - u * s.q.dy) * w;
-                f.dvdx[st] = (pv.dx - v * s.q.dx) * w;
-                f.dvdy[st] = (pv.dy - v * s.q.dy) * w;
-            }
-            Shader::Shade(ctx, t, f);
+            else
+                Shader::Shade(ctx, t, f);
         }
     }
 }
@@ -175,7 +178,7 @@ REF_PIXEL_INLINE void SimpleSpriteSpans(const DrawContext& ctx, const Target& t,
             f.y = y;
             for (int i = 0; i < n; ++i) {
                 f.x = x0 + i;
-                if (SimpleDepthPasses(ctx, t, f.x, y, f.z))
+                if (DepthPasses(ctx, t, f.x, y, f.z))
                     ShadeSimpleVisible<Filter, Kind>(ctx, t, f, columns[i], row);
             }
         }

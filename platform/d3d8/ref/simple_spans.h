@@ -145,7 +145,7 @@ REF_PIXEL_INLINE void LinearTapsLanes(const LaneDraw& d, float u, float v, AxisT
     AddressLinearTaps(ty, d.texelsHigh, d.addressV);
 }
 
-// SimpleDepthPasses for the pixel whose depth is at `depth` (null without a depth test).
+// DepthPasses for the pixel whose depth is at `depth` (null without a depth test).
 REF_PIXEL_INLINE bool LaneDepthPasses(const LaneDraw& d, float* depth, float z) {
     if (!d.depthTest) return true;
     if (!ComparePasses<float>(d.depthFunc, z, *depth)) return false;

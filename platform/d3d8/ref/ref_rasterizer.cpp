@@ -31,7 +31,7 @@ using namespace ref;
 
 // Clears and vertex transforms smaller than these run on the calling thread alone.
 constexpr long long kParallelClearPixels = 64 * 1024;
-constexpr std::size_t kVerticesPerPart = 256;
+constexpr std::size_t kVerticesPerPart = 64;
 
 class RefRasterizer final : public Rasterizer {
 public:

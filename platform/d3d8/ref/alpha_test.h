@@ -8,6 +8,7 @@ namespace d3d8::ref {
 // True when `value FUNC reference` holds (the D3DCMP_* meaning, value on the left).
 template <typename T>
 inline bool ComparePasses(DWORD func, T value, T reference) {
+    if (func == D3DCMP_LESSEQUAL) return value <= reference;  // the usual depth test, without a jump
     switch (func) {
     case D3DCMP_NEVER: return false;
     case D3DCMP_LESS: return value < reference;

@@ -42,7 +42,11 @@ constexpr float kCoordLimit = 1 << 20;
 std::int64_t ToFixed(float v) {
     if (v != v) return 0;  // NaN
     const float c = std::clamp(v, -kCoordLimit, kCoordLimit);
-    return static_cast<std::int64_t>(std::llround(static_cast<double>(c) * kSubPixelOne));
+    // Rounded half away from zero, as llround does: the product and the added half are exact
+    // in a double (a float's 24 bits times a power of two, below 2^40).
+    const double scaled = static_cast<double>(c) * kSubPixelOne;
+    const auto magnitude = static_cast<std::int64_t>(std::fabs(scaled) + 0.5);
+    return scaled < 0 ? -magnitude : magnitude;
 }
 
 Plane MakePlane(double x0, double y0, double ex1, double ey1, double ex2, double ey2, double invArea, double v0,

@@ -22,24 +22,14 @@ REF_PIXEL_INLINE bool DepthPasses(const DrawContext& ctx, const Target& t, int x
 // hides most of what it rasterizes behind its own nearer faces).
 REF_PIXEL_INLINE bool DepthTestedFirst(const DrawContext& ctx) { return !ctx.alphaTest; }
 
-// The general stages after the depth test, for a fragment of a draw without an alpha test
-// that has passed it.
+// The general stages for a fragment. `depthTested`: the caller has already tested (and
+// written) its depth, as it may for a draw without an alpha test.
 template <BlendKind Kind>
-REF_PIXEL_INLINE void ShadeVisiblePixel(const DrawContext& ctx, const Target& t, const Fragment& f) {
+REF_PIXEL_INLINE void ShadePixel(const DrawContext& ctx, const Target& t, const Fragment& f, bool depthTested = false) {
+    const bool depthFirst = DepthTestedFirst(ctx);
+    if (depthFirst && !depthTested && !DepthPasses(ctx, t, f.x, f.y, f.z)) return;
     Color c = CombineStages(ctx, f);
-    ApplyFog(ctx, f, c);
-    BlendAndWrite<Kind>(ctx, t, f.x, f.y, c);
-}
-
-template <BlendKind Kind>
-REF_PIXEL_INLINE void ShadePixel(const DrawContext& ctx, const Target& t, const Fragment& f) {
-    if (DepthTestedFirst(ctx)) {
-        if (DepthPasses(ctx, t, f.x, f.y, f.z)) ShadeVisiblePixel<Kind>(ctx, t, f);
-        return;
-    }
-    Color c = CombineStages(ctx, f);
-    if (!AlphaTestPasses(ctx, c.a)) return;
-    if (!DepthPasses(ctx, t, f.x, f.y, f.z)) return;
+    if (!depthFirst && !(AlphaTestPasses(ctx, c.a) && DepthPasses(ctx, t, f.x, f.y, f.z))) return;
     ApplyFog(ctx, f, c);
     BlendAndWrite<Kind>(ctx, t, f.x, f.y, c);
 }

@@ -11,18 +11,15 @@ namespace d3d8::ref {
 namespace {
 
 // The pixel functions a loop can be built with: the general stages for a blend kind, or the
-// simple shading for a texel filter and a blend kind.
+// simple shading for a texel filter and a blend kind. Shade's `depthTested`: the loop has
+// already tested (and written) the fragment's depth.
 template <BlendKind Kind>
 struct GeneralShader {
     static constexpr bool kSimple = false;
     static constexpr BlendKind kKind = Kind;
     static constexpr TexelFilter kFilter = TexelFilter::None;
-    static REF_PIXEL_INLINE void Shade(const DrawContext& ctx, const Target& t, const Fragment& f) {
-        ShadePixel<Kind>(ctx, t, f);
-    }
-    // For a fragment of a draw without an alpha test that has passed the depth test.
-    static REF_PIXEL_INLINE void ShadeVisible(const DrawContext& ctx, const Target& t, const Fragment& f) {
-        ShadeVisiblePixel<Kind>(ctx, t, f);
+    static REF_PIXEL_INLINE void Shade(const DrawContext& ctx, const Target& t, const Fragment& f, bool depthTested) {
+        ShadePixel<Kind>(ctx, t, f, depthTested);
     }
 };
 template <TexelFilter Filter, BlendKind Kind>
@@ -30,12 +27,8 @@ struct SimpleShader {
     static constexpr bool kSimple = true;
     static constexpr BlendKind kKind = Kind;
     static constexpr TexelFilter kFilter = Filter;
-    static REF_PIXEL_INLINE void Shade(const DrawContext& ctx, const Target& t, const Fragment& f) {
-        if (DepthPasses(ctx, t, f.x, f.y, f.z)) ShadeSimpleVisible<Filter, Kind>(ctx, t, f);
-    }
-    // For a fragment that has passed the depth test.
-    static REF_PIXEL_INLINE void ShadeVisible(const DrawContext& ctx, const Target& t, const Fragment& f) {
-        ShadeSimpleVisible<Filter, Kind>(ctx, t, f);
+    static REF_PIXEL_INLINE void Shade(const DrawContext& ctx, const Target& t, const Fragment& f, bool depthTested) {
+        if (depthTested || DepthPasses(ctx, t, f.x, f.y, f.z)) ShadeSimpleVisible<Filter, Kind>(ctx, t, f);
     }
 };
 
@@ -112,10 +105,7 @@ REF_PIXEL_INLINE void TriangleLoop(const DrawContext& ctx, const Target& t, cons
                     f.dvdy[st] = (pv.dy - v * s.q.dy) * w;
                 }
             }
-            if (depthFirst)
-                Shader::ShadeVisible(ctx, t, f);
-            else
-                Shader::Shade(ctx, t, f);
+            Shader::Shade(ctx, t, f, depthFirst);
         }
     }
 }
@@ -216,7 +206,7 @@ REF_PIXEL_INLINE void PointLoop(const DrawContext& ctx, const Target& t, const S
                 }
             f.x = x;
             f.y = y;
-            Shader::Shade(ctx, t, f);
+            Shader::Shade(ctx, t, f, false);
         }
     }
 }

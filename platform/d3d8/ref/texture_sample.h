@@ -39,7 +39,7 @@ REF_PIXEL_INLINE int AddressTexel(int i, int size, DWORD mode) {
 }
 
 // Reads the texel at (x, y), already addressed into the level.
-REF_PIXEL_INLINE Color ReadTexel(const TextureStage& st, const SurfaceData& level, int x, int y) {
+inline Color ReadTexel(const TextureStage& st, const SurfaceData& level, int x, int y) {
     const BYTE* row = level.bits + static_cast<std::ptrdiff_t>(y) * level.pitch;
     switch (level.format) {
     case D3DFMT_A8R8G8B8:

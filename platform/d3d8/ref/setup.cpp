@@ -42,8 +42,9 @@ constexpr float kCoordLimit = 1 << 20;
 std::int64_t ToFixed(float v) {
     if (v != v) return 0;  // NaN
     const float c = std::clamp(v, -kCoordLimit, kCoordLimit);
-    // Rounded half away from zero, as llround does: the product and the added half are exact
-    // in a double (a float's 24 bits times a power of two, below 2^40).
+    // Rounded half away from zero, as llround does. The product is exact in a double (a
+    // float's 24 bits times a power of two, below 2^28), and so is the added half from a
+    // quarter up; below that the sum stays under 1 and truncates to 0 either way.
     const double scaled = static_cast<double>(c) * kSubPixelOne;
     const auto magnitude = static_cast<std::int64_t>(std::fabs(scaled) + 0.5);
     return scaled < 0 ? -magnitude : magnitude;

@@ -63,6 +63,7 @@ const PipelineState& DualRasterizer::Renumbered(const PipelineState& state) {
 }
 
 void DualRasterizer::ForgetSurface(const SurfaceData& surface) {
+    ref_->ForgetSurface(surface);
     auto it = mirrors_.find(surface.bits);
     if (it == mirrors_.end()) return;
     hal_->ForgetSurface(it->second->data);
@@ -88,6 +89,7 @@ void DualRasterizer::Compare(const RenderTargets& targets, const char* what) {
     if (targets.color && targets.color->bits) {
         const SurfaceData& r = *targets.color;
         const SurfaceData& h = *MirrorOf(targets.color);
+        ref_->ReadBack(r);
         hal_->ReadBack(h);
         const UINT bpp = BytesPerPixel(r.format);
         int over = 0, worst = 0, wx = 0, wy = 0;
@@ -125,6 +127,7 @@ void DualRasterizer::Compare(const RenderTargets& targets, const char* what) {
     if (targets.depth && targets.depth->bits) {
         const SurfaceData& r = *targets.depth;
         const SurfaceData& h = *MirrorOf(targets.depth);
+        ref_->ReadBack(r);
         hal_->ReadBack(h);
         int over = 0;
         float worst = 0;

@@ -154,16 +154,30 @@ public:
         Draw(D3DPT_TRIANGLESTRIP, 2, v, kTLFvf);
     }
 
+    // The readers bring queued drawing into memory first, as the device does before a lock.
     D3DCOLOR Pixel(int x, int y) const {
+        rasterizer_->ReadBack(colorSurface_);
         return ReadArgb(colorSurface_.format, colorSurface_.bits + y * colorSurface_.pitch +
                                                   x * static_cast<int>(BytesPerPixel(colorSurface_.format)));
     }
-    float Depth(int x, int y) const { return depth_[static_cast<std::size_t>(y) * colorSurface_.width + x]; }
+    float Depth(int x, int y) const {
+        rasterizer_->ReadBack(depthSurface_);
+        return depth_[static_cast<std::size_t>(y) * colorSurface_.width + x];
+    }
     UINT Width() const { return colorSurface_.width; }
     UINT Height() const { return colorSurface_.height; }
-    const SurfaceData& Surface() const { return colorSurface_; }
-    const std::vector<BYTE>& ColorBytes() const { return color_; }
-    const std::vector<float>& DepthValues() const { return depth_; }
+    const SurfaceData& Surface() const {
+        rasterizer_->ReadBack(colorSurface_);
+        return colorSurface_;
+    }
+    const std::vector<BYTE>& ColorBytes() const {
+        rasterizer_->ReadBack(colorSurface_);
+        return color_;
+    }
+    const std::vector<float>& DepthValues() const {
+        rasterizer_->ReadBack(depthSurface_);
+        return depth_;
+    }
 
     // Pixels whose colour differs from `background`.
     int CountNot(D3DCOLOR background) const {

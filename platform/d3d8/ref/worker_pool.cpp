@@ -54,22 +54,27 @@ WorkerPool::~WorkerPool() {
     for (std::thread& t : helpers_) t.join();
 }
 
-void WorkerPool::Run(Job job, void* context, unsigned parts) {
-    if (helpers_.empty() || parts <= 1) {
-        for (unsigned p = 0; p < parts; ++p) job(context, p);
-        return;
-    }
-    std::unique_lock<std::mutex> lock(mutex_);
+void WorkerPool::Start(Job job, void* context, unsigned parts) {
+    Wait();
+    std::lock_guard<std::mutex> lock(mutex_);
     job_ = job;
     context_ = context;
     parts_ = parts;
     claimed_ = finished_ = 0;
     publishedFinished_.store(0, std::memory_order_relaxed);
+    started_ = true;
+    if (helpers_.empty() || parts <= 1) return;  // Wait runs it all on the calling thread
     ++generation_;
     publishedGeneration_.store(generation_, std::memory_order_release);
     wake_.notify_all();
+}
+
+void WorkerPool::Wait() {
+    if (!started_) return;
+    started_ = false;
+    std::unique_lock<std::mutex> lock(mutex_);
     TakeParts(lock);
-    if (finished_ != parts_) {
+    if (const unsigned parts = parts_; finished_ != parts) {
         lock.unlock();
         WatchFor([&] { return publishedFinished_.load(std::memory_order_acquire) == parts; });
         lock.lock();

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -237,4 +238,76 @@ TEST_F(RefDevice, IndexedDrawFromBuffersWithBaseVertex) {
     dev_->SetIndices(nullptr, 0);
     vb->Release();
     ib->Release();
+}
+
+// With several threads, draws are queued and drawn later: each must still see the texture
+// contents, the target contents and the vertices as they were when it was made.
+class RefDeviceQueued : public RefDevice {
+protected:
+    void SetUp() override {
+        setenv("MORVELT_THREADS", "4", 1);
+        RefDevice::SetUp();
+        unsetenv("MORVELT_THREADS");
+    }
+
+    void Textured(IDirect3DBaseTexture8* texture) {
+        dev_->SetTexture(0, texture);
+        dev_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+        dev_->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    }
+
+    static void Fill(IDirect3DTexture8* texture, D3DCOLOR c) {
+        D3DLOCKED_RECT lr;
+        ASSERT_EQ(texture->LockRect(0, &lr, nullptr, 0), D3D_OK);
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x) d3d8::WriteArgb(D3DFMT_X8R8G8B8, static_cast<BYTE*>(lr.pBits) + y * lr.Pitch + x * 4, c);
+        texture->UnlockRect(0);
+    }
+};
+
+TEST_F(RefDeviceQueued, DrawsSeeTexturesTargetsAndVerticesAsTheyWereWhenMade) {
+    DiffuseOnly();
+    dev_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+
+    // Drawn into a texture, which the next draw samples without any lock in between.
+    IDirect3DTexture8* target = nullptr;
+    ASSERT_EQ(dev_->CreateTexture(16, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT, &target), D3D_OK);
+    IDirect3DSurface8 *level = nullptr, *back = nullptr, *depth = nullptr;
+    ASSERT_EQ(target->GetSurfaceLevel(0, &level), D3D_OK);
+    dev_->GetRenderTarget(&back);
+    dev_->GetDepthStencilSurface(&depth);
+    ASSERT_EQ(dev_->SetRenderTarget(level, nullptr), D3D_OK);
+    dev_->Clear(0, nullptr, D3DCLEAR_TARGET, 0x000000ff, 1.0f, 0);
+    Rect(0, 0, 16, 16, 0xffff0000);
+    ASSERT_EQ(dev_->SetRenderTarget(back, depth), D3D_OK);
+    Textured(target);
+    Rect(0, 0, 32, 64, 0xffffffff);
+
+    // A texture rewritten between two draws that sample it.
+    IDirect3DTexture8* picture = nullptr;
+    ASSERT_EQ(dev_->CreateTexture(16, 16, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &picture), D3D_OK);
+    Fill(picture, 0xff00ff00);
+    Textured(picture);
+    Rect(32, 0, 64, 32, 0xffffffff);
+    Fill(picture, 0xffffff00);
+    Rect(32, 32, 64, 48, 0xffffffff);
+
+    // Vertex memory of the caller's, changed as soon as the draw returns.
+    DiffuseOnly();
+    dev_->SetTexture(0, nullptr);
+    std::vector<TLVertex> strip = {{31.5f, 47.5f, 0.5f, 1, 0xff00ffff, 0, 0}, {63.5f, 47.5f, 0.5f, 1, 0xff00ffff, 0, 0},
+                                   {31.5f, 63.5f, 0.5f, 1, 0xff00ffff, 0, 0}, {63.5f, 63.5f, 0.5f, 1, 0xff00ffff, 0, 0}};
+    ASSERT_EQ(dev_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, strip.data(), sizeof(TLVertex)), D3D_OK);
+    for (TLVertex& v : strip) v.color = 0xffff00ff;
+
+    EXPECT_EQ(Pixel(5, 5), 0xffff0000u);
+    EXPECT_EQ(Pixel(20, 60), 0xffff0000u);
+    EXPECT_EQ(Pixel(40, 10), 0xff00ff00u);
+    EXPECT_EQ(Pixel(40, 40), 0xffffff00u);
+    EXPECT_EQ(Pixel(40, 56), 0xff00ffffu);
+    back->Release();
+    depth->Release();
+    level->Release();
+    EXPECT_EQ(picture->Release(), 0u);
+    EXPECT_EQ(target->Release(), 0u);
 }

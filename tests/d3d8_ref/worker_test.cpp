@@ -88,7 +88,35 @@ std::vector<BYTE> DrawManyTriangles(unsigned threads) {
     return bytes;
 }
 
+// Hundreds of small blended draws, more vertices than one queue holds, each with its own
+// colour factor; the colour bytes.
+std::vector<BYTE> DrawManySmallDraws(unsigned threads) {
+    setenv("MORVELT_THREADS", std::to_string(threads).c_str(), 1);
+    reftest::Canvas c(120, 90);
+    unsetenv("MORVELT_THREADS");
+    reftest::UseDiffuseOnly(c.state);
+    c.state.renderStates[D3DRS_CULLMODE] = D3DCULL_NONE;
+    c.state.renderStates[D3DRS_ALPHABLENDENABLE] = TRUE;
+    c.state.renderStates[D3DRS_SRCBLEND] = D3DBLEND_SRCALPHA;
+    c.state.renderStates[D3DRS_DESTBLEND] = D3DBLEND_INVSRCALPHA;
+    std::mt19937 random(5);
+    auto coord = [&](float lo, float hi) { return std::uniform_real_distribution<float>(lo, hi)(random); };
+    std::vector<reftest::TLVertex> list(3 * 100);
+    for (int draw = 0; draw < 150; ++draw) {
+        const float cx = coord(0, 120), cy = coord(0, 90);
+        for (reftest::TLVertex& v : list)
+            v = {cx + coord(-12, 12), cy + coord(-12, 12), coord(0, 1), 1, static_cast<D3DCOLOR>(random()) | 0x20000000u, 0, 0};
+        c.Draw(D3DPT_TRIANGLELIST, 100, list, reftest::kTLFvf);
+    }
+    return c.ColorBytes();
+}
+
 }  // namespace
+
+TEST(RefThreads, ManySmallDrawsGiveTheSameBytesForAnyThreadCount) {
+    const std::vector<BYTE> one = DrawManySmallDraws(1);
+    for (unsigned threads : {2u, 8u}) EXPECT_TRUE(DrawManySmallDraws(threads) == one) << threads << " threads";
+}
 
 TEST(RefThreads, DrawsOfManyTrianglesGiveTheSameBytesForAnyThreadCount) {
     const std::vector<BYTE> one = DrawManyTriangles(1);

@@ -24,6 +24,7 @@ std::vector<Texture> MakeTextures() {
     std::vector<Texture> out;
     for (int i = 0; i < 5; ++i)
         out.emplace_back(formats[i], sizes[i][0], sizes[i][1], i == 3 ? 3 : 1, [i](UINT l, UINT x, UINT y) {
+            if ((x / 2 + y / 2) % 3 == 0) return D3DCOLOR{0};  // blocks of zero texels: blends that keep the pixel
             return static_cast<D3DCOLOR>((x * 0x3b1d7 + y * 0x9e3779b1u + (l + 1) * 0x7f4a7c15u) ^ (i * 0x5bd1e995u));
         });
     return out;
@@ -152,6 +153,56 @@ TEST(RefPixelPaths, SpecialisedPathsDrawTheBytesOfTheGeneralPath) {
             }
         }
     }
+}
+
+// Over a coloured target, a texture half of zero texels: the specialised loops leave those
+// pixels alone where the blend keeps them (every channel from the texture, no fog, not
+// Replace), and must give the general path's bytes in every case, sprites included.
+TEST(RefPixelPaths, ZeroTexelsGiveTheBytesOfTheGeneralPath) {
+    const Texture half(D3DFMT_A8R8G8B8, 8, 8, 1, [](UINT, UINT x, UINT) { return x < 4 ? D3DCOLOR{0} : 0x80402010u; });
+    const DWORD blends[][3] = {{FALSE, D3DBLEND_ONE, D3DBLEND_ZERO},
+                               {TRUE, D3DBLEND_ONE, D3DBLEND_ONE},
+                               {TRUE, D3DBLEND_SRCALPHA, D3DBLEND_ONE},
+                               {TRUE, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA}};
+    for (const auto& blend : blends)
+        for (const bool fog : {false, true})
+            for (const DWORD alphaFrom : {D3DTA_TEXTURE, D3DTA_DIFFUSE})
+                for (const DWORD filter : {D3DTEXF_POINT, D3DTEXF_LINEAR})
+                    for (const bool sprite : {false, true}) {
+                        SCOPED_TRACE(::testing::Message() << "blend " << blend[0] << blend[1] << blend[2] << ", fog " << fog
+                                                          << ", alpha from " << alphaFrom << ", filter " << filter
+                                                          << (sprite ? ", sprite" : ", quad"));
+                        Canvas general(16, 16, D3DFMT_A8R8G8B8, true, RefPixelPaths::General);
+                        Canvas fast(16, 16, D3DFMT_A8R8G8B8, true, RefPixelPaths::Specialised);
+                        for (Canvas* c : {&general, &fast}) {
+                            c->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x60a0c0e0);
+                            DWORD* ss = c->state.stageStates[0];
+                            ss[D3DTSS_COLOROP] = D3DTOP_MODULATE;
+                            ss[D3DTSS_COLORARG1] = D3DTA_TEXTURE;
+                            ss[D3DTSS_COLORARG2] = D3DTA_DIFFUSE;
+                            ss[D3DTSS_ALPHAOP] = D3DTOP_SELECTARG1;
+                            ss[D3DTSS_ALPHAARG1] = alphaFrom;
+                            ss[D3DTSS_MAGFILTER] = ss[D3DTSS_MINFILTER] = filter;
+                            c->state.textures[0] = &half.data;
+                            DWORD* rs = c->state.renderStates;
+                            rs[D3DRS_ALPHABLENDENABLE] = blend[0];
+                            rs[D3DRS_SRCBLEND] = blend[1];
+                            rs[D3DRS_DESTBLEND] = blend[2];
+                            rs[D3DRS_FOGENABLE] = fog;
+                            rs[D3DRS_FOGTABLEMODE] = D3DFOG_LINEAR;
+                            rs[D3DRS_FOGSTART] = Bits(0.0f);
+                            rs[D3DRS_FOGEND] = Bits(1.0f);
+                            rs[D3DRS_FOGCOLOR] = 0x00ff0000;
+                            if (sprite) {
+                                rs[D3DRS_POINTSPRITEENABLE] = TRUE;
+                                rs[D3DRS_POINTSIZE] = Bits(14.0f);
+                                c->Draw(D3DPT_POINTLIST, 1, std::vector<TLVertex>{{8, 8, 0.5f, 1, 0xc0ffffff, 0, 0}}, kTLFvf);
+                            } else {
+                                c->DrawRect(0, 0, 16, 16, 0xc0ffffff);
+                            }
+                        }
+                        EXPECT_EQ(fast.ColorBytes(), general.ColorBytes());
+                    }
 }
 
 }  // namespace

@@ -14,6 +14,8 @@
 
 #include <emmintrin.h>
 
+#include <limits>
+
 namespace d3d8::ref::lanes {
 
 REF_PIXEL_INLINE __m128 Splat(float v) { return _mm_set1_ps(v); }
@@ -46,6 +48,12 @@ REF_PIXEL_INLINE __m128 Select(__m128 mask, __m128 ifSet, __m128 ifClear) {
 
 REF_PIXEL_INLINE __m128 Mask(const std::uint32_t (&lanes)[4]) {
     return _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(lanes)));
+}
+
+// True when no lane is infinite or NaN.
+REF_PIXEL_INLINE bool Finite(__m128 v) {
+    const __m128 magnitude = _mm_andnot_ps(Splat(-0.0f), v);
+    return _mm_movemask_ps(_mm_cmplt_ps(magnitude, Splat(std::numeric_limits<float>::infinity()))) == 0xf;
 }
 
 REF_PIXEL_INLINE __m128 AlphaEverywhere(__m128 v) { return _mm_shuffle_ps(v, v, _MM_SHUFFLE(3, 3, 3, 3)); }

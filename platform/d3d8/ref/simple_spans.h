@@ -13,7 +13,9 @@
 #include "platform/d3d8/ref/setup.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <iterator>
 
 namespace d3d8::ref {
 
@@ -34,6 +36,11 @@ struct LaneDraw {
     DWORD addressU = D3DTADDRESS_WRAP, addressV = D3DTADDRESS_WRAP;
     DWORD texelOpaque = 0;
     bool bumpLuminance = false;
+    // A texel whose four bytes are 0 leaves the pixel as it was: the texture gives all four
+    // channels, nothing is added after (no fog) and the blend adds the old pixel to 0 times
+    // the source alpha (not for Replace). Holds only while the diffuse colour and luminance
+    // are finite (0 times infinity is not 0).
+    bool zeroTexelKeepsPixel = false;
     // Where the inputs sit among a triangle's interpolated values (DrawContext::interpolated),
     // -1 when not interpolated; v follows u. u is the texture stage's, bumpU the bump stage's.
     int diffuseAt = -1, fogAt = -1, uAt = -1, bumpUAt = -1;
@@ -91,6 +98,8 @@ inline bool PrepareLaneDraw(const DrawContext& ctx, const Target& t, LaneDraw& d
         d.texelOpaque = s.level->format == D3DFMT_X8R8G8B8 ? 0xff000000u : 0u;
     }
     d.bumpLuminance = s.bumpLuminance;
+    const bool allFromTexture = std::all_of(std::begin(s.textureLanes), std::end(s.textureLanes), [](std::uint32_t m) { return m != 0; });
+    d.zeroTexelKeepsPixel = s.level && d.texelOpaque == 0 && allFromTexture && !d.fog && ctx.blendKind != BlendKind::Replace;
     return true;
 }
 
@@ -116,6 +125,19 @@ REF_PIXEL_INLINE __m128 SampleLanes(const LaneDraw& d, const AxisTaps& tx, const
                                            LaneTexel(d, bottom, tx.b), tx.weight256, weightY256));
     } else {
         return Splat(1.0f);
+    }
+}
+
+// True when every texel the taps read has all four bytes 0 (never for filter None).
+template <TexelFilter Filter>
+REF_PIXEL_INLINE bool TexelsAllZero(const LaneDraw& d, const AxisTaps& tx, const BYTE* top, const BYTE* bottom) {
+    if constexpr (Filter == TexelFilter::None) {
+        return false;
+    } else if constexpr (Filter == TexelFilter::Point) {
+        return LaneTexel(d, top, tx.a) == 0;
+    } else {
+        return (LaneTexel(d, top, tx.a) | LaneTexel(d, top, tx.b) | LaneTexel(d, bottom, tx.a) |
+                LaneTexel(d, bottom, tx.b)) == 0;
     }
 }
 
@@ -229,7 +251,11 @@ REF_PIXEL_INLINE void SimpleTriangleLanes(const DrawContext& ctx, const LaneDraw
                     tx = SimpleTaps<Filter>(u, d.texelsWide, d.addressU);
                     ty = SimpleTaps<Filter>(v, d.texelsHigh, d.addressV);
                 }
-                texel = SampleLanes<Filter>(d, tx, TexelRow(d, ty.a), TexelRow(d, ty.b), ty.weight256);
+                const BYTE *top = TexelRow(d, ty.a), *bottom = TexelRow(d, ty.b);
+                if (d.zeroTexelKeepsPixel && TexelsAllZero<Filter>(d, tx, top, bottom) && Finite(diffuse) &&
+                    std::isfinite(luminance))
+                    continue;
+                texel = SampleLanes<Filter>(d, tx, top, bottom, ty.weight256);
             }
             ShadeLanes<Kind>(d, colorRow + 4 * static_cast<std::ptrdiff_t>(x), texel, diffuse, fog, luminance);
         }
@@ -248,6 +274,7 @@ REF_PIXEL_INLINE void SimpleSpriteLanes(const DrawContext& ctx, const LaneDraw& 
     float fog = 0;
     if (d.fog) PixelFogFactor(ctx, ctx.fogFromW ? 1.0f / v.q : z, attr[kAttrFog], fog);
     const __m128 diffuse = lanes::FromRgba(attr + kAttrDiffuse);
+    const bool zeroTexelKeepsPixel = d.zeroTexelKeepsPixel && lanes::Finite(diffuse);
     AxisTaps columns[kRun];
     for (int x0 = sq.x0; x0 <= sq.x1; x0 += kRun) {
         const int n = std::min(kRun, sq.x1 - x0 + 1);
@@ -258,10 +285,11 @@ REF_PIXEL_INLINE void SimpleSpriteLanes(const DrawContext& ctx, const LaneDraw& 
             const BYTE *top = TexelRow(d, row.a), *bottom = TexelRow(d, row.b);
             BYTE* pixel = d.color + y * d.colorPitch + 4 * static_cast<std::ptrdiff_t>(x0);
             float* depth = d.depthTest ? reinterpret_cast<float*>(d.depth + y * d.depthPitch) + x0 : nullptr;
-            for (int i = 0; i < n; ++i, pixel += 4)
-                if (LaneDepthPasses(d, depth ? depth + i : nullptr, z))
-                    ShadeLanes<Kind>(d, pixel, SampleLanes<Filter>(d, columns[i], top, bottom, row.weight256), diffuse,
-                                     fog);
+            for (int i = 0; i < n; ++i, pixel += 4) {
+                if (!LaneDepthPasses(d, depth ? depth + i : nullptr, z)) continue;
+                if (zeroTexelKeepsPixel && TexelsAllZero<Filter>(d, columns[i], top, bottom)) continue;
+                ShadeLanes<Kind>(d, pixel, SampleLanes<Filter>(d, columns[i], top, bottom, row.weight256), diffuse, fog);
+            }
         }
     }
 }

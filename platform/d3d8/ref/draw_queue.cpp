@@ -13,10 +13,11 @@ namespace d3d8::ref {
 
 namespace {
 
-// The queue is flushed before it would hold more than these (unless one draw alone does):
-// transformed vertices take 240 bytes each.
+// A queue is full before it would hold more than these (unless one draw alone does):
+// a transformed vertex takes 240 bytes, a draw's state about 3 KB.
 constexpr std::size_t kMaxQueuedVertices = 32 * 1024;
 constexpr std::size_t kMaxQueuedPrimitives = 4 * kMaxQueuedVertices;
+constexpr std::size_t kMaxQueuedDraws = 1024;
 
 // The vertex number of the n-th vertex the primitives read, before baseVertex.
 bool VertexIndex(const DrawCall& call, UINT n, UINT& out) {
@@ -88,11 +89,13 @@ bool VertexRange(const DrawCall& call, UINT& lo, UINT& hi) {
     return lo <= hi;
 }
 
-bool DrawQueue::Takes(const Target& target, std::size_t vertices, std::size_t primitives) const {
-    if (count_ == 0) return true;
-    const Target& queued = draws_[0].target;
-    return queued.color == target.color && queued.depth == target.depth &&
-           vertices_ + vertices <= kMaxQueuedVertices && primitives_.size() + primitives <= kMaxQueuedPrimitives;
+bool DrawQueue::DrawsInto(const Target& target) const {
+    return count_ == 0 || (draws_[0].target.color == target.color && draws_[0].target.depth == target.depth);
+}
+
+bool DrawQueue::HasRoom(std::size_t vertices, std::size_t primitives) const {
+    return count_ == 0 || (count_ < kMaxQueuedDraws && vertices_ + vertices <= kMaxQueuedVertices &&
+                           primitives_.size() + primitives <= kMaxQueuedPrimitives);
 }
 
 DrawContext& DrawQueue::NextContext() {

@@ -41,9 +41,11 @@ public:
     explicit DrawQueue(unsigned parts) : bins_(parts) {}
 
     bool Empty() const { return count_ == 0; }
-    // True when a draw of `vertices` vertices and `primitives` primitives into `target` may
-    // join the queue: same target, and room left (an empty queue takes any draw).
-    bool Takes(const Target& target, std::size_t vertices, std::size_t primitives) const;
+    // True when the queue is empty or its draws go to `target`.
+    bool DrawsInto(const Target& target) const;
+    // True when a draw of `vertices` vertices and `primitives` primitives fits (an empty queue
+    // takes any draw).
+    bool HasRoom(std::size_t vertices, std::size_t primitives) const;
 
     // Adding a draw: its context to fill, then room for its vertices (their first position),
     // transformed with TransformRange, perhaps by several threads, then Add. A draw not added

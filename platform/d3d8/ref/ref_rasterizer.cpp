@@ -129,12 +129,10 @@ void RefRasterizer::Draw(const RenderTargets& targets, const PipelineState& stat
     if (!VertexRange(call, lo, hi)) return;
     const std::size_t count = static_cast<std::size_t>(hi) - lo + 1;
     const Target target{targets.color, targets.depth && targets.depth->bits ? targets.depth : nullptr, {}};
-    if (!queues_[filling_].Takes(target, count, call.primitiveCount)) {
-        if (queues_[filling_].Takes(target, 0, 0))
-            Flush();  // full: drawn while the other fills
-        else
-            Finish();  // another target, whose draws may read this one: what is queued is drawn first
-    }
+    if (!queues_[filling_].DrawsInto(target))
+        Finish();  // another target, whose draws may read this one: what is queued is drawn first
+    else if (!queues_[filling_].HasRoom(count, call.primitiveCount))
+        Flush();  // full: drawn while the other fills
     DrawQueue& queue = queues_[filling_];
     DrawContext& ctx = queue.NextContext();
     PrepareDrawContext(state, targets, ctx);

@@ -166,32 +166,24 @@ void DrawQueue::DrawPart(unsigned part) const {
 // Appends the call's primitives to the queue's list, each vertex number plus `offset` (its
 // place in the queue's vertex arrays), leaving out those with an index outside the vertices.
 void DrawQueue::ListPrimitives(const DrawCall& call, UINT offset, QueuedDraw& d) {
+    const D3DPRIMITIVETYPE type = call.primitiveType;
+    d.kind = type == D3DPT_POINTLIST                                ? PrimitiveKind::Point
+             : type == D3DPT_LINELIST || type == D3DPT_LINESTRIP ? PrimitiveKind::Line
+                                                                   : PrimitiveKind::Triangle;
     d.firstPrimitive = primitives_.size();
     Primitive p{};
     auto fetch = [&](UINT n, UINT& out) { return VertexIndex(call, n, out); };
-    auto add = [&](int vertices) {
-        for (int k = 0; k < vertices; ++k) p.v[k] += offset;
-        primitives_.push_back(p);
-    };
     for (UINT n = 0; n < call.primitiveCount; ++n) {
-        switch (call.primitiveType) {
-        case D3DPT_POINTLIST:
-            d.kind = PrimitiveKind::Point;
-            if (fetch(n, p.v[0])) add(1);
-            break;
-        case D3DPT_LINELIST:
-            d.kind = PrimitiveKind::Line;
-            if (fetch(2 * n, p.v[0]) && fetch(2 * n + 1, p.v[1])) add(2);
-            break;
-        case D3DPT_LINESTRIP:
-            d.kind = PrimitiveKind::Line;
-            if (fetch(n, p.v[0]) && fetch(n + 1, p.v[1])) add(2);
-            break;
-        default:
-            d.kind = PrimitiveKind::Triangle;
-            if (TriangleVertices(call, n, p.v)) add(3);
-            break;
+        bool valid;
+        switch (type) {
+        case D3DPT_POINTLIST: valid = fetch(n, p.v[0]); break;
+        case D3DPT_LINELIST: valid = fetch(2 * n, p.v[0]) && fetch(2 * n + 1, p.v[1]); break;
+        case D3DPT_LINESTRIP: valid = fetch(n, p.v[0]) && fetch(n + 1, p.v[1]); break;
+        default: valid = TriangleVertices(call, n, p.v); break;
         }
+        if (!valid) continue;
+        for (UINT& v : p.v) v += offset;  // the unused ones too: never read
+        primitives_.push_back(p);
     }
     d.endPrimitive = primitives_.size();
 }

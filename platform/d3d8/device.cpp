@@ -406,6 +406,7 @@ HRESULT Device::SetCursorProperties(UINT XHotSpot, UINT YHotSpot, IDirect3DSurfa
         Report(where, "hot spot outside the cursor image");
         return D3DERR_INVALIDCALL;
     }
+    ReadBack(s);  // drawing still queued or held by the rasterizer reaches memory first
     cursorImage_.resize(static_cast<size_t>(s.width) * s.height);
     for (UINT y = 0; y < s.height; ++y)
         std::memcpy(&cursorImage_[static_cast<size_t>(y) * s.width], s.bits + static_cast<size_t>(y) * s.pitch,

@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -48,17 +49,25 @@ TEST(RefWorkerPool, RunsEveryPartOnceForAnyThreadCount) {
 
 namespace {
 
+// A canvas drawn by `threads` threads, diffuse colour only, no culling, blending SRCALPHA over
+// INVSRCALPHA (overlaps show the order of drawing).
+std::unique_ptr<reftest::Canvas> BlendingCanvas(unsigned threads, UINT width, UINT height) {
+    setenv("MORVELT_THREADS", std::to_string(threads).c_str(), 1);
+    auto c = std::make_unique<reftest::Canvas>(width, height);
+    unsetenv("MORVELT_THREADS");
+    reftest::UseDiffuseOnly(c->state);
+    c->state.renderStates[D3DRS_CULLMODE] = D3DCULL_NONE;
+    c->state.renderStates[D3DRS_ALPHABLENDENABLE] = TRUE;
+    c->state.renderStates[D3DRS_SRCBLEND] = D3DBLEND_SRCALPHA;
+    c->state.renderStates[D3DRS_DESTBLEND] = D3DBLEND_INVSRCALPHA;
+    return c;
+}
+
 // Blended triangle lists, strips and fans over a target of many row bands, some triangles
 // reaching past its edges and some through the near plane; the colour and depth bytes.
 std::vector<BYTE> DrawManyTriangles(unsigned threads) {
-    setenv("MORVELT_THREADS", std::to_string(threads).c_str(), 1);
-    reftest::Canvas c(97, 203);
-    unsetenv("MORVELT_THREADS");
-    reftest::UseDiffuseOnly(c.state);
-    c.state.renderStates[D3DRS_CULLMODE] = D3DCULL_NONE;
-    c.state.renderStates[D3DRS_ALPHABLENDENABLE] = TRUE;  // overlaps show the order of drawing
-    c.state.renderStates[D3DRS_SRCBLEND] = D3DBLEND_SRCALPHA;
-    c.state.renderStates[D3DRS_DESTBLEND] = D3DBLEND_INVSRCALPHA;
+    const std::unique_ptr<reftest::Canvas> canvas = BlendingCanvas(threads, 97, 203);
+    reftest::Canvas& c = *canvas;
     std::mt19937 random(11);
     auto coord = [&](float lo, float hi) { return std::uniform_real_distribution<float>(lo, hi)(random); };
     auto colour = [&] { return static_cast<D3DCOLOR>(random()) | 0x20000000u; };
@@ -88,17 +97,10 @@ std::vector<BYTE> DrawManyTriangles(unsigned threads) {
     return bytes;
 }
 
-// Hundreds of small blended draws, more vertices than one queue holds, each with its own
-// colour factor; the colour bytes.
+// Hundreds of small blended draws, more vertices than one queue holds; the colour bytes.
 std::vector<BYTE> DrawManySmallDraws(unsigned threads) {
-    setenv("MORVELT_THREADS", std::to_string(threads).c_str(), 1);
-    reftest::Canvas c(120, 90);
-    unsetenv("MORVELT_THREADS");
-    reftest::UseDiffuseOnly(c.state);
-    c.state.renderStates[D3DRS_CULLMODE] = D3DCULL_NONE;
-    c.state.renderStates[D3DRS_ALPHABLENDENABLE] = TRUE;
-    c.state.renderStates[D3DRS_SRCBLEND] = D3DBLEND_SRCALPHA;
-    c.state.renderStates[D3DRS_DESTBLEND] = D3DBLEND_INVSRCALPHA;
+    const std::unique_ptr<reftest::Canvas> canvas = BlendingCanvas(threads, 120, 90);
+    reftest::Canvas& c = *canvas;
     std::mt19937 random(5);
     auto coord = [&](float lo, float hi) { return std::uniform_real_distribution<float>(lo, hi)(random); };
     std::vector<reftest::TLVertex> list(3 * 100);

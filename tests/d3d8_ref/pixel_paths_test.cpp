@@ -114,31 +114,68 @@ void AddBumpStage(Rng& rng, PipelineState& s, const std::vector<Texture>& textur
     if (rng.Chance(0.8)) s.renderStates[D3DRS_POINTSPRITEENABLE] = FALSE;
 }
 
-// Every pixel function, in each build of the pixel loops (AVX2 where the processor has it, and
-// the x86-64 baseline), draws the bytes of the general path's widest build.
-TEST(RefPixelPaths, SpecialisedPathsDrawTheBytesOfTheGeneralPath) {
+// The state classes the production draws most: a 32-bit texture (power-of-two sizes or not)
+// sampled from one level, instead of or times the diffuse colour, with RandomState's
+// addressing, filters, blending, depth, fog and shading.
+void RandomSimpleState(Rng& rng, PipelineState& s, const std::vector<Texture>& textures) {
+    RandomState(rng, s, textures);
+    const DWORD ops[] = {D3DTOP_SELECTARG1, D3DTOP_SELECTARG2, D3DTOP_MODULATE};
+    DWORD* ss = s.stageStates[0];
+    ss[D3DTSS_COLOROP] = rng.Pick(ops);
+    ss[D3DTSS_ALPHAOP] = rng.Pick(ops);
+    ss[D3DTSS_COLORARG1] = ss[D3DTSS_ALPHAARG1] = D3DTA_TEXTURE;
+    ss[D3DTSS_COLORARG2] = ss[D3DTSS_ALPHAARG2] = rng.Chance(0.5) ? D3DTA_DIFFUSE : D3DTA_CURRENT;
+    ss[D3DTSS_MIPFILTER] = D3DTEXF_NONE;
+    s.textures[0] = &textures[static_cast<std::size_t>(rng.Int(0, static_cast<int>(textures.size()) - 1))].data;
+    s.stageStates[1][D3DTSS_COLOROP] = D3DTOP_DISABLE;
+    s.textures[1] = nullptr;
+    s.renderStates[D3DRS_ALPHATESTENABLE] = FALSE;
+}
+
+std::vector<Texture> MakeSimpleTextures() {
+    const D3DFORMAT formats[] = {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8};
+    const UINT sizes[][2] = {{16, 16}, {32, 8}, {6, 10}};
+    std::vector<Texture> out;
+    for (int i = 0; i < 3; ++i)
+        out.emplace_back(formats[i], sizes[i][0], sizes[i][1], 1, [i](UINT, UINT x, UINT y) {
+            if ((x / 3 + y / 2) % 4 == 0) return D3DCOLOR{0};
+            return static_cast<D3DCOLOR>((x * 0x2c1b3c6du + y * 0x297a2d39u) ^ (i * 0x85ebca6bu));
+        });
+    return out;
+}
+
+// Random draws over a width x height canvas (vertices up to 6 pixels beyond it): every
+// pixel function, in each build of the pixel loops (AVX2 where the processor has it, and the
+// x86-64 baseline), draws the bytes of the general path's widest build.
+// With `simpleOnly` every draw takes a RandomSimpleState.
+void ExpectSpecialisedPathsDrawTheGeneralBytes(UINT width, UINT height, int draws, unsigned seed, bool simpleOnly = false) {
     const D3DFORMAT targets[] = {D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_R5G6B5};
-    const std::vector<Texture> textures = MakeTextures(), bumps = MakeBumpTextures();
-    Rng rng(17);
+    const std::vector<Texture> textures = simpleOnly ? MakeSimpleTextures() : MakeTextures(), bumps = MakeBumpTextures();
+    Rng rng(seed);
+    const float right = static_cast<float>(width) + 6, bottom = static_cast<float>(height) + 6;
     for (const D3DFORMAT format : targets) {
-        Canvas general(40, 36, format, true, RefPixelPaths::General, RefInstructions::Widest);
-        Canvas generalBaseline(40, 36, format, true, RefPixelPaths::General, RefInstructions::Baseline);
-        Canvas fast(40, 36, format, true, RefPixelPaths::Specialised, RefInstructions::Widest);
-        Canvas fastBaseline(40, 36, format, true, RefPixelPaths::Specialised, RefInstructions::Baseline);
+        Canvas general(width, height, format, true, RefPixelPaths::General, RefInstructions::Widest);
+        Canvas generalBaseline(width, height, format, true, RefPixelPaths::General, RefInstructions::Baseline);
+        Canvas fast(width, height, format, true, RefPixelPaths::Specialised, RefInstructions::Widest);
+        Canvas fastBaseline(width, height, format, true, RefPixelPaths::Specialised, RefInstructions::Baseline);
         Canvas* const canvases[] = {&general, &generalBaseline, &fast, &fastBaseline};
-        for (int draw = 0; draw < 300; ++draw) {
+        for (int draw = 0; draw < draws; ++draw) {
             SCOPED_TRACE("target format " + std::to_string(format) + ", draw " + std::to_string(draw));
             if (draw % 10 == 0) {
                 const D3DCOLOR c = static_cast<D3DCOLOR>(rng.engine());
                 for (Canvas* canvas : canvases) canvas->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, c, 1.0f);
             }
-            PipelineState s = DefaultState(40, 36);
-            RandomState(rng, s, textures);
-            if (rng.Chance(0.3)) AddBumpStage(rng, s, textures, bumps);
+            PipelineState s = DefaultState(width, height);
+            if (simpleOnly) {
+                RandomSimpleState(rng, s, textures);
+            } else {
+                RandomState(rng, s, textures);
+                if (rng.Chance(0.3)) AddBumpStage(rng, s, textures, bumps);
+            }
             std::vector<TLVertex> v;
             const bool points = rng.Chance(0.4);
             for (int i = 0; i < (points ? 12 : 6); ++i)
-                v.push_back({rng.Float(-6, 46), rng.Float(-6, 42), rng.Float(0, 1), rng.Float(0.2f, 2.0f),
+                v.push_back({rng.Float(-6, right), rng.Float(-6, bottom), rng.Float(0, 1), rng.Float(0.2f, 2.0f),
                              static_cast<D3DCOLOR>(rng.engine()), rng.Float(-1.5f, 2.5f),
                              rng.Chance(0.02) ? 3e9f : rng.Float(-1.5f, 2.5f)});  // or beyond any texel
             for (Canvas* canvas : canvases) {
@@ -153,6 +190,19 @@ TEST(RefPixelPaths, SpecialisedPathsDrawTheBytesOfTheGeneralPath) {
             }
         }
     }
+}
+
+// Small draws: many short rows, their ends and single pixels.
+TEST(RefPixelPaths, SpecialisedPathsDrawTheBytesOfTheGeneralPath) { ExpectSpecialisedPathsDrawTheGeneralBytes(40, 36, 300, 17); }
+
+// Large draws: long rows, which the AVX2 build draws eight pixels at a time.
+TEST(RefPixelPaths, SpecialisedPathsDrawTheBytesOfTheGeneralPathOnLongRows) {
+    ExpectSpecialisedPathsDrawTheGeneralBytes(160, 96, 200, 29);
+}
+
+// Large draws of the simple state classes alone, which the production draws most.
+TEST(RefPixelPaths, SimpleStatesDrawTheBytesOfTheGeneralPathOnLongRows) {
+    ExpectSpecialisedPathsDrawTheGeneralBytes(160, 96, 200, 31, true);
 }
 
 // Over a coloured target, a texture half of zero texels: the specialised loops leave those

@@ -2,6 +2,7 @@
 
 #include "platform/d3d8/ref/pixel_pipeline.h"
 #include "platform/d3d8/ref/simple_spans.h"
+#include "platform/d3d8/ref/wide_spans.h"
 
 #include <algorithm>
 #include <cmath>
@@ -216,11 +217,19 @@ REF_PIXEL_INLINE void PointLoop(const DrawContext& ctx, const Target& t, const S
 // AVX2; what stays a call runs its baseline build.
 template <class Shader>
 [[gnu::target("avx2")]] void TriangleLoopAvx2(const DrawContext& ctx, const Target& t, const TriangleSetup& s) {
+#if REF_WIDE_LOOPS
+    if constexpr (Shader::kSimple)
+        if (WideTriangle<Shader::kFilter, Shader::kKind>(ctx, t, s)) return;
+#endif
     TriangleLoop<Shader>(ctx, t, s);
 }
 
 template <class Shader>
 [[gnu::target("avx2")]] void PointLoopAvx2(const DrawContext& ctx, const Target& t, const ScreenVertex& v) {
+#if REF_WIDE_LOOPS
+    if constexpr (Shader::kSimple && Shader::kFilter != TexelFilter::None)
+        if (WideSprite<Shader::kFilter, Shader::kKind>(ctx, t, v)) return;
+#endif
     PointLoop<Shader>(ctx, t, v);
 }
 #endif

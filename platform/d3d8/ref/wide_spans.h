@@ -144,9 +144,17 @@ REF_WIDE_INLINE Taps TapsAlong(__m256 coord, UINT size, DWORD mode) {
     }
 }
 
-// The texels at byte offsets from `base`, as LaneTexel reads them.
+// The texels at byte offsets from `base`, as LaneTexel reads them. Eight loads are faster
+// than a gather on the processors measured.
 REF_WIDE_INLINE __m256i Texels(const LaneDraw& d, const BYTE* base, __m256i offsets) {
-    const __m256i c = _mm256_i32gather_epi32(reinterpret_cast<const int*>(base), offsets, 1);
+    alignas(32) int at[kLanes];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(at), offsets);
+    const auto texel = [&](int i) {
+        int c;
+        std::memcpy(&c, base + at[i], 4);
+        return c;
+    };
+    const __m256i c = _mm256_setr_epi32(texel(0), texel(1), texel(2), texel(3), texel(4), texel(5), texel(6), texel(7));
     return _mm256_or_si256(c, SplatInt(static_cast<int>(d.texelOpaque)));
 }
 

@@ -97,6 +97,36 @@ std::vector<BYTE> DrawManyTriangles(unsigned threads) {
     return bytes;
 }
 
+// Point sprites up to 40 pixels wide, lines and triangles drawn as points over a target of
+// many row bands, some reaching past its edges, and untransformed lines and points through
+// the near plane: each band must get every primitive reaching into it; the colour bytes.
+std::vector<BYTE> DrawPointsAndLines(unsigned threads) {
+    const std::unique_ptr<reftest::Canvas> canvas = BlendingCanvas(threads, 101, 187);
+    reftest::Canvas& c = *canvas;
+    std::mt19937 random(23);
+    auto coord = [&](float lo, float hi) { return std::uniform_real_distribution<float>(lo, hi)(random); };
+    auto colour = [&] { return static_cast<D3DCOLOR>(random()) | 0x20000000u; };
+    std::vector<reftest::TLVertex> points, lines;
+    for (int k = 0; k < 200; ++k) points.push_back({coord(-20, 121), coord(-20, 207), coord(0, 1), 1, colour(), 0, 0});
+    for (int k = 0; k < 120; ++k) lines.push_back({coord(-10, 111), coord(-30, 217), coord(0, 1), 1, colour(), 0, 0});
+    c.state.renderStates[D3DRS_POINTSPRITEENABLE] = TRUE;
+    for (const float size : {3.0f, 17.0f, 40.0f}) {
+        c.state.renderStates[D3DRS_POINTSIZE] = reftest::Bits(size);
+        c.Draw(D3DPT_POINTLIST, 200, points, reftest::kTLFvf);
+    }
+    c.Draw(D3DPT_LINELIST, 60, lines, reftest::kTLFvf);
+    c.Draw(D3DPT_LINESTRIP, 119, lines, reftest::kTLFvf);
+    c.state.renderStates[D3DRS_FILLMODE] = D3DFILL_POINT;
+    c.Draw(D3DPT_TRIANGLELIST, 40, lines, reftest::kTLFvf);
+    c.state.renderStates[D3DRS_FILLMODE] = D3DFILL_SOLID;
+    c.state.projection = reftest::PerspectiveFov(1.5f, 101.0f / 187.0f, 1, 100);
+    std::vector<reftest::ColorVertex> depthward;
+    for (int k = 0; k < 80; ++k) depthward.push_back({coord(-4, 4), coord(-6, 6), coord(-10, 30), colour(), 0, 0});
+    c.Draw(D3DPT_LINELIST, 40, depthward, reftest::kColorFvf);
+    c.Draw(D3DPT_POINTLIST, 80, depthward, reftest::kColorFvf);
+    return c.ColorBytes();
+}
+
 // Hundreds of small blended draws, more vertices than one queue holds; the colour bytes.
 std::vector<BYTE> DrawManySmallDraws(unsigned threads) {
     const std::unique_ptr<reftest::Canvas> canvas = BlendingCanvas(threads, 120, 90);
@@ -123,4 +153,9 @@ TEST(RefThreads, ManySmallDrawsGiveTheSameBytesForAnyThreadCount) {
 TEST(RefThreads, DrawsOfManyTrianglesGiveTheSameBytesForAnyThreadCount) {
     const std::vector<BYTE> one = DrawManyTriangles(1);
     for (unsigned threads : {2u, 3u, 8u}) EXPECT_TRUE(DrawManyTriangles(threads) == one) << threads << " threads";
+}
+
+TEST(RefThreads, PointsAndLinesGiveTheSameBytesForAnyThreadCount) {
+    const std::vector<BYTE> one = DrawPointsAndLines(1);
+    for (unsigned threads : {2u, 3u, 8u}) EXPECT_TRUE(DrawPointsAndLines(threads) == one) << threads << " threads";
 }

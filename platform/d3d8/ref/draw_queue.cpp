@@ -58,15 +58,6 @@ bool TriangleVertices(const DrawCall& call, UINT p, UINT (&v)[3]) {
     }
 }
 
-// False when no row within half a pixel of the vertices' rows belongs to `rows` (cheap
-// rejection before setup, for the many small triangles of a draw shared out by rows; the
-// half pixel covers the rounding of wireframe edges).
-bool MayCoverOwnedRow(const RowShare& rows, float y0, float y1, float y2) {
-    const float top = std::min({y0, y1, y2}) - 0.5f, bottom = std::max({y0, y1, y2}) + 0.5f;
-    if (rows.count == 1 || !(top >= 0.0f && bottom < 1e6f)) return true;
-    return rows.First(static_cast<int>(std::ceil(top))) <= static_cast<int>(bottom);
-}
-
 }  // namespace
 
 bool VertexRange(const DrawCall& call, UINT& lo, UINT& hi) {
@@ -251,7 +242,6 @@ void DrawQueue::DrawTriangle(const QueuedDraw& d, const Target& t, UINT i0, UINT
     }
     const UINT idx[3] = {i0, i1, i2};
     const bool inside = inside_[i0] && inside_[i1] && inside_[i2];
-    if (inside && !MayCoverOwnedRow(t.rows, screen_[i0].y, screen_[i1].y, screen_[i2].y)) return;
     ScreenVertex clipped[kMaxClippedVertices];
     const ScreenVertex* poly[kMaxClippedVertices];
     int n = 3;

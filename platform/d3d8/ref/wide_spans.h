@@ -276,8 +276,8 @@ REF_WIDE_INLINE __m256i WithoutKeptPixels(const LaneDraw& d, __m256i pass, __m25
     return _mm256_andnot_si256(_mm256_and_si256(allZero, _mm256_castps_si256(finite)), pass);
 }
 
-// True when the draw's texture (if any) fits the wide loops: a texel's byte offset fits in an
-// int, and for triangles the addressing is one Address takes.
+// True when the draw fits the wide loops: a texel's byte offset fits in an int, and for
+// triangles there is no bump stage and the addressing is one Address takes.
 inline bool WideDrawable(const LaneDraw& d, bool triangle) {
     if (!d.texels) return true;
     if (static_cast<long long>(d.texelPitch) * d.texelsHigh > INT_MAX) return false;

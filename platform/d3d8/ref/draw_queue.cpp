@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <limits>
 
 namespace d3d8::ref {
 
@@ -56,6 +55,15 @@ bool TriangleVertices(const DrawCall& call, UINT p, UINT (&v)[3]) {
     case D3DPT_TRIANGLEFAN: return fetch(0, v[0]) && fetch(p + 1, v[1]) && fetch(p + 2, v[2]);
     default: return false;
     }
+}
+
+// False when no row within half a pixel of the vertices' rows belongs to `rows` (cheap
+// rejection before setup, for the many small triangles of a draw shared out by rows; the
+// half pixel covers the rounding of wireframe edges).
+bool MayCoverOwnedRow(const RowShare& rows, float y0, float y1, float y2) {
+    const float top = std::min({y0, y1, y2}) - 0.5f, bottom = std::max({y0, y1, y2}) + 0.5f;
+    if (rows.count == 1 || !(top >= 0.0f && bottom < 1e6f)) return true;
+    return rows.First(static_cast<int>(std::ceil(top))) <= static_cast<int>(bottom);
 }
 
 }  // namespace
@@ -117,16 +125,18 @@ void DrawQueue::TransformRange(const BYTE* source, UINT stride, std::size_t begi
 void DrawQueue::Add(const Target& target, const DrawCall& call, UINT lo, std::size_t count) {
     QueuedDraw& d = draws_[count_];
     d.target = target;
-    const std::size_t begin = vertices_;
-    vertices_ = begin + count;
+    const std::size_t begin = vertices_, end = begin + count;
+    vertices_ = end;
     ListPrimitives(call, static_cast<UINT>(begin) - lo, d);
-    if (banded_) {
-        if (count_ == 0) {  // the queue's draws share its target
-            bands_ = std::max(1u, (target.color->height + kBandRows - 1) >> kBandShift);
-            if (bins_.size() < bands_) bins_.resize(bands_);
-        }
-        BinPrimitives(d);
-    }
+    const auto parts = static_cast<unsigned>(bins_.size());
+    // A point's square reaches beyond its triangle: those of fill mode POINT are not binned.
+    d.binned = parts > 1 && d.kind == PrimitiveKind::Triangle && d.ctx.fillMode != D3DFILL_POINT;
+    d.onlyPart = -1;
+    unsigned band;
+    if (d.binned)
+        BinTriangles(d);
+    else if (parts > 1 && SpansOneBand(begin, end, band))
+        d.onlyPart = static_cast<int>(band % parts);
     ++count_;
 }
 
@@ -138,24 +148,18 @@ void DrawQueue::Reset() {
 }
 
 void DrawQueue::DrawPart(unsigned part) const {
-    if (!banded_) {
-        for (std::size_t n = 0; n < count_; ++n) {
-            const QueuedDraw& d = draws_[n];
-            for (std::size_t p = d.firstPrimitive; p < d.endPrimitive; ++p) DrawPrimitive(d, d.target, primitives_[p]);
+    const std::vector<UINT>& bin = bins_[part];
+    const RowShare rows{static_cast<int>(part), static_cast<int>(bins_.size())};
+    std::size_t next = 0;
+    for (std::size_t n = 0; n < count_; ++n) {
+        const QueuedDraw& d = draws_[n];
+        Target t = d.target;
+        t.rows = rows;
+        if (d.binned) {
+            for (; next < bin.size() && bin[next] < d.endPrimitive; ++next) DrawPrimitive(d, t, primitives_[bin[next]]);
+        } else if (d.onlyPart < 0 || d.onlyPart == static_cast<int>(part)) {
+            for (std::size_t p = d.firstPrimitive; p < d.endPrimitive; ++p) DrawPrimitive(d, t, primitives_[p]);
         }
-        return;
-    }
-    const RowShare rows{static_cast<int>(part), static_cast<int>(bands_)};  // this band alone
-    std::size_t n = 0, targetOf = count_;  // the primitive's draw, the draw `t` was made for
-    Target t;
-    for (const UINT p : bins_[part]) {
-        while (p >= draws_[n].endPrimitive) ++n;
-        if (targetOf != n) {
-            t = draws_[n].target;
-            t.rows = rows;
-            targetOf = n;
-        }
-        DrawPrimitive(draws_[n], t, primitives_[p]);
     }
 }
 
@@ -184,44 +188,41 @@ void DrawQueue::ListPrimitives(const DrawCall& call, UINT offset, QueuedDraw& d)
     d.endPrimitive = primitives_.size();
 }
 
-// The rows the primitive may draw into, from `top` to `bottom`: those within half a pixel of a
-// triangle's vertices (the rounding of wireframe edges), a pixel of a line's and half a
-// point's size and a pixel of a point's. Clipping keeps a primitive within the projection of
-// its vertices while all are in front of the eye; false when one is not (or is not a number),
-// and the rows are not known before clipping.
-bool DrawQueue::PrimitiveRows(const QueuedDraw& d, const Primitive& p, float& top, float& bottom) const {
-    const int vertices = d.kind == PrimitiveKind::Point ? 1 : d.kind == PrimitiveKind::Line ? 2 : 3;
-    const bool points = d.kind == PrimitiveKind::Point || d.ctx.fillMode == D3DFILL_POINT;
-    top = std::numeric_limits<float>::infinity();
-    bottom = -top;
-    for (int k = 0; k < vertices; ++k) {
-        const UINT v = p.v[k];
-        const ScreenVertex& s = screen_[v];
-        if (!inside_[v] && !(clip_[v].pos[3] > 0.0f && std::isfinite(s.y))) return false;
-        const float reach = points ? 0.5f * s.pointSize + 1.0f : d.kind == PrimitiveKind::Line ? 1.0f : 0.5f;
-        top = std::min(top, s.y - reach);
-        bottom = std::max(bottom, s.y + reach);
-    }
-    return true;
-}
-
-// Puts every primitive of the draw in the bins of the bands holding the allowed rows it may
-// draw into (all the allowed rows' bands when those are not known before clipping).
-void DrawQueue::BinPrimitives(const QueuedDraw& d) {
+// Puts every triangle of the draw in the bin of each part owning one of the allowed rows within
+// half a pixel of its vertices (what MayCoverOwnedRow keeps), and clipped triangles in every bin.
+void DrawQueue::BinTriangles(const QueuedDraw& d) {
+    const auto parts = static_cast<unsigned>(bins_.size());
     const float allowedTop = static_cast<float>(d.ctx.clipTop), allowedBottom = static_cast<float>(d.ctx.clipBottom - 1);
-    const unsigned lastBand = std::min(static_cast<unsigned>(d.ctx.clipBottom - 1) >> kBandShift, bands_ - 1);
     for (std::size_t p = d.firstPrimitive; p < d.endPrimitive; ++p) {
-        float top, bottom;
-        unsigned first = static_cast<unsigned>(d.ctx.clipTop) >> kBandShift, last = lastBand;
-        if (PrimitiveRows(d, primitives_[p], top, bottom)) {
-            top = std::max(top, allowedTop);
-            bottom = std::min(bottom, allowedBottom);
+        const UINT* v = primitives_[p].v;
+        const ScreenVertex &a = screen_[v[0]], &b = screen_[v[1]], &c = screen_[v[2]];
+        const float top = std::max(std::min({a.y, b.y, c.y}) - 0.5f, allowedTop);
+        const float bottom = std::min(std::max({a.y, b.y, c.y}) + 0.5f, allowedBottom);
+        unsigned first = 0, bands = parts;
+        if (inside_[v[0]] && inside_[v[1]] && inside_[v[2]]) {
             if (!(top <= bottom)) continue;  // no allowed row (or not a number)
             first = static_cast<unsigned>(std::ceil(top)) >> kBandShift;
-            last = static_cast<unsigned>(bottom) >> kBandShift;
+            const unsigned last = static_cast<unsigned>(bottom) >> kBandShift;
+            if (last < first) continue;  // between two rows
+            bands = std::min(last - first + 1, parts);
         }
-        for (unsigned band = first; band <= last; ++band) bins_[band].push_back(static_cast<UINT>(p));
+        for (unsigned k = 0; k < bands; ++k) bins_[(first + k) % parts].push_back(static_cast<UINT>(p));
     }
+}
+
+// True when the queued vertices [begin, end) are inside the clip volume and all lie within
+// one band of rows, `band`, so one part does all the drawing (small sprites, glyphs).
+bool DrawQueue::SpansOneBand(std::size_t begin, std::size_t end, unsigned& band) const {
+    float top = screen_[begin].y, bottom = top;
+    for (std::size_t k = begin; k < end; ++k) {
+        if (!inside_[k]) return false;
+        const float reach = 0.5f * screen_[k].pointSize + 1.0f;  // a point's half size, rounding
+        top = std::min(top, screen_[k].y - reach);
+        bottom = std::max(bottom, screen_[k].y + reach);
+    }
+    if (!(top >= 0.0f && bottom < 1e6f)) return false;
+    band = static_cast<unsigned>(top) >> kBandShift;
+    return band == static_cast<unsigned>(bottom) >> kBandShift;
 }
 
 void DrawQueue::DrawPrimitive(const QueuedDraw& d, const Target& t, const Primitive& p) const {
@@ -242,6 +243,7 @@ void DrawQueue::DrawTriangle(const QueuedDraw& d, const Target& t, UINT i0, UINT
     }
     const UINT idx[3] = {i0, i1, i2};
     const bool inside = inside_[i0] && inside_[i1] && inside_[i2];
+    if (inside && !MayCoverOwnedRow(t.rows, screen_[i0].y, screen_[i1].y, screen_[i2].y)) return;
     ScreenVertex clipped[kMaxClippedVertices];
     const ScreenVertex* poly[kMaxClippedVertices];
     int n = 3;

@@ -1,10 +1,8 @@
 // Draws waiting to be rasterized: each with its derived state and its target, its vertices
-// transformed and lit, its primitives as vertex positions in the queue, and, per band of the
-// target's rows, the primitives that may touch it. A queue is filled on the calling thread
-// and then drawn band by band by the threads of the worker pool, each band by one thread and
-// in submission order, so the picture does not depend on how many threads there are. A band
-// takes all the queued draws before the next: its rows of the target stay in the processor's
-// cache from one draw to the next.
+// transformed and lit, its primitives as vertex positions in the queue, and, per part of the
+// target's rows, the triangles that may touch them. A queue is filled on the calling thread
+// and then drawn by the parts of the worker pool, each into its own rows (RowShare) and in
+// submission order, so the picture does not depend on how many parts there are.
 #pragma once
 
 #include "platform/d3d8/rasterizer.h"
@@ -30,6 +28,8 @@ struct QueuedDraw {
     Target target;
     PrimitiveKind kind = PrimitiveKind::Triangle;
     std::size_t firstPrimitive = 0, endPrimitive = 0;
+    bool binned = false;  // its triangles are in the parts' bins
+    int onlyPart = -1;    // the part that draws all of it when it lies within one band of rows
 };
 
 // The vertex numbers a draw's primitives read (before baseVertex), [lo, hi]: false when none
@@ -38,8 +38,7 @@ bool VertexRange(const DrawCall& call, UINT& lo, UINT& hi);
 
 class DrawQueue {
 public:
-    // `banded`: drawn band by band (Parts() of them), by several threads; otherwise in one part.
-    explicit DrawQueue(bool banded) : banded_(banded) {}
+    explicit DrawQueue(unsigned parts) : bins_(parts) {}
 
     bool Empty() const { return count_ == 0; }
     // True when the queue is empty or its draws go to `target`.
@@ -59,16 +58,14 @@ public:
     // the reserved positions: lists its primitives and bins them.
     void Add(const Target& target, const DrawCall& call, UINT lo, std::size_t count);
 
-    // The parts to draw: the bands of the target's rows (one when not banded).
-    unsigned Parts() const { return bands_; }
     // Draws what the queued draws put into the rows of part `part`.
     void DrawPart(unsigned part) const;
     void Reset();
 
 private:
     void ListPrimitives(const DrawCall& call, UINT offset, QueuedDraw& d);
-    bool PrimitiveRows(const QueuedDraw& d, const Primitive& p, float& top, float& bottom) const;
-    void BinPrimitives(const QueuedDraw& d);
+    void BinTriangles(const QueuedDraw& d);
+    bool SpansOneBand(std::size_t begin, std::size_t end, unsigned& band) const;
     void DrawPrimitive(const QueuedDraw& d, const Target& t, const Primitive& p) const;
     void DrawTriangle(const QueuedDraw& d, const Target& t, UINT i0, UINT i1, UINT i2) const;
     void DrawLine(const QueuedDraw& d, const Target& t, UINT i0, UINT i1) const;
@@ -76,16 +73,14 @@ private:
 
     // draws_[0, count_): a deque, as a DrawContext points into itself and must not move.
     std::deque<QueuedDraw> draws_;
-    bool banded_;
-    unsigned bands_ = 1;
     std::size_t count_ = 0;
     std::size_t vertices_ = 0;
     std::vector<ClipVertex> clip_;
     std::vector<ScreenVertex> screen_;
     std::vector<unsigned char> inside_;
     std::vector<Primitive> primitives_;
-    // Per band of rows, when banded: the queued primitives that may draw into it, in
-    // submission order.
+    // Per row part: the queued triangles of binned draws that may cover one of its rows, in
+    // submission order, found once per draw rather than by every part.
     std::vector<std::vector<UINT>> bins_;
 };
 

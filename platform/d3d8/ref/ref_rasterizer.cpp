@@ -69,10 +69,10 @@ private:
     WorkerPool pool_;
     RefPixelPaths paths_;
     PixelInstructions instructions_;
-    // Parts of a clear or of a vertex transform: more than threads, so a thread kept waiting
-    // for a processor holds up little. One thread alone draws each draw as it comes.
+    // Row parts of a queue: more than threads, so a thread kept waiting for a processor
+    // holds up little; one thread alone draws each draw as it comes.
     unsigned parts_ = pool_.Threads() == 1 ? 1 : 4 * pool_.Threads();
-    DrawQueue queues_[2] = {DrawQueue(parts_ > 1), DrawQueue(parts_ > 1)};
+    DrawQueue queues_[2] = {DrawQueue(parts_), DrawQueue(parts_)};
     unsigned filling_ = 0;
 };
 
@@ -159,14 +159,14 @@ void RefRasterizer::Flush() {
     pool_.Wait();
     filling_ ^= 1;
     queues_[filling_].Reset();
-    pool_.Start(DrawQueuePart, &full, full.Parts());
+    pool_.Start(DrawQueuePart, &full, parts_);
 }
 
 void RefRasterizer::Finish() {
     pool_.Wait();
     DrawQueue& queue = queues_[filling_];
     if (queue.Empty()) return;
-    pool_.Run(DrawQueuePart, &queue, queue.Parts());
+    pool_.Run(DrawQueuePart, &queue, parts_);
     queue.Reset();
 }
 

@@ -105,9 +105,14 @@ REF_WIDE_INLINE __m256i DepthPasses(const LaneDraw& d, float* depth, __m256 z, _
     return pass;
 }
 
+// All ones in the lanes FloorToInt takes as numbers: strictly between -1e9 and 1e9.
+REF_WIDE_INLINE __m256 InRange(__m256 v) {
+    return _mm256_and_ps(_mm256_cmp_ps(v, Splat(-1e9f), _CMP_GT_OQ), _mm256_cmp_ps(v, Splat(1e9f), _CMP_LT_OQ));
+}
+
 // FloorToInt per lane.
 REF_WIDE_INLINE __m256i Floor(__m256 v) {
-    const __m256 inRange = _mm256_and_ps(_mm256_cmp_ps(v, Splat(-1e9f), _CMP_GT_OQ), _mm256_cmp_ps(v, Splat(1e9f), _CMP_LT_OQ));
+    const __m256 inRange = InRange(v);
     const __m256i truncated = _mm256_cvttps_epi32(v);
     const __m256 below = _mm256_cmp_ps(_mm256_cvtepi32_ps(truncated), v, _CMP_GT_OQ);  // all ones: one less
     return _mm256_and_si256(_mm256_add_epi32(truncated, _mm256_castps_si256(below)), _mm256_castps_si256(inRange));
@@ -136,9 +141,8 @@ REF_WIDE_INLINE Taps TapsAlong(__m256 coord, UINT size, DWORD mode) {
         return {Address(Floor(_mm256_mul_ps(coord, texels)), size, mode), _mm256_setzero_si256(), _mm256_setzero_si256()};
     } else {
         const __m256 s = _mm256_sub_ps(_mm256_mul_ps(coord, texels), Splat(0.5f));
-        const __m256 inRange = _mm256_and_ps(_mm256_cmp_ps(s, Splat(-1e9f), _CMP_GT_OQ), _mm256_cmp_ps(s, Splat(1e9f), _CMP_LT_OQ));
         const __m256i first = Floor(s);
-        const __m256 weight = _mm256_and_ps(_mm256_sub_ps(s, _mm256_cvtepi32_ps(first)), inRange);
+        const __m256 weight = _mm256_and_ps(_mm256_sub_ps(s, _mm256_cvtepi32_ps(first)), InRange(s));
         const __m256i weight256 = _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(weight, Splat(256.0f)), Splat(0.5f)));
         return {Address(first, size, mode), Address(_mm256_add_epi32(first, SplatInt(1)), size, mode), weight256};
     }

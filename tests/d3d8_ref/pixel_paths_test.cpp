@@ -1,9 +1,8 @@
 // The pixel functions built for common state classes give the same bytes as the general
 // one: random states around those classes (stage operations and arguments, filters, address
 // modes, texture and target formats, blending, depth, fog, shading, alpha test, a bump stage
-// in front), triangles
-// and point sprites drawn by two rasterizers, one forced onto the general path, compared
-// byte for byte after every draw.
+// or a stage selecting its texture in front), triangles and point sprites drawn by two
+// rasterizers, one forced onto the general path, compared byte for byte after every draw.
 #include "ref_test_util.h"
 #include "tests/support/test_rng.h"
 
@@ -114,8 +113,43 @@ void AddBumpStage(Rng& rng, PipelineState& s, const std::vector<Texture>& textur
     if (rng.Chance(0.8)) s.renderStates[D3DRS_POINTSPRITEENABLE] = FALSE;
 }
 
-// The state classes the production draws most: a 32-bit texture (power-of-two sizes or not)
-// sampled from one level, instead of or times the diffuse colour, with RandomState's
+// Moves the stages up by one and puts in front a stage that selects its texture, as the
+// bumped sphere's first stage does; the last stage mostly adds its texture to or multiplies
+// it by that current colour, with the same filter.
+void AddBaseStage(Rng& rng, PipelineState& s, const std::vector<Texture>& textures) {
+    UINT last = 0;
+    while (last + 1 < 2 && s.stageStates[last + 1][D3DTSS_COLOROP] != D3DTOP_DISABLE) ++last;
+    for (UINT i = last + 1; i > 0; --i) {
+        std::copy(std::begin(s.stageStates[i - 1]), std::end(s.stageStates[i - 1]), s.stageStates[i]);
+        s.textures[i] = s.textures[i - 1];
+    }
+    ++last;
+    DWORD* t = s.stageStates[last];
+    if (rng.Chance(0.7)) {
+        const DWORD ops[] = {D3DTOP_ADD, D3DTOP_ADD, D3DTOP_MODULATE, D3DTOP_SELECTARG1};
+        const bool textureFirst = rng.Chance(0.7);
+        t[D3DTSS_COLOROP] = rng.Pick(ops);
+        t[D3DTSS_COLORARG1] = textureFirst ? D3DTA_TEXTURE : D3DTA_CURRENT;
+        t[D3DTSS_COLORARG2] = textureFirst ? D3DTA_CURRENT : D3DTA_TEXTURE;
+        const DWORD alphaOps[] = {D3DTOP_DISABLE, D3DTOP_SELECTARG1, D3DTOP_SELECTARG2, D3DTOP_MODULATE, D3DTOP_ADD};
+        t[D3DTSS_ALPHAOP] = rng.Pick(alphaOps);
+        t[D3DTSS_ALPHAARG1] = D3DTA_TEXTURE;
+        t[D3DTSS_ALPHAARG2] = rng.Chance(0.8) ? D3DTA_CURRENT : D3DTA_DIFFUSE;
+        s.textures[last] = &textures[static_cast<std::size_t>(rng.Int(0, static_cast<int>(textures.size()) - 1))].data;
+    }
+    DWORD* b = s.stageStates[0];
+    b[D3DTSS_COLOROP] = rng.Chance(0.5) ? D3DTOP_SELECTARG1 : D3DTOP_SELECTARG2;
+    b[D3DTSS_COLORARG1] = b[D3DTSS_COLORARG2] = D3DTA_TEXTURE;
+    b[D3DTSS_ALPHAOP] = rng.Chance(0.9) ? D3DTOP_SELECTARG1 : D3DTOP_DISABLE;
+    b[D3DTSS_ALPHAARG1] = D3DTA_TEXTURE;
+    b[D3DTSS_MAGFILTER] = b[D3DTSS_MINFILTER] = rng.Chance(0.8) ? t[D3DTSS_MAGFILTER] : static_cast<DWORD>(rng.Int(1, 2));
+    b[D3DTSS_MIPFILTER] = D3DTEXF_NONE;
+    s.textures[0] = &textures[static_cast<std::size_t>(rng.Int(0, static_cast<int>(textures.size()) - 1))].data;
+    if (rng.Chance(0.8)) s.renderStates[D3DRS_POINTSPRITEENABLE] = FALSE;
+}
+
+// The state classes the production draws most: a 32-bit or R5G6B5 texture (power-of-two
+// sizes or not) sampled from one level, instead of or times the diffuse colour, with RandomState's
 // addressing, filters, blending, depth, fog and shading.
 void RandomSimpleState(Rng& rng, PipelineState& s, const std::vector<Texture>& textures) {
     RandomState(rng, s, textures);
@@ -133,10 +167,10 @@ void RandomSimpleState(Rng& rng, PipelineState& s, const std::vector<Texture>& t
 }
 
 std::vector<Texture> MakeSimpleTextures() {
-    const D3DFORMAT formats[] = {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8};
-    const UINT sizes[][2] = {{16, 16}, {32, 8}, {6, 10}};
+    const D3DFORMAT formats[] = {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_R5G6B5};
+    const UINT sizes[][2] = {{16, 16}, {32, 8}, {6, 10}, {8, 16}};
     std::vector<Texture> out;
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < 4; ++i)
         out.emplace_back(formats[i], sizes[i][0], sizes[i][1], 1, [i](UINT, UINT x, UINT y) {
             if ((x / 3 + y / 2) % 4 == 0) return D3DCOLOR{0};
             return static_cast<D3DCOLOR>((x * 0x2c1b3c6du + y * 0x297a2d39u) ^ (i * 0x85ebca6bu));
@@ -172,6 +206,7 @@ void ExpectSpecialisedPathsDrawTheGeneralBytes(UINT width, UINT height, int draw
                 RandomState(rng, s, textures);
                 if (rng.Chance(0.3)) AddBumpStage(rng, s, textures, bumps);
             }
+            if (rng.Chance(0.2)) AddBaseStage(rng, s, textures);
             std::vector<TLVertex> v;
             const bool points = rng.Chance(0.4);
             for (int i = 0; i < (points ? 12 : 6); ++i)

@@ -53,14 +53,16 @@ REF_PIXEL_INLINE D3DCOLOR SimpleTexelArgb(const SurfaceData& level, const AxisTa
         return BilinearTexelArgb(level, x, y);
 }
 
-// The stage result (texture or 1) * (diffuse or 1): what CombineStages gives for the simple
-// draws, since a product with 1 is exact.
-REF_PIXEL_INLINE Color SimpleProduct(const SimpleShading& s, const Color& texel, const Color& diffuse) {
+// The stage result: (texture or 1) * (current or 1), or for colour texture + current,
+// saturated: what CombineStages gives for the simple draws, since a product with 1 is exact.
+REF_PIXEL_INLINE Color SimpleResult(const SimpleShading& s, const Color& texel, const Color& current) {
+    const float ta = s.textureAlpha ? texel.a : 1.0f, ca = s.currentAlpha ? current.a : 1.0f;
+    if (s.addRgb) return {Saturate(texel.r + current.r), Saturate(texel.g + current.g), Saturate(texel.b + current.b), ta * ca};
     const float tr = s.textureRgb ? texel.r : 1.0f, tg = s.textureRgb ? texel.g : 1.0f;
-    const float tb = s.textureRgb ? texel.b : 1.0f, ta = s.textureAlpha ? texel.a : 1.0f;
-    const float dr = s.diffuseRgb ? diffuse.r : 1.0f, dg = s.diffuseRgb ? diffuse.g : 1.0f;
-    const float db = s.diffuseRgb ? diffuse.b : 1.0f, da = s.diffuseAlpha ? diffuse.a : 1.0f;
-    return {tr * dr, tg * dg, tb * db, ta * da};
+    const float tb = s.textureRgb ? texel.b : 1.0f;
+    const float cr = s.currentRgb ? current.r : 1.0f, cg = s.currentRgb ? current.g : 1.0f;
+    const float cb = s.currentRgb ? current.b : 1.0f;
+    return {tr * cr, tg * cg, tb * cb, ta * ca};
 }
 
 // The simple draws have no alpha test (DepthTestedFirst): the functions below shade a pixel
@@ -81,14 +83,23 @@ REF_PIXEL_INLINE float ApplyBump(const SimpleShading& s, float u0, float v0, flo
 // The fragment's texture coordinates of the simple draw's texture stage, after its bump
 // stage if it has one; `luminance` is that stage's scale of the texel colour.
 REF_PIXEL_INLINE void SimpleCoordinates(const SimpleShading& s, const Fragment& f, float& u, float& v, float& luminance) {
-    if (!s.bump) {
-        u = f.U(0);
-        v = f.V(0);
-        return;
+    u = f.U(s.textureStage);
+    v = f.V(s.textureStage);
+    if (s.bump) luminance = ApplyBump(s, f.U(s.textureStage - 1), f.V(s.textureStage - 1), u, v);
+}
+
+// The colour the simple draw's texture stage reads as current: its base stage's texel, or
+// the diffuse colour.
+template <TexelFilter Filter>
+REF_PIXEL_INLINE Color SimpleCurrent(const SimpleShading& s, const Fragment& f) {
+    if constexpr (Filter != TexelFilter::None) {
+        if (s.base) {
+            const AxisTaps x = SimpleTaps<Filter>(f.U(0), s.baseLevel->width, s.base->addressU);
+            const AxisTaps y = SimpleTaps<Filter>(f.V(0), s.baseLevel->height, s.base->addressV);
+            return ColorFromArgb(SimpleTexelArgb<Filter>(*s.baseLevel, x, y));
+        }
     }
-    u = f.U(1);
-    v = f.V(1);
-    luminance = ApplyBump(s, f.U(0), f.V(0), u, v);
+    return f.Diffuse();
 }
 
 template <TexelFilter Filter, BlendKind Kind>
@@ -101,7 +112,7 @@ REF_PIXEL_INLINE void ShadeSimpleVisible(const DrawContext& ctx, const Target& t
         texel.g *= luminance;
         texel.b *= luminance;
     }
-    Color c = SimpleProduct(ctx.simple, texel, f.Diffuse());
+    Color c = SimpleResult(ctx.simple, texel, SimpleCurrent<Filter>(ctx.simple, f));
     ApplyFog(ctx, f, c);
     BlendAndWrite<Kind>(ctx, t, f.x, f.y, c);
 }

@@ -123,24 +123,30 @@ enum class FogSource { None, Table, Vertex };
 enum class BlendKind { Replace, AddOne, AddSrcAlpha, SrcAlphaOver, General };
 
 // Draws whose texture stages reduce, for colour and for alpha alike, to (texture or 1) *
-// (diffuse or 1), with the texture (if read) sampled from one level without a footprint (no
-// mip choice, no border addressing, not a bump format), no specular and no alpha test: their
-// pixels take a function built for that, with the same arithmetic (a product with 1 is exact).
-// That stage may follow a bump stage of the same kind of sampling (not for point sprites):
-// the bump texel offsets the coordinates the texture is sampled at, and with luminance
-// scales the texel's colour.
+// (current or 1), the current colour being the diffuse colour or the texel of a first stage
+// that selects its texture (colour and alpha); colour may instead be the texture plus the
+// current colour, saturated. Every texture read is sampled from one level without a
+// footprint (no mip choice, no border addressing, not a bump format), with one filter, and
+// there is no specular and no alpha test: their pixels take a function built for that, with
+// the same arithmetic (a product with 1 is exact). The texture stage may follow a bump
+// stage of the same kind of sampling (not for point sprites): the bump texel offsets the
+// coordinates the texture is sampled at, and with luminance scales the texel's colour.
 enum class TexelFilter { None, Point, Linear };
 
 struct SimpleShading {
     bool usable = false;
     TexelFilter filter = TexelFilter::None;
+    UINT textureStage = 0;               // the stage whose texture and coordinates are read
     const SurfaceData* level = nullptr;  // the level sampled, when filter is not None
     DWORD addressU = D3DTADDRESS_WRAP, addressV = D3DTADDRESS_WRAP;
-    bool textureRgb = false, textureAlpha = false;  // the products read the texture
-    bool diffuseRgb = true, diffuseAlpha = true;    // the products read the diffuse colour
+    bool textureRgb = false, textureAlpha = false;  // the results read the texture
+    bool currentRgb = true, currentAlpha = true;    // the results read the current colour
+    bool addRgb = false;                            // colour is texture + current, saturated
     // The same choices per channel as lane masks (all ones: read), in the order b, g, r, a.
-    std::uint32_t textureLanes[4] = {}, diffuseLanes[4] = {~0u, ~0u, ~0u, ~0u};
-    const TextureStage* bump = nullptr;  // the bump stage in front, if any (stage 0)
+    std::uint32_t textureLanes[4] = {}, currentLanes[4] = {~0u, ~0u, ~0u, ~0u};
+    const TextureStage* base = nullptr;  // stage 0, when the current colour is its texel
+    const SurfaceData* baseLevel = nullptr;
+    const TextureStage* bump = nullptr;  // the bump stage in front of the texture stage, if any
     const SurfaceData* bumpLevel = nullptr;
     bool bumpLuminance = false;  // BUMPENVMAPLUMINANCE
 };

@@ -159,7 +159,7 @@ REF_WIDE_INLINE __m256i Texels(const LaneDraw& d, const BYTE* base, __m256i offs
         return c;
     };
     const __m256i c = _mm256_setr_epi32(texel(0), texel(1), texel(2), texel(3), texel(4), texel(5), texel(6), texel(7));
-    return _mm256_or_si256(c, SplatInt(static_cast<int>(d.texelOpaque)));
+    return _mm256_or_si256(c, SplatInt(static_cast<int>(d.texture.opaque)));
 }
 
 REF_WIDE_INLINE __m256i TexelOffsets(__m256i column, __m256i rowOffset) {
@@ -197,12 +197,12 @@ template <TexelFilter Filter>
 REF_WIDE_INLINE __m256i SampleTexels(const LaneDraw& d, const Taps& x, __m256i top, __m256i bottom, __m256i weightY256,
                                      __m256i& allZero) {
     if constexpr (Filter == TexelFilter::Point) {
-        const __m256i c = Texels(d, d.texels, TexelOffsets(x.a, top));
+        const __m256i c = Texels(d, d.texture.texels, TexelOffsets(x.a, top));
         allZero = _mm256_cmpeq_epi32(c, _mm256_setzero_si256());
         return c;
     } else {
-        const __m256i c00 = Texels(d, d.texels, TexelOffsets(x.a, top)), c10 = Texels(d, d.texels, TexelOffsets(x.b, top));
-        const __m256i c01 = Texels(d, d.texels, TexelOffsets(x.a, bottom)), c11 = Texels(d, d.texels, TexelOffsets(x.b, bottom));
+        const __m256i c00 = Texels(d, d.texture.texels, TexelOffsets(x.a, top)), c10 = Texels(d, d.texture.texels, TexelOffsets(x.b, top));
+        const __m256i c01 = Texels(d, d.texture.texels, TexelOffsets(x.a, bottom)), c11 = Texels(d, d.texture.texels, TexelOffsets(x.b, bottom));
         const __m256i any = _mm256_or_si256(_mm256_or_si256(c00, c10), _mm256_or_si256(c01, c11));
         allZero = _mm256_cmpeq_epi32(any, _mm256_setzero_si256());
         return Bilinear(c00, c10, c01, c11, x.weight256, weightY256);
@@ -217,7 +217,7 @@ struct Channels {
 REF_WIDE_INLINE Channels ChannelsOf(const LaneDraw& d) {
     alignas(16) float texture[4], diffuse[4], fogColor[4];
     _mm_store_ps(texture, d.textureMask);
-    _mm_store_ps(diffuse, d.diffuseMask);
+    _mm_store_ps(diffuse, d.currentMask);
     _mm_store_ps(fogColor, d.fogColor);
     Channels c;
     for (int k = 0; k < 4; ++k) {
@@ -280,12 +280,15 @@ REF_WIDE_INLINE __m256i WithoutKeptPixels(const LaneDraw& d, __m256i pass, __m25
     return _mm256_andnot_si256(_mm256_and_si256(allZero, _mm256_castps_si256(finite)), pass);
 }
 
-// True when the draw fits the wide loops: a texel's byte offset fits in an int, and for
-// triangles there is no bump stage and the addressing is one Address takes.
+// True when the draw fits the wide loops: the current colour is the diffuse one, in a
+// product; a texture has 32-bit texels whose byte offsets fit in an int; for triangles
+// there is no bump stage and the addressing is one Address takes.
 inline bool WideDrawable(const LaneDraw& d, bool triangle) {
-    if (!d.texels) return true;
-    if (static_cast<long long>(d.texelPitch) * d.texelsHigh > INT_MAX) return false;
-    return !triangle || (d.bumpUAt < 0 && WideAddressing(d.texelsWide, d.addressU) && WideAddressing(d.texelsHigh, d.addressV));
+    if (d.base.texels || d.addRgb) return false;
+    const LaneLevel& l = d.texture;
+    if (!l.texels) return true;
+    if (l.r5g6b5 || static_cast<long long>(l.pitch) * l.high > INT_MAX) return false;
+    return !triangle || (d.bumpUAt < 0 && WideAddressing(l.wide, l.addressU) && WideAddressing(l.high, l.addressV));
 }
 
 }  // namespace wide
@@ -335,9 +338,9 @@ REF_WIDE_INLINE bool WideTriangle(const DrawContext& ctx, const Target& t, const
                 }
                 __m256i texel = _mm256_setzero_si256();
                 if constexpr (Filter != TexelFilter::None) {
-                    const Taps tx = TapsAlong<Filter>(a[d.uAt], d.texelsWide, d.addressU);
-                    const Taps ty = TapsAlong<Filter>(a[d.uAt + 1], d.texelsHigh, d.addressV);
-                    const __m256i pitch = SplatInt(static_cast<int>(d.texelPitch));
+                    const Taps tx = TapsAlong<Filter>(a[d.uAt], d.texture.wide, d.texture.addressU);
+                    const Taps ty = TapsAlong<Filter>(a[d.uAt + 1], d.texture.high, d.texture.addressV);
+                    const __m256i pitch = SplatInt(static_cast<int>(d.texture.pitch));
                     __m256i allZero;
                     texel = SampleTexels<Filter>(d, tx, _mm256_mullo_epi32(ty.a, pitch), _mm256_mullo_epi32(ty.b, pitch),
                                                  ty.weight256, allZero);
@@ -378,15 +381,15 @@ REF_WIDE_INLINE bool WideSprite(const DrawContext& ctx, const Target& t, const S
     for (int x0 = sq.x0; x0 <= sq.x1; x0 += kRun) {
         const int n = std::min(kRun, sq.x1 - x0 + 1);
         for (int i = 0; i < n; ++i) {
-            const AxisTaps c = SimpleTaps<Filter>((static_cast<float>(x0 + i) - sq.left) * sq.inv, d.texelsWide, d.addressU);
+            const AxisTaps c = SimpleTaps<Filter>((static_cast<float>(x0 + i) - sq.left) * sq.inv, d.texture.wide, d.texture.addressU);
             columnA[i] = c.a;
             columnB[i] = c.b;
             columnWeight[i] = static_cast<int>(c.weight256);
         }
         for (int y = t.rows.First(sq.y0); y <= sq.y1; y = t.rows.Next(y)) {
-            const AxisTaps row = SimpleTaps<Filter>((static_cast<float>(y) - sq.top) * sq.inv, d.texelsHigh, d.addressV);
-            const __m256i top = SplatInt(static_cast<int>(row.a * d.texelPitch));
-            const __m256i bottom = SplatInt(static_cast<int>(row.b * d.texelPitch));
+            const AxisTaps row = SimpleTaps<Filter>((static_cast<float>(y) - sq.top) * sq.inv, d.texture.high, d.texture.addressV);
+            const __m256i top = SplatInt(static_cast<int>(row.a * d.texture.pitch));
+            const __m256i bottom = SplatInt(static_cast<int>(row.b * d.texture.pitch));
             const __m256i weightY = SplatInt(static_cast<int>(row.weight256));
             BYTE* pixels = d.color + y * d.colorPitch + 4 * static_cast<std::ptrdiff_t>(x0);
             float* depths = d.depthTest ? reinterpret_cast<float*>(d.depth + y * d.depthPitch) + x0 : nullptr;

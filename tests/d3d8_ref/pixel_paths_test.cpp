@@ -106,6 +106,9 @@ void AddBumpStage(Rng& rng, PipelineState& s, const std::vector<Texture>& textur
     b[D3DTSS_COLORARG1] = D3DTA_TEXTURE;
     for (const D3DTEXTURESTAGESTATETYPE m : {D3DTSS_BUMPENVMAT00, D3DTSS_BUMPENVMAT01, D3DTSS_BUMPENVMAT10, D3DTSS_BUMPENVMAT11})
         b[m] = Bits(rng.Float(-0.4f, 0.4f));
+    const DWORD address[] = {D3DTADDRESS_WRAP, D3DTADDRESS_WRAP, D3DTADDRESS_CLAMP, D3DTADDRESS_MIRROR, D3DTADDRESS_BORDER};
+    b[D3DTSS_ADDRESSU] = rng.Pick(address);
+    b[D3DTSS_ADDRESSV] = rng.Pick(address);
     b[D3DTSS_BUMPENVLSCALE] = Bits(rng.Float(0.0f, 1.2f));
     b[D3DTSS_BUMPENVLOFFSET] = Bits(rng.Float(-0.5f, 0.5f));
     s.textures[0] = &bumps[static_cast<std::size_t>(rng.Int(0, 2))].data;
@@ -149,8 +152,8 @@ void AddBaseStage(Rng& rng, PipelineState& s, const std::vector<Texture>& textur
 }
 
 // The state classes the production draws most: a 32-bit or R5G6B5 texture (power-of-two
-// sizes or not) sampled from one level, instead of or times the diffuse colour, with RandomState's
-// addressing, filters, blending, depth, fog and shading.
+// sizes or not) sampled from one level, instead of or times the diffuse colour, addressed
+// mostly by wrap or clamp, with RandomState's filters, blending, depth, fog and shading.
 void RandomSimpleState(Rng& rng, PipelineState& s, const std::vector<Texture>& textures) {
     RandomState(rng, s, textures);
     const DWORD ops[] = {D3DTOP_SELECTARG1, D3DTOP_SELECTARG2, D3DTOP_MODULATE};
@@ -160,6 +163,9 @@ void RandomSimpleState(Rng& rng, PipelineState& s, const std::vector<Texture>& t
     ss[D3DTSS_COLORARG1] = ss[D3DTSS_ALPHAARG1] = D3DTA_TEXTURE;
     ss[D3DTSS_COLORARG2] = ss[D3DTSS_ALPHAARG2] = rng.Chance(0.5) ? D3DTA_DIFFUSE : D3DTA_CURRENT;
     ss[D3DTSS_MIPFILTER] = D3DTEXF_NONE;
+    const DWORD address[] = {D3DTADDRESS_WRAP, D3DTADDRESS_WRAP, D3DTADDRESS_CLAMP, D3DTADDRESS_MIRROR};
+    ss[D3DTSS_ADDRESSU] = rng.Pick(address);
+    ss[D3DTSS_ADDRESSV] = rng.Pick(address);
     s.textures[0] = &textures[static_cast<std::size_t>(rng.Int(0, static_cast<int>(textures.size()) - 1))].data;
     s.stageStates[1][D3DTSS_COLOROP] = D3DTOP_DISABLE;
     s.textures[1] = nullptr;
@@ -181,8 +187,29 @@ std::vector<Texture> MakeSimpleTextures() {
 // Random draws over a width x height canvas (vertices up to 6 pixels beyond it): every
 // pixel function, in each build of the pixel loops (AVX2 where the processor has it, and the
 // x86-64 baseline), draws the bytes of the general path's widest build.
-// With `simpleOnly` every draw takes a RandomSimpleState.
-void ExpectSpecialisedPathsDrawTheGeneralBytes(UINT width, UINT height, int draws, unsigned seed, bool simpleOnly = false) {
+// The states a run draws with.
+enum class States {
+    Any,     // RandomState, some with a bump stage or a base stage in front
+    Simple,  // RandomSimpleState, some with a bump stage or a base stage in front
+    Bumped,  // RandomSimpleState behind a bump stage of signed bytes, wrapped or clamped, half with a base stage
+};
+
+// The bumped states as the production draws them (the background, the sphere), addressed
+// as the AVX2 loops take them.
+void RandomBumpedState(Rng& rng, PipelineState& s, const std::vector<Texture>& textures, const std::vector<Texture>& bumps) {
+    RandomSimpleState(rng, s, textures);
+    AddBumpStage(rng, s, textures, bumps);
+    if (s.textures[0] == &bumps[1].data) s.textures[0] = &bumps[0].data;  // not L6V5U5
+    if (rng.Chance(0.5)) AddBaseStage(rng, s, textures);
+    const DWORD address[] = {D3DTADDRESS_WRAP, D3DTADDRESS_CLAMP};
+    for (UINT i = 0; i < 3; ++i) {
+        s.stageStates[i][D3DTSS_ADDRESSU] = rng.Pick(address);
+        s.stageStates[i][D3DTSS_ADDRESSV] = rng.Pick(address);
+    }
+}
+
+void ExpectSpecialisedPathsDrawTheGeneralBytes(UINT width, UINT height, int draws, unsigned seed, States states = States::Any) {
+    const bool simpleOnly = states != States::Any;
     const D3DFORMAT targets[] = {D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_R5G6B5};
     const std::vector<Texture> textures = simpleOnly ? MakeSimpleTextures() : MakeTextures(), bumps = MakeBumpTextures();
     Rng rng(seed);
@@ -200,13 +227,16 @@ void ExpectSpecialisedPathsDrawTheGeneralBytes(UINT width, UINT height, int draw
                 for (Canvas* canvas : canvases) canvas->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, c, 1.0f);
             }
             PipelineState s = DefaultState(width, height);
-            if (simpleOnly) {
-                RandomSimpleState(rng, s, textures);
+            if (states == States::Bumped) {
+                RandomBumpedState(rng, s, textures, bumps);
             } else {
-                RandomState(rng, s, textures);
+                if (simpleOnly)
+                    RandomSimpleState(rng, s, textures);
+                else
+                    RandomState(rng, s, textures);
                 if (rng.Chance(0.3)) AddBumpStage(rng, s, textures, bumps);
+                if (rng.Chance(0.2)) AddBaseStage(rng, s, textures);
             }
-            if (rng.Chance(0.2)) AddBaseStage(rng, s, textures);
             std::vector<TLVertex> v;
             const bool points = rng.Chance(0.4);
             for (int i = 0; i < (points ? 12 : 6); ++i)
@@ -237,7 +267,13 @@ TEST(RefPixelPaths, SpecialisedPathsDrawTheBytesOfTheGeneralPathOnLongRows) {
 
 // Large draws of the simple state classes alone, which the production draws most.
 TEST(RefPixelPaths, SimpleStatesDrawTheBytesOfTheGeneralPathOnLongRows) {
-    ExpectSpecialisedPathsDrawTheGeneralBytes(160, 96, 200, 31, true);
+    ExpectSpecialisedPathsDrawTheGeneralBytes(160, 96, 200, 31, States::Simple);
+}
+
+// Large draws of the bumped classes: a texture behind a bump stage, after a stage selecting
+// another texture or not.
+TEST(RefPixelPaths, BumpedStatesDrawTheBytesOfTheGeneralPathOnLongRows) {
+    ExpectSpecialisedPathsDrawTheGeneralBytes(160, 96, 200, 37, States::Bumped);
 }
 
 // Over a coloured target, a texture half of zero texels: the specialised loops leave those

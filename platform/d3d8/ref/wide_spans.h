@@ -132,38 +132,63 @@ inline bool WideAddressing(UINT size, DWORD mode) {
 // The taps of eight coordinates along one axis, as SimpleTaps finds them.
 struct Taps {
     __m256i a, b, weight256;
+    __m256 weight;  // linear taps: the second texel's weight, as AxisTaps::weight
 };
 
 template <TexelFilter Filter>
 REF_WIDE_INLINE Taps TapsAlong(__m256 coord, UINT size, DWORD mode) {
     const __m256 texels = Splat(static_cast<float>(size));
     if constexpr (Filter == TexelFilter::Point) {
-        return {Address(Floor(_mm256_mul_ps(coord, texels)), size, mode), _mm256_setzero_si256(), _mm256_setzero_si256()};
+        return {Address(Floor(_mm256_mul_ps(coord, texels)), size, mode), _mm256_setzero_si256(), _mm256_setzero_si256(),
+                _mm256_setzero_ps()};
     } else {
         const __m256 s = _mm256_sub_ps(_mm256_mul_ps(coord, texels), Splat(0.5f));
         const __m256i first = Floor(s);
         const __m256 weight = _mm256_and_ps(_mm256_sub_ps(s, _mm256_cvtepi32_ps(first)), InRange(s));
         const __m256i weight256 = _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(weight, Splat(256.0f)), Splat(0.5f)));
-        return {Address(first, size, mode), Address(_mm256_add_epi32(first, SplatInt(1)), size, mode), weight256};
+        return {Address(first, size, mode), Address(_mm256_add_epi32(first, SplatInt(1)), size, mode), weight256, weight};
     }
 }
 
-// The texels at byte offsets from `base`, as LaneTexel reads them. Eight loads are faster
+// Words of `Bytes` bytes (zero-extended) at byte offsets from `base`. Eight loads are faster
 // than a gather on the processors measured.
-REF_WIDE_INLINE __m256i Texels(const LaneDraw& d, const BYTE* base, __m256i offsets) {
+template <int Bytes>
+REF_WIDE_INLINE __m256i LoadWords(const BYTE* base, __m256i offsets) {
     alignas(32) int at[kLanes];
     _mm256_store_si256(reinterpret_cast<__m256i*>(at), offsets);
-    const auto texel = [&](int i) {
-        int c;
-        std::memcpy(&c, base + at[i], 4);
-        return c;
+    const auto word = [&](int i) {
+        if constexpr (Bytes == 4) {
+            int w;
+            std::memcpy(&w, base + at[i], 4);
+            return w;
+        } else {
+            std::uint16_t w;
+            std::memcpy(&w, base + at[i], 2);
+            return static_cast<int>(w);
+        }
     };
-    const __m256i c = _mm256_setr_epi32(texel(0), texel(1), texel(2), texel(3), texel(4), texel(5), texel(6), texel(7));
-    return _mm256_or_si256(c, SplatInt(static_cast<int>(d.texture.opaque)));
+    return _mm256_setr_epi32(word(0), word(1), word(2), word(3), word(4), word(5), word(6), word(7));
 }
 
-REF_WIDE_INLINE __m256i TexelOffsets(__m256i column, __m256i rowOffset) {
-    return _mm256_add_epi32(rowOffset, _mm256_slli_epi32(column, 2));
+// WidenChannel per lane for the channel of `Bits` bits at bit `Shift`.
+template <int Bits, int Shift>
+REF_WIDE_INLINE __m256i WidenChannel(__m256i w) {
+    const __m256i c = _mm256_and_si256(_mm256_srli_epi32(w, Shift), SplatInt((1 << Bits) - 1));
+    return _mm256_or_si256(_mm256_slli_epi32(c, 8 - Bits), _mm256_srli_epi32(c, 2 * Bits - 8));
+}
+
+// ArgbFromR5G6B5 per lane.
+REF_WIDE_INLINE __m256i ArgbFromR5G6B5(__m256i w) {
+    const __m256i r = WidenChannel<5, 11>(w), g = WidenChannel<6, 5>(w), b = WidenChannel<5, 0>(w);
+    return _mm256_or_si256(_mm256_or_si256(SplatInt(static_cast<int>(0xff000000u)), _mm256_slli_epi32(r, 16)),
+                           _mm256_or_si256(_mm256_slli_epi32(g, 8), b));
+}
+
+// The level's texels (LaneTexel's ARGB) in eight columns of the rows at byte offsets `rows`.
+REF_WIDE_INLINE __m256i Texels(const LaneLevel& l, __m256i column, __m256i rows) {
+    if (l.r5g6b5) return ArgbFromR5G6B5(LoadWords<2>(l.texels, _mm256_add_epi32(rows, _mm256_slli_epi32(column, 1))));
+    const __m256i c = LoadWords<4>(l.texels, _mm256_add_epi32(rows, _mm256_slli_epi32(column, 2)));
+    return _mm256_or_si256(c, SplatInt(static_cast<int>(l.opaque)));
 }
 
 // (x * g + y * f + 128) >> 8 in 16-bit lanes.
@@ -190,50 +215,152 @@ REF_WIDE_INLINE __m256i Bilinear(__m256i c00, __m256i c10, __m256i c01, __m256i 
     return Lerp(Lerp(c00, c10, fx, gx), Lerp(c01, c11, fx, gx), fy, gy);
 }
 
-// The simple draw's texel (SampleLanes' bytes) at eight pixels, from their taps along x and
+// The level's texel (SampleLanes' bytes) at eight pixels, from their taps along x and
 // the byte offsets of their rows ty.a and ty.b; `allZero` gets the lanes whose taps read only
 // zero texels.
 template <TexelFilter Filter>
-REF_WIDE_INLINE __m256i SampleTexels(const LaneDraw& d, const Taps& x, __m256i top, __m256i bottom, __m256i weightY256,
+REF_WIDE_INLINE __m256i SampleTexels(const LaneLevel& l, const Taps& x, __m256i top, __m256i bottom, __m256i weightY256,
                                      __m256i& allZero) {
     if constexpr (Filter == TexelFilter::Point) {
-        const __m256i c = Texels(d, d.texture.texels, TexelOffsets(x.a, top));
+        const __m256i c = Texels(l, x.a, top);
         allZero = _mm256_cmpeq_epi32(c, _mm256_setzero_si256());
         return c;
     } else {
-        const __m256i c00 = Texels(d, d.texture.texels, TexelOffsets(x.a, top)), c10 = Texels(d, d.texture.texels, TexelOffsets(x.b, top));
-        const __m256i c01 = Texels(d, d.texture.texels, TexelOffsets(x.a, bottom)), c11 = Texels(d, d.texture.texels, TexelOffsets(x.b, bottom));
+        const __m256i c00 = Texels(l, x.a, top), c10 = Texels(l, x.b, top);
+        const __m256i c01 = Texels(l, x.a, bottom), c11 = Texels(l, x.b, bottom);
         const __m256i any = _mm256_or_si256(_mm256_or_si256(c00, c10), _mm256_or_si256(c01, c11));
         allZero = _mm256_cmpeq_epi32(any, _mm256_setzero_si256());
         return Bilinear(c00, c10, c01, c11, x.weight256, weightY256);
     }
 }
 
+// The level's texel at eight coordinate pairs (SampleLanesAt's bytes).
+template <TexelFilter Filter>
+REF_WIDE_INLINE __m256i SampleAt(const LaneLevel& l, __m256 u, __m256 v, __m256i& allZero) {
+    const Taps tx = TapsAlong<Filter>(u, l.wide, l.addressU), ty = TapsAlong<Filter>(v, l.high, l.addressV);
+    const __m256i pitch = SplatInt(static_cast<int>(l.pitch));
+    return SampleTexels<Filter>(l, tx, _mm256_mullo_epi32(ty.a, pitch), _mm256_mullo_epi32(ty.b, pitch), ty.weight256,
+                                allZero);
+}
+
+// The bump stage in front of a triangle's texture stage, for the formats with signed bytes
+// (V8U8, X8L8V8U8), addressed as Address does.
+struct Bump {
+    const BYTE* texels = nullptr;
+    int pitch = 0;
+    UINT wide = 0, high = 0;
+    DWORD addressU = D3DTADDRESS_WRAP, addressV = D3DTADDRESS_WRAP;
+    bool linear = false;         // the stage's magnification filter
+    bool luminanceByte = false;  // X8L8V8U8: the third byte is the luminance; V8U8 reads 1
+    bool luminance = false;      // BUMPENVMAPLUMINANCE
+    float m00 = 0, m01 = 0, m10 = 0, m11 = 0, lumScale = 0, lumOffset = 0;
+};
+
+// False when the bump stage is not one the wide loops take.
+inline bool PrepareBump(const SimpleShading& s, Bump& b) {
+    const TextureStage& st = *s.bump;
+    const SurfaceData& l = *s.bumpLevel;
+    if (l.format != D3DFMT_V8U8 && l.format != D3DFMT_X8L8V8U8) return false;
+    if (!WideAddressing(l.width, st.addressU) || !WideAddressing(l.height, st.addressV)) return false;
+    if (static_cast<long long>(l.pitch) * l.height > INT_MAX) return false;
+    b.texels = l.bits;
+    b.pitch = static_cast<int>(l.pitch);
+    b.wide = l.width;
+    b.high = l.height;
+    b.addressU = st.addressU;
+    b.addressV = st.addressV;
+    b.linear = st.magFilter >= D3DTEXF_LINEAR;
+    b.luminanceByte = l.format == D3DFMT_X8L8V8U8;
+    b.luminance = s.bumpLuminance;
+    b.m00 = st.bumpMat[0][0];
+    b.m01 = st.bumpMat[0][1];
+    b.m10 = st.bumpMat[1][0];
+    b.m11 = st.bumpMat[1][1];
+    b.lumScale = st.lumScale;
+    b.lumOffset = st.lumOffset;
+    return true;
+}
+
+// A bump texel's du, dv and luminance, as ReadBump gives them, in eight lanes.
+struct BumpTexels {
+    __m256 du, dv, luminance;
+};
+
+// SignedUnit of the signed byte at bit `Shift` of each word.
+template <int Shift>
+REF_WIDE_INLINE __m256 SignedUnitOfByte(__m256i w) {
+    const __m256i code = _mm256_srai_epi32(_mm256_slli_epi32(w, 24 - Shift), 24);
+    return _mm256_max_ps(_mm256_div_ps(_mm256_cvtepi32_ps(code), Splat(127.0f)), Splat(-1.0f));
+}
+
+REF_WIDE_INLINE BumpTexels BumpTexelsAt(const Bump& b, __m256i column, __m256i rows) {
+    if (!b.luminanceByte) {
+        const __m256i w = LoadWords<2>(b.texels, _mm256_add_epi32(rows, _mm256_slli_epi32(column, 1)));
+        return {SignedUnitOfByte<0>(w), SignedUnitOfByte<8>(w), Splat(1.0f)};
+    }
+    const __m256i w = LoadWords<4>(b.texels, _mm256_add_epi32(rows, _mm256_slli_epi32(column, 2)));
+    const __m256 luminance = _mm256_div_ps(_mm256_cvtepi32_ps(_mm256_and_si256(_mm256_srli_epi32(w, 16), SplatInt(0xff))),
+                                           Splat(255.0f));
+    return {SignedUnitOfByte<0>(w), SignedUnitOfByte<8>(w), luminance};
+}
+
+// SampleLevel's mix of four values with weights ax, ay.
+REF_WIDE_INLINE __m256 MixValues(__m256 c00, __m256 c10, __m256 c01, __m256 c11, __m256 ax, __m256 ay) {
+    const __m256 top = _mm256_add_ps(c00, _mm256_mul_ps(_mm256_sub_ps(c10, c00), ax));
+    const __m256 bottom = _mm256_add_ps(c01, _mm256_mul_ps(_mm256_sub_ps(c11, c01), ax));
+    return _mm256_add_ps(top, _mm256_mul_ps(_mm256_sub_ps(bottom, top), ay));
+}
+
+// ApplyBump for eight pixels: the bump texel at (u0, v0) offsets (u, v); returns the
+// luminance the texel colour is scaled by.
+REF_WIDE_INLINE __m256 ApplyBump(const Bump& b, __m256 u0, __m256 v0, __m256& u, __m256& v) {
+    const __m256i pitch = SplatInt(b.pitch);
+    BumpTexels t;
+    if (b.linear) {
+        const Taps tx = TapsAlong<TexelFilter::Linear>(u0, b.wide, b.addressU);
+        const Taps ty = TapsAlong<TexelFilter::Linear>(v0, b.high, b.addressV);
+        const __m256i top = _mm256_mullo_epi32(ty.a, pitch), bottom = _mm256_mullo_epi32(ty.b, pitch);
+        const BumpTexels c00 = BumpTexelsAt(b, tx.a, top), c10 = BumpTexelsAt(b, tx.b, top);
+        const BumpTexels c01 = BumpTexelsAt(b, tx.a, bottom), c11 = BumpTexelsAt(b, tx.b, bottom);
+        t.du = MixValues(c00.du, c10.du, c01.du, c11.du, tx.weight, ty.weight);
+        t.dv = MixValues(c00.dv, c10.dv, c01.dv, c11.dv, tx.weight, ty.weight);
+        t.luminance = MixValues(c00.luminance, c10.luminance, c01.luminance, c11.luminance, tx.weight, ty.weight);
+    } else {
+        const Taps tx = TapsAlong<TexelFilter::Point>(u0, b.wide, b.addressU);
+        const Taps ty = TapsAlong<TexelFilter::Point>(v0, b.high, b.addressV);
+        t = BumpTexelsAt(b, tx.a, _mm256_mullo_epi32(ty.a, pitch));
+    }
+    u = _mm256_add_ps(u, _mm256_add_ps(_mm256_mul_ps(Splat(b.m00), t.du), _mm256_mul_ps(Splat(b.m10), t.dv)));
+    v = _mm256_add_ps(v, _mm256_add_ps(_mm256_mul_ps(Splat(b.m01), t.du), _mm256_mul_ps(Splat(b.m11), t.dv)));
+    if (!b.luminance) return Splat(1.0f);
+    return Saturate(_mm256_add_ps(_mm256_mul_ps(t.luminance, Splat(b.lumScale)), Splat(b.lumOffset)));
+}
+
 // The draw's per-channel choices as whole registers, channels in lane order b, g, r, a.
 struct Channels {
-    __m256 texture[4], diffuse[4], fogColor[4];
+    __m256 texture[4], current[4], fogColor[4];
 };
 
 REF_WIDE_INLINE Channels ChannelsOf(const LaneDraw& d) {
-    alignas(16) float texture[4], diffuse[4], fogColor[4];
+    alignas(16) float texture[4], current[4], fogColor[4];
     _mm_store_ps(texture, d.textureMask);
-    _mm_store_ps(diffuse, d.currentMask);
+    _mm_store_ps(current, d.currentMask);
     _mm_store_ps(fogColor, d.fogColor);
     Channels c;
     for (int k = 0; k < 4; ++k) {
         c.texture[k] = Splat(texture[k]);
-        c.diffuse[k] = Splat(diffuse[k]);
+        c.current[k] = Splat(current[k]);
         c.fogColor[k] = Splat(fogColor[k]);
     }
     return c;
 }
 
 // ShadeLanes for the pixels of `pass` among the eight at `pixel`: `texel` their ARGB texels
-// (read when Textured), `diffuse` their colour by channel, `fog` their fog factors (read
-// when the draw has fog).
+// (read when Textured), `current` their current colour by channel, `fog` their fog factors
+// (read when the draw has fog), `luminance` the bump stage's scale of the texel colour.
 template <BlendKind Kind, bool Textured>
 REF_WIDE_INLINE void Shade(const LaneDraw& d, const Channels& k, BYTE* pixel, __m256i pass, __m256i texel,
-                           const __m256 (&diffuse)[4], __m256 fog) {
+                           const __m256 (&current)[4], __m256 fog, __m256 luminance) {
     static_assert(Kind != BlendKind::General, "simple draws blend with a known kind");
     const __m256 one = Splat(1.0f);
     __m256 texelChannel[4] = {one, one, one, one};
@@ -243,9 +370,12 @@ REF_WIDE_INLINE void Shade(const LaneDraw& d, const Channels& k, BYTE* pixel, __
         texelChannel[2] = UnitFromChannel<2>(texel);
         texelChannel[3] = UnitFromChannel<3>(texel);
     }
+    if (d.bumpLuminance)
+        for (int i = 0; i < 3; ++i) texelChannel[i] = _mm256_mul_ps(texelChannel[i], luminance);
     __m256 c[4];
     for (int i = 0; i < 4; ++i)
-        c[i] = _mm256_mul_ps(Select(k.texture[i], texelChannel[i], one), Select(k.diffuse[i], diffuse[i], one));
+        c[i] = d.addRgb && i < 3 ? Saturate(_mm256_add_ps(texelChannel[i], current[i]))
+                                 : _mm256_mul_ps(Select(k.texture[i], texelChannel[i], one), Select(k.current[i], current[i], one));
     if (d.fog) {
         const __m256 rest = _mm256_sub_ps(one, fog);
         for (int i = 0; i < 3; ++i) c[i] = _mm256_add_ps(_mm256_mul_ps(fog, c[i]), _mm256_mul_ps(rest, k.fogColor[i]));
@@ -272,23 +402,25 @@ REF_WIDE_INLINE void Shade(const LaneDraw& d, const Channels& k, BYTE* pixel, __
 }
 
 // The lanes of `pass` without those whose texels are all zero where that keeps the pixel
-// (LaneDraw::zeroTexelKeepsPixel) and whose diffuse colour is finite.
-REF_WIDE_INLINE __m256i WithoutKeptPixels(const LaneDraw& d, __m256i pass, __m256i allZero, const __m256 (&diffuse)[4]) {
+// (LaneDraw::zeroTexelKeepsPixel) and whose current colour and luminance are finite.
+REF_WIDE_INLINE __m256i WithoutKeptPixels(const LaneDraw& d, __m256i pass, __m256i allZero, const __m256 (&current)[4],
+                                          __m256 luminance) {
     if (!d.zeroTexelKeepsPixel) return pass;
-    const __m256 finite = _mm256_and_ps(_mm256_and_ps(FiniteLanes(diffuse[0]), FiniteLanes(diffuse[1])),
-                                        _mm256_and_ps(FiniteLanes(diffuse[2]), FiniteLanes(diffuse[3])));
-    return _mm256_andnot_si256(_mm256_and_si256(allZero, _mm256_castps_si256(finite)), pass);
+    const __m256 finite = _mm256_and_ps(_mm256_and_ps(FiniteLanes(current[0]), FiniteLanes(current[1])),
+                                        _mm256_and_ps(FiniteLanes(current[2]), FiniteLanes(current[3])));
+    const __m256 kept = _mm256_and_ps(finite, FiniteLanes(luminance));
+    return _mm256_andnot_si256(_mm256_and_si256(allZero, _mm256_castps_si256(kept)), pass);
 }
 
-// True when the draw fits the wide loops: the current colour is the diffuse one, in a
-// product; a texture has 32-bit texels whose byte offsets fit in an int; for triangles
-// there is no bump stage and the addressing is one Address takes.
+// True when the level fits the wide loops: its texels' byte offsets fit in an int and, for
+// triangles, its addressing is one Address takes.
+inline bool WideLevel(const LaneLevel& l, bool triangle) {
+    if (static_cast<long long>(l.pitch) * l.high > INT_MAX) return false;
+    return !triangle || (WideAddressing(l.wide, l.addressU) && WideAddressing(l.high, l.addressV));
+}
+
 inline bool WideDrawable(const LaneDraw& d, bool triangle) {
-    if (d.base.texels || d.addRgb) return false;
-    const LaneLevel& l = d.texture;
-    if (!l.texels) return true;
-    if (l.r5g6b5 || static_cast<long long>(l.pitch) * l.high > INT_MAX) return false;
-    return !triangle || (d.bumpUAt < 0 && WideAddressing(l.wide, l.addressU) && WideAddressing(l.high, l.addressV));
+    return (!d.texture.texels || WideLevel(d.texture, triangle)) && (!d.base.texels || WideLevel(d.base, triangle));
 }
 
 }  // namespace wide
@@ -300,16 +432,16 @@ REF_WIDE_INLINE bool WideTriangle(const DrawContext& ctx, const Target& t, const
     using namespace wide;
     LaneDraw d;
     if (!PrepareLaneDraw(ctx, t, d) || !WideDrawable(d, true)) return false;
+    Bump bump;
+    if (d.bumpUAt >= 0 && !PrepareBump(ctx.simple, bump)) return false;
     const Channels k = ChannelsOf(d);
     const int n = ctx.interpolatedCount;
     __m256 step[kMaxLaneValues];
     for (int i = 0; i < n; ++i) step[i] = Splat(s.attrDx[i]);
     const __m256 qStep = Splat(s.q.dx), zStep = Splat(s.z.dx);
-    __m256 diffuse[4];
-    if (d.diffuseAt < 0) {
-        const float* flat = s.flat ? s.flatColors + kAttrDiffuse : nullptr;
-        for (int i = 0; i < 4; ++i) diffuse[i] = Splat(flat ? flat[i == 3 ? 3 : 2 - i] : 0.0f);
-    }
+    __m256 flatCurrent[4];
+    const float* flat = s.flat ? s.flatColors + kAttrDiffuse : nullptr;
+    for (int i = 0; i < 4; ++i) flatCurrent[i] = Splat(flat ? flat[i == 3 ? 3 : 2 - i] : 0.0f);
     for (int y = t.rows.First(s.minY); y <= s.maxY; y = t.rows.Next(y)) {
         int xStart, xEnd;
         if (!RowSpan(s, y, xStart, xEnd)) continue;
@@ -326,8 +458,8 @@ REF_WIDE_INLINE bool WideTriangle(const DrawContext& ctx, const Target& t, const
                 const __m256 w = _mm256_div_ps(Splat(1.0f), q);
                 __m256 a[kMaxLaneValues];
                 for (int i = 0; i < n; ++i) a[i] = _mm256_mul_ps(value[i], w);
-                if (d.diffuseAt >= 0)  // interpolated r, g, b, a into lane order b, g, r, a
-                    for (int i = 0; i < 4; ++i) diffuse[i] = a[d.diffuseAt + (i == 3 ? 3 : 2 - i)];
+                __m256 current[4];  // the diffuse colour's r, g, b, a in lane order b, g, r, a
+                for (int i = 0; i < 4; ++i) current[i] = d.diffuseAt >= 0 ? a[d.diffuseAt + (i == 3 ? 3 : 2 - i)] : flatCurrent[i];
                 __m256 fog = _mm256_setzero_ps();
                 if (d.fog) {
                     alignas(32) float depth[kLanes], vertex[kLanes], factor[kLanes];
@@ -337,17 +469,23 @@ REF_WIDE_INLINE bool WideTriangle(const DrawContext& ctx, const Target& t, const
                     fog = _mm256_load_ps(factor);
                 }
                 __m256i texel = _mm256_setzero_si256();
+                __m256 luminance = Splat(1.0f);
                 if constexpr (Filter != TexelFilter::None) {
-                    const Taps tx = TapsAlong<Filter>(a[d.uAt], d.texture.wide, d.texture.addressU);
-                    const Taps ty = TapsAlong<Filter>(a[d.uAt + 1], d.texture.high, d.texture.addressV);
-                    const __m256i pitch = SplatInt(static_cast<int>(d.texture.pitch));
                     __m256i allZero;
-                    texel = SampleTexels<Filter>(d, tx, _mm256_mullo_epi32(ty.a, pitch), _mm256_mullo_epi32(ty.b, pitch),
-                                                 ty.weight256, allZero);
-                    pass = WithoutKeptPixels(d, pass, allZero, diffuse);
+                    if (d.baseUAt >= 0) {
+                        const __m256i base = SampleAt<Filter>(d.base, a[d.baseUAt], a[d.baseUAt + 1], allZero);
+                        current[0] = UnitFromChannel<0>(base);
+                        current[1] = UnitFromChannel<1>(base);
+                        current[2] = UnitFromChannel<2>(base);
+                        current[3] = UnitFromChannel<3>(base);
+                    }
+                    __m256 u = a[d.uAt], v = a[d.uAt + 1];
+                    if (d.bumpUAt >= 0) luminance = ApplyBump(bump, a[d.bumpUAt], a[d.bumpUAt + 1], u, v);
+                    texel = SampleAt<Filter>(d.texture, u, v, allZero);
+                    pass = WithoutKeptPixels(d, pass, allZero, current, luminance);
                 }
                 Shade<Kind, Filter != TexelFilter::None>(d, k, colorRow + 4 * static_cast<std::ptrdiff_t>(x), pass, texel,
-                                                         diffuse, fog);
+                                                         current, fog, luminance);
             }
             q = NextLanes(q, qStep);
             z = NextLanes(z, zStep);
@@ -374,7 +512,7 @@ REF_WIDE_INLINE bool WideSprite(const DrawContext& ctx, const Target& t, const S
     const float zs = Saturate(v.z);
     float fogFactor = 0;
     if (d.fog) PixelFogFactor(ctx, ctx.fogFromW ? 1.0f / v.q : zs, attr[kAttrFog], fogFactor);
-    const __m256 z = Splat(zs), fog = Splat(fogFactor);
+    const __m256 z = Splat(zs), fog = Splat(fogFactor), one = Splat(1.0f);
     const __m256 diffuse[4] = {Splat(attr[kAttrDiffuse + 2]), Splat(attr[kAttrDiffuse + 1]), Splat(attr[kAttrDiffuse]),
                                Splat(attr[kAttrDiffuse + 3])};
     alignas(32) int columnA[kRun] = {}, columnB[kRun] = {}, columnWeight[kRun] = {};
@@ -398,11 +536,12 @@ REF_WIDE_INLINE bool WideSprite(const DrawContext& ctx, const Target& t, const S
                 if (_mm256_testz_si256(pass, pass)) continue;
                 const Taps columns{_mm256_load_si256(reinterpret_cast<const __m256i*>(columnA + i)),
                                    _mm256_load_si256(reinterpret_cast<const __m256i*>(columnB + i)),
-                                   _mm256_load_si256(reinterpret_cast<const __m256i*>(columnWeight + i))};
+                                   _mm256_load_si256(reinterpret_cast<const __m256i*>(columnWeight + i)),
+                                   _mm256_setzero_ps()};
                 __m256i allZero;
-                const __m256i texel = SampleTexels<Filter>(d, columns, top, bottom, weightY, allZero);
-                pass = WithoutKeptPixels(d, pass, allZero, diffuse);
-                Shade<Kind, true>(d, k, pixels + 4 * static_cast<std::ptrdiff_t>(i), pass, texel, diffuse, fog);
+                const __m256i texel = SampleTexels<Filter>(d.texture, columns, top, bottom, weightY, allZero);
+                pass = WithoutKeptPixels(d, pass, allZero, diffuse, one);
+                Shade<Kind, true>(d, k, pixels + 4 * static_cast<std::ptrdiff_t>(i), pass, texel, diffuse, fog, one);
             }
         }
     }

@@ -29,6 +29,10 @@ std::vector<Texture> MakeTextures() {
     return out;
 }
 
+const TextureData* AnyOf(Rng& rng, const std::vector<Texture>& textures) {
+    return &textures[static_cast<std::size_t>(rng.Int(0, static_cast<int>(textures.size()) - 1))].data;
+}
+
 void RandomState(Rng& rng, PipelineState& s, const std::vector<Texture>& textures) {
     const DWORD ops[] = {D3DTOP_SELECTARG1, D3DTOP_SELECTARG2, D3DTOP_MODULATE, D3DTOP_MODULATE, D3DTOP_ADD, D3DTOP_DISABLE};
     const DWORD args[] = {D3DTA_TEXTURE, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTA_CURRENT, D3DTA_TFACTOR,
@@ -52,7 +56,7 @@ void RandomState(Rng& rng, PipelineState& s, const std::vector<Texture>& texture
         ss[D3DTSS_ADDRESSV] = rng.Pick(address);
         ss[D3DTSS_BORDERCOLOR] = static_cast<DWORD>(rng.engine());
         ss[D3DTSS_TEXCOORDINDEX] = 0;
-        s.textures[i] = rng.Chance(0.95) ? &textures[static_cast<std::size_t>(rng.Int(0, 4))].data : nullptr;
+        s.textures[i] = rng.Chance(0.95) ? AnyOf(rng, textures) : nullptr;
     }
     DWORD* rs = s.renderStates;
     rs[D3DRS_TEXTUREFACTOR] = static_cast<DWORD>(rng.engine());
@@ -99,7 +103,7 @@ void AddBumpStage(Rng& rng, PipelineState& s, const std::vector<Texture>& textur
         t[D3DTSS_COLORARG2] = rng.Chance(0.5) ? D3DTA_DIFFUSE : D3DTA_CURRENT;
         t[D3DTSS_ALPHAOP] = rng.Chance(0.5) ? D3DTOP_DISABLE : D3DTOP_SELECTARG1;
         t[D3DTSS_ALPHAARG1] = D3DTA_TEXTURE;
-        s.textures[1] = &textures[static_cast<std::size_t>(rng.Int(0, 4))].data;
+        s.textures[1] = AnyOf(rng, textures);
     }
     DWORD* b = s.stageStates[0];
     b[D3DTSS_COLOROP] = rng.Chance(0.5) ? D3DTOP_BUMPENVMAP : D3DTOP_BUMPENVMAPLUMINANCE;
@@ -138,7 +142,7 @@ void AddBaseStage(Rng& rng, PipelineState& s, const std::vector<Texture>& textur
         t[D3DTSS_ALPHAOP] = rng.Pick(alphaOps);
         t[D3DTSS_ALPHAARG1] = D3DTA_TEXTURE;
         t[D3DTSS_ALPHAARG2] = rng.Chance(0.8) ? D3DTA_CURRENT : D3DTA_DIFFUSE;
-        s.textures[last] = &textures[static_cast<std::size_t>(rng.Int(0, static_cast<int>(textures.size()) - 1))].data;
+        s.textures[last] = AnyOf(rng, textures);
     }
     DWORD* b = s.stageStates[0];
     b[D3DTSS_COLOROP] = rng.Chance(0.5) ? D3DTOP_SELECTARG1 : D3DTOP_SELECTARG2;
@@ -147,7 +151,7 @@ void AddBaseStage(Rng& rng, PipelineState& s, const std::vector<Texture>& textur
     b[D3DTSS_ALPHAARG1] = D3DTA_TEXTURE;
     b[D3DTSS_MAGFILTER] = b[D3DTSS_MINFILTER] = rng.Chance(0.8) ? t[D3DTSS_MAGFILTER] : static_cast<DWORD>(rng.Int(1, 2));
     b[D3DTSS_MIPFILTER] = D3DTEXF_NONE;
-    s.textures[0] = &textures[static_cast<std::size_t>(rng.Int(0, static_cast<int>(textures.size()) - 1))].data;
+    s.textures[0] = AnyOf(rng, textures);
     if (rng.Chance(0.8)) s.renderStates[D3DRS_POINTSPRITEENABLE] = FALSE;
 }
 
@@ -166,7 +170,7 @@ void RandomSimpleState(Rng& rng, PipelineState& s, const std::vector<Texture>& t
     const DWORD address[] = {D3DTADDRESS_WRAP, D3DTADDRESS_WRAP, D3DTADDRESS_CLAMP, D3DTADDRESS_MIRROR};
     ss[D3DTSS_ADDRESSU] = rng.Pick(address);
     ss[D3DTSS_ADDRESSV] = rng.Pick(address);
-    s.textures[0] = &textures[static_cast<std::size_t>(rng.Int(0, static_cast<int>(textures.size()) - 1))].data;
+    s.textures[0] = AnyOf(rng, textures);
     s.stageStates[1][D3DTSS_COLOROP] = D3DTOP_DISABLE;
     s.textures[1] = nullptr;
     s.renderStates[D3DRS_ALPHATESTENABLE] = FALSE;

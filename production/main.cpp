@@ -13,8 +13,9 @@ bool DisplayNamed() { return std::getenv("DISPLAY") || std::getenv("WAYLAND_DISP
 
 int main(int argc, char** argv) {
     CaptureOptions options;
+    PlayOptions play;  // the playing options, for the player
     std::string error;
-    switch (ParseCommandLine(argc, argv, options, error)) {
+    switch (ParseCommandLine(argc, argv, options, play, error)) {
     case CommandLine::Help:
         std::fputs(kCaptureUsage, stdout);
         return 0;

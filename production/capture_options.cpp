@@ -16,21 +16,34 @@ const char kCaptureUsage[] =
     "  --from SECONDS                    start at that time of the show\n"
     "  --no-dialog                       start at once, without the start-up dialog\n"
     "  --exit-at-end | --loop            end (status 0), or start again, once the music has ended\n"
-    "recording options: [--fps N] [--size WxH] [--from SECONDS] [--to SECONDS] [--device ref|hal]\n"
-    "  OUT ending in .mp4 or .mkv: a video with the music (needs ffmpeg)\n"
-    "  OUT otherwise: a folder of numbered PNG frames plus audio.wav\n"
+    "recording options: [--fps N] [--size WxH] [--from SECONDS] [--to SECONDS] [--device ref|hal] [--overwrite]\n"
+    "  OUT ending in .mp4 or .mkv: a video with the music (needs ffmpeg; even sizes only)\n"
+    "  OUT otherwise: a folder of numbered PNG frames plus audio.wav; a folder holding files is\n"
+    "  refused unless --overwrite, which first removes its frame_*.png and audio.wav\n"
+    "  Ctrl-C or SIGTERM stops at the next frame, keeping what was recorded (exit 130 or 143)\n"
     "  OUT /dev/null: every frame drawn, nothing written (to time the drawing alone)\n"
     "  frame n is recorded when from <= n / fps < to\n"
+    "  below about 10 fps some events of the show are skipped (each frame advances many steps at\n"
+    "  once), and recordings at different fps (30, 60) differ in more than their frame count\n"
     "  limits: fps 1 to 1000, size 100x100 to 8192x8192, 0 <= from < to <= 3600 seconds\n"
     "  defaults: --fps 60 --size 1920x1080 --from 0 --to 219.5 --device ref\n"
     "every value may also follow its option after '=': --fps=30\n";
 
 namespace {
 
+// Whether `text` ends in `suffix` (lower case), in any case.
 bool EndsWith(const std::string& text, const char* suffix) {
     const size_t n = std::strlen(suffix);
-    return text.size() >= n && text.compare(text.size() - n, n, suffix) == 0;
+    if (text.size() < n) return false;
+    for (size_t i = 0; i < n; ++i)
+        if (std::tolower(static_cast<unsigned char>(text[text.size() - n + i])) != suffix[i]) return false;
+    return true;
 }
+
+// Video extensions ffmpeg would take but the recorder does not write: refused rather than
+// made into a folder of that name.
+constexpr const char* kOtherVideoExtensions[] = {".avi", ".mov", ".webm", ".m4v", ".mpg", ".mpeg",
+                                                 ".ogv",  ".wmv", ".flv",  ".ts",  ".3gp"};
 
 // A plain decimal from `text` up to the first non-digit, left in `end`: digits only (no sign,
 // space, point, exponent or base prefix), at most `max`.
@@ -118,7 +131,8 @@ struct OptionSpec {
 };
 
 constexpr OptionSpec kOptions[] = {
-    {"--capture", Takes::Value, Mode::Recording},     {"--fps", Takes::Value, Mode::Recording},
+    {"--capture", Takes::Value, Mode::Recording},     {"--overwrite", Takes::Nothing, Mode::Recording},
+    {"--fps", Takes::Value, Mode::Recording},
     {"--size", Takes::Value, Mode::Recording},        {"--to", Takes::Value, Mode::Recording},
     {"--from", Takes::Value, Mode::Both},             {"--device", Takes::Value, Mode::Both},
     {"--windowed", Takes::Nothing, Mode::Playing},    {"--fullscreen", Takes::OptionalSize, Mode::Playing},
@@ -189,6 +203,8 @@ bool ApplyOption(const std::string& option, const char* value, Parsed& parsed, s
             error = "--fullscreen takes a display mode WIDTHxHEIGHT from 100x100 to 8192x8192, for example 1024x768";
             return false;
         }
+    } else if (option == "--overwrite") {
+        capture.overwrite = true;
     } else if (option == "--no-dialog") {
         play.noDialog = true;
     } else if (option == "--exit-at-end") {
@@ -251,7 +267,19 @@ bool CheckCapture(CaptureOptions& options, std::string& error) {
                 std::to_string(options.fps) + " fps";
         return false;
     }
-    options.toVideo = EndsWith(options.output, ".mp4") || EndsWith(options.output, ".mkv");
+    options.mp4 = EndsWith(options.output, ".mp4");
+    options.toVideo = options.mp4 || EndsWith(options.output, ".mkv");
+    for (const char* extension : kOtherVideoExtensions) {
+        if (!EndsWith(options.output, extension)) continue;
+        error = options.output + ": videos are written as .mp4 or .mkv (any other name is a folder of PNG frames)";
+        return false;
+    }
+    // H.264 in 4:2:0 halves the colour planes: both sides must be even.
+    if (options.toVideo && (options.width % 2 != 0 || options.height % 2 != 0)) {
+        error = "a video needs an even width and height; --size " + std::to_string(options.width) + "x" +
+                std::to_string(options.height) + " is odd (a folder of PNG frames takes any size)";
+        return false;
+    }
     if (options.output != kDiscardOutput && !OutputPlaceWritable(options.output, options.toVideo)) {
         error = "cannot write " + options.output;
         return false;

@@ -2,7 +2,7 @@
 // playing options (`morvelt [--windowed | --fullscreen [WxH]] [--device ref|hal]
 // [--from SECONDS] [--no-dialog] [--exit-at-end | --loop]`); with it, it records
 // (`morvelt --capture OUT [--fps N] [--size WxH] [--from SECONDS] [--to SECONDS]
-// [--device ref|hal]`). Every option with a value also takes it as --option=VALUE.
+// [--device ref|hal] [--overwrite]`). Every option with a value also takes it as --option=VALUE.
 #pragma once
 
 #include <cstdint>
@@ -20,7 +20,9 @@ constexpr char kDiscardOutput[] = "/dev/null";
 
 struct CaptureOptions {
     std::string output;          // a .mp4/.mkv file, a folder for PNG frames + audio.wav, or kDiscardOutput
-    bool toVideo = false;        // output names a video file
+    bool toVideo = false;        // output names a video file (.mp4 or .mkv, in any case)
+    bool mp4 = false;            // that video is MP4 (Matroska otherwise)
+    bool overwrite = false;      // --overwrite: a folder's earlier frame_*.png and audio.wav go first
     int fps = 60;                // frames per second of production time
     unsigned width = 1920;       // pixels
     unsigned height = 1080;

@@ -117,6 +117,11 @@ TEST(CaptureOptions, BadOptionsAskForUsage) {
         {"--capture", "/tmp/x", "--from", "0.01", "--to", "0.02", "--fps", "25"},  // no frame in the range
         {"--capture", "/tmp/x", "--from", "5", "--to", "5"},   // from >= to
         {"--capture", "/tmp/x", "--device", "gpu"},
+        {"--capture", "/tmp/x.mp4", "--size", "853x480"},     // videos: even sizes only
+        {"--capture", "/tmp/x.MKV", "--size", "640x481"},
+        {"--capture", "/tmp/x.avi"},                           // other video names are not folders
+        {"--capture", "/tmp/x.WebM"},
+        {"--capture", "/tmp/x", "--overwrite=1"},
         {"--capture", "/tmp/x", "--fps"},                      // missing value
         {"--capture=", "--fps", "30"},
         {"--capture", ""},
@@ -308,5 +313,24 @@ TEST(PlayOptions, ConflictsAndOptionsOfTheOtherModeAreRefused) {
         std::string error;
         EXPECT_EQ(ParsePlay(c.arguments, play, error), CommandLine::Usage) << c.errorPart;
         EXPECT_NE(error.find(c.errorPart), std::string::npos) << error;
+    }
+}
+
+TEST(CaptureOptions, VideoNamesInAnyCase) {
+    const struct {
+        const char* output;
+        bool toVideo, mp4;
+    } cases[] = {{"/tmp/a.mp4", true, true}, {"/tmp/a.MP4", true, true},  {"/tmp/a.Mkv", true, false},
+                 {"/tmp/a.mkv", true, false}, {"/tmp/mp4", false, false}, {"/tmp/a.mp4.d", false, false}};
+    for (const auto& c : cases) {
+        CaptureOptions options;
+        std::string error;
+        ASSERT_EQ(Parse({"--capture", c.output, "--size", "853x480", "--overwrite"}, options, error),
+                  c.toVideo ? CommandLine::Usage : CommandLine::Capture)
+            << c.output << error;  // an odd size: refused for videos only
+        ASSERT_EQ(Parse({"--capture", c.output, "--overwrite"}, options, error), CommandLine::Capture) << error;
+        EXPECT_EQ(options.toVideo, c.toVideo) << c.output;
+        EXPECT_EQ(options.mp4, c.mp4) << c.output;
+        EXPECT_TRUE(options.overwrite);
     }
 }

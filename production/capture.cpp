@@ -14,7 +14,6 @@
 #include "platform/audio.h"
 #include "platform/d3d8/recording.h"
 
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 

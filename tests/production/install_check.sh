@@ -44,7 +44,7 @@ version=$("$prefix/bin/morvelt" --version)
 [[ $version =~ ^morvelt\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || fail "--version printed '$version'"
 
 "$source_dir/scripts/uninstall" "$manifest" >/dev/null
-left=$(find "$prefix" -mindepth 1 ! -type d ! -name 'other*' -o -name '*morvelt*')
+left=$(find "$prefix" -mindepth 1 ! -type d ! -name 'other*' -o -name '*morvelt*' -o -path "$prefix/*/*" -type d -empty)
 [ -z "$left" ] || fail "uninstall left $left"
 [ -f "$prefix/bin/other" ] && [ -f "$prefix/share/applications/other.desktop" ] || fail "uninstall removed files of others"
 [ ! -e "$manifest" ] || fail "uninstall kept the manifest"

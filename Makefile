@@ -2,10 +2,15 @@
 BUILD ?= build
 JOBS  ?= $(shell nproc)
 
-.PHONY: run test test-asan build deps configure clean install content-sheet
+.PHONY: run test test-asan build deps test-deps configure clean install uninstall content-sheet
+# The steps of a target run in the order written (the installs before the configure).
+.NOTPARALLEL:
 
+# What building and playing need; test-deps adds what the tests, benchmarks and fuzz targets use.
 deps:
 	@scripts/install-deps
+test-deps:
+	@scripts/install-deps --tests
 
 configure: deps
 	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -13,8 +18,8 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
-test: build
-	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+test: test-deps build
+	@cd $(BUILD) && ctest --output-on-failure --no-tests=error -j $(JOBS)
 
 # The same suite built with AddressSanitizer and UndefinedBehaviorSanitizer in its own folder.
 # Every finding fails the test that met it; the only leaks suppressed are those held by system
@@ -24,10 +29,10 @@ SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1:stri
                 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp:print_suppressions=0 \
                 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
-test-asan: deps
+test-asan: test-deps
 	@cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMORVELT_SANITIZE=ON -DMORVELT_BENCH=OFF >/dev/null
 	@$(SANITIZER_ENV) cmake --build $(ASAN_BUILD) -j $(JOBS)
-	@cd $(ASAN_BUILD) && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS) $(CTEST_ARGS)
+	@cd $(ASAN_BUILD) && $(SANITIZER_ENV) ctest --output-on-failure --no-tests=error -j $(JOBS) $(CTEST_ARGS)
 
 run: build
 	@scripts/run $(BUILD)
@@ -36,10 +41,14 @@ content-sheet: configure
 	@cmake --build $(BUILD) --target content-sheet
 	@echo "$(BUILD)/content-sheet.png"
 
-# Installs the program, its data and a launcher under PREFIX (bin/morvelt starts it).
+# Installs the program, its data, a launcher (bin/morvelt starts it), the menu entry and its
+# icons under PREFIX; uninstall removes exactly what the last install from $(BUILD) put there.
 PREFIX ?= /usr/local
 install: build
 	@cmake --install $(BUILD) --prefix $(PREFIX)
+
+uninstall:
+	@scripts/uninstall $(BUILD)/install_manifest.txt
 
 clean:
 	rm -rf $(BUILD)

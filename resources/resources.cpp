@@ -1,5 +1,6 @@
 #include "resources/resources.h"
 
+#include "resources/icon.h"
 #include "resources/resource_ids.h"
 
 namespace resources {
@@ -49,7 +50,8 @@ platform::ModuleResources Build() {
     r.dialogs.push_back(std::move(d));
 
     r.bitmaps.push_back({IDB_BANNER, kBannerWidth, kBannerHeight, DrawBanner()});
-    r.icons.push_back({IDI_MAIN_ICON, 32, 32, DrawIcon()});
+    constexpr int kWindowIconSize = 32;
+    r.icons.push_back({IDI_MAIN_ICON, kWindowIconSize, kWindowIconSize, ColourKeyedIcon(DrawIcon(kWindowIconSize))});
     return r;
 }
 

@@ -8,9 +8,8 @@ namespace resources {
 
 const platform::ModuleResources& ProgramResources();
 
-// The banner (0x00RRGGBB, top-down, kBannerWidth x kBannerHeight) and the 32 x 32 icon,
-// both drawn by code.
+// The banner (0x00RRGGBB, top-down, kBannerWidth x kBannerHeight), drawn by code; the icon
+// is in icon.h.
 std::vector<DWORD> DrawBanner();
-std::vector<DWORD> DrawIcon();
 
 }  // namespace resources

@@ -157,18 +157,6 @@ TEST(ContentPictures, FlareSpotsFadeToNothingAtTheirEdges)
     }
 }
 
-TEST(ContentResources, BannerIsA393By152BitmapAndTheIconHasAlpha)
-{
-    Decoded banner = DecodeBmp(ContentDir() + "/resources/banner.bmp");
-    ASSERT_EQ(banner.error, "");
-    EXPECT_EQ(banner.w, 393);
-    EXPECT_EQ(banner.h, 152);
-    EXPECT_EQ(banner.channels, 3);
-    Decoded icon = DecodePng(ContentDir() + "/resources/icon.png");
-    ASSERT_EQ(icon.error, "");
-    EXPECT_EQ(icon.channels, 4);
-}
-
 // The scripts are checked by the script compiler's own tests; here: every script of the
 // manifest is in place, is a particle system and names textures that exist and decode.
 TEST(ContentScripts, EveryScriptIsInPlaceAndItsTexturesDecode)

@@ -1,17 +1,52 @@
 #!/usr/bin/env bash
-# `make install` into a scratch prefix: the launcher answers --version, and the desktop entry
-# and its icon sit where freedesktop.org menus look for them.
+# `make install` into a scratch prefix: the launcher answers --version, the desktop entry is
+# valid and the icon is there at every size menus use; then `make uninstall` removes exactly
+# that and leaves what was there before.
 set -euo pipefail
 build=$1
+source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
-cmake --install "$build" --prefix "$prefix" >/dev/null
 status=0
-check() { [ -e "$prefix/$1" ] || { echo "FAIL: $1 not installed" >&2; status=1; }; }
-check share/applications/morvelt.desktop
-check share/icons/hicolor/32x32/apps/morvelt.png
-grep -qx 'Exec=morvelt' "$prefix/share/applications/morvelt.desktop" || { echo "FAIL: Exec line" >&2; status=1; }
-grep -qx 'Icon=morvelt' "$prefix/share/applications/morvelt.desktop" || { echo "FAIL: Icon line" >&2; status=1; }
+fail() { echo "FAIL: $*" >&2; status=1; }
+
+# Files of others in the folders the install shares.
+mkdir -p "$prefix/bin" "$prefix/share/applications"
+echo other > "$prefix/bin/other"
+echo other > "$prefix/share/applications/other.desktop"
+
+# The default component under its own name, so that its manifest does not replace the one of
+# a real `make install` from this build (install_manifest.txt).
+manifest=$build/install_manifest_Unspecified.txt
+cmake --install "$build" --prefix "$prefix" --component Unspecified >/dev/null
+
+entry=$prefix/share/applications/morvelt.desktop
+[ -f "$entry" ] || fail "share/applications/morvelt.desktop not installed"
+grep -qx 'Exec=morvelt' "$entry" || fail "Exec line"
+grep -qx 'Icon=morvelt' "$entry" || fail "Icon line"
+validation=$(desktop-file-validate "$entry" 2>&1) || fail "desktop-file-validate failed"
+[ -z "$validation" ] || fail "desktop-file-validate: $validation"
+
+for size in 16 32 48 64 128 256; do
+  icon=$prefix/share/icons/hicolor/${size}x${size}/apps/morvelt.png
+  if [ ! -f "$icon" ]; then
+    fail "${size}x${size} icon not installed"
+    continue
+  fi
+  # The PNG signature, then the header chunk: width and height, 4 bytes each, big-endian.
+  read -r -a ihdr <<< "$(od -An -tu1 -j16 -N8 "$icon")"
+  width=$(( (ihdr[0] << 24) | (ihdr[1] << 16) | (ihdr[2] << 8) | ihdr[3] ))
+  height=$(( (ihdr[4] << 24) | (ihdr[5] << 16) | (ihdr[6] << 8) | ihdr[7] ))
+  [ "$width" = "$size" ] && [ "$height" = "$size" ] || fail "${size}x${size} icon is ${width}x${height}"
+done
+
 version=$("$prefix/bin/morvelt" --version)
-[[ $version =~ ^morvelt\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || { echo "FAIL: --version printed '$version'" >&2; status=1; }
+[[ $version =~ ^morvelt\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || fail "--version printed '$version'"
+
+"$source_dir/scripts/uninstall" "$manifest" >/dev/null
+left=$(find "$prefix" -mindepth 1 ! -type d ! -name 'other*' -o -name '*morvelt*' -o -path "$prefix/*/*" -type d -empty)
+[ -z "$left" ] || fail "uninstall left $left"
+[ -f "$prefix/bin/other" ] && [ -f "$prefix/share/applications/other.desktop" ] || fail "uninstall removed files of others"
+[ ! -e "$manifest" ] || fail "uninstall kept the manifest"
+"$source_dir/scripts/uninstall" "$manifest" 2>/dev/null && fail "a second uninstall reported success"
 exit $status

@@ -1,4 +1,4 @@
-// contentgen: writes the production's pictures, meshes and resources below an output
+// contentgen: writes the production's pictures and meshes below an output
 // folder (the build folder), the same bytes on every run.
 //
 //   contentgen OUTDIR            everything

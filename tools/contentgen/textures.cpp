@@ -634,38 +634,6 @@ Image MakeSprite(int kind)
     return img;
 }
 
-// Dialog banner, 393 × 152: the title over a night sky.
-Image MakeBanner()
-{
-    Image img(393, 152);
-    ForEach(img, [&](int x, int y, float u, float v) {
-        float n = Fbm(u * 2.6f, v, 4, 4, 301);
-        img.Set(x, y, Mix(kNight, kViolet, v * 0.6f + n * 0.4f));
-    });
-    Stars(img, 302, 120, 0.8f);
-    Glow(img, 0.8f, 0.75f, 0.1f, kAmber, 0.4f);
-    Mask m = RenderText(fonts::kSansBold, "MORVELT", 58.f, 1.f, 6.f);
-    PlaceText(img, m, 196, 66, kIce, kCyan, kCyan, 5, 0.7f, false);
-    Mask s = RenderText(fonts::kSans, "a real-time production", 15.f, 1.f, 2.f);
-    PlaceText(img, s, 196, 118, kAmber, kAmber, kOrange, 2, 0.3f, false);
-    return img;
-}
-
-Image MakeIcon()  // window icon, 64 × 64 with alpha
-{
-    Image img(64, 64);
-    ForEach(img, [&](int x, int y, float u, float v) {
-        float dx = u - 0.5f, dy = v - 0.5f;
-        float d = std::sqrt(dx * dx + dy * dy);
-        float a = SmoothStep(0.5f, 0.46f, d);
-        Rgb c = Mix(kViolet, kNight, d * 2) + kCyan * (std::exp(-std::pow((d - 0.4f) / 0.03f, 2.f)) * 0.8f);
-        img.Set(x, y, c, a);
-    });
-    Mask m = RenderText(fonts::kSansBold, "M", 40.f);
-    PlaceText(img, m, 32, 32, kIce, kCyan, kCyan, 2, 0.6f, false);
-    return img;
-}
-
 std::vector<Picture> BuildList()
 {
     using F = PicFormat;
@@ -728,9 +696,6 @@ std::vector<Picture> BuildList()
     add("Textures/spark.png", 256, 256, F::PngRgba, [] { return MakeSprite(1); });
     add("Textures/ember.png", 256, 256, F::PngRgba, [] { return MakeSprite(3); });
     add("Textures/rock.jpg", 512, 512, F::Jpeg, MakeRock);
-    // Resources of the window and the device dialog.
-    add("resources/banner.bmp", 393, 152, F::Bmp24, MakeBanner);
-    add("resources/icon.png", 64, 64, F::PngRgba, MakeIcon);
     return v;
 }
 

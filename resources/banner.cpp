@@ -1,5 +1,5 @@
-// The banner of the device dialog and the window icon, drawn by code: a night sky with stars,
-// a ringed planet over a mountain ridge, and the title in block letters.
+// The banner of the device dialog, drawn by code: a night sky with stars, a ringed planet
+// over a mountain ridge, and the title in block letters.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -139,30 +139,6 @@ std::vector<DWORD> DrawBanner() {
                 c = Mix({1.0f, 1.0f, 1.0f}, {0.55f, 0.75f, 1.0f}, t);
             }
             px[static_cast<size_t>(y) * w + x] = Pack(c);
-        }
-    return px;
-}
-
-std::vector<DWORD> DrawIcon() {
-    const int n = 32;
-    std::vector<DWORD> px(static_cast<size_t>(n) * n, 0);  // black is transparent
-    for (int y = 0; y < n; ++y)
-        for (int x = 0; x < n; ++x) {
-            float dx = x - 15.5f, dy = y - 15.5f;
-            float d = std::sqrt(dx * dx + dy * dy);
-            float ringD = std::sqrt(dx * dx + (dy + dx * 0.3f) * (dy + dx * 0.3f) * 9.0f);
-            Colour c{0, 0, 0};
-            bool any = false;
-            if (d < 10.0f) {
-                float light = std::clamp(0.3f + (-dx - dy) / 14.0f, 0.1f, 1.0f);
-                c = Mix({0.1f, 0.05f, 0.05f}, {0.95f, 0.7f, 0.45f}, light);
-                any = true;
-            }
-            if (ringD > 13.0f && ringD < 15.5f && (d >= 10.0f || dy + dx * 0.3f > 0)) {
-                c = {0.85f, 0.8f, 0.7f};
-                any = true;
-            }
-            if (any) px[static_cast<size_t>(y) * n + x] = std::max<DWORD>(Pack(c), 0x00010101);
         }
     return px;
 }

@@ -4,10 +4,25 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 namespace {
 
+constexpr char kRecordInstead[] =
+    "To record the production without a display: morvelt --capture OUT (a folder, or .mp4/.mkv)\n";
+
 bool DisplayNamed() { return std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY"); }
+
+// The display asked for, as the environment names it.
+std::string DisplayName() {
+    std::string name;
+    for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY"})
+        if (const char* value = std::getenv(variable)) {
+            if (!name.empty()) name += " or ";
+            name += std::string(variable) + "=\"" + value + "\"";
+        }
+    return name;
+}
 
 }  // namespace
 
@@ -37,9 +52,12 @@ int main(int argc, char** argv) {
     }
 
     if (!DisplayNamed()) {
-        std::fprintf(stderr,
-                     "morvelt: no display to play on (DISPLAY is not set).\n"
-                     "To record the production without a display: morvelt --capture OUT (a folder, or .mp4/.mkv)\n");
+        std::fprintf(stderr, "morvelt: no display to play on (DISPLAY is not set).\n%s", kRecordInstead);
+        return 1;
+    }
+    // A display that is named but cannot be opened would leave the show running unseen.
+    if (!platform::HasDisplay()) {
+        std::fprintf(stderr, "morvelt: the display %s could not be opened.\n%s", DisplayName().c_str(), kRecordInstead);
         return 1;
     }
     CMyD3DApplication application;

@@ -15,6 +15,7 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <iterator>
 #include <map>
 #include <memory>
@@ -69,6 +70,15 @@ void SayOnce(bool& said, const char* text) {
     if (said) return;
     said = true;
     OutputDebugStringA(text);
+}
+
+// Tells the user that the music plays silently (once per run, as every line told); with the
+// reason when the driver they chose (SDL_AUDIODRIVER) is the one that failed.
+void TellNoSoundDevice(const std::string& reason) {
+    if (const char* driver = std::getenv("SDL_AUDIODRIVER"))
+        platform::TellUser("no sound device: playing silently (SDL_AUDIODRIVER=%s: %s)", driver, reason.c_str());
+    else
+        platform::TellUser("no sound device: playing silently");
 }
 
 template <typename T>
@@ -161,7 +171,7 @@ BOOL BASS_Init(int device, DWORD freq, DWORD flags, HWND, const GUID* clsid) {
             return Fail(BASS_ERROR_DEVICE, FALSE);
         } else {
             library->output = OpenSilentOutput(library->mixer, NowNs());
-            std::fprintf(stderr, "no sound device: playing silently\n");
+            TellNoSoundDevice(reason);
             Say("BASS_Init: no audio device could be opened (%s); the music plays silently in "
                 "real time\n",
                 reason.c_str());

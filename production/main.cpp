@@ -61,6 +61,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     CMyD3DApplication application;
-    if (FAILED(application.Create(GetModuleHandle(nullptr)))) return 0;
+    // The failure has been reported in a message box and on stderr.
+    if (FAILED(application.Create(GetModuleHandle(nullptr)))) return 1;
     return static_cast<int>(application.Run());
 }

@@ -18,3 +18,8 @@ HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share, SECURITY_ATTRIBUTES* 
                    DWORD disposition, DWORD flags, HANDLE templateFile);
 #define CreateFile CreateFileA
 BOOL CloseHandle(HANDLE handle);
+
+// The working folder into `buffer`: its length without the terminating zero; the size needed
+// (terminator included) when `size` is too small; 0 on failure.
+DWORD GetCurrentDirectoryA(DWORD size, LPSTR buffer);
+#define GetCurrentDirectory GetCurrentDirectoryA

@@ -159,7 +159,9 @@ HRESULT CMyD3DApplication::RebuildDeviceObjects() {
     for (const ProductionEmitter& entry : kProductionEmitters) {
         std::string script, reason;
         const bool read = ReadTextFile(entry.script, script, &reason);
-        if (!read) platform::TellUser("%s: cannot be read: %s (its particle system is left out)", entry.script, reason.c_str());
+        if (!read)
+            platform::TellUser("%s: cannot be read: %s (its particle system is left out)", entry.script,
+                               reason.c_str());
         CParticleEmitter& emitter = *entry.emitter;
         emitter.RebuildDeviceObjects(m_pDevice);
         if (!emitter.Compile(script.c_str()) && read)

@@ -57,11 +57,12 @@ int main(int argc, char** argv) {
     }
     // A display that is named but cannot be opened would leave the show running unseen.
     if (!platform::HasDisplay()) {
-        std::fprintf(stderr, "morvelt: the display %s could not be opened.\n%s", DisplayName().c_str(), kRecordInstead);
+        std::fprintf(stderr, "morvelt: the display %s could not be opened.\n%s", DisplayName().c_str(),
+                     kRecordInstead);
         return 1;
     }
     CMyD3DApplication application;
-    // The failure has been reported in a message box and on stderr.
+    // The failure has been reported (a message box, and on stderr what was wrong with the data).
     if (FAILED(application.Create(GetModuleHandle(nullptr)))) return 1;
     return static_cast<int>(application.Run());
 }

@@ -24,6 +24,20 @@ bool CopyPath(char* path, const char* text) {
     return true;
 }
 
+// Says which folders a file that was not found was looked for in.
+void TellWhereLooked(const char* fileName) {
+    char workingFolder[kMaxMediaPath];
+    const DWORD length = GetCurrentDirectory(kMaxMediaPath, workingFolder);
+    if (length == 0 || length >= kMaxMediaPath) std::snprintf(workingFolder, sizeof workingFolder, "(unknown)");
+    const char* mediaFolder = GetMediaPath();
+    if (mediaFolder[0] != '\0')
+        platform::TellUser("%s: looked for in the working folder %s and in the media folder %s", fileName,
+                           workingFolder, mediaFolder);
+    else
+        platform::TellUser("%s: looked for in the working folder %s (no media folder is configured)", fileName,
+                           workingFolder);
+}
+
 }  // namespace
 
 const char* GetMediaPath() {
@@ -50,6 +64,7 @@ HRESULT FindMediaFile(char* path, const char* fileName) {
     int n = std::snprintf(path, kMaxMediaPath, "%s%s", GetMediaPath(), fileName);
     if (n >= 0 && n < kMaxMediaPath && CanOpen(path)) return S_OK;
     CopyPath(path, fileName);
+    TellWhereLooked(fileName);
     return E_FAIL;
 }
 

@@ -392,17 +392,23 @@ bool CompileSystemBlock(CParticleEmitter& emitter, TokenCursor& cursor, TokenCur
 void CompileScript(CParticleEmitter& emitter, const char* text) {
     TokenList tokens;
     tokens.Tokenize(text);
-    if (tokens.Size() < 2) throw ScriptError("This script is too small to be valid.");
-
+    const int lastLine = tokens.Size() > 0 ? tokens[tokens.Size() - 1].line : 1;
     TokenCursor cursor = tokens.begin();
     const TokenCursor end = tokens.end();
-    Expect(TokenKind::KwParticleSystem, "First word must be ParticleSystem", cursor, end);
-    NextToken(cursor, end);
-    Expect(TokenKind::QuotedString, "Must name particle system", cursor, end);
-    emitter.SetName(StripQuotes(cursor->text));
-    NextToken(cursor, end);
-    Expect(TokenKind::Number, "Must have version number", cursor, end);
-    NextToken(cursor, end);
-    Expect(TokenKind::OpenBrace, "Missing opening brace for ParticleSystem block", cursor, end);
-    CompileSystemBlock(emitter, cursor, end);
+    try {
+        if (tokens.Size() < 2) throw ScriptError("This script is too small to be valid.");
+        Expect(TokenKind::KwParticleSystem, "First word must be ParticleSystem", cursor, end);
+        NextToken(cursor, end);
+        Expect(TokenKind::QuotedString, "Must name particle system", cursor, end);
+        emitter.SetName(StripQuotes(cursor->text));
+        NextToken(cursor, end);
+        Expect(TokenKind::Number, "Must have version number", cursor, end);
+        NextToken(cursor, end);
+        Expect(TokenKind::OpenBrace, "Missing opening brace for ParticleSystem block", cursor, end);
+        CompileSystemBlock(emitter, cursor, end);
+    } catch (ScriptError& error) {
+        // Every parse step moves this one cursor, so it still stands where the error was met.
+        error.SetLine(cursor != end ? cursor->line : lastLine);
+        throw;
+    }
 }

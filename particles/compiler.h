@@ -16,15 +16,18 @@ class CParticleEvent;
 
 using TokenCursor = TokenList::const_iterator;
 
-// A compile error: one fixed message text (at most 255 characters). The first error ends the
-// compile.
+// A compile error: one fixed message text (at most 255 characters) and the script line it was
+// met on (0 until CompileScript sets it). The first error ends the compile.
 class ScriptError {
 public:
     explicit ScriptError(const char* text);
     const char* Text() const { return m_text; }
+    int Line() const { return m_line; }
+    void SetLine(int line) { m_line = line; }
 
 private:
     char m_text[256];
+    int m_line = 0;
 };
 
 // Most particles one script may ask for, over all its sequences (each pool's storage is
@@ -60,7 +63,8 @@ void ParseAssignedColor(ValueRange<D3DXCOLOR>& range, TokenCursor& cursor, Token
 bool CompileSystemBlock(CParticleEmitter& emitter, TokenCursor& cursor, TokenCursor end);
 bool CompileSequenceBlock(CParticleEventSequence& sequence, TokenCursor& cursor, TokenCursor end);
 
-// The whole script into the emitter (which has been cleared). Throws ScriptError.
+// The whole script into the emitter (which has been cleared). Throws ScriptError with the line
+// of the token the compile stood on (the last token's line at the end of the script).
 void CompileScript(CParticleEmitter& emitter, const char* text);
 
 // The event class whose name the (upper-case) word contains, or null.

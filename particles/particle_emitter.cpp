@@ -72,6 +72,7 @@ HRESULT CParticleEmitter::ReleaseDeviceObjects() {
 
 bool CParticleEmitter::Compile(const char* script) {
     m_lastError = kNoErrorsText;
+    m_lastErrorLine = 0;
     try {
         ReleaseDeviceObjects();
         Init();
@@ -81,6 +82,7 @@ bool CParticleEmitter::Compile(const char* script) {
         return true;
     } catch (const ScriptError& error) {
         m_lastError = error.Text();
+        m_lastErrorLine = error.Line();
     } catch (...) {
         m_lastError = "Unhandled exception in CParticleEmitter::Compile.";
     }

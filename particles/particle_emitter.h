@@ -40,6 +40,8 @@ public:
     void SetPos(const D3DXVECTOR3& position) { m_pos = position; }
     int GetNumActiveParticles() const;
     const std::string& GetLastError() const { return m_lastError; }
+    // The script line of the last error; 0 after a success or when no line is known.
+    int GetLastErrorLine() const { return m_lastErrorLine; }
 
     // What the compiler fills in, and what tools and tests read.
     const D3DXVECTOR3& GetPos() const { return m_pos; }
@@ -56,6 +58,7 @@ public:
 
 private:
     std::string m_lastError;
+    int m_lastErrorLine = 0;
     ValueRange<D3DXVECTOR3> m_posRange;
     D3DXVECTOR3 m_pos = D3DXVECTOR3(0.0f, 0.0f, 0.0f);  // world units
     std::string m_name;

@@ -22,16 +22,21 @@ bool Contains(const std::string& text, const char* keyword) {
 
 void TokenList::Tokenize(const char* text) {
     if (text == nullptr) return;
+    static const char kByteOrderMark[] = "\xEF\xBB\xBF";
+    if (std::strncmp(text, kByteOrderMark, 3) == 0) text += 3;
     SplitState state = SplitState::Between;
     std::string pending;
+    int line = 1;         // of the character under p
+    int pendingLine = 1;  // of the pending token's first character
     auto emit = [&] {
-        AddToken(Token{pending, TokenKind::Unknown});
+        AddToken(Token{pending, TokenKind::Unknown, pendingLine});
         pending.clear();
     };
-    auto emitDelimiter = [&](char c) { AddToken(Token{std::string(1, c), TokenKind::Unknown}); };
+    auto emitDelimiter = [&](char c) { AddToken(Token{std::string(1, c), TokenKind::Unknown, line}); };
 
     for (const char* p = text; *p != '\0'; ++p) {
         const char c = *p;
+        if (state == SplitState::Between) pendingLine = line;
         const bool commentStart = c == '/' && p[1] == '/';
         switch (state) {
         case SplitState::Between:
@@ -78,6 +83,7 @@ void TokenList::Tokenize(const char* text) {
             if (c == '\n') state = SplitState::Between;
             break;
         }
+        if (c == '\n') ++line;
     }
     if (state == SplitState::Word || state == SplitState::Quoted) emit();
 }

@@ -39,13 +39,15 @@ enum class TokenKind {
 struct Token {
     std::string text;  // upper case for words; as written for numbers and quoted strings
     TokenKind kind = TokenKind::Unknown;
+    int line = 0;      // 1-based line of the script on which the token starts
 };
 
 class TokenList {
 public:
     using const_iterator = std::vector<Token>::const_iterator;
 
-    // Appends the tokens of a NUL-terminated script text.
+    // Appends the tokens of a NUL-terminated script text. A UTF-8 byte-order mark at its start,
+    // as some editors write, counts as white space.
     void Tokenize(const char* text);
     // Classifies a copy of the token and appends it; an empty text adds nothing.
     void AddToken(const Token& token);

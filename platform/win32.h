@@ -14,4 +14,5 @@
 #include "platform/win32/clock.h"
 #include "platform/win32/registry.h"
 #include "platform/win32/file.h"
+#include "platform/win32/data_file.h"
 #include "platform/win32/gdi.h"

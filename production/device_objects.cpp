@@ -157,11 +157,16 @@ HRESULT CMyD3DApplication::RebuildDeviceObjects() {
     }
 
     for (const ProductionEmitter& entry : kProductionEmitters) {
-        std::string script;
-        ReadTextFile(entry.script, script);
+        std::string script, reason;
+        const bool read = ReadTextFile(entry.script, script, &reason);
+        if (!read)
+            platform::TellUser("%s: cannot be read: %s (its particle system is left out)", entry.script,
+                               reason.c_str());
         CParticleEmitter& emitter = *entry.emitter;
         emitter.RebuildDeviceObjects(m_pDevice);
-        emitter.Compile(script.c_str());
+        if (!emitter.Compile(script.c_str()) && read)
+            platform::TellUser("%s:%d: %s (its particle system is left out)", entry.script,
+                               emitter.GetLastErrorLine(), emitter.GetLastError().c_str());
         if (&emitter != &g_TunnelEmitter) emitter.SetPos(D3DXVECTOR3(0, 0, 0));
         emitter.Stop();
         if (&emitter != &g_AlvenEmitter) emitter.Start();  // the alven system is started by the timeline

@@ -6,9 +6,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <string>
 #include <unistd.h>
 
 namespace {
+
+constexpr char kRecordInstead[] =
+    "To record the production without a display: morvelt --capture OUT (a folder, or .mp4/.mkv)\n";
 
 bool DisplayNamed() { return std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY"); }
 
@@ -18,6 +22,17 @@ bool DisplayNamed() { return std::getenv("DISPLAY") || std::getenv("WAYLAND_DISP
 void OpenStandardStreams() {
     for (int fd = 0; fd <= 2; ++fd)
         if (fcntl(fd, F_GETFD) < 0 && open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY) < 0) std::abort();
+}
+
+// The display asked for, as the environment names it.
+std::string DisplayName() {
+    std::string name;
+    for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY"})
+        if (const char* value = std::getenv(variable)) {
+            if (!name.empty()) name += " or ";
+            name += std::string(variable) + "=\"" + value + "\"";
+        }
+    return name;
 }
 
 }  // namespace
@@ -52,12 +67,17 @@ int main(int argc, char** argv) {
     }
 
     if (!DisplayNamed()) {
-        std::fprintf(stderr,
-                     "morvelt: no display to play on (DISPLAY is not set).\n"
-                     "To record the production without a display: morvelt --capture OUT (a folder, or .mp4/.mkv)\n");
+        std::fprintf(stderr, "morvelt: no display to play on (DISPLAY is not set).\n%s", kRecordInstead);
+        return 1;
+    }
+    // A display that is named but cannot be opened would leave the show running unseen.
+    if (!platform::HasDisplay()) {
+        std::fprintf(stderr, "morvelt: the display %s could not be opened.\n%s", DisplayName().c_str(),
+                     kRecordInstead);
         return 1;
     }
     CMyD3DApplication application;
-    if (FAILED(application.Create(GetModuleHandle(nullptr)))) return 0;
+    // The failure has been reported (a message box, and on stderr what was wrong with the data).
+    if (FAILED(application.Create(GetModuleHandle(nullptr)))) return 1;
     return static_cast<int>(application.Run());
 }

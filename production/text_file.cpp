@@ -1,25 +1,24 @@
 #include "production/text_file.h"
 
-#include <cstdio>
-#include <cstring>
-#include <memory>
+#include "platform/win32/data_file.h"
 
-bool ReadTextFile(const char* fileName, std::string& text) {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(fileName, "rb"), std::fclose);
-    if (!file) return false;
-    std::fseek(file.get(), 0, SEEK_END);
-    const long size = std::ftell(file.get());
-    std::fseek(file.get(), 0, SEEK_SET);
+#include <cstring>
+
+bool ReadTextFile(const char* fileName, std::string& text, std::string* reason) {
+    platform::DataFile file;
+    if (!file.Open(fileName, reason)) return false;
     text.clear();
-    if (size < 0) return false;
     char chunk[1024];
-    long total = 0;
-    while (total < size) {
-        const size_t read = std::fread(chunk, 1, sizeof chunk - 1, file.get());
-        if (read == 0) return false;
+    std::uint64_t total = 0;
+    while (total < file.Size()) {
+        const long read = file.Read(chunk, sizeof chunk - 1);
+        if (read <= 0) {
+            if (reason) *reason = "shorter than expected";
+            return false;
+        }
         chunk[read] = '\0';
         text.append(chunk, std::strlen(chunk));
-        total += static_cast<long>(read);
+        total += static_cast<std::uint64_t>(read);
     }
     return true;
 }

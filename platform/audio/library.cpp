@@ -6,6 +6,7 @@
 #include "platform/audio/mixer.h"
 #include "platform/audio/output.h"
 #include "platform/audio/spectrum.h"
+#include "platform/win32/data_file.h"
 #include "platform/win32/debug_output.h"
 
 #include <sys/stat.h>
@@ -14,6 +15,7 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <iterator>
 #include <map>
 #include <memory>
@@ -28,7 +30,6 @@ namespace {
 
 constexpr DWORD kMinRate = 8000;
 constexpr DWORD kMaxRate = 192000;
-constexpr std::uint64_t kMaxFileBytes = std::uint64_t{1} << 30;  // larger files are refused
 constexpr DWORD kBytesPerFrame = 4;                              // 16-bit stereo
 
 struct Library {
@@ -71,6 +72,15 @@ void SayOnce(bool& said, const char* text) {
     OutputDebugStringA(text);
 }
 
+// Tells the user that the music plays silently (once per run, as every line told); with the
+// reason when the driver they chose (SDL_AUDIODRIVER) is the one that failed.
+void TellNoSoundDevice(const std::string& reason) {
+    if (const char* driver = std::getenv("SDL_AUDIODRIVER"))
+        platform::TellUser("no sound device: playing silently (SDL_AUDIODRIVER=%s: %s)", driver, reason.c_str());
+    else
+        platform::TellUser("no sound device: playing silently");
+}
+
 template <typename T>
 T Fail(int code, T result) {
     t_error = code;
@@ -101,25 +111,18 @@ std::string FileKey(const char* path, DWORD offset, DWORD length, std::uint32_t 
     return path + std::string(key);
 }
 
-int ReadFileBytes(const char* path, DWORD offset, DWORD length, std::vector<std::uint8_t>* bytes) {
-    struct stat info {};
-    if (::stat(path, &info) != 0 || !S_ISREG(info.st_mode)) return BASS_ERROR_FILEOPEN;
-    const auto size = static_cast<std::uint64_t>(info.st_size);
-    if (offset > size) return BASS_ERROR_ILLPARAM;
+int ReadFileBytes(const char* path, DWORD offset, DWORD length, std::vector<std::uint8_t>* bytes,
+                  std::string* reason) {
+    platform::DataFile file;
+    if (!file.Open(path, reason)) return BASS_ERROR_FILEOPEN;
+    const std::uint64_t size = file.Size();
+    if (offset > size) {
+        *reason = "the offset lies beyond its end";
+        return BASS_ERROR_ILLPARAM;
+    }
     std::uint64_t count = size - offset;
     if (length != 0 && length < count) count = length;
-    if (count > kMaxFileBytes) return BASS_ERROR_MEM;
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path, "rb"), &std::fclose);
-    if (!file || ::fseeko(file.get(), static_cast<off_t>(offset), SEEK_SET) != 0)
-        return BASS_ERROR_FILEOPEN;
-    try {
-        bytes->resize(static_cast<std::size_t>(count));
-    } catch (const std::bad_alloc&) {
-        return BASS_ERROR_MEM;
-    }
-    if (std::fread(bytes->data(), 1, bytes->size(), file.get()) != bytes->size())
-        return BASS_ERROR_FILEOPEN;
-    return BASS_OK;
+    return file.ReadAt(offset, count, bytes, reason) ? BASS_OK : BASS_ERROR_FILEOPEN;
 }
 
 // Adds a stream of pcm, provided the library running is still the one `generation` names.
@@ -168,7 +171,7 @@ BOOL BASS_Init(int device, DWORD freq, DWORD flags, HWND, const GUID* clsid) {
             return Fail(BASS_ERROR_DEVICE, FALSE);
         } else {
             library->output = OpenSilentOutput(library->mixer, NowNs());
-            std::fprintf(stderr, "no sound device: playing silently\n");
+            TellNoSoundDevice(reason);
             Say("BASS_Init: no audio device could be opened (%s); the music plays silently in "
                 "real time\n",
                 reason.c_str());
@@ -216,9 +219,10 @@ HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, DWORD offset, DWORD le
         size = length;
     } else {
         const auto* path = static_cast<const char*>(file);
-        const int code = ReadFileBytes(path, offset, length, &bytes);
+        std::string reason;
+        const int code = ReadFileBytes(path, offset, length, &bytes, &reason);
         if (code != BASS_OK) {
-            Say("BASS_StreamCreateFile: cannot read \"%s\"\n", path);
+            platform::TellUser("%s: cannot be read: %s", path, reason.c_str());
             return Fail(code, HSTREAM{0});
         }
         data = bytes.data();
@@ -227,9 +231,8 @@ HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, DWORD offset, DWORD le
     DecodeResult decoded = DecodeMp3(data, size, rate);
     bytes = std::vector<std::uint8_t>();
     if (decoded.status != DecodeStatus::Ok) {
-        Say("BASS_StreamCreateFile: %s%s%s is not a playable MP3 stream (%s)\n",
-            mem ? "" : "\"", mem ? "memory" : static_cast<const char*>(file), mem ? "" : "\"",
-            decoded.message.c_str());
+        platform::TellUser("%s: not a playable MP3 stream (%s)", mem ? "(memory)" : static_cast<const char*>(file),
+                           decoded.message.c_str());
         return Fail(decoded.status == DecodeStatus::NotMp3 ? BASS_ERROR_FILEFORM : BASS_ERROR_MEM,
                     HSTREAM{0});
     }

@@ -3,12 +3,11 @@
 
 #include "platform/d3d8/pixel_convert.h"
 #include "platform/d3dx/constants.h"
+#include "platform/win32/data_file.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <string>
 #include <cstring>
-#include <memory>
 
 namespace d3dx {
 namespace {
@@ -339,27 +338,14 @@ HRESULT DecodeImage(const BYTE* data, size_t size, Image* out) {
     }
 }
 
-bool ReadWholeFile(const char* path, std::vector<BYTE>* out, size_t maxBytes) {
-    if (!path || !*path || !out) return false;
-    struct Closer {
-        void operator()(std::FILE* f) const { std::fclose(f); }
-    };
-    std::unique_ptr<std::FILE, Closer> file(std::fopen(path, "rb"));
-    if (!file && std::strchr(path, '\\')) {
-        // Names written on Windows (texture names inside .x files) use backslashes.
-        std::string slashed(path);
-        std::replace(slashed.begin(), slashed.end(), '\\', '/');
-        file.reset(std::fopen(slashed.c_str(), "rb"));
-    }
-    if (!file) return false;
-    if (std::fseek(file.get(), 0, SEEK_END) != 0) return false;
-    const long length = std::ftell(file.get());
-    if (length < 0 || static_cast<unsigned long>(length) > maxBytes) return false;
-    if (std::fseek(file.get(), 0, SEEK_SET) != 0) return false;
-    std::vector<BYTE> bytes(static_cast<size_t>(length));
-    if (length > 0 && std::fread(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) return false;
-    *out = std::move(bytes);
-    return true;
+bool ReadWholeFile(const char* path, std::vector<BYTE>* out, std::string* reason) {
+    if (!path || !out) return false;
+    if (platform::ReadDataFile(path, out, reason)) return true;
+    if (!std::strchr(path, '\\')) return false;
+    // Names written on Windows (texture names inside .x files) use backslashes.
+    std::string slashed(path);
+    std::replace(slashed.begin(), slashed.end(), '\\', '/');
+    return platform::ReadDataFile(slashed.c_str(), out, reason);
 }
 
 }  // namespace d3dx

@@ -7,6 +7,7 @@
 #include "platform/d3d8/types.h"
 
 #include <cstddef>
+#include <string>
 #include <vector>
 
 namespace d3dx {
@@ -48,7 +49,8 @@ HRESULT DecodeJpeg(const BYTE* data, size_t size, Image* out);
 HRESULT DecodePng(const BYTE* data, size_t size, Image* out);
 HRESULT DecodeDds(const BYTE* data, size_t size, Image* out);
 
-// Reads a whole file (a name with backslashes is tried with slashes too); false when it cannot be opened or read or is larger than maxBytes.
-bool ReadWholeFile(const char* path, std::vector<BYTE>* out, size_t maxBytes = size_t{1} << 30);
+// Reads a whole data file (a name with backslashes is tried with slashes too); false, with the
+// reason, when it cannot be opened or read or is no data file (platform/win32/data_file.h).
+bool ReadWholeFile(const char* path, std::vector<BYTE>* out, std::string* reason = nullptr);
 
 }  // namespace d3dx

@@ -428,7 +428,7 @@ HRESULT LoadFromBytesUnguarded(const char* name, const BYTE* bytes, size_t size,
     std::string error;
     HRESULT hr = d3dx::ParseXFile(reinterpret_cast<const char*>(bytes), size, &data, &error);
     if (FAILED(hr)) {
-        OutputDebugStringA(("D3DXLoadMeshFromX: '" + std::string(name) + "': " + error + "\n").c_str());
+        platform::TellUser("%s: not a usable mesh: %s", name, error.c_str());
         return hr;
     }
     Mesh* mesh = nullptr;
@@ -515,8 +515,9 @@ HRESULT D3DXLoadMeshFromX(LPCSTR pFilename, DWORD Options, LPDIRECT3DDEVICE8 pDe
     if (ppMesh) *ppMesh = nullptr;
     if (!pFilename || !pDevice || !ppMesh) return D3DERR_INVALIDCALL;
     std::vector<BYTE> bytes;
-    if (!d3dx::ReadWholeFile(pFilename, &bytes)) {
-        OutputDebugStringA(("D3DXLoadMeshFromX: '" + std::string(pFilename) + "' cannot be read\n").c_str());
+    std::string reason;
+    if (!d3dx::ReadWholeFile(pFilename, &bytes, &reason)) {
+        platform::TellUser("%s: cannot be read: %s", pFilename, reason.c_str());
         return D3DXERR_INVALIDDATA;
     }
     return LoadFromBytes(pFilename, bytes.data(), bytes.size(), Options, pDevice, ppAdjacency, ppMaterials,

@@ -59,7 +59,7 @@ HRESULT LoadTextureUnguarded(const char* function, const char* name, LPDIRECT3DD
 
     d3dx::Image image;
     if (FAILED(d3dx::DecodeImage(data, size, &image))) {
-        Report(function, name, "is not a readable JPEG, PNG, BMP or DDS image");
+        platform::TellUser("%s: not a readable JPEG, PNG, BMP or DDS image", name);
         return D3DXERR_INVALIDDATA;
     }
     if (srcInfo) {
@@ -190,8 +190,9 @@ HRESULT D3DXCreateTextureFromFileExA(LPDIRECT3DDEVICE8 pDevice, LPCSTR pSrcFile,
     if (ppTexture) *ppTexture = nullptr;
     if (!pDevice || !pSrcFile || !ppTexture) return D3DERR_INVALIDCALL;
     std::vector<BYTE> bytes;
-    if (!d3dx::ReadWholeFile(pSrcFile, &bytes)) {
-        Report("D3DXCreateTextureFromFileExA", pSrcFile, "cannot be read");
+    std::string reason;
+    if (!d3dx::ReadWholeFile(pSrcFile, &bytes, &reason)) {
+        platform::TellUser("%s: cannot be read: %s", pSrcFile, reason.c_str());
         return D3DXERR_INVALIDDATA;
     }
     return LoadTexture("D3DXCreateTextureFromFileExA", pSrcFile, pDevice, bytes.data(), bytes.size(), Width, Height,

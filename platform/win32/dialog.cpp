@@ -3,6 +3,8 @@
 #include <SDL.h>
 #include <imgui.h>
 
+#include <csignal>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -45,6 +47,25 @@ platform::ModalDialogDriver& Driver() {
     static platform::ModalDialogDriver driver;
     return driver;
 }
+
+// While alive, SIGINT and SIGTERM end the program at once (their default action). A message
+// box waits in its own loop, which never sees the quit request they otherwise become.
+class TerminationSignalsEndTheProgram {
+public:
+    TerminationSignalsEndTheProgram() {
+        struct sigaction endNow {};
+        endNow.sa_handler = SIG_DFL;
+        sigemptyset(&endNow.sa_mask);
+        for (int i = 0; i < 2; ++i) sigaction(kSignals[i], &endNow, &kept_[i]);
+    }
+    ~TerminationSignalsEndTheProgram() {
+        for (int i = 0; i < 2; ++i) sigaction(kSignals[i], &kept_[i], nullptr);
+    }
+
+private:
+    static constexpr int kSignals[2] = {SIGINT, SIGTERM};
+    struct sigaction kept_[2];
+};
 
 platform::MessageBoxSink& BoxSink() {
     static platform::MessageBoxSink sink;
@@ -408,6 +429,9 @@ int MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) {
     if (icon == MB_ICONERROR) flags = SDL_MESSAGEBOX_ERROR;
     if (icon == MB_ICONWARNING) flags = SDL_MESSAGEBOX_WARNING;
     bool show = std::getenv("MORVELT_NO_MESSAGE_BOXES") == nullptr && platform::HasDisplay();
+    TerminationSignalsEndTheProgram signalsEndTheProgram;
+    // A quit asked for before the box (a signal while loading) is not held up by it.
+    if (show && SDL_QuitRequested()) show = false;
     if (!show || SDL_ShowSimpleMessageBox(flags, c, t, nullptr) != 0) std::fprintf(stderr, "%s: %s\n", c, t);
     return IDOK;
 }

@@ -13,8 +13,13 @@ constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x00000080;
 struct SECURITY_ATTRIBUTES;
 
 // Only GENERIC_READ with OPEN_EXISTING is supported; anything else gives
-// INVALID_HANDLE_VALUE. Directories do not open.
+// INVALID_HANDLE_VALUE. Only regular data files open (see data_file.h).
 HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share, SECURITY_ATTRIBUTES* security,
                    DWORD disposition, DWORD flags, HANDLE templateFile);
 #define CreateFile CreateFileA
 BOOL CloseHandle(HANDLE handle);
+
+// The working folder into `buffer`: its length without the terminating zero; the size needed
+// (terminator included) when `size` is too small; 0 on failure.
+DWORD GetCurrentDirectoryA(DWORD size, LPSTR buffer);
+#define GetCurrentDirectory GetCurrentDirectoryA

@@ -347,28 +347,66 @@ TEST_F(AudioLibrary, WithoutASoundDeviceInitStillSucceedsAndSaysSo) {
     EXPECT_NE(BASS_StreamCreateFile(FALSE, path_.c_str(), 0, 0, BASS_MP3_SETPOS), 0u);
 }
 
+// What the program writes to stderr while alive.
+class StderrText {
+public:
+    StderrText() : file_(std::tmpfile()) {
+        std::fflush(stderr);
+        kept_ = dup(STDERR_FILENO);
+        dup2(fileno(file_), STDERR_FILENO);
+    }
+    ~StderrText() {
+        Restore();
+        std::fclose(file_);
+    }
+    std::string Text() {
+        Restore();
+        std::string text(4096, '\0');
+        std::rewind(file_);
+        text.resize(std::fread(text.data(), 1, text.size(), file_));
+        return text;
+    }
+
+private:
+    void Restore() {
+        if (kept_ < 0) return;
+        std::fflush(stderr);
+        dup2(kept_, STDERR_FILENO);
+        close(kept_);
+        kept_ = -1;
+    }
+    std::FILE* file_;
+    int kept_ = -1;
+};
+
 TEST_F(AudioLibrary, WithoutASoundCardOnlyOurOwnLineReachesTheTerminal) {
     if (platform::audio::AlsaHasSoundCard()) GTEST_SKIP() << "this machine has a sound card";
     SdlDriver driver(nullptr);
-    std::FILE* terminal = std::tmpfile();
-    ASSERT_NE(terminal, nullptr);
-    std::fflush(stderr);
-    const int kept = dup(STDERR_FILENO);
-    dup2(fileno(terminal), STDERR_FILENO);
+    platform::ForgetToldLines();
+    StderrText terminal;
     const BOOL started = BASS_Init(1, kRate, 0, nullptr, nullptr);
-    std::fflush(stderr);
-    dup2(kept, STDERR_FILENO);
-    close(kept);
+    const std::string text = terminal.Text();
     ASSERT_TRUE(started);
-    std::string text(4096, '\0');
-    std::rewind(terminal);
-    text.resize(std::fread(text.data(), 1, text.size(), terminal));
-    std::fclose(terminal);
     // A sound server without a card may still take the music; otherwise our line alone.
     if (platform::audio::CurrentOutput() == OutputKind::Silent)
-        EXPECT_EQ(text, "no sound device: playing silently\n");
+        EXPECT_EQ(text, "morvelt: no sound device: playing silently\n");
     else
         EXPECT_EQ(text, "");
+}
+
+TEST_F(AudioLibrary, AChosenDriverThatFailsIsNamedWithItsReasonOncePerRun) {
+    SdlDriver driver("no-such-driver");
+    platform::ForgetToldLines();
+    StderrText terminal;
+    for (int start = 0; start < 3; ++start) {  // as at every switch to full-screen
+        ASSERT_TRUE(BASS_Init(1, kRate, 0, nullptr, nullptr));
+        BASS_Free();
+    }
+    const std::string text = terminal.Text();
+    const std::string expected = "morvelt: no sound device: playing silently (SDL_AUDIODRIVER=no-such-driver: ";
+    EXPECT_EQ(text.compare(0, expected.size(), expected), 0) << text;
+    EXPECT_GT(text.size(), expected.size() + 2);  // SDL's reason follows
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
 }
 
 TEST(AudioDrivers, QuietOnesOnlyAndAlsaOnlyWithACard) {

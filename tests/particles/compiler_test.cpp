@@ -159,6 +159,26 @@ TEST(CompilerMessages, FailedCompileLeavesAnEmptyStoppedEmitterAndReportsTheText
     EXPECT_NE(capture.Text().find("Must have version number"), std::string::npos);
 }
 
+TEST(CompilerMessages, ErrorsCarryTheLineTheCompileStoodOn) {
+    const struct {
+        const char* script;
+        int line;
+    } cases[] = {
+        {"ParticleSystem \"p\" 1 {\n  EventSequence \"s\" {\n    at 1 Speed = 2\n  }\n}", 3},
+        {"ParticleSystem \"p\" 1 {\n  EventSequence \"s\" {\n    Lifetime = 2\n", 3},  // at the end: the last token's
+        {"// comment\n\nnot a script", 3},
+        {"", 1},
+    };
+    for (const auto& c : cases) {
+        CParticleEmitter emitter;
+        EXPECT_FALSE(emitter.Compile(c.script));
+        EXPECT_EQ(emitter.GetLastErrorLine(), c.line) << c.script;
+    }
+    CParticleEmitter emitter;
+    EXPECT_TRUE(emitter.Compile("\xEF\xBB\xBFParticleSystem \"p\" 1.0 { }")) << emitter.GetLastError();
+    EXPECT_EQ(emitter.GetLastErrorLine(), 0);
+}
+
 TEST(CompilerResults, EmptySystemCompiles) {
     CParticleEmitter emitter;
     EXPECT_TRUE(emitter.Compile("ParticleSystem \"x\" 1.0 { }  trailing words are ignored {"));

@@ -57,6 +57,22 @@ TEST(TokenizerSplitting, EmptyTextsGiveNoTokens) {
 
 TEST(TokenizerSplitting, LastWordWithoutNewlineIsKept) { EXPECT_EQ(Texts("x y"), (V{"X", "Y"})); }
 
+TEST(TokenizerSplitting, AByteOrderMarkAtTheStartIsWhiteSpace) {
+    EXPECT_EQ(Texts("\xEF\xBB\xBFParticleSystem \"p\""), (V{"PARTICLESYSTEM", "\"p\""}));
+    EXPECT_TRUE(Texts("\xEF\xBB\xBF").empty());
+    // Elsewhere, or cut short, the bytes stay part of a word.
+    EXPECT_EQ(Texts("a \xEF\xBB\xBF"), (V{"A", "\xEF\xBB\xBF"}));
+    EXPECT_EQ(Texts("\xEF\xBBx"), (V{"\xEF\xBBX"}));
+}
+
+TEST(TokenizerSplitting, TokensKnowTheLineTheyStartOn) {
+    TokenList list;
+    list.Tokenize("a\r\n  \"two\nlines\" b // c\n\n{ d\n");
+    std::vector<int> lines;
+    for (const Token& t : list) lines.push_back(t.line);
+    EXPECT_EQ(lines, (std::vector<int>{1, 2, 3, 5, 5}));
+}
+
 TEST(TokenizerClassification, FirstCharacterDecidesPunctuationAndNumbers) {
     EXPECT_EQ(KindOf("-"), TokenKind::Number);
     EXPECT_EQ(KindOf("12abc"), TokenKind::Number);

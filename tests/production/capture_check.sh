@@ -60,4 +60,12 @@ env -u DISPLAY -u WAYLAND_DISPLAY ./morvelt 2>"$work/nodisplay.log"; status=$?
 set -e
 [ "$status" -eq 1 ] || fail "without a display morvelt should exit 1, got $status"
 grep -q -- "--capture" "$work/nodisplay.log" || fail "the no-display message does not name --capture"
+# A display that is named but has no server behind it is reported the same way, and named.
+set +e
+env -u WAYLAND_DISPLAY DISPLAY=:1234.5 timeout 20 ./morvelt 2>"$work/deaddisplay.log"; status=$?
+set -e
+[ "$status" -eq 1 ] || fail "with a dead display morvelt should exit 1, got $status"
+grep -q "display DISPLAY=\":1234.5\" could not be opened" "$work/deaddisplay.log" ||
+  fail "the dead display is not named: $(cat "$work/deaddisplay.log")"
+grep -q -- "--capture" "$work/deaddisplay.log" || fail "the dead-display message does not name --capture"
 echo "capture checks passed"

@@ -79,6 +79,9 @@ fi
 sleep 2
 kill -0 "$program" 2>/dev/null || fail "morvelt stopped while playing"
 grep -q "the music plays silently in real time" "$log" || fail "no word of playing silently"
+# Told once, with the reason, however often the device was made (full-screen makes it again).
+told=$(grep -c "^morvelt: no sound device: playing silently (SDL_AUDIODRIVER=no-such-driver: ." "$log")
+[ "$told" -eq 1 ] || fail "the no-sound-device line was told $told times"
 
 press Escape "^Morvelt$"
 for _ in $(seq 75); do

@@ -2,6 +2,8 @@
 // of the Windows stand-in.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -188,6 +190,18 @@ TEST_F(ServicesTest, FilesOpenOnlyForReadingExistingFiles) {
     ASSERT_NE(f, INVALID_HANDLE_VALUE);
     EXPECT_TRUE(CloseHandle(f));
     EXPECT_FALSE(CloseHandle(INVALID_HANDLE_VALUE));
+}
+
+TEST_F(ServicesTest, WorkingFolderIsGivenWhenItFitsAndItsSizeOtherwise) {
+    char expected[4096];
+    ASSERT_NE(getcwd(expected, sizeof expected), nullptr);
+    const DWORD length = static_cast<DWORD>(std::strlen(expected));
+    char folder[4096];
+    EXPECT_EQ(GetCurrentDirectory(sizeof folder, folder), length);
+    EXPECT_STREQ(folder, expected);
+    char small[2] = "x";
+    EXPECT_EQ(GetCurrentDirectory(length, small), length + 1);  // no room for the terminator
+    EXPECT_STREQ(small, "x");
 }
 
 TEST_F(ServicesTest, ClockRunsMonotonicallyAndFollowsAFakeClock) {

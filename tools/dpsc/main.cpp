@@ -22,8 +22,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -44,18 +42,13 @@ int Usage(const char* problem = nullptr) {
 }
 
 bool ReadScript(const char* path, std::string& text) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        std::fprintf(stderr, "dpsc: cannot read %s: %s\n", path, std::strerror(errno));
+    std::vector<std::uint8_t> bytes;
+    std::string reason;
+    if (!platform::ReadDataFile(path, &bytes, &reason)) {
+        std::fprintf(stderr, "dpsc: cannot read %s: %s\n", path, reason.c_str());
         return false;
     }
-    std::ostringstream contents;
-    contents << file.rdbuf();
-    if (file.bad()) {
-        std::fprintf(stderr, "dpsc: cannot read %s\n", path);
-        return false;
-    }
-    text = contents.str();
+    text.assign(bytes.begin(), bytes.end());
     return true;
 }
 

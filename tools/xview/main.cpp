@@ -8,6 +8,7 @@
 // loaded (names are tried as written, then beside the .x file). Exit status 0 on success,
 // 1 when the file does not load or the picture cannot be made, 2 on a usage error.
 #include "platform/d3dx8.h"
+#include "platform/win32/data_file.h"
 #include "platform/win32/debug_output.h"
 
 #include <png.h>
@@ -101,6 +102,8 @@ std::string Folder(const std::string& path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
+bool DataFileOpens(const std::string& path) { return platform::DataFile().Open(path.c_str(), nullptr); }
+
 // The loaded mesh with its materials and textures, released in one place.
 struct Scene {
     IDirect3D8* d3d = nullptr;
@@ -150,10 +153,11 @@ HRESULT LoadScene(Scene& s, const std::string& file) {
             IDirect3DTexture8* texture = nullptr;
             if (m[i].pTextureFilename && *m[i].pTextureFilename) {
                 ++s.namedTextures;
+                // The name as it stands, else beside the mesh file: only the one tried last is
+                // reported when missing.
                 const std::string name = m[i].pTextureFilename;
-                if (FAILED(D3DXCreateTextureFromFileA(s.device, name.c_str(), &texture)) &&
-                    FAILED(D3DXCreateTextureFromFileA(s.device, (Folder(file) + name).c_str(), &texture)))
-                    ++s.missingTextures;
+                const std::string path = DataFileOpens(name) ? name : Folder(file) + name;
+                if (FAILED(D3DXCreateTextureFromFileA(s.device, path.c_str(), &texture))) ++s.missingTextures;
             }
             s.textures.push_back(texture);
         }

@@ -1,5 +1,6 @@
 #include "production/application.h"
 
+#include "production/music_clock.h"
 #include "production/sphere.h"
 
 #include <algorithm>
@@ -108,6 +109,7 @@ HRESULT CMyD3DApplication::CheckDeviceCaps(D3DCAPS8* caps, DWORD behaviorFlags, 
 // The four-headed arrow is the class cursor of the window from start-up on.
 HRESULT CMyD3DApplication::InitOnce() {
     if (m_pCapture && !ChooseCaptureDevice()) return E_FAIL;
+    music_clock::FollowFrameClock();
     SetClassLong(m_hWnd, GCL_HCURSOR, static_cast<LONG>(reinterpret_cast<LONG_PTR>(LoadCursor(nullptr, IDC_SIZEALL))));
     return S_OK;
 }

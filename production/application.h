@@ -37,6 +37,8 @@ protected:  // (protected rather than private so tests can reach the state throu
     static constexpr int kBarCount = 6;
 
     bool ChooseCaptureDevice();
+    void OpenMusic();
+    void CloseMusic();
 
     // Device objects (device_objects.cpp).
     HRESULT CreateSphereBuffer();

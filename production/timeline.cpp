@@ -3,6 +3,7 @@
 #include "production/application.h"
 
 #include "production/device_state.h"
+#include "production/music_clock.h"
 #include "production/program_objects.h"
 #include "production/scene_state.h"
 #include "production/schedule.h"
@@ -27,6 +28,7 @@ HRESULT CMyD3DApplication::Render() {
     if (schedule.startMusic && g_hMusic) {
         BASS_StreamPlay(g_hMusic, FALSE, 0);
         BASS_ChannelSetPosition(g_hMusic, 0);
+        music_clock::Started(t);
     }
     if (schedule.resetBeatPhase) g_fBeatPhase = 0;
     if (schedule.startAlven) g_AlvenEmitter.Start();

@@ -255,6 +255,41 @@ BOOL BASS_StreamPlay(HSTREAM handle, BOOL restart, DWORD flags) {
     return TRUE;
 }
 
+BOOL BASS_ChannelPause(DWORD handle) {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    Library* library = Running();
+    if (library == nullptr) return FALSE;
+    const int code = library->mixer.Pause(handle, *library->output, NowNs());
+    if (code != BASS_OK) return Fail(code, FALSE);
+    t_error = BASS_OK;
+    return TRUE;
+}
+
+DWORD BASS_ChannelIsActive(DWORD handle) {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    Library* library = Running();
+    if (library == nullptr) return BASS_ACTIVE_STOPPED;
+    const int activity = library->mixer.Activity(handle);
+    if (activity < 0) return Fail(BASS_ERROR_HANDLE, BASS_ACTIVE_STOPPED);
+    t_error = BASS_OK;
+    return static_cast<DWORD>(activity);
+}
+
+BOOL BASS_ChannelSetAttribute(DWORD handle, DWORD attrib, float value) {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    Library* library = Running();
+    if (library == nullptr) return FALSE;
+    if (attrib != BASS_ATTRIB_VOL) {
+        static bool said = false;
+        SayOnce(said, "BASS_ChannelSetAttribute: only BASS_ATTRIB_VOL is implemented\n");
+        return Fail(BASS_ERROR_NOTAVAIL, FALSE);
+    }
+    const int code = library->mixer.SetVolume(handle, value);
+    if (code != BASS_OK) return Fail(code, FALSE);
+    t_error = BASS_OK;
+    return TRUE;
+}
+
 BOOL BASS_ChannelSetPosition(DWORD handle, QWORD pos) {
     std::lock_guard<std::mutex> lock(g_mutex);
     Library* library = Running();

@@ -203,8 +203,10 @@ INT CD3DApplication::Run() {
     PeekMessage(&msg, NULL, 0U, 0U, PM_NOREMOVE);
 
     Pause(TRUE);
-    ShowDeviceDialog();
+    const HRESULT chosen = ShowDeviceDialog();
     Pause(FALSE);
+    // "Exit" in the start-up dialog ends the program before anything plays.
+    if (chosen == S_FALSE && IsWindow(m_hWnd)) SendMessage(m_hWnd, WM_CLOSE, 0, 0);
 
     while (msg.message != WM_QUIT) {
         BOOL gotMessage;

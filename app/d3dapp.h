@@ -26,6 +26,10 @@ constexpr DWORD REPORT_WARNING = 0;
 constexpr DWORD REPORT_FATAL = 1;
 constexpr DWORD REPORT_SWITCHED_TO_REF = 2;
 
+// The device dialog's result when it was left by "Exit", Escape or its close box (IDOK: a new
+// choice to apply; IDCANCEL: "Run" without a change).
+constexpr INT_PTR DEVICE_DIALOG_EXIT = 3;
+
 class CD3DApplication {
 public:
     CD3DApplication();
@@ -79,6 +83,7 @@ protected:
     HRESULT DropDevice();
     // While time stands still, a new or reset device still gets one frame drawn.
     void ReanchorStoppedClock();
+    // S_OK, or S_FALSE when the user left the dialog by "Exit" (nothing applied).
     HRESULT ShowDeviceDialog();
     void RefreshDeviceDialog(HWND hDlg);
 

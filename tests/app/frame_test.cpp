@@ -369,6 +369,22 @@ TEST_F(AppTest, RunShowsTheDialogPausedRendersOnlyOnAnEmptyQueueAndEndsOnEscape)
     EXPECT_FALSE(IsWindow(app_.m_hWnd));
 }
 
+// "Exit" (also Escape and the close box, which send it) ends the program at start-up before
+// anything is drawn; opened later while playing it only closes the dialog.
+TEST_F(AppTest, DialogExitEndsTheProgramAtStartUpButNotWhilePlaying) {
+    CreateApp(app_);
+    platform::SetModalDialogDriver([](HWND d) { SendMessage(d, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0); });
+    Command(IDM_CHANGEDEVICE);  // as while playing
+    EXPECT_TRUE(IsWindow(app_.m_hWnd));
+    EXPECT_TRUE(app_.m_bReady);
+    EXPECT_EQ(fake::CurrentCalls().reset, 0);
+
+    EXPECT_EQ(app_.Run(), 0);  // the start-up dialog
+    EXPECT_EQ(app_.renders, 0);
+    EXPECT_EQ(app_.Count("Shutdown"), 1);
+    EXPECT_FALSE(IsWindow(app_.m_hWnd));
+}
+
 TEST_F(AppTest, ContextMenuExitClosesTheWindowWithTheFramePausedMeanwhile) {
     CreateApp(app_);
     bool pausedInMenu = false;

@@ -658,6 +658,12 @@ LRESULT CD3DApplication::HandleMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARA
             }
             break;
 
+        // A window manager's move arrives as WM_MOVE alone, without the size-move bracket:
+        // the place the window comes back to from full-screen follows it.
+        case WM_MOVE:
+            if (m_bActive && m_bReady && m_bWindowed) GetWindowRect(m_hWnd, &m_windowBounds);
+            break;
+
         case WM_POWERBROADCAST:
             if (wParam == PBT_APMQUERYSUSPEND || wParam == PBT_APMRESUMESUSPEND) return TRUE;
             break;

@@ -291,6 +291,24 @@ TEST_F(AppTest, ToggleGoesFullScreenInTheChosenModeAndBackToTheSavedWindow) {
     EXPECT_TRUE(app_.m_bReady);
 }
 
+// A move reported as WM_MOVE alone (as a window manager's is) is where the window returns to
+// from full-screen; the moves made by going full-screen are not.
+TEST_F(AppTest, WindowReturnsFromFullScreenToWhereItWasMovedLast) {
+    CreateApp(app_);
+    RECT before;
+    GetWindowRect(app_.m_hWnd, &before);
+    SetWindowPos(app_.m_hWnd, NULL, before.left + 70, before.top + 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    SendMessage(app_.m_hWnd, WM_MOVE, 0, 0);
+    Command(IDM_TOGGLEFULLSCREEN);
+    SendMessage(app_.m_hWnd, WM_MOVE, 0, 0);  // the full-screen window at the screen's corner
+    Command(IDM_TOGGLEFULLSCREEN);
+    RECT after;
+    GetWindowRect(app_.m_hWnd, &after);
+    EXPECT_EQ(after.left, before.left + 70);
+    EXPECT_EQ(after.top, before.top + 40);
+    EXPECT_EQ(after.right - after.left, before.right - before.left);
+}
+
 TEST_F(AppTest, LostDeviceSkipsFramesUntilItCanBeReset) {
     CreateApp(app_);
     Advance(0.1);

@@ -39,6 +39,17 @@ protected:  // (protected rather than private so tests can reach the state throu
     bool ChooseCaptureDevice();
     void OpenMusic();
     void CloseMusic();
+    // The animation state of the update back to a fresh production's (application.cpp).
+    void ResetAnimationState();
+
+    // Watching (player_controls.cpp): a key while playing; true when it was one of the player's.
+    bool HandlePlayerKey(UINT message, WPARAM key);
+    void ChangeVolume(float step);
+    void DrawOverlay();
+    // Seeking (seek.cpp): the production begun afresh and run ahead to production time
+    // `target` seconds; its first picture is the one a recording shows at that time.
+    HRESULT SeekTo(float target);
+    void ShowSeekProgress(float fraction);
 
     // Device objects (device_objects.cpp).
     HRESULT CreateSphereBuffer();
@@ -127,6 +138,11 @@ protected:  // (protected rather than private so tests can reach the state throu
     int m_nScreenQuadVertices;
 
     const CaptureOptions* m_pCapture;  // set while recording
+
+    // Watching.
+    float m_fVolume;       // music volume, 0..1
+    bool m_bMuted;
+    bool m_bShowOverlay;   // the help overlay with the keys and the production's state
 
     CTextureFont* m_pFontArial9;
     CLensFlare m_LensFlare;

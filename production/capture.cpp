@@ -1,13 +1,12 @@
 // Frame-exact recording: the production runs its normal Create/RenderFrame path on an
 // invisible window, with the frame clock and the music's output replaced by a capture clock
 // that advances exactly 1/fps per frame, starting with frame 0 at time 0. Frames before
-// --from run in full (every clock, random draw and particle step shapes the next frames) but
-// without rasterizing, since every picture is drawn anew on a cleared screen; the one picture
-// that carries over is the last one before the timeline's end, which stays on screen after it.
+// --from run without their pictures (fast_forward.h).
 #include "production/application.h"
 
 #include "production/capture_progress.h"
 #include "production/capture_writer.h"
+#include "production/fast_forward.h"
 #include "production/timeline_clock.h"
 #include "platform/audio.h"
 #include "platform/d3d8/recording.h"
@@ -17,17 +16,6 @@
 namespace {
 
 constexpr char kCaptureWindowClass[] = "Morvelt Capture";
-
-// The production time of frame n as the frame clock gives it (counter ticks of 1/fps s).
-float FrameTime(std::int64_t frame, int fps) { return static_cast<float>(static_cast<double>(frame) / fps); }
-
-// Whether frame `frame` needs its pixels: every recorded frame, and, for a recording that
-// starts after the timeline's end, the last frame before that end, whose picture stays.
-bool MustRasterize(std::int64_t frame, const FrameRange& frames, int fps) {
-    if (frame >= frames.first) return true;
-    return FrameTime(frames.first, fps) >= timeline::kEnd && FrameTime(frame, fps) < timeline::kEnd &&
-           FrameTime(frame + 1, fps) >= timeline::kEnd;
-}
 
 }  // namespace
 
@@ -87,7 +75,7 @@ INT CMyD3DApplication::Capture(HINSTANCE instance, const CaptureOptions& options
     for (std::int64_t frame = 0; frame < frames.end && ok; ++frame) {
         clock.counter = frame;
         recording = frame >= frames.first;
-        d3d8::SetRasterizing(m_pDevice, MustRasterize(frame, frames, options.fps));
+        d3d8::SetRasterizing(m_pDevice, fast_forward::MustRasterize(frame, frames.first, options.fps));
         if (FAILED(RenderFrame())) {
             error = "frame " + std::to_string(frame) + " could not be drawn";
             ok = false;

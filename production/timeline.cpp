@@ -14,6 +14,7 @@ namespace {
 
 constexpr D3DCOLOR kFogColour = 0x00141414;
 constexpr float kFogDensity = 0.02f;
+constexpr DWORD kStillFrameMilliseconds = 16;  // one refresh of a 60 Hz display
 
 }  // namespace
 
@@ -33,7 +34,13 @@ HRESULT CMyD3DApplication::Render() {
     if (schedule.resetBeatPhase) g_fBeatPhase = 0;
     if (schedule.startAlven) g_AlvenEmitter.Start();
 
-    if (t >= timeline::kEnd) return S_OK;
+    if (t >= timeline::kEnd) {
+        // Nothing changes any more: present at most once a display refresh, sooner when a
+        // message (a key, a close) comes, rather than spinning on the same picture. A fixed-step
+        // clock (recording, seeking) runs on at once.
+        if (!m_bDrawStillFrames) MsgWaitForMultipleObjects(0, nullptr, FALSE, kStillFrameMilliseconds, QS_ALLINPUT);
+        return S_OK;
+    }
 
     m_pDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
     m_pDevice->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
@@ -58,6 +65,7 @@ HRESULT CMyD3DApplication::Render() {
     case timeline::kSceneFinale: RenderFinale(spectrum); break;
     default: break;
     }
+    if (m_bShowOverlay) DrawOverlay();
     m_pDevice->EndScene();
     return S_OK;
 }

@@ -51,6 +51,10 @@ DWORD g_nextHandle = 1;
 // again from the same file, as after every device reset, shares the sound instead of
 // decoding another copy of it.
 std::map<std::string, std::weak_ptr<const PcmBuffer>> g_decoded;
+// The sound of the file decoded last stays in memory even after BASS_Free: a program that
+// starts the library again and makes the same stream (as after a device change or a seek)
+// then does not wait for the file to be decoded again.
+std::shared_ptr<const PcmBuffer> g_lastDecoded;
 
 thread_local int t_error = BASS_OK;
 
@@ -240,6 +244,7 @@ HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, DWORD offset, DWORD le
         for (auto it = g_decoded.begin(); it != g_decoded.end();)
             it = it->second.expired() ? g_decoded.erase(it) : std::next(it);
         g_decoded[key] = pcm;
+        g_lastDecoded = pcm;
     }
     return AddStream(generation, std::move(pcm), flags);
 }

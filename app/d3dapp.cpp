@@ -68,6 +68,7 @@ CD3DApplication::CD3DApplication() {
     m_bTimeRunning = TRUE;
     m_bStepPending = FALSE;
     m_bDrawStillFrames = FALSE;
+    m_framesGivenUp = 0;
     std::memset(&m_presentParams, 0, sizeof(m_presentParams));
     m_hWnd = NULL;
     m_hWndFocus = NULL;
@@ -123,6 +124,7 @@ HRESULT CD3DApplication::RunFrameHook(HRESULT (CD3DApplication::*hook)(), bool* 
         return (this->*hook)();
     } catch (...) {
         ReportException(CurrentExceptionText());
+        ++m_framesGivenUp;
         *thrown = true;
         return S_OK;
     }

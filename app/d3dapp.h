@@ -96,6 +96,7 @@ protected:
     BOOL m_bTimeRunning;
     BOOL m_bStepPending;
     BOOL m_bDrawStillFrames;  // draw a frame even when no time has passed (a fixed-step recording clock starts at 0)
+    DWORD m_framesGivenUp;    // frames whose hook threw, so that a recording can refuse them
     D3DPRESENT_PARAMETERS m_presentParams;
     HWND m_hWnd;
     HWND m_hWndFocus;

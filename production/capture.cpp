@@ -7,19 +7,65 @@
 #include "production/capture_progress.h"
 #include "production/capture_writer.h"
 #include "production/fast_forward.h"
+#include "production/output_claim.h"
+#include "production/recording_signals.h"
 #include "production/timeline_clock.h"
 #include "platform/audio.h"
 #include "platform/d3d8/recording.h"
 
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
 constexpr char kCaptureWindowClass[] = "Morvelt Capture";
 
+// Below this rate a frame advances the schedule by more than its shortest windows (0.1 s), so
+// some of its events never happen.
+constexpr int kFpsForEveryEvent = 10;
+
+// A frame as the person recording knows it: by the number in its file name once recorded.
+std::string FrameText(std::int64_t frame, const FrameRange& frames) {
+    if (frame >= frames.first) return "recorded frame " + std::to_string(frame - frames.first);
+    return "frame " + std::to_string(frame) + " (before the recorded range)";
+}
+
+// The line that ends a recording stopped by a signal: how far it got.
+void ReportStop(int signal, std::int64_t written, const CaptureOptions& options) {
+    const FrameRange frames = RecordedFrames(options);
+    std::fprintf(stderr, "\nmorvelt: stopped by %s after %lld of %lld frames", strsignal(signal),
+                 static_cast<long long>(written), static_cast<long long>(frames.end - frames.first));
+    if (written > 0 && !options.toVideo && options.output != kDiscardOutput)
+        std::fprintf(stderr, ": %s holds frame_000000.png to frame_%06lld.png and their audio.wav",
+                     options.output.c_str(), static_cast<long long>(written - 1));
+    else if (options.toVideo)
+        std::fprintf(stderr, ": %s holds them with their music", options.output.c_str());
+    std::fputc('\n', stderr);
+}
+
 }  // namespace
 
 INT CMyD3DApplication::Capture(HINSTANCE instance, const CaptureOptions& options) {
+    if (options.fps < kFpsForEveryEvent)
+        std::fprintf(stderr,
+                     "morvelt: note: below %d fps some events of the show are skipped (each frame advances "
+                     "many steps at once)\n",
+                     kFpsForEveryEvent);
+    // Taken before the production starts, so that a refusal costs nothing.
+    OutputClaim claim;
+    std::string error;
+    switch (claim.Claim(options, error)) {
+    case OutputClaim::Result::Claimed:
+        break;
+    case OutputClaim::Result::Refused:
+        std::fprintf(stderr, "morvelt: %s\n", error.c_str());
+        return 2;
+    case OutputClaim::Result::Failed:
+        std::fprintf(stderr, "morvelt: %s\n", error.c_str());
+        return 1;
+    }
+
     // Frame n is seen at n / fps seconds: one counter tick per frame.
     platform::FakeClock clock;
     clock.frequency = options.fps;
@@ -61,7 +107,6 @@ INT CMyD3DApplication::Capture(HINSTANCE instance, const CaptureOptions& options
         return 1;
     }
     // Opened only once the production has started, so a failed start leaves nothing behind.
-    std::string error;
     writer = OpenCaptureWriter(options, error);
     if (!writer) {
         std::fprintf(stderr, "morvelt: %s\n", error.c_str());
@@ -71,13 +116,21 @@ INT CMyD3DApplication::Capture(HINSTANCE instance, const CaptureOptions& options
 
     CaptureProgress progress(options);
     std::int64_t written = 0;
-    bool ok = true;
+    bool ok = true, writeFailed = false;
+    int stoppedBy = 0;
     for (std::int64_t frame = 0; frame < frames.end && ok; ++frame) {
+        if ((stoppedBy = recording_signals::StopRequested()) != 0) break;
         clock.counter = frame;
         recording = frame >= frames.first;
         d3d8::SetRasterizing(m_pDevice, fast_forward::MustRasterize(frame, frames.first, options.fps));
+        const DWORD givenUp = m_framesGivenUp;
         if (FAILED(RenderFrame())) {
-            error = "frame " + std::to_string(frame) + " could not be drawn";
+            error = FrameText(frame, frames) + " could not be drawn";
+            ok = false;
+            break;
+        }
+        if (m_framesGivenUp != givenUp) {
+            error = FrameText(frame, frames) + " was given up: an exception left it half drawn (MORVELT_DEBUG=1 names it)";
             ok = false;
             break;
         }
@@ -87,12 +140,14 @@ INT CMyD3DApplication::Capture(HINSTANCE instance, const CaptureOptions& options
             ok = SUCCEEDED(m_pDevice->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &backBuffer)) &&
                  SUCCEEDED(backBuffer->LockRect(&locked, nullptr, D3DLOCK_READONLY));
             if (ok) {
-                ok = writer->WriteFrame(static_cast<const std::uint8_t*>(locked.pBits), locked.Pitch);
+                writeFailed = !writer->WriteFrame(static_cast<const std::uint8_t*>(locked.pBits), locked.Pitch);
+                ok = !writeFailed;
                 backBuffer->UnlockRect();
                 ++written;
+            } else {
+                error = FrameText(frame, frames) + " could not be read back";
             }
             if (backBuffer) backBuffer->Release();
-            if (!ok) error = "frame " + std::to_string(frame) + " could not be written";
         }
         // The music heard during this frame.
         platform::audio::AdvanceCaptureClock(static_cast<std::uint64_t>(frame) + 1, static_cast<std::uint32_t>(options.fps));
@@ -100,8 +155,9 @@ INT CMyD3DApplication::Capture(HINSTANCE instance, const CaptureOptions& options
     }
 
     stopProduction();
-    if (ok && !writer->Finish(error)) ok = false;
-    if (ok && written != frames.end - frames.first) {
+    // Finished after a failed write too: the writer names the earliest frame that failed.
+    if ((ok || writeFailed) && !writer->Finish(error)) ok = false;
+    if (ok && !stoppedBy && written != frames.end - frames.first) {
         error = "only " + std::to_string(written) + " of " + std::to_string(frames.end - frames.first) +
                 " frames were recorded";
         ok = false;
@@ -109,6 +165,10 @@ INT CMyD3DApplication::Capture(HINSTANCE instance, const CaptureOptions& options
     if (!ok) {
         std::fprintf(stderr, "\nmorvelt: %s\n", error.c_str());
         return 1;
+    }
+    if (stoppedBy) {
+        ReportStop(stoppedBy, written, options);
+        return 128 + stoppedBy;
     }
     progress.Summary();
     return 0;

@@ -3,6 +3,7 @@
 #include "production/frame_queue.h"
 #include "production/png_frame.h"
 #include "production/subprocess.h"
+#include "production/temporary_file.h"
 #include "production/wav_file.h"
 
 #include <cerrno>
@@ -10,11 +11,26 @@
 #include <cstring>
 #include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace {
 
 constexpr std::uint32_t kSampleRate = 44100;
+
+// "cannot write PATH: reason" from errno.
+std::string CannotWrite(const std::string& path) { return "cannot write " + path + ": " + std::strerror(errno); }
+
+// A helper's run as one result: false with `error` when it failed or, as ffmpeg does for a
+// trailer it could not write, reported an error while exiting with 0 (at -loglevel error it
+// writes nothing else).
+bool HelperSucceeded(int status, const std::string& errors, const std::string& what, std::string& error) {
+    if (status == 0 && errors.empty()) return true;
+    std::string reason = errors.size() > 600 ? "..." + errors.substr(errors.size() - 600) : errors;
+    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r')) reason.pop_back();
+    error = what + (reason.empty() ? " (ffmpeg exit status " + std::to_string(status) + ")" : ":\n" + reason);
+    return false;
+}
 
 // Writer threads for PNG files: every core but the one that draws.
 unsigned PngWorkers() {
@@ -35,11 +51,11 @@ public:
 
     bool Open(std::string& error) {
         if (mkdir(m_options.output.c_str(), 0777) != 0 && errno != EEXIST) {
-            error = "cannot create the folder " + m_options.output;
+            error = "cannot create the folder " + m_options.output + ": " + std::strerror(errno);
             return false;
         }
         if (!m_audio.Open(m_options.output + "/audio.wav", kSampleRate)) {
-            error = "cannot write " + m_options.output + "/audio.wav";
+            error = CannotWrite(m_options.output + "/audio.wav");
             return false;
         }
         return true;
@@ -52,7 +68,7 @@ public:
     bool Finish(std::string& error) override {
         if (!m_frames.Finish(error)) return false;
         if (!m_audio.Close()) {
-            error = "cannot write " + m_options.output + "/audio.wav";
+            error = CannotWrite(m_options.output + "/audio.wav");
             return false;
         }
         return true;
@@ -71,7 +87,7 @@ private:
         std::snprintf(name, sizeof name, "/frame_%06lld.png", static_cast<long long>(frame));
         scratch.path.assign(m_options.output).append(name);
         if (scratch.encoder.Write(scratch.path, pixels, pitch, m_options.width, m_options.height)) return {};
-        return "cannot write " + scratch.path;
+        return CannotWrite(scratch.path);
     }
 
     CaptureOptions m_options;
@@ -81,13 +97,12 @@ private:
 };
 
 // Raw frames piped to ffmpeg into a silent video by a writer thread, in order; at the end a
-// second ffmpeg run joins it with the recorded music into the output.
+// second ffmpeg run joins it with the recorded music. Every file is a temporary beside the
+// output; the joined one takes the output's name only when ffmpeg reported no error.
 class FfmpegWriter : public CaptureWriter {
 public:
     FfmpegWriter(const CaptureOptions& options)
         : m_options(options),
-          m_videoPath(options.output + ".video.mkv"),
-          m_audioPath(options.output + ".audio.wav"),
           m_frames(options.width * 4, options.height, 1, 3,
                    [this](unsigned, std::int64_t, const std::uint8_t* pixels, int pitch) { return Pipe(pixels, pitch); }) {}
 
@@ -95,8 +110,6 @@ public:
         std::string ignored;
         m_frames.Finish(ignored);
         m_encoder.Wait();
-        std::remove(m_videoPath.c_str());
-        std::remove(m_audioPath.c_str());
     }
 
     bool Open(std::string& error) {
@@ -104,8 +117,15 @@ public:
             error = "ffmpeg is not installed; install the Debian package ffmpeg, or capture to a folder of PNG frames";
             return false;
         }
-        if (!m_audio.Open(m_audioPath, kSampleRate)) {
-            error = "cannot write " + m_audioPath;
+        if (!m_video.Create(m_options.output + ".video.mkv") || !m_joined.Create(m_options.output)) {
+            error = CannotWrite(m_options.output);
+            return false;
+        }
+        // ffmpeg opens them by name; only the names are kept here.
+        close(m_video.TakeDescriptor());
+        close(m_joined.TakeDescriptor());
+        if (!m_audio.Open(m_options.output + ".audio.wav", kSampleRate)) {
+            error = CannotWrite(m_options.output + ".audio.wav");
             return false;
         }
         const std::string size = std::to_string(m_options.width) + "x" + std::to_string(m_options.height);
@@ -115,7 +135,7 @@ public:
         // the drawing, so its time is the recording's time.
         if (!m_encoder.Start({"ffmpeg", "-loglevel", "error", "-y", "-f", "rawvideo", "-pix_fmt", "bgr0", "-s", size,
                               "-r", std::to_string(m_options.fps), "-i", "-", "-c:v", "libx264", "-preset",
-                              "veryfast", "-pix_fmt", "yuv420p", "-crf", "16", m_videoPath},
+                              "veryfast", "-pix_fmt", "yuv420p", "-crf", "16", "-f", "matroska", m_video.Path()},
                              true)) {
             error = "cannot start ffmpeg";
             return false;
@@ -129,25 +149,28 @@ public:
 
     bool Finish(std::string& error) override {
         if (!m_frames.Finish(error)) return false;
-        if (m_encoder.Wait() != 0) {
-            error = "ffmpeg could not encode the video";
+        std::string errors;
+        const int encoded = m_encoder.Wait(&errors);
+        if (!HelperSucceeded(encoded, errors, "ffmpeg could not encode the video", error)) return false;
+        if (!m_audio.Finish()) {
+            error = CannotWrite(m_audio.TemporaryPath());
             return false;
         }
-        if (!m_audio.Close()) {
-            error = "cannot write " + m_audioPath;
-            return false;
-        }
-        const bool mp4 = m_options.output.compare(m_options.output.size() - 4, 4, ".mp4") == 0;
-        std::vector<std::string> join = {"ffmpeg", "-loglevel", "error", "-y", "-i", m_videoPath, "-i", m_audioPath,
-                                         "-c:v", "copy", "-c:a"};
-        if (mp4) {
-            join.insert(join.end(), {"aac", "-b:a", "256k"});
+        std::vector<std::string> join = {"ffmpeg", "-loglevel", "error", "-y", "-i", m_video.Path(),
+                                         "-i", m_audio.TemporaryPath(), "-c:v", "copy", "-c:a"};
+        if (m_options.mp4) {
+            // The index before the data, so that the file plays while it downloads.
+            join.insert(join.end(), {"aac", "-b:a", "256k", "-movflags", "+faststart", "-f", "mp4"});
         } else {
-            join.push_back("flac");
+            join.insert(join.end(), {"flac", "-f", "matroska"});
         }
-        join.insert(join.end(), {"-shortest", m_options.output});
-        if (RunProgram(join) != 0) {
-            error = "ffmpeg could not join the video and the music into " + m_options.output;
+        join.insert(join.end(), {"-shortest", m_joined.Path()});
+        const int joined = RunProgram(join, &errors);
+        if (!HelperSucceeded(joined, errors, "ffmpeg could not join the video and the music into " + m_options.output,
+                             error))
+            return false;
+        if (!m_joined.Commit()) {
+            error = "cannot rename the finished video to " + m_options.output + ": " + std::strerror(errno);
             return false;
         }
         return true;
@@ -158,13 +181,13 @@ private:
     std::string Pipe(const std::uint8_t* pixels, int pitch) {
         const std::size_t bytes = static_cast<std::size_t>(pitch) * m_options.height;
         if (std::fwrite(pixels, 1, bytes, m_encoder.Input()) == bytes) return {};
-        return "ffmpeg stopped taking frames for " + m_videoPath;
+        return "ffmpeg stopped taking frames for " + m_video.Path();
     }
 
     CaptureOptions m_options;
-    std::string m_videoPath;
-    std::string m_audioPath;
-    WavFile m_audio;
+    TemporaryFile m_video;   // the silent video
+    TemporaryFile m_joined;  // the video with the music, renamed to the output at the end
+    WavFile m_audio;         // the music, left under its temporary name
     Subprocess m_encoder;
     FrameQueue m_frames;  // last: its worker uses the encoder
 };

@@ -1,20 +1,33 @@
 // The entry point. Without arguments it plays the production; with --capture it records it.
 #include "production/application.h"
+#include "production/recording_signals.h"
 
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
 bool DisplayNamed() { return std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY"); }
 
+// A descriptor 0, 1 or 2 closed by whoever started the program would be taken by the next
+// file opened (a recording's audio.wav), and messages would be written into it: each is made
+// sure to be open, on /dev/null, before anything else.
+void OpenStandardStreams() {
+    for (int fd = 0; fd <= 2; ++fd)
+        if (fcntl(fd, F_GETFD) < 0 && open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY) < 0) std::abort();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    OpenStandardStreams();
     CaptureOptions options;
+    PlayOptions play;  // the playing options, for the player
     std::string error;
-    switch (ParseCommandLine(argc, argv, options, error)) {
+    switch (ParseCommandLine(argc, argv, options, play, error)) {
     case CommandLine::Help:
         std::fputs(kCaptureUsage, stdout);
         return 0;
@@ -25,7 +38,9 @@ int main(int argc, char** argv) {
         // Nothing is shown while recording; messages go to the terminal.
         setenv("SDL_VIDEODRIVER", "dummy", 1);
         setenv("MORVELT_NO_MESSAGE_BOXES", "1", 1);
-        std::signal(SIGPIPE, SIG_IGN);  // a failed encoder is reported, not fatal
+        setenv("SDL_NO_SIGNAL_HANDLERS", "1", 1);  // SIGINT and SIGTERM stop the recording instead
+        std::signal(SIGPIPE, SIG_IGN);             // a failed encoder is reported, not fatal
+        recording_signals::Start();
         CMyD3DApplication application;
         return application.Capture(GetModuleHandle(nullptr), options);
     }

@@ -1,9 +1,13 @@
 #include "production/png_frame.h"
 
+#include "production/temporary_file.h"
+
 #include <libdeflate.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <new>
+#include <unistd.h>
 
 // Measured on 1920x1080 recorded frames (bench/capture/png_settings): level 3 with "up" writes
 // a frame in about 33 ms and 506 kB, where libpng with zlib at its fastest useful setting
@@ -78,9 +82,25 @@ bool PngFrameEncoder::Write(const std::string& path, const std::uint8_t* pixels,
     header[10] = 0;  // deflate
     header[11] = 0;  // adaptive filtering (one filter byte per row)
     header[12] = 0;  // not interlaced
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return false;
-    const bool ok = std::fwrite(kSignature, 1, 8, file) == 8 && WriteChunk(file, "IHDR", header, sizeof header) &&
-                    WriteChunk(file, "IDAT", compressed_.data(), size) && WriteChunk(file, "IEND", nullptr, 0);
-    return std::fclose(file) == 0 && ok;
+    // Written under a temporary name and renamed once whole: no empty or cut PNG is ever left.
+    TemporaryFile temporary;
+    if (!temporary.Create(path)) return false;
+    const int fd = temporary.TakeDescriptor();
+    std::FILE* file = fdopen(fd, "wb");
+    if (!file) {
+        close(fd);
+        return false;
+    }
+    bool ok = std::fwrite(kSignature, 1, 8, file) == 8 && WriteChunk(file, "IHDR", header, sizeof header) &&
+              WriteChunk(file, "IDAT", compressed_.data(), size) && WriteChunk(file, "IEND", nullptr, 0);
+    int error = errno;
+    if (std::fclose(file) != 0 && ok) {
+        ok = false;
+        error = errno;
+    }
+    if (!ok) {
+        errno = error;
+        return false;
+    }
+    return temporary.Commit();
 }

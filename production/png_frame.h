@@ -27,7 +27,7 @@ public:
     PngFrameEncoder& operator=(const PngFrameEncoder&) = delete;
 
     // Writes width x height pixels (bytes B, G, R, X in memory, rows `pitch` apart) to `path`.
-    // False when the file cannot be written.
+    // False when the file cannot be written, with errno saying why; `path` is then as it was.
     bool Write(const std::string& path, const std::uint8_t* pixels, int pitch, unsigned width, unsigned height);
 
 private:

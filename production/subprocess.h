@@ -1,4 +1,7 @@
-// Starting a helper program (ffmpeg) with its arguments passed as they are, never through a shell.
+// Starting a helper program (ffmpeg) with its arguments passed as they are, never through a
+// shell. It runs in its own process group with the default signal handling, so a terminal's
+// Ctrl-C reaches this program only, which then ends its helpers in order; what it writes on
+// its standard error is kept and returned by Wait.
 #pragma once
 
 #include <cstdio>
@@ -16,13 +19,16 @@ public:
 
     std::FILE* Input() const { return m_input; }
 
-    // Closes the input and waits; returns the exit status (0 = success, -1 = not started or killed).
-    int Wait();
+    // Closes the input and waits; returns the exit status (0 = success, -1 = not started or
+    // killed). `errors`, when given, receives what the program wrote on its standard error.
+    int Wait(std::string* errors = nullptr);
 
 private:
     pid_t m_pid = -1;
     std::FILE* m_input = nullptr;
+    int m_errors = -1;  // an in-memory file holding the program's standard error
 };
 
-// Runs a program to its end; returns its exit status (-1 when it cannot be started).
-int RunProgram(const std::vector<std::string>& arguments);
+// Runs a program to its end; returns its exit status (-1 when it cannot be started) and, in
+// `errors` when given, what it wrote on its standard error.
+int RunProgram(const std::vector<std::string>& arguments, std::string* errors = nullptr);

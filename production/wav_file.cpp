@@ -1,6 +1,8 @@
 #include "production/wav_file.h"
 
+#include <cerrno>
 #include <cstring>
+#include <unistd.h>
 
 namespace {
 
@@ -30,33 +32,53 @@ void MakeHeader(std::uint8_t header[44], std::uint32_t sampleRate, std::uint32_t
 
 }  // namespace
 
-WavFile::~WavFile() { Close(); }
+WavFile::~WavFile() { Finish(); }
 
 bool WavFile::Open(const std::string& path, std::uint32_t sampleRate) {
-    m_file = std::fopen(path.c_str(), "wb");
+    if (!m_temporary.Create(path)) return false;
+    m_file = fdopen(m_temporary.TakeDescriptor(), "wb");
     if (!m_file) return false;
     m_sampleRate = sampleRate;
     std::uint8_t header[44];
     MakeHeader(header, sampleRate, 0);
-    m_failed = std::fwrite(header, 1, sizeof header, m_file) != sizeof header;
+    m_failed = false;
+    m_error = 0;
     m_frames = 0;
+    if (std::fwrite(header, 1, sizeof header, m_file) != sizeof header) Fail();
     return !m_failed;
 }
 
 void WavFile::Append(const std::int16_t* frames, std::size_t count) {
     if (!m_file || count == 0) return;
     // Samples are stored little-endian, as this machine holds them.
-    if (std::fwrite(frames, kBytesPerFrame, count, m_file) != count) m_failed = true;
+    if (std::fwrite(frames, kBytesPerFrame, count, m_file) != count) Fail();
     m_frames += count;
 }
 
-bool WavFile::Close() {
-    if (!m_file) return !m_failed;
-    std::uint8_t header[44];
-    MakeHeader(header, m_sampleRate, static_cast<std::uint32_t>(m_frames * kBytesPerFrame));
-    std::fseek(m_file, 0, SEEK_SET);
-    if (std::fwrite(header, 1, sizeof header, m_file) != sizeof header) m_failed = true;
-    if (std::fclose(m_file) != 0) m_failed = true;
-    m_file = nullptr;
+void WavFile::Fail() {
+    if (!m_failed) m_error = errno;
+    m_failed = true;
+}
+
+bool WavFile::Finish() {
+    if (m_file) {
+        std::uint8_t header[44];
+        MakeHeader(header, m_sampleRate, static_cast<std::uint32_t>(m_frames * kBytesPerFrame));
+        std::fseek(m_file, 0, SEEK_SET);
+        if (std::fwrite(header, 1, sizeof header, m_file) != sizeof header) Fail();
+        if (std::fflush(m_file) != 0 || fsync(fileno(m_file)) != 0) Fail();
+        if (std::fclose(m_file) != 0) Fail();
+        m_file = nullptr;
+    }
+    errno = m_error;
     return !m_failed;
+}
+
+bool WavFile::Close() {
+    if (!Finish()) {
+        m_temporary.Discard();
+        errno = m_error;
+        return false;
+    }
+    return m_temporary.Path().empty() || m_temporary.Commit();
 }

@@ -123,6 +123,7 @@ TEST_F(AppTest, AnExceptionGivesUpItsFrameOrMessageNotTheProgramAndIsReportedOnc
     }
     EXPECT_EQ(app_.renders, 3);
     EXPECT_EQ(fake::CurrentCalls().present, 1);  // only the frame that was drawn whole
+    EXPECT_EQ(app_.m_framesGivenUp, 2u);         // counted, so that a recording refuses them
     app_.onMessage = [](UINT msg, WPARAM) {
         if (msg == WM_USER) throw std::runtime_error("bad message");
     };

@@ -38,6 +38,7 @@ public:
     using CD3DApplication::m_fElapsedTime;
     using CD3DApplication::m_fFPS;
     using CD3DApplication::m_frameStats;
+    using CD3DApplication::m_framesGivenUp;
     using CD3DApplication::m_fTime;
     using CD3DApplication::m_hWnd;
     using CD3DApplication::m_minDepthBits;

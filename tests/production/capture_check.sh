@@ -36,7 +36,8 @@ PY
 cmp -s "$work/c/frame_000004.png" "$work/a/frame_000019.png" || fail "--from changes the frames"
 
 # Bad options: usage, exit 2, nothing written; --help: the usage on stdout, exit 0.
-for bad in "--size 320" "--size 64x48" "--to inf" "--to 1e30" "--from 0.01 --to 0.02 --fps 25"; do
+for bad in "--size 320" "--size 64x48" "--to inf" "--to 1e30" "--from 0.01 --to 0.02 --fps 25" "--fps 0x1e" \
+           "--size -4294967136x240" "--fps=+30" "--loop" "--xyz=1"; do
     set +e
     # shellcheck disable=SC2086
     ./morvelt --capture "$work/d" $bad 2>"$work/bad.log"; status=$?
@@ -45,6 +46,10 @@ for bad in "--size 320" "--size 64x48" "--to inf" "--to 1e30" "--from 0.01 --to 
     grep -q "^usage:" "$work/bad.log" || fail "$bad does not print the usage"
     [ ! -e "$work/d" ] || fail "$bad wrote something"
 done
+grep -q "^morvelt: unknown option --xyz$" "$work/bad.log" || fail "--xyz=1 is not named as an unknown option"
+# Values after '=' read as after a space, --capture's too.
+./morvelt --capture="$work/e" --size=320x240 --fps=10 --from=1.5 --to=2 2>/dev/null || fail "capture with --option=value"
+cmp -s "$work/e/frame_000004.png" "$work/a/frame_000019.png" || fail "--option=value changes the frames"
 for help in --help -h; do
     ./morvelt "$help" >"$work/help.log" 2>&1 || fail "$help should exit 0"
     grep -q -- "--capture OUT" "$work/help.log" || fail "$help does not print the usage"

@@ -8,9 +8,19 @@
 
 namespace {
 
-CommandLine Parse(std::vector<const char*> arguments, CaptureOptions& options, std::string& error) {
+CommandLine Parse(std::vector<const char*> arguments, CaptureOptions& options, PlayOptions& play, std::string& error) {
     arguments.insert(arguments.begin(), "morvelt");
-    return ParseCommandLine(static_cast<int>(arguments.size()), arguments.data(), options, error);
+    return ParseCommandLine(static_cast<int>(arguments.size()), arguments.data(), options, play, error);
+}
+
+CommandLine Parse(std::vector<const char*> arguments, CaptureOptions& options, std::string& error) {
+    PlayOptions play;
+    return Parse(std::move(arguments), options, play, error);
+}
+
+CommandLine ParsePlay(std::vector<const char*> arguments, PlayOptions& play, std::string& error) {
+    CaptureOptions options;
+    return Parse(std::move(arguments), options, play, error);
 }
 
 CommandLine Parse(std::vector<const char*> arguments) {
@@ -79,6 +89,21 @@ TEST(CaptureOptions, BadOptionsAskForUsage) {
         {"--capture", "/tmp/x", "--fps", "sixty"},
         {"--capture", "/tmp/x", "--fps", "1001"},
         {"--capture", "/tmp/x", "--fps", "2.5"},
+        {"--capture", "/tmp/x", "--fps", "0x1e"},              // numbers are plain decimals
+        {"--capture", "/tmp/x", "--fps", "3e1"},
+        {"--capture", "/tmp/x", "--fps", "+30"},
+        {"--capture", "/tmp/x", "--fps", " 30"},
+        {"--capture", "/tmp/x", "--fps", "30 "},
+        {"--capture", "/tmp/x", "--fps", ""},
+        {"--capture", "/tmp/x", "--fps", "99999999999999999999"},
+        {"--capture", "/tmp/x", "--size", "-4294967136x240"},  // wraps to 160 as an unsigned long
+        {"--capture", "/tmp/x", "--size", "18446744073709551936x240"},
+        {"--capture", "/tmp/x", "--size", "+320x240"},
+        {"--capture", "/tmp/x", "--size", "320x+240"},
+        {"--capture", "/tmp/x", "--size", "320 x240"},
+        {"--capture", "/tmp/x", "--size", "0x140x240"},
+        {"--capture", "/tmp/x", "--size", "320x240x"},
+        {"--capture", "/tmp/x", "--size", "3.2e2x240"},
         {"--capture", "/tmp/x", "--to", "inf"},               // seconds: finite, decimal, in range
         {"--capture", "/tmp/x", "--to", "nan"},
         {"--capture", "/tmp/x", "--to", "1e30"},
@@ -92,7 +117,14 @@ TEST(CaptureOptions, BadOptionsAskForUsage) {
         {"--capture", "/tmp/x", "--from", "0.01", "--to", "0.02", "--fps", "25"},  // no frame in the range
         {"--capture", "/tmp/x", "--from", "5", "--to", "5"},   // from >= to
         {"--capture", "/tmp/x", "--device", "gpu"},
+        {"--capture", "/tmp/x.mp4", "--size", "853x480"},     // videos: even sizes only
+        {"--capture", "/tmp/x.MKV", "--size", "640x481"},
+        {"--capture", "/tmp/x.avi"},                           // other video names are not folders
+        {"--capture", "/tmp/x.WebM"},
+        {"--capture", "/tmp/x", "--overwrite=1"},
         {"--capture", "/tmp/x", "--fps"},                      // missing value
+        {"--capture=", "--fps", "30"},
+        {"--capture", ""},
         {"--capture", "/nonexistent/folder/out.mp4"},          // unwritable
         {"--capture", belowFile.c_str()},
     };
@@ -156,4 +188,149 @@ TEST(CaptureOptions, SecondsAndDurationsReadBack) {
     EXPECT_EQ(FormatDuration(3599), "59:59");
     EXPECT_EQ(FormatDuration(3725), "1:02:05");
     EXPECT_EQ(FormatDuration(-3), "0:00");
+}
+
+TEST(CommandLineForms, ValuesAfterAnEqualsSignReadAsAfterASpace) {
+    CaptureOptions spaced, joined;
+    std::string error;
+    ASSERT_EQ(Parse({"--capture", "/tmp/o.mkv", "--fps", "30", "--size", "320x240", "--from", "1", "--to", "2.5",
+                     "--device", "hal"},
+                    spaced, error),
+              CommandLine::Capture)
+        << error;
+    ASSERT_EQ(Parse({"--capture=/tmp/o.mkv", "--fps=30", "--size=320x240", "--from=1", "--to=2.5", "--device=hal"},
+                    joined, error),
+              CommandLine::Capture)
+        << error;
+    EXPECT_EQ(joined.output, spaced.output);
+    EXPECT_EQ(joined.fps, spaced.fps);
+    EXPECT_EQ(joined.width, spaced.width);
+    EXPECT_EQ(joined.height, spaced.height);
+    EXPECT_EQ(joined.from, spaced.from);
+    EXPECT_EQ(joined.to, spaced.to);
+    EXPECT_EQ(joined.toVideo, spaced.toVideo);
+    EXPECT_EQ(joined.hardwareDevice, spaced.hardwareDevice);
+    // Only the first '=' separates: the rest belongs to the value.
+    ASSERT_EQ(Parse({"--capture=/tmp/a=b"}, joined, error), CommandLine::Capture) << error;
+    EXPECT_EQ(joined.output, "/tmp/a=b");
+}
+
+TEST(CommandLineForms, UnknownOptionsAndStrayArgumentsAreNamed) {
+    const struct {
+        std::vector<const char*> arguments;
+        const char* error;
+    } cases[] = {
+        {{"--xyz"}, "unknown option --xyz"},
+        {{"--xyz=3"}, "unknown option --xyz"},
+        {{"-x"}, "unknown option -x"},
+        {{"--capture", "/tmp/x", "--frobnicate", "1"}, "unknown option --frobnicate"},
+        {{"--windowed", "demo"}, "unexpected argument demo"},
+        {{"--loop=yes"}, "option --loop takes no value"},
+        {{"--version", "--loop"}, "--version is given alone"},
+        {{"--from"}, "option --from needs a value"},
+    };
+    for (const auto& c : cases) {
+        CaptureOptions options;
+        std::string error;
+        EXPECT_EQ(Parse(c.arguments, options, error), CommandLine::Usage) << c.error;
+        EXPECT_EQ(error, c.error);
+    }
+}
+
+TEST(PlayOptions, DefaultsAndEveryOption) {
+    PlayOptions play;
+    std::string error;
+    ASSERT_EQ(ParsePlay({}, play, error), CommandLine::Play);
+    EXPECT_EQ(play.display, PlayDisplay::Default);
+    EXPECT_EQ(play.device, PlayDevice::Default);
+    EXPECT_EQ(play.from, 0);
+    EXPECT_FALSE(play.noDialog || play.exitAtEnd || play.loop);
+
+    ASSERT_EQ(ParsePlay({"--windowed", "--device", "ref", "--from", "150.5", "--no-dialog", "--exit-at-end"}, play,
+                        error),
+              CommandLine::Play)
+        << error;
+    EXPECT_EQ(play.display, PlayDisplay::Windowed);
+    EXPECT_EQ(play.device, PlayDevice::Ref);
+    EXPECT_EQ(play.from, 150500000000);
+    EXPECT_TRUE(play.noDialog && play.exitAtEnd && !play.loop);
+
+    play = PlayOptions();
+    ASSERT_EQ(ParsePlay({"--fullscreen", "--device=hal", "--loop"}, play, error), CommandLine::Play) << error;
+    EXPECT_EQ(play.display, PlayDisplay::FullScreen);
+    EXPECT_EQ(play.fullScreenWidth, 0u);
+    EXPECT_EQ(play.device, PlayDevice::Hal);
+    EXPECT_TRUE(play.loop);
+}
+
+TEST(PlayOptions, FullScreenTakesAModeOnlyWhenOneFollows) {
+    const struct {
+        std::vector<const char*> arguments;
+        unsigned width, height;
+    } cases[] = {
+        {{"--fullscreen", "1024x768"}, 1024, 768},
+        {{"--fullscreen=800x600", "--loop"}, 800, 600},
+        {{"--fullscreen", "--no-dialog"}, 0, 0},
+        {{"--no-dialog", "--fullscreen"}, 0, 0},
+    };
+    for (const auto& c : cases) {
+        PlayOptions play;
+        std::string error;
+        ASSERT_EQ(ParsePlay(c.arguments, play, error), CommandLine::Play) << error;
+        EXPECT_EQ(play.display, PlayDisplay::FullScreen);
+        EXPECT_EQ(play.fullScreenWidth, c.width);
+        EXPECT_EQ(play.fullScreenHeight, c.height);
+    }
+    // A WxH after it is its mode, so it is checked as one.
+    PlayOptions play;
+    std::string error;
+    EXPECT_EQ(ParsePlay({"--fullscreen", "64x48"}, play, error), CommandLine::Usage);
+    EXPECT_NE(error.find("--fullscreen"), std::string::npos) << error;
+    EXPECT_EQ(ParsePlay({"--fullscreen="}, play, error), CommandLine::Usage);
+}
+
+TEST(PlayOptions, ConflictsAndOptionsOfTheOtherModeAreRefused) {
+    const struct {
+        std::vector<const char*> arguments;
+        const char* errorPart;
+    } cases[] = {
+        {{"--capture", "/tmp/x", "--windowed"}, "--windowed is a playing option"},
+        {{"--capture", "/tmp/x", "--fullscreen"}, "--fullscreen is a playing option"},
+        {{"--no-dialog", "--capture", "/tmp/x"}, "--no-dialog is a playing option"},
+        {{"--capture", "/tmp/x", "--exit-at-end"}, "--exit-at-end is a playing option"},
+        {{"--capture", "/tmp/x", "--loop"}, "--loop is a playing option"},
+        {{"--fps", "30"}, "--fps is a recording option"},
+        {{"--windowed", "--size", "320x240"}, "--size is a recording option"},
+        {{"--to", "10"}, "--to is a recording option"},
+        {{"--windowed", "--fullscreen"}, "exclude each other"},
+        {{"--loop", "--exit-at-end"}, "exclude each other"},
+        {{"--device", "gpu"}, "ref or hal"},
+        {{"--from", "-5"}, "--from needs seconds"},
+        {{"--from", "3600.5"}, "--from needs seconds"},
+    };
+    for (const auto& c : cases) {
+        PlayOptions play;
+        std::string error;
+        EXPECT_EQ(ParsePlay(c.arguments, play, error), CommandLine::Usage) << c.errorPart;
+        EXPECT_NE(error.find(c.errorPart), std::string::npos) << error;
+    }
+}
+
+TEST(CaptureOptions, VideoNamesInAnyCase) {
+    const struct {
+        const char* output;
+        bool toVideo, mp4;
+    } cases[] = {{"/tmp/a.mp4", true, true}, {"/tmp/a.MP4", true, true},  {"/tmp/a.Mkv", true, false},
+                 {"/tmp/a.mkv", true, false}, {"/tmp/mp4", false, false}, {"/tmp/a.mp4.d", false, false}};
+    for (const auto& c : cases) {
+        CaptureOptions options;
+        std::string error;
+        ASSERT_EQ(Parse({"--capture", c.output, "--size", "853x480", "--overwrite"}, options, error),
+                  c.toVideo ? CommandLine::Usage : CommandLine::Capture)
+            << c.output << error;  // an odd size: refused for videos only
+        ASSERT_EQ(Parse({"--capture", c.output, "--overwrite"}, options, error), CommandLine::Capture) << error;
+        EXPECT_EQ(options.toVideo, c.toVideo) << c.output;
+        EXPECT_EQ(options.mp4, c.mp4) << c.output;
+        EXPECT_TRUE(options.overwrite);
+    }
 }

@@ -205,7 +205,7 @@ INT CD3DApplication::Run() {
     PeekMessage(&msg, NULL, 0U, 0U, PM_NOREMOVE);
 
     Pause(TRUE);
-    const HRESULT chosen = ShowDeviceDialog();
+    const HRESULT chosen = m_bShowStartDialog ? ShowDeviceDialog() : S_OK;
     Pause(FALSE);
     // "Exit" in the start-up dialog ends the program before anything plays.
     if (chosen == S_FALSE && IsWindow(m_hWnd)) SendMessage(m_hWnd, WM_CLOSE, 0, 0);
@@ -663,7 +663,7 @@ LRESULT CD3DApplication::HandleMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARA
         // A window manager's move arrives as WM_MOVE alone, without the size-move bracket:
         // the place the window comes back to from full-screen follows it.
         case WM_MOVE:
-            if (m_bActive && m_bReady && m_bWindowed) GetWindowRect(m_hWnd, &m_windowBounds);
+            if (m_bActive && m_bWindowed) GetWindowRect(m_hWnd, &m_windowBounds);
             break;
 
         case WM_POWERBROADCAST:

@@ -95,6 +95,7 @@ protected:
     BOOL m_bReady;
     BOOL m_bTimeRunning;
     BOOL m_bStepPending;
+    BOOL m_bShowStartDialog;  // Run begins with the device dialog (a choice made beforehand leaves it out)
     BOOL m_bDrawStillFrames;  // draw a frame even when no time has passed (a fixed-step recording clock starts at 0)
     DWORD m_framesGivenUp;    // frames whose hook threw, so that a recording can refuse them
     D3DPRESENT_PARAMETERS m_presentParams;

@@ -58,6 +58,7 @@ CMyD3DApplication::CMyD3DApplication()
       m_pScreenQuadVB(nullptr),
       m_nScreenQuadVertices(6),
       m_pCapture(nullptr),
+      m_pPlay(nullptr),
       m_fVolume(1.0f),
       m_bMuted(false),
       m_bShowOverlay(false),
@@ -112,6 +113,7 @@ HRESULT CMyD3DApplication::CheckDeviceCaps(D3DCAPS8* caps, DWORD behaviorFlags, 
 // The four-headed arrow is the class cursor of the window from start-up on.
 HRESULT CMyD3DApplication::InitOnce() {
     if (m_pCapture && !ChooseCaptureDevice()) return E_FAIL;
+    if (m_pPlay && !ChoosePlayDevice()) return E_FAIL;
     music_clock::FollowFrameClock();
     SetClassLong(m_hWnd, GCL_HCURSOR, static_cast<LONG>(reinterpret_cast<LONG_PTR>(LoadCursor(nullptr, IDC_SIZEALL))));
     return S_OK;

@@ -18,6 +18,8 @@ public:
 
     // Records the production instead of playing it (capture.cpp); returns the exit status.
     INT Capture(HINSTANCE instance, const CaptureOptions& options);
+    // Plays it with the command line's options (player.cpp); returns the exit status.
+    INT Play(HINSTANCE instance, const PlayOptions& options);
 
 protected:
     HRESULT CheckDeviceCaps(D3DCAPS8* caps, DWORD behaviorFlags, D3DFORMAT backBufferFormat) override;
@@ -37,6 +39,8 @@ protected:  // (protected rather than private so tests can reach the state throu
     static constexpr int kBarCount = 6;
 
     bool ChooseCaptureDevice();
+    bool ChoosePlayDevice();
+    void FollowPlayOptionsAtEnd();
     void OpenMusic();
     void CloseMusic();
     // The animation state of the update back to a fresh production's (application.cpp).
@@ -138,6 +142,7 @@ protected:  // (protected rather than private so tests can reach the state throu
     int m_nScreenQuadVertices;
 
     const CaptureOptions* m_pCapture;  // set while recording
+    const PlayOptions* m_pPlay;        // set while playing with options
 
     // Watching.
     float m_fVolume;       // music volume, 0..1

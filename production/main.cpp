@@ -58,6 +58,5 @@ int main(int argc, char** argv) {
         return 1;
     }
     CMyD3DApplication application;
-    if (FAILED(application.Create(GetModuleHandle(nullptr)))) return 0;
-    return static_cast<int>(application.Run());
+    return static_cast<int>(application.Play(GetModuleHandle(nullptr), play));
 }

@@ -63,8 +63,8 @@ HRESULT CMyD3DApplication::SeekTo(float target) {
         hr = RenderFrame();
         platform::audio::AdvanceCaptureClock(static_cast<std::uint64_t>(frame) + 1, kSeekFps);
         const auto now = std::chrono::steady_clock::now();
-        // No bar over the picture that stays after the end.
-        if (now >= progressDue && fast_forward::FrameTime(frame + 2, kSeekFps) < timeline::kEnd) {
+        // No bar over the picture shown, nor over the one that stays after the end.
+        if (now >= progressDue && frame < shown && fast_forward::FrameTime(frame + 2, kSeekFps) < timeline::kEnd) {
             ShowSeekProgress(static_cast<float>(frame) / static_cast<float>(shown));
             progressDue = now + kProgressInterval;
         }

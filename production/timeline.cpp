@@ -39,6 +39,7 @@ HRESULT CMyD3DApplication::Render() {
         // message (a key, a close) comes, rather than spinning on the same picture. A fixed-step
         // clock (recording, seeking) runs on at once.
         if (!m_bDrawStillFrames) MsgWaitForMultipleObjects(0, nullptr, FALSE, kStillFrameMilliseconds, QS_ALLINPUT);
+        FollowPlayOptionsAtEnd();
         return S_OK;
     }
 

@@ -5,6 +5,7 @@
 //   xprobe look NAME            prints "WxH+X+Y MEAN" for the viewable window called NAME: its
 //                               size and position on the screen and the mean brightness of its
 //                               pixels, 0..255 (exit 1 when there is no such window)
+//   xprobe dump NAME PICTURE.png  writes the window's pixels as a PNG picture
 //   xprobe same NAME PICTURE.png  compares the window's pixels with a picture of its size; prints
 //                               "N pixels differ (largest difference D)", exit 0 only when none do
 //
@@ -120,6 +121,32 @@ int Same(Display* display, const std::string& name, const char* path) {
     return differ == 0 ? 0 : 1;
 }
 
+int Dump(Display* display, const std::string& name, const char* path) {
+    XWindowAttributes attributes;
+    XImage* image = ReadWindow(display, name, &attributes);
+    if (!image) return 1;
+    std::string rgb(3 * static_cast<size_t>(image->width) * static_cast<size_t>(image->height), '\0');
+    for (int row = 0; row < image->height; ++row)
+        for (int column = 0; column < image->width; ++column) {
+            const unsigned long p = XGetPixel(image, column, row);
+            char* q = rgb.data() + 3 * (static_cast<size_t>(row) * static_cast<size_t>(image->width) + static_cast<size_t>(column));
+            q[0] = static_cast<char>(Channel(p, image->red_mask) + 0.5);
+            q[1] = static_cast<char>(Channel(p, image->green_mask) + 0.5);
+            q[2] = static_cast<char>(Channel(p, image->blue_mask) + 0.5);
+        }
+    png_image picture{};
+    picture.version = PNG_IMAGE_VERSION;
+    picture.width = static_cast<png_uint_32>(image->width);
+    picture.height = static_cast<png_uint_32>(image->height);
+    picture.format = PNG_FORMAT_RGB;
+    XDestroyImage(image);
+    if (!png_image_write_to_file(&picture, path, 0, rgb.data(), 0, nullptr)) {
+        std::fprintf(stderr, "xprobe: cannot write %s\n", path);
+        return 1;
+    }
+    return 0;
+}
+
 int Look(Display* display, const std::string& name) {
     XWindowAttributes attributes;
     XImage* image = ReadWindow(display, name, &attributes);
@@ -144,8 +171,8 @@ int Look(Display* display, const std::string& name) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2 || (std::strcmp(argv[1], "look") == 0 && argc != 3) || (std::strcmp(argv[1], "same") == 0 && argc != 4)) {
-        std::fprintf(stderr, "usage: xprobe wm-ready [SECONDS] | xprobe screen | xprobe look NAME | xprobe same NAME PNG\n");
+    if (argc < 2 || (std::strcmp(argv[1], "look") == 0 && argc != 3) || ((std::strcmp(argv[1], "same") == 0 || std::strcmp(argv[1], "dump") == 0) && argc != 4)) {
+        std::fprintf(stderr, "usage: xprobe wm-ready [SECONDS] | xprobe screen | xprobe look NAME | xprobe dump|same NAME PNG\n");
         return 2;
     }
     Display* display = XOpenDisplay(nullptr);
@@ -172,6 +199,8 @@ int main(int argc, char** argv) {
         result = Look(display, argv[2]);
     } else if (std::strcmp(argv[1], "same") == 0) {
         result = Same(display, argv[2], argv[3]);
+    } else if (std::strcmp(argv[1], "dump") == 0) {
+        result = Dump(display, argv[2], argv[3]);
     }
     XCloseDisplay(display);
     return result;

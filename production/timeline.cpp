@@ -14,7 +14,7 @@ namespace {
 
 constexpr D3DCOLOR kFogColour = 0x00141414;
 constexpr float kFogDensity = 0.02f;
-constexpr DWORD kStillFrameMilliseconds = 16;  // one refresh of a 60 Hz display
+constexpr DWORD kStillFrameMilliseconds = 100;  // the still picture is shown again ten times a second
 
 }  // namespace
 
@@ -35,8 +35,8 @@ HRESULT CMyD3DApplication::Render() {
     if (schedule.startAlven) g_AlvenEmitter.Start();
 
     if (t >= timeline::kEnd) {
-        // Nothing changes any more: present at most once a display refresh, sooner when a
-        // message (a key, a close) comes, rather than spinning on the same picture. A fixed-step
+        // Nothing changes any more: present the still picture a few times a second, at once when
+        // a message (a key, a close) comes, rather than spinning on it. A fixed-step
         // clock (recording, seeking) runs on at once.
         if (!m_bDrawStillFrames) MsgWaitForMultipleObjects(0, nullptr, FALSE, kStillFrameMilliseconds, QS_ALLINPUT);
         FollowPlayOptionsAtEnd();

@@ -67,6 +67,7 @@ CD3DApplication::CD3DApplication() {
     m_bReady = FALSE;
     m_bTimeRunning = TRUE;
     m_bStepPending = FALSE;
+    m_bShowStartDialog = TRUE;
     m_bDrawStillFrames = FALSE;
     m_framesGivenUp = 0;
     std::memset(&m_presentParams, 0, sizeof(m_presentParams));

@@ -67,6 +67,7 @@ CD3DApplication::CD3DApplication() {
     m_bReady = FALSE;
     m_bTimeRunning = TRUE;
     m_bStepPending = FALSE;
+    m_bShowStartDialog = TRUE;
     m_bDrawStillFrames = FALSE;
     m_framesGivenUp = 0;
     std::memset(&m_presentParams, 0, sizeof(m_presentParams));
@@ -205,8 +206,10 @@ INT CD3DApplication::Run() {
     PeekMessage(&msg, NULL, 0U, 0U, PM_NOREMOVE);
 
     Pause(TRUE);
-    ShowDeviceDialog();
+    const HRESULT chosen = m_bShowStartDialog ? ShowDeviceDialog() : S_OK;
     Pause(FALSE);
+    // "Exit" in the start-up dialog ends the program before anything plays.
+    if (chosen == S_FALSE && IsWindow(m_hWnd)) SendMessage(m_hWnd, WM_CLOSE, 0, 0);
 
     while (msg.message != WM_QUIT) {
         BOOL gotMessage;
@@ -656,6 +659,12 @@ LRESULT CD3DApplication::HandleMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARA
                     m_bReady = TRUE;
                 }
             }
+            break;
+
+        // A window manager's move arrives as WM_MOVE alone, without the size-move bracket:
+        // the place the window comes back to from full-screen follows it.
+        case WM_MOVE:
+            if (m_bActive && m_bWindowed) GetWindowRect(m_hWnd, &m_windowBounds);
             break;
 
         case WM_POWERBROADCAST:

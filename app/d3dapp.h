@@ -26,6 +26,10 @@ constexpr DWORD REPORT_WARNING = 0;
 constexpr DWORD REPORT_FATAL = 1;
 constexpr DWORD REPORT_SWITCHED_TO_REF = 2;
 
+// The device dialog's result when it was left by "Exit", Escape or its close box (IDOK: a new
+// choice to apply; IDCANCEL: "Run" without a change).
+constexpr INT_PTR DEVICE_DIALOG_EXIT = 3;
+
 class CD3DApplication {
 public:
     CD3DApplication();
@@ -79,6 +83,7 @@ protected:
     HRESULT DropDevice();
     // While time stands still, a new or reset device still gets one frame drawn.
     void ReanchorStoppedClock();
+    // S_OK, or S_FALSE when the user left the dialog by "Exit" (nothing applied).
     HRESULT ShowDeviceDialog();
     void RefreshDeviceDialog(HWND hDlg);
 
@@ -90,6 +95,7 @@ protected:
     BOOL m_bReady;
     BOOL m_bTimeRunning;
     BOOL m_bStepPending;
+    BOOL m_bShowStartDialog;  // Run begins with the device dialog (a choice made beforehand leaves it out)
     BOOL m_bDrawStillFrames;  // draw a frame even when no time has passed (a fixed-step recording clock starts at 0)
     DWORD m_framesGivenUp;    // frames whose hook threw, so that a recording can refuse them
     D3DPRESENT_PARAMETERS m_presentParams;

@@ -43,9 +43,10 @@ HRESULT CD3DApplication::ShowDeviceDialog() {
         }
     }
 
-    if (DialogBoxParam(GetModuleHandle(NULL), MAKEINTRESOURCE(IDD_SELECTDEVICE), m_hWnd, DeviceDialogProc,
-                       reinterpret_cast<LPARAM>(this)) != IDOK)
-        return S_OK;
+    const INT_PTR result = DialogBoxParam(GetModuleHandle(NULL), MAKEINTRESOURCE(IDD_SELECTDEVICE), m_hWnd,
+                                          DeviceDialogProc, reinterpret_cast<LPARAM>(this));
+    if (result == DEVICE_DIALOG_EXIT) return S_FALSE;
+    if (result != IDOK) return S_OK;
 
     AdapterInfo* pAdapter = &m_adapters[m_adapterIndex];
     m_bWindowed = pAdapter->devices[pAdapter->currentDevice].windowed;
@@ -104,7 +105,8 @@ INT_PTR CALLBACK CD3DApplication::DeviceDialogProc(HWND hDlg, UINT msg, WPARAM w
             return TRUE;
         }
         if (control == IDCANCEL) {
-            EndDialog(hDlg, IDCANCEL);
+            // Told apart from "Run" without a change: at start-up it ends the program.
+            EndDialog(hDlg, DEVICE_DIALOG_EXIT);
             return TRUE;
         }
         if (notification == CBN_SELENDOK) {

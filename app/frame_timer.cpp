@@ -24,6 +24,7 @@ struct TimerState {
 };
 
 TimerState g_timer;
+FrameClockListener g_listener = nullptr;
 
 float CounterPath(int command) {
     TimerState& s = g_timer;
@@ -119,11 +120,28 @@ float FrameTimer(int command) {
         g_timer.usingCounter = QueryPerformanceFrequency(&frequency) && frequency.QuadPart > 0;
         if (g_timer.usingCounter) g_timer.ticksPerSecond = frequency.QuadPart;
     }
-    return g_timer.usingCounter ? CounterPath(command) : FallbackPath(command);
+    const bool wasRunning = g_timer.running;
+    const float result = g_timer.usingCounter ? CounterPath(command) : FallbackPath(command);
+    if (g_listener && g_timer.running != wasRunning) g_listener(g_timer.running);
+    return result;
+}
+
+void SetFrameClockListener(FrameClockListener listener) { g_listener = listener; }
+
+bool FrameClockRunning() { return g_timer.running; }
+
+void RestartFrameTimer() { g_timer = TimerState{}; }
+
+void ShiftFrameTimer(double seconds) {
+    if (!g_timer.initialised) FrameTimer(TIMER_GETABSOLUTETIME);  // chooses the path
+    if (g_timer.usingCounter)
+        g_timer.baseTime -= static_cast<std::int64_t>(seconds * static_cast<double>(g_timer.ticksPerSecond));
+    else
+        g_timer.baseSeconds -= seconds;
 }
 
 namespace frame_test {
 
-void ResetFrameTimer() { g_timer = TimerState{}; }
+void ResetFrameTimer() { RestartFrameTimer(); }
 
 }  // namespace frame_test

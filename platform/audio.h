@@ -42,6 +42,14 @@ constexpr int BASS_ERROR_UNKNOWN = -1;
 constexpr DWORD BASS_SAMPLE_LOOP = 4;        // play from the start again at the end
 constexpr DWORD BASS_MP3_SETPOS = 0x20000;   // exact seeking; always the case here
 
+// BASS_ChannelIsActive results.
+constexpr DWORD BASS_ACTIVE_STOPPED = 0;  // not started, ended, or not a stream
+constexpr DWORD BASS_ACTIVE_PLAYING = 1;
+constexpr DWORD BASS_ACTIVE_PAUSED = 3;
+
+// BASS_ChannelSetAttribute attributes.
+constexpr DWORD BASS_ATTRIB_VOL = 2;  // the stream's volume, 0 (silent) to 1
+
 // BASS_ChannelGetData length value: 256 magnitudes of a 512-sample FFT, as floats.
 constexpr DWORD BASS_DATA_FFT512 = 0x80000000u;
 
@@ -61,6 +69,17 @@ HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, DWORD offset, DWORD le
 // Starts the stream, or continues it if it plays already; restart TRUE (or a stream that has
 // played to its end) plays from the start. flags: 0 or BASS_SAMPLE_LOOP.
 BOOL BASS_StreamPlay(HSTREAM handle, BOOL restart, DWORD flags);
+
+// Holds a playing stream at the position being heard; BASS_StreamPlay without restart goes on
+// from there. While paused, BASS_ChannelGetData keeps giving the spectrum at that position.
+// Fails with BASS_ERROR_NOPLAY when the stream is not playing.
+BOOL BASS_ChannelPause(DWORD handle);
+
+// BASS_ACTIVE_PLAYING, BASS_ACTIVE_PAUSED or BASS_ACTIVE_STOPPED (also for an unknown handle).
+DWORD BASS_ChannelIsActive(DWORD handle);
+
+// attrib BASS_ATTRIB_VOL: the stream's loudness, 0..1 (the spectrum is measured before it).
+BOOL BASS_ChannelSetAttribute(DWORD handle, DWORD attrib, float value);
 
 // Moves the stream to a byte position (rounded down to a whole frame); does not start it.
 BOOL BASS_ChannelSetPosition(DWORD handle, QWORD pos);

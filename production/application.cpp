@@ -1,5 +1,6 @@
 #include "production/application.h"
 
+#include "production/music_clock.h"
 #include "production/sphere.h"
 
 #include <algorithm>
@@ -57,22 +58,12 @@ CMyD3DApplication::CMyD3DApplication()
       m_pScreenQuadVB(nullptr),
       m_nScreenQuadVertices(6),
       m_pCapture(nullptr),
+      m_pPlay(nullptr),
+      m_fVolume(1.0f),
+      m_bMuted(false),
+      m_bShowOverlay(false),
       m_pFontArial9(new CTextureFont("Arial", 9, FONT_BOLD)),
       m_pTransition(nullptr),
-      m_fTransitionClock(0.0f),
-      m_fBeatTimer(0.0f),
-      m_fSceneAngle(0.0f),
-      m_fSurfaceZ(7.0f),
-      m_fMorphPhase(0.0f),
-      m_fCaveClock(0.0f),
-      m_fSpinRateX(0.0f),
-      m_fSpinRateY(0.0f),
-      m_fSpinRateZ(0.0f),
-      m_fSpinX(0.0f),
-      m_fSpinY(0.0f),
-      m_fSpinZ(0.0f),
-      m_fShutter(0.0f),
-      m_fCameraAngle(kCreatureCameraAngle),
       m_bDenseSphere(TRUE),
       m_bUseBaseTexture(TRUE),
       m_bCanBumpMap(TRUE),
@@ -80,7 +71,21 @@ CMyD3DApplication::CMyD3DApplication()
       m_bValidateFailed(FALSE) {
     m_windowTitle = "Morvelt";
     m_bUseDepthBuffer = TRUE;
+    ResetAnimationState();
+}
+
+void CMyD3DApplication::ResetAnimationState() {
+    m_fTransitionClock = 0.0f;
+    m_fBeatTimer = 0.0f;
     std::copy(std::begin(kInitialBarY), std::end(kInitialBarY), m_fBarY);
+    m_fSceneAngle = 0.0f;
+    m_fSurfaceZ = 7.0f;
+    m_fMorphPhase = 0.0f;
+    m_fCaveClock = 0.0f;
+    m_fSpinRateX = m_fSpinRateY = m_fSpinRateZ = 0.0f;
+    m_fSpinX = m_fSpinY = m_fSpinZ = 0.0f;
+    m_fShutter = 0.0f;
+    m_fCameraAngle = kCreatureCameraAngle;
 }
 
 CMyD3DApplication::~CMyD3DApplication() {
@@ -108,11 +113,14 @@ HRESULT CMyD3DApplication::CheckDeviceCaps(D3DCAPS8* caps, DWORD behaviorFlags, 
 // The four-headed arrow is the class cursor of the window from start-up on.
 HRESULT CMyD3DApplication::InitOnce() {
     if (m_pCapture && !ChooseCaptureDevice()) return E_FAIL;
+    if (m_pPlay && !ChoosePlayDevice()) return E_FAIL;
+    music_clock::FollowFrameClock();
     SetClassLong(m_hWnd, GCL_HCURSOR, static_cast<LONG>(reinterpret_cast<LONG_PTR>(LoadCursor(nullptr, IDC_SIZEALL))));
     return S_OK;
 }
 
 LRESULT CMyD3DApplication::HandleMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if ((message == WM_KEYDOWN || message == WM_SYSKEYDOWN) && m_bReady && HandlePlayerKey(message, wParam)) return 0;
     return CD3DApplication::HandleMessage(hWnd, message, wParam, lParam);
 }
 

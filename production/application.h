@@ -18,6 +18,8 @@ public:
 
     // Records the production instead of playing it (capture.cpp); returns the exit status.
     INT Capture(HINSTANCE instance, const CaptureOptions& options);
+    // Plays it with the command line's options (player.cpp); returns the exit status.
+    INT Play(HINSTANCE instance, const PlayOptions& options);
 
 protected:
     HRESULT CheckDeviceCaps(D3DCAPS8* caps, DWORD behaviorFlags, D3DFORMAT backBufferFormat) override;
@@ -37,6 +39,21 @@ protected:  // (protected rather than private so tests can reach the state throu
     static constexpr int kBarCount = 6;
 
     bool ChooseCaptureDevice();
+    bool ChoosePlayDevice();
+    void FollowPlayOptionsAtEnd();
+    void OpenMusic();
+    void CloseMusic();
+    // The animation state of the update back to a fresh production's (application.cpp).
+    void ResetAnimationState();
+
+    // Watching (player_controls.cpp): a key while playing; true when it was one of the player's.
+    bool HandlePlayerKey(UINT message, WPARAM key);
+    void ChangeVolume(float step);
+    void DrawOverlay();
+    // Seeking (seek.cpp): the production begun afresh and run ahead to production time
+    // `target` seconds; its first picture is the one a recording shows at that time.
+    HRESULT SeekTo(float target);
+    void ShowSeekProgress(float fraction);
 
     // Device objects (device_objects.cpp).
     HRESULT CreateSphereBuffer();
@@ -125,6 +142,12 @@ protected:  // (protected rather than private so tests can reach the state throu
     int m_nScreenQuadVertices;
 
     const CaptureOptions* m_pCapture;  // set while recording
+    const PlayOptions* m_pPlay;        // set while playing with options
+
+    // Watching.
+    float m_fVolume;       // music volume, 0..1
+    bool m_bMuted;
+    bool m_bShowOverlay;   // the help overlay with the keys and the production's state
 
     CTextureFont* m_pFontArial9;
     CLensFlare m_LensFlare;

@@ -1,13 +1,12 @@
 // Frame-exact recording: the production runs its normal Create/RenderFrame path on an
 // invisible window, with the frame clock and the music's output replaced by a capture clock
 // that advances exactly 1/fps per frame, starting with frame 0 at time 0. Frames before
-// --from run in full (every clock, random draw and particle step shapes the next frames) but
-// without rasterizing, since every picture is drawn anew on a cleared screen; the one picture
-// that carries over is the last one before the timeline's end, which stays on screen after it.
+// --from run without their pictures (fast_forward.h).
 #include "production/application.h"
 
 #include "production/capture_progress.h"
 #include "production/capture_writer.h"
+#include "production/fast_forward.h"
 #include "production/output_claim.h"
 #include "production/recording_signals.h"
 #include "production/timeline_clock.h"
@@ -24,17 +23,6 @@ constexpr char kCaptureWindowClass[] = "Morvelt Capture";
 // Below this rate a frame advances the schedule by more than its shortest windows (0.1 s), so
 // some of its events never happen.
 constexpr int kFpsForEveryEvent = 10;
-
-// The production time of frame n as the frame clock gives it (counter ticks of 1/fps s).
-float FrameTime(std::int64_t frame, int fps) { return static_cast<float>(static_cast<double>(frame) / fps); }
-
-// Whether frame `frame` needs its pixels: every recorded frame, and, for a recording that
-// starts after the timeline's end, the last frame before that end, whose picture stays.
-bool MustRasterize(std::int64_t frame, const FrameRange& frames, int fps) {
-    if (frame >= frames.first) return true;
-    return FrameTime(frames.first, fps) >= timeline::kEnd && FrameTime(frame, fps) < timeline::kEnd &&
-           FrameTime(frame + 1, fps) >= timeline::kEnd;
-}
 
 // A frame as the person recording knows it: by the number in its file name once recorded.
 std::string FrameText(std::int64_t frame, const FrameRange& frames) {
@@ -133,7 +121,7 @@ INT CMyD3DApplication::Capture(HINSTANCE instance, const CaptureOptions& options
         if ((stoppedBy = recording_signals::StopRequested()) != 0) break;
         clock.counter = frame;
         recording = frame >= frames.first;
-        d3d8::SetRasterizing(m_pDevice, MustRasterize(frame, frames, options.fps));
+        d3d8::SetRasterizing(m_pDevice, fast_forward::MustRasterize(frame, frames.first, options.fps));
         const DWORD givenUp = m_framesGivenUp;
         if (FAILED(RenderFrame())) {
             error = FrameText(frame, frames) + " could not be drawn";

@@ -3,6 +3,7 @@
 #include "production/application.h"
 
 #include "production/bump_maps.h"
+#include "production/music_clock.h"
 #include "production/program_objects.h"
 #include "production/sphere.h"
 #include "production/text_file.h"
@@ -146,15 +147,26 @@ HRESULT CMyD3DApplication::CreateWaveBumpTexture() {
     return S_OK;
 }
 
+// The audio library and the music stream; once the timeline has started the music, a stream
+// made anew plays on from where the production is.
+void CMyD3DApplication::OpenMusic() {
+    BASS_Init(1, 44100, 0, m_hWnd, nullptr);
+    g_hMusic = BASS_StreamCreateFile(FALSE, "data/demo.mp3", 0, 0, kExactSeekFlag);
+    music_clock::Reopened();
+}
+
+void CMyD3DApplication::CloseMusic() {
+    music_clock::Report();
+    BASS_Free();
+    g_hMusic = 0;
+}
+
 HRESULT CMyD3DApplication::RebuildDeviceObjects() {
     m_fTransitionClock = 0.0f;
 
     // The audio library starts and the stream opens once per device lifetime: a second start
     // is refused, and a second stream would leave the first playing unreachable.
-    if (g_hMusic == 0) {
-        BASS_Init(1, 44100, 0, m_hWnd, nullptr);
-        g_hMusic = BASS_StreamCreateFile(FALSE, "data/demo.mp3", 0, 0, kExactSeekFlag);
-    }
+    if (g_hMusic == 0) OpenMusic();
 
     for (const ProductionEmitter& entry : kProductionEmitters) {
         std::string script, reason;
@@ -336,8 +348,7 @@ HRESULT CMyD3DApplication::ReleaseDeviceObjects() {
 }
 
 HRESULT CMyD3DApplication::DestroyDeviceObjects() {
-    BASS_Free();
-    g_hMusic = 0;
+    CloseMusic();
     m_pFontArial9->DestroyDeviceObjects();
     for (CD3DMesh* mesh : {g_pSquidMesh, g_pHaloMesh, g_pLogoMesh, g_pShapeMesh, g_pBoxyMesh, g_pFemMesh,
                            g_pAlienMesh, g_pAlien2Mesh, g_pCaveMesh, g_pObjFaenMesh, g_pSakligMesh, g_pOneMesh,

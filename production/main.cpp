@@ -77,7 +77,5 @@ int main(int argc, char** argv) {
         return 1;
     }
     CMyD3DApplication application;
-    // The failure has been reported (a message box, and on stderr what was wrong with the data).
-    if (FAILED(application.Create(GetModuleHandle(nullptr)))) return 1;
-    return static_cast<int>(application.Run());
+    return static_cast<int>(application.Play(GetModuleHandle(nullptr), play));
 }

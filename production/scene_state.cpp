@@ -1,21 +1,47 @@
 #include "production/scene_state.h"
 
-int g_nScene = 0;
-float g_fBeatPhase = 0.0f;
-int g_nFlash = 0;
-float g_fShakeX = 0.0f;
-float g_fShakeY = 0.0f;
-int g_nNumeral = 4;
-float g_fNumeralClock = 0.0f;
-int g_nShakeBeats = 0;
-float g_fSphereAngle = 0.0f;
-bool g_bSceneFiveEntered = false;
-int g_nCavePath = 0;
-float g_fCavePathClock = 0.0f;
-int g_nPhaseBeats = 0;
-float g_fPhaseRateX = 0.0f;
-float g_fPhaseRateZ = 0.0f;
-float g_fPhaseX = 0.0f;
-float g_fPhaseZ = 0.0f;
-float g_fSpin = 0.0f;
-float g_fTitleAngle = 1.55f;
+int g_nScene;
+float g_fBeatPhase;
+int g_nFlash;
+float g_fShakeX;
+float g_fShakeY;
+int g_nNumeral;
+float g_fNumeralClock;
+int g_nShakeBeats;
+float g_fSphereAngle;
+bool g_bSceneFiveEntered;
+int g_nCavePath;
+float g_fCavePathClock;
+int g_nPhaseBeats;
+float g_fPhaseRateX;
+float g_fPhaseRateZ;
+float g_fPhaseX;
+float g_fPhaseZ;
+float g_fSpin;
+float g_fTitleAngle;
+
+void ResetSceneState() {
+    g_nScene = 0;
+    g_fBeatPhase = 0.0f;
+    g_nFlash = 0;
+    g_fShakeX = 0.0f;
+    g_fShakeY = 0.0f;
+    g_nNumeral = 4;
+    g_fNumeralClock = 0.0f;
+    g_nShakeBeats = 0;
+    g_fSphereAngle = 0.0f;
+    g_bSceneFiveEntered = false;
+    g_nCavePath = 0;
+    g_fCavePathClock = 0.0f;
+    g_nPhaseBeats = 0;
+    g_fPhaseRateX = 0.0f;
+    g_fPhaseRateZ = 0.0f;
+    g_fPhaseX = 0.0f;
+    g_fPhaseZ = 0.0f;
+    g_fSpin = 0.0f;
+    g_fTitleAngle = 1.55f;
+}
+
+namespace {
+[[maybe_unused]] const bool g_sceneStateSet = (ResetSceneState(), true);
+}  // namespace

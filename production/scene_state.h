@@ -21,3 +21,6 @@ extern float g_fPhaseX;         // credits camera phases
 extern float g_fPhaseZ;
 extern float g_fSpin;           // radians, spin of the shapes scene
 extern float g_fTitleAngle;     // radians, turn of the opening's title picture
+
+// Puts all of the above back to the values a fresh production starts with.
+void ResetSceneState();

@@ -3,6 +3,7 @@
 #include "production/application.h"
 
 #include "production/device_state.h"
+#include "production/music_clock.h"
 #include "production/program_objects.h"
 #include "production/scene_state.h"
 #include "production/schedule.h"
@@ -13,6 +14,7 @@ namespace {
 
 constexpr D3DCOLOR kFogColour = 0x00141414;
 constexpr float kFogDensity = 0.02f;
+constexpr DWORD kStillFrameMilliseconds = 100;  // the still picture is shown again ten times a second
 
 }  // namespace
 
@@ -27,11 +29,19 @@ HRESULT CMyD3DApplication::Render() {
     if (schedule.startMusic && g_hMusic) {
         BASS_StreamPlay(g_hMusic, FALSE, 0);
         BASS_ChannelSetPosition(g_hMusic, 0);
+        music_clock::Started(t);
     }
     if (schedule.resetBeatPhase) g_fBeatPhase = 0;
     if (schedule.startAlven) g_AlvenEmitter.Start();
 
-    if (t >= timeline::kEnd) return S_OK;
+    if (t >= timeline::kEnd) {
+        // Nothing changes any more: present the still picture a few times a second, at once when
+        // a message (a key, a close) comes, rather than spinning on it. A fixed-step
+        // clock (recording, seeking) runs on at once.
+        if (!m_bDrawStillFrames) MsgWaitForMultipleObjects(0, nullptr, FALSE, kStillFrameMilliseconds, QS_ALLINPUT);
+        FollowPlayOptionsAtEnd();
+        return S_OK;
+    }
 
     m_pDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
     m_pDevice->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
@@ -56,6 +66,7 @@ HRESULT CMyD3DApplication::Render() {
     case timeline::kSceneFinale: RenderFinale(spectrum); break;
     default: break;
     }
+    if (m_bShowOverlay) DrawOverlay();
     m_pDevice->EndScene();
     return S_OK;
 }

@@ -52,6 +52,10 @@ DWORD g_nextHandle = 1;
 // again from the same file, as after every device reset, shares the sound instead of
 // decoding another copy of it.
 std::map<std::string, std::weak_ptr<const PcmBuffer>> g_decoded;
+// The sound of the file decoded last stays in memory even after BASS_Free: a program that
+// starts the library again and makes the same stream (as after a device change or a seek)
+// then does not wait for the file to be decoded again.
+std::shared_ptr<const PcmBuffer> g_lastDecoded;
 
 thread_local int t_error = BASS_OK;
 
@@ -243,6 +247,7 @@ HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, DWORD offset, DWORD le
         for (auto it = g_decoded.begin(); it != g_decoded.end();)
             it = it->second.expired() ? g_decoded.erase(it) : std::next(it);
         g_decoded[key] = pcm;
+        g_lastDecoded = pcm;
     }
     return AddStream(generation, std::move(pcm), flags);
 }
@@ -253,6 +258,41 @@ BOOL BASS_StreamPlay(HSTREAM handle, BOOL restart, DWORD flags) {
     if (library == nullptr) return FALSE;
     if ((flags & ~BASS_SAMPLE_LOOP) != 0) return Fail(BASS_ERROR_ILLPARAM, FALSE);
     const int code = library->mixer.Play(handle, restart != FALSE, (flags & BASS_SAMPLE_LOOP) != 0);
+    if (code != BASS_OK) return Fail(code, FALSE);
+    t_error = BASS_OK;
+    return TRUE;
+}
+
+BOOL BASS_ChannelPause(DWORD handle) {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    Library* library = Running();
+    if (library == nullptr) return FALSE;
+    const int code = library->mixer.Pause(handle, *library->output, NowNs());
+    if (code != BASS_OK) return Fail(code, FALSE);
+    t_error = BASS_OK;
+    return TRUE;
+}
+
+DWORD BASS_ChannelIsActive(DWORD handle) {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    Library* library = Running();
+    if (library == nullptr) return BASS_ACTIVE_STOPPED;
+    const int activity = library->mixer.Activity(handle);
+    if (activity < 0) return Fail(BASS_ERROR_HANDLE, BASS_ACTIVE_STOPPED);
+    t_error = BASS_OK;
+    return static_cast<DWORD>(activity);
+}
+
+BOOL BASS_ChannelSetAttribute(DWORD handle, DWORD attrib, float value) {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    Library* library = Running();
+    if (library == nullptr) return FALSE;
+    if (attrib != BASS_ATTRIB_VOL) {
+        static bool said = false;
+        SayOnce(said, "BASS_ChannelSetAttribute: only BASS_ATTRIB_VOL is implemented\n");
+        return Fail(BASS_ERROR_NOTAVAIL, FALSE);
+    }
+    const int code = library->mixer.SetVolume(handle, value);
     if (code != BASS_OK) return Fail(code, FALSE);
     t_error = BASS_OK;
     return TRUE;

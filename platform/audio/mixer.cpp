@@ -45,7 +45,10 @@ void Mixer::AddStream(Stream& s, std::int32_t* acc, std::size_t frames) {
             static_cast<std::size_t>(std::min<std::uint64_t>(frames - done, length - s.pos));
         const std::int16_t* in = src + 2 * s.pos;
         std::int32_t* out = acc + 2 * done;
-        for (std::size_t i = 0; i < 2 * n; ++i) out[i] += in[i];
+        if (s.volume == 1.0f)
+            for (std::size_t i = 0; i < 2 * n; ++i) out[i] += in[i];
+        else
+            for (std::size_t i = 0; i < 2 * n; ++i) out[i] += static_cast<std::int32_t>(in[i] * s.volume);
         s.pos += n;
         done += n;
     }
@@ -119,7 +122,45 @@ int Mixer::Play(std::uint32_t handle, bool restart, bool loop) {
     s->wrapped = false;
     s->anchorOut = mixed_;
     s->anchorPos = s->pos;
+    s->startPos = s->pos;
     return BASS_OK;
+}
+
+int Mixer::Pause(std::uint32_t handle, const Output& output, std::int64_t nowNs) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    Stream* s = Find(handle);
+    if (s == nullptr) return BASS_ERROR_HANDLE;
+    if (s->state != State::Playing) return BASS_ERROR_NOPLAY;
+    const std::int64_t length = static_cast<std::int64_t>(s->pcm->Frames());
+    std::int64_t heard = HeardFrame(*s, output, nowNs);
+    // What was mixed but not yet heard is played again on resuming; a stream paused before
+    // its new material reached the listener stays where it was started.
+    if (!s->wrapped) heard = std::max<std::int64_t>(heard, static_cast<std::int64_t>(s->startPos));
+    if (s->loop) heard = (heard % length + length) % length;
+    s->pos = static_cast<std::uint64_t>(std::clamp<std::int64_t>(heard, 0, length));
+    s->state = State::Paused;
+    s->wrapped = false;
+    return BASS_OK;
+}
+
+int Mixer::SetVolume(std::uint32_t handle, float volume) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    Stream* s = Find(handle);
+    if (s == nullptr) return BASS_ERROR_HANDLE;
+    if (!(volume >= 0.0f && volume <= 1.0f)) return BASS_ERROR_ILLPARAM;
+    s->volume = volume;
+    return BASS_OK;
+}
+
+int Mixer::Activity(std::uint32_t handle) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const Stream* s = Find(handle);
+    if (s == nullptr) return -1;
+    switch (s->state) {
+    case State::Playing: return BASS_ACTIVE_PLAYING;
+    case State::Paused: return BASS_ACTIVE_PAUSED;
+    default: return BASS_ACTIVE_STOPPED;
+    }
 }
 
 int Mixer::SetPosition(std::uint32_t handle, std::uint64_t frame) {
@@ -128,12 +169,21 @@ int Mixer::SetPosition(std::uint32_t handle, std::uint64_t frame) {
     if (s == nullptr) return BASS_ERROR_HANDLE;
     if (frame > s->pcm->Frames()) return BASS_ERROR_POSITION;
     s->pos = frame;
+    s->startPos = frame;
     s->wrapped = false;
     if (s->state == State::Playing) {
         s->anchorOut = mixed_;
         s->anchorPos = frame;
     }
     return BASS_OK;
+}
+
+std::int64_t Mixer::HeardFrame(const Stream& s, const Output& output, std::int64_t nowNs) const {
+    const std::uint64_t heardOut = std::min(output.HeardFrames(mixed_, lastMixNs_, nowNs), mixed_);
+    // Frames of this stream still between the mixer and the listener (negative once the
+    // stream has ended and the listener has moved on past its last frame).
+    const std::int64_t lag = static_cast<std::int64_t>(s.anchorOut) - static_cast<std::int64_t>(heardOut);
+    return static_cast<std::int64_t>(s.anchorPos) - lag;
 }
 
 int Mixer::Locate(std::uint32_t handle, const Output& output, std::int64_t nowNs,
@@ -149,11 +199,12 @@ int Mixer::Locate(std::uint32_t handle, const Output& output, std::int64_t nowNs
         location->frame = s->pos;
         return BASS_OK;
     }
-    const std::uint64_t heardOut = std::min(output.HeardFrames(mixed_, lastMixNs_, nowNs), mixed_);
-    // Frames of this stream still between the mixer and the listener (negative once the
-    // stream has ended and the listener has moved on past its last frame).
-    const std::int64_t lag = static_cast<std::int64_t>(s->anchorOut) - static_cast<std::int64_t>(heardOut);
-    std::int64_t heard = static_cast<std::int64_t>(s->anchorPos) - lag;
+    if (s->state == State::Paused) {  // held: its spectrum stays that of the frame it holds
+        location->frame = s->pos;
+        location->audible = s->pos < static_cast<std::uint64_t>(length);
+        return BASS_OK;
+    }
+    std::int64_t heard = HeardFrame(*s, output, nowNs);
     if (s->loop && s->state == State::Playing) {
         if (heard < 0 && s->wrapped) heard += length * (-heard / length + 1);  // before the wrap
         heard = std::max<std::int64_t>(heard, 0) % length;

@@ -45,25 +45,40 @@ public:
     bool Has(std::uint32_t handle) const;
     // loop: the stream loops from now on (a stream made looping stays so).
     int Play(std::uint32_t handle, bool restart, bool loop);
+    // Holds a playing stream at the frame being heard at nowNs; Play (without restart) goes on
+    // from there. BASS_ERROR_NOPLAY when the stream is not playing.
+    int Pause(std::uint32_t handle, const Output& output, std::int64_t nowNs);
+    // Loudness of the stream in the mix, 0 (silent) to 1 (as decoded); the spectrum does not
+    // follow it.
+    int SetVolume(std::uint32_t handle, float volume);
+    // BASS_ACTIVE_STOPPED, _PLAYING or _PAUSED; -1 for an unknown handle.
+    int Activity(std::uint32_t handle) const;
     int SetPosition(std::uint32_t handle, std::uint64_t frame);
     // The stream as heard through `output` at nowNs.
     int Locate(std::uint32_t handle, const Output& output, std::int64_t nowNs,
                StreamLocation* location) const;
 
 private:
-    enum class State { Stopped, Playing, Ended };
+    enum class State { Stopped, Playing, Paused, Ended };
     struct Stream {
         std::uint32_t handle;
         std::shared_ptr<const PcmBuffer> pcm;
         State state = State::Stopped;
         bool loop = false;
+        float volume = 1.0f;
         std::uint64_t pos = 0;  // next frame to mix
         bool wrapped = false;   // a looping stream has passed its end since it was (re)positioned
         // The frame anchorPos of the stream was mixed as output frame anchorOut; from there
         // the two advance together while the stream plays.
         std::uint64_t anchorOut = 0;
         std::uint64_t anchorPos = 0;
+        // The frame the stream was last started, resumed or positioned at: the listener hears
+        // nothing before it from then on.
+        std::uint64_t startPos = 0;
     };
+
+    // The frame of `s` the listener hears at nowNs (unclamped; may lie before 0 or past the end).
+    std::int64_t HeardFrame(const Stream& s, const Output& output, std::int64_t nowNs) const;
 
     Stream* Find(std::uint32_t handle);
     const Stream* Find(std::uint32_t handle) const;

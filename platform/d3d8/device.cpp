@@ -303,6 +303,7 @@ HRESULT Device::Present(const RECT* pSourceRect, const RECT* pDestRect, HWND hDe
     HWND window = hDestWindowOverride ? hDestWindowOverride : PresentWindow();
     rasterizer_->EndFrame();
     if (!window || !IsWindowVisible(window)) return D3D_OK;  // nothing to see (a recording's window)
+    if (!rasterizing_) return D3D_OK;  // a frame run without its picture shows nothing new
     const bool wait = WaitForRefresh();
     if (!rasterizer_->ShowInOwnWindow(backBuffer_->Data(), window, wait)) {
         rasterizer_->ReadBack(backBuffer_->Data());

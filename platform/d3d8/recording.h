@@ -7,8 +7,8 @@
 namespace d3d8 {
 
 // With rasterizing off the device checks and records every call as usual (states, resources,
-// reference counts, contents versions) but clears and draws change no pixel, so such a frame
-// costs little; back buffer and render targets keep what they held. On by default. False
+// reference counts, contents versions) but clears and draws change no pixel and Present shows
+// nothing, so such a frame costs little; back buffer and render targets keep what they held. On by default. False
 // when `device` is not a device of this model.
 bool SetRasterizing(IDirect3DDevice8* device, bool on);
 

@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 #include <imgui.h>
+#include <imgui_internal.h>  // SetFocusID: Tab moves the focus through the controls (this version tabs only through text fields)
 
 #include <csignal>
 
@@ -207,6 +208,21 @@ void Apply(HWND dialog, const PendingAction& a) {
     }
 }
 
+// Keyboard use of the dialog, on Dear ImGui's focus (this version sees only keys still held at a
+// frame's start, so presses are taken here): Tab and Shift+Tab move the focus; an arrow on a
+// radio button moves the focus and the check within its group, and on a list picks the next
+// or previous entry, as on Windows; Space presses the focused button or radio button;
+// Enter presses the focused button, or the default one; Enter and Escape in an open list are
+// the list's.
+struct KeyboardState {
+    int tab = 0;                   // Tab (+1) or Shift+Tab (-1) waiting for the next frame
+    int arrow = 0;                 // Down/Right (+1) or Up/Left (-1) waiting for the next frame
+    HWND lastRadio = nullptr;      // the radio button with the focus in the last frame
+    bool space = false;            // Space waiting for the next frame: presses the focused control
+    HWND focusedButton = nullptr;  // in the last frame, with the focus shown
+    bool listOpen = false;         // a combo box's list was open in the last frame
+};
+
 HWND DefaultButton(HWND dialog) {
     for (HWND c : dialog->controls)
         if (TypeOf(c) == ControlType::Button && (c->style & BS_TYPEMASK) == BS_DEFPUSHBUTTON) return c;
@@ -214,7 +230,20 @@ HWND DefaultButton(HWND dialog) {
 }
 
 void DrawControls(HWND dialog, const std::vector<std::pair<HWND, unsigned int>>& pictures,
-                  std::vector<PendingAction>& pending) {
+                  std::vector<PendingAction>& pending, KeyboardState& keys) {
+    HWND previousButton = keys.focusedButton;
+    keys.focusedButton = nullptr;
+    keys.listOpen = ImGui::IsPopupOpen("", ImGuiPopupFlags_AnyPopupId);
+    const bool focusShown = ImGui::GetIO().NavVisible;
+    std::vector<ImGuiID> tabStops;  // enabled radio buttons, lists and buttons, in the dialog's order
+    int focusedStop = -1;
+    std::vector<std::pair<HWND, ImGuiID>> radioIds;
+    HWND focusedRadio = nullptr;
+    HWND focusedList = nullptr;
+    const auto tabStop = [&] {
+        if (ImGui::IsItemFocused()) focusedStop = static_cast<int>(tabStops.size());
+        tabStops.push_back(ImGui::GetItemID());
+    };
     ImDrawList* draw = ImGui::GetWindowDrawList();
     ImVec2 origin = ImGui::GetWindowPos();
     const float lineH = ImGui::GetTextLineHeight();
@@ -257,6 +286,9 @@ void DrawControls(HWND dialog, const std::vector<std::pair<HWND, unsigned int>>&
                 ImGui::SetCursorPos(ImVec2(x, y + (h - lineH) * 0.5f - 3.0f));
                 if (ImGui::RadioButton(label.c_str(), c->check == BST_CHECKED))
                     pending.push_back({PendingAction::Click, c, 0, 0});
+                if (c->enabled) tabStop();
+                radioIds.emplace_back(c, ImGui::GetItemID());
+                if (focusShown && ImGui::IsItemFocused()) focusedRadio = c;
                 break;
             case ControlType::Button: {
                 bool isDefault = (c->style & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
@@ -266,6 +298,8 @@ void DrawControls(HWND dialog, const std::vector<std::pair<HWND, unsigned int>>&
                     ImGui::PushStyleColor(ImGuiCol_Border, IM_COL32(0, 90, 200, 255));
                 }
                 if (ImGui::Button(label.c_str(), ImVec2(w, h))) pending.push_back({PendingAction::Click, c, 0, 0});
+                if (focusShown && ImGui::IsItemFocused()) keys.focusedButton = c;
+                if (c->enabled) tabStop();
                 if (isDefault) {
                     ImGui::PopStyleColor();
                     ImGui::PopStyleVar();
@@ -278,7 +312,10 @@ void DrawControls(HWND dialog, const std::vector<std::pair<HWND, unsigned int>>&
                 const char* preview = c->curSel >= 0 && c->curSel < static_cast<int>(c->items.size())
                                           ? c->items[static_cast<size_t>(c->curSel)].first.c_str()
                                           : "";
-                if (ImGui::BeginCombo("##combo", preview, ImGuiComboFlags_HeightLarge)) {
+                const bool open = ImGui::BeginCombo("##combo", preview, ImGuiComboFlags_HeightLarge);
+                if (c->enabled) tabStop();
+                if (focusShown && ImGui::IsItemFocused()) focusedList = c;
+                if (open) {
                     for (size_t i = 0; i < c->items.size(); ++i) {
                         bool selected = static_cast<int>(i) == c->curSel;
                         ImGui::PushID(static_cast<int>(i));
@@ -297,6 +334,42 @@ void DrawControls(HWND dialog, const std::vector<std::pair<HWND, unsigned int>>&
         ImGui::EndDisabled();
         ImGui::PopID();
     }
+    if (keys.tab != 0 && !tabStops.empty() && !keys.listOpen) {
+        const int count = static_cast<int>(tabStops.size());
+        const int next = focusedStop < 0 ? (keys.tab > 0 ? 0 : count - 1) : (focusedStop + keys.tab + count) % count;
+        ImGui::SetFocusID(tabStops[static_cast<size_t>(next)], ImGui::GetCurrentWindow());
+        GImGui->NavDisableHighlight = false;  // the focus is shown from the first Tab on
+        GImGui->NavDisableMouseHover = true;
+    }
+    if (keys.arrow != 0 && focusedRadio && !keys.listOpen) {
+        HWND target = focusedRadio;  // where the arrow took the focus, or else the next of the group
+        if (focusedRadio == keys.lastRadio) {
+            const std::vector<HWND> group = RadioGroup(dialog, focusedRadio);
+            const long at = static_cast<long>(std::find(group.begin(), group.end(), focusedRadio) - group.begin());
+            const long to = at + keys.arrow;
+            if (to >= 0 && to < static_cast<long>(group.size()) && group[static_cast<size_t>(to)]->enabled)
+                target = group[static_cast<size_t>(to)];
+            for (const auto& [radio, id] : radioIds)
+                if (radio == target) ImGui::SetFocusID(id, ImGui::GetCurrentWindow());
+        }
+        if (target->check != BST_CHECKED) pending.push_back({PendingAction::Click, target, 0, 0});
+    }
+    if (keys.arrow != 0 && focusedList && !keys.listOpen) {
+        const int to = focusedList->curSel + keys.arrow;
+        if (to >= 0 && to < static_cast<int>(focusedList->items.size()))
+            pending.push_back({PendingAction::Select, focusedList, to, 0});
+    }
+    if (keys.space && !keys.listOpen) {
+        // The focus as this frame has it, or as the last one had it (pressing may hide it).
+        HWND pressed = keys.focusedButton ? keys.focusedButton : focusedRadio ? focusedRadio
+                     : previousButton     ? previousButton
+                                          : keys.lastRadio;
+        if (pressed) pending.push_back({PendingAction::Click, pressed, 0, 0});
+    }
+    keys.space = false;
+    keys.lastRadio = focusedRadio;
+    keys.tab = 0;
+    keys.arrow = 0;
 }
 
 INT_PTR RunDialogWindow(HWND dialog, HWND owner) {
@@ -321,10 +394,19 @@ INT_PTR RunDialogWindow(HWND dialog, HWND owner) {
     }
 
     std::vector<PendingAction> pending;
+    KeyboardState keys;
+    bool firstFrame = true;
     platform::detail::ModalSink sink{ui.SdlId(), [&](const SDL_Event& e) {
-        if (e.type == SDL_KEYDOWN && !e.key.repeat) {
+        if (e.type == SDL_KEYDOWN) {
             SDL_Keycode k = e.key.keysym.sym;
-            HWND def = DefaultButton(dialog);
+            if (k == SDLK_TAB) keys.tab = (SDL_GetModState() & KMOD_SHIFT) ? -1 : 1;
+            if (k == SDLK_DOWN || k == SDLK_RIGHT) keys.arrow = 1;
+            if (k == SDLK_UP || k == SDLK_LEFT) keys.arrow = -1;
+            if (k == SDLK_SPACE) keys.space = true;
+        }
+        if (e.type == SDL_KEYDOWN && !e.key.repeat && !keys.listOpen) {
+            SDL_Keycode k = e.key.keysym.sym;
+            HWND def = keys.focusedButton ? keys.focusedButton : DefaultButton(dialog);
             if ((k == SDLK_RETURN || k == SDLK_KP_ENTER) && def && def->enabled && (def->style & WS_VISIBLE))
                 pending.push_back({PendingAction::Command, nullptr, 0, def->id});
             if (k == SDLK_ESCAPE) pending.push_back({PendingAction::Command, nullptr, 0, IDCANCEL});
@@ -354,12 +436,14 @@ INT_PTR RunDialogWindow(HWND dialog, HWND owner) {
         if (dialog->ended || dialog->destroyed) break;
 
         ui.BeginFrame();
+        if (firstFrame) ImGui::SetNextWindowFocus();  // keyboard navigation needs a focused window
+        firstFrame = false;
         ImGui::SetNextWindowPos(ImVec2(0, 0));
         ImGui::SetNextWindowSize(ImVec2(static_cast<float>(width), static_cast<float>(height)));
         ImGui::Begin("##dialog", nullptr,
                      ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoSavedSettings |
                          ImGuiWindowFlags_NoBringToFrontOnFocus);
-        DrawControls(dialog, pictures, pending);
+        DrawControls(dialog, pictures, pending, keys);
         ImGui::End();
         ui.EndFrame();
         SDL_Delay(10);

@@ -1,5 +1,7 @@
 #include "platform/win32/messages.h"
 
+#include "platform/win32/debug_output.h"
+
 #include <SDL.h>
 
 #include <algorithm>
@@ -72,6 +74,10 @@ int VirtualKey(SDL_Keycode key) {
         case SDLK_LSHIFT: case SDLK_RSHIFT: return VK_SHIFT;
         case SDLK_LCTRL: case SDLK_RCTRL: return VK_CONTROL;
         case SDLK_LALT: case SDLK_RALT: return VK_MENU;
+        case SDLK_EQUALS: case SDLK_PLUS: return VK_OEM_PLUS;
+        case SDLK_MINUS: return VK_OEM_MINUS;
+        case SDLK_KP_PLUS: return VK_ADD;
+        case SDLK_KP_MINUS: return VK_SUBTRACT;
         default: return 0;
     }
 }
@@ -332,6 +338,21 @@ BOOL GetMessageA(MSG* msg, HWND window, UINT filterMin, UINT filterMax) {
         }
         SDL_WaitEvent(nullptr);
     }
+}
+
+DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD milliseconds, DWORD wakeMask) {
+    if (count != 0 || handles != nullptr || waitAll || wakeMask != QS_ALLINPUT) {
+        OutputDebugStringA("MsgWaitForMultipleObjects: only a wait for any message is implemented\n");
+        return WAIT_FAILED;
+    }
+    MSG msg;
+    if (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) return WAIT_OBJECT_0;
+    if (!platform::VideoAvailable()) {
+        SDL_Delay(milliseconds);
+        return WAIT_TIMEOUT;
+    }
+    if (SDL_WaitEventTimeout(nullptr, static_cast<int>(milliseconds)) == 0) return WAIT_TIMEOUT;
+    return WAIT_OBJECT_0;
 }
 
 BOOL TranslateMessage(const MSG* msg) {

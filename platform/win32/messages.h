@@ -115,10 +115,21 @@ constexpr int VK_RIGHT = 0x27;
 constexpr int VK_DOWN = 0x28;
 constexpr int VK_INSERT = 0x2D;
 constexpr int VK_DELETE = 0x2E;
+constexpr int VK_ADD = 0x6B;       // keypad +
+constexpr int VK_SUBTRACT = 0x6D;  // keypad -
 constexpr int VK_F1 = 0x70;
 constexpr int VK_F2 = 0x71;
 constexpr int VK_F10 = 0x79;
+constexpr int VK_F11 = 0x7A;
 constexpr int VK_F12 = 0x7B;
+constexpr int VK_OEM_PLUS = 0xBB;   // the "=/+" key
+constexpr int VK_OEM_MINUS = 0xBD;
+
+// MsgWaitForMultipleObjects: only the wait for any message (no handles, QS_ALLINPUT).
+constexpr DWORD QS_ALLINPUT = 0x04FF;
+constexpr DWORD WAIT_OBJECT_0 = 0;
+constexpr DWORD WAIT_TIMEOUT = 258;
+constexpr DWORD WAIT_FAILED = 0xFFFFFFFF;
 
 struct MSG {
     HWND hwnd;
@@ -134,6 +145,8 @@ BOOL PeekMessageA(MSG* msg, HWND window, UINT filterMin, UINT filterMax, UINT re
 // > 0 for a message, 0 for WM_QUIT, -1 when no message can ever arrive (no video at all).
 BOOL GetMessageA(MSG* msg, HWND window, UINT filterMin, UINT filterMax);
 BOOL TranslateMessage(const MSG* msg);
+// Waits until a message is queued (WAIT_OBJECT_0) or `milliseconds` pass (WAIT_TIMEOUT).
+DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD milliseconds, DWORD wakeMask);
 LRESULT DispatchMessageA(const MSG* msg);
 LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -84,6 +84,7 @@ bool UiWindow::Open(const char* title, int x, int y, int width, int height, unsi
     ImGuiIO& io = ImGui::GetIO();
     io.IniFilename = nullptr;
     io.LogFilename = nullptr;
+    io.ConfigFlags |= ImGuiConfigFlags_NavEnableKeyboard;  // Tab, arrows, Space as in any dialog
     if (const char* font = DialogFontFile()) io.Fonts->AddFontFromFileTTF(font, 13.0f);
     ImGui::StyleColorsLight();
     ImGuiStyle& style = ImGui::GetStyle();

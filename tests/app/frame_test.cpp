@@ -292,6 +292,24 @@ TEST_F(AppTest, ToggleGoesFullScreenInTheChosenModeAndBackToTheSavedWindow) {
     EXPECT_TRUE(app_.m_bReady);
 }
 
+// A move reported as WM_MOVE alone (as a window manager's is) is where the window returns to
+// from full-screen; the moves made by going full-screen are not.
+TEST_F(AppTest, WindowReturnsFromFullScreenToWhereItWasMovedLast) {
+    CreateApp(app_);
+    RECT before;
+    GetWindowRect(app_.m_hWnd, &before);
+    SetWindowPos(app_.m_hWnd, NULL, before.left + 70, before.top + 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    SendMessage(app_.m_hWnd, WM_MOVE, 0, 0);
+    Command(IDM_TOGGLEFULLSCREEN);
+    SendMessage(app_.m_hWnd, WM_MOVE, 0, 0);  // the full-screen window at the screen's corner
+    Command(IDM_TOGGLEFULLSCREEN);
+    RECT after;
+    GetWindowRect(app_.m_hWnd, &after);
+    EXPECT_EQ(after.left, before.left + 70);
+    EXPECT_EQ(after.top, before.top + 40);
+    EXPECT_EQ(after.right - after.left, before.right - before.left);
+}
+
 TEST_F(AppTest, LostDeviceSkipsFramesUntilItCanBeReset) {
     CreateApp(app_);
     Advance(0.1);
@@ -366,6 +384,22 @@ TEST_F(AppTest, RunShowsTheDialogPausedRendersOnlyOnAnEmptyQueueAndEndsOnEscape)
     EXPECT_TRUE(pausedDuringDialog);
     EXPECT_EQ(rendersSeenByMessages, std::vector<int>(5, 1));
     EXPECT_EQ(app_.renders, 3);
+    EXPECT_EQ(app_.Count("Shutdown"), 1);
+    EXPECT_FALSE(IsWindow(app_.m_hWnd));
+}
+
+// "Exit" (also Escape and the close box, which send it) ends the program at start-up before
+// anything is drawn; opened later while playing it only closes the dialog.
+TEST_F(AppTest, DialogExitEndsTheProgramAtStartUpButNotWhilePlaying) {
+    CreateApp(app_);
+    platform::SetModalDialogDriver([](HWND d) { SendMessage(d, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0); });
+    Command(IDM_CHANGEDEVICE);  // as while playing
+    EXPECT_TRUE(IsWindow(app_.m_hWnd));
+    EXPECT_TRUE(app_.m_bReady);
+    EXPECT_EQ(fake::CurrentCalls().reset, 0);
+
+    EXPECT_EQ(app_.Run(), 0);  // the start-up dialog
+    EXPECT_EQ(app_.renders, 0);
     EXPECT_EQ(app_.Count("Shutdown"), 1);
     EXPECT_FALSE(IsWindow(app_.m_hWnd));
 }

@@ -103,3 +103,39 @@ TEST_F(TimerTest, StartOnARunningClockChangesNothing) {
         EXPECT_NEAR(FrameTimer(TIMER_GETAPPTIME), 1.5f, 1e-5);
     }
 }
+
+// The listener hears each change between running and stopped once, never a repeated command.
+TEST_F(TimerTest, ListenerHearsEachStartAndStopThatChangesTheClock) {
+    static std::string heard;
+    heard.clear();
+    SetFrameClockListener([](bool running) { heard += running ? 'R' : 'S'; });
+    FrameTimer(TIMER_START);
+    FrameTimer(TIMER_START);
+    FrameTimer(TIMER_STOP);
+    FrameTimer(TIMER_ADVANCE);
+    FrameTimer(TIMER_STOP);
+    FrameTimer(TIMER_START);
+    FrameTimer(TIMER_GETAPPTIME);
+    SetFrameClockListener(nullptr);
+    FrameTimer(TIMER_STOP);
+    EXPECT_EQ(heard, "RSR");
+}
+
+// A restarted timer reads the clock's frequency anew; a shift moves application time on, on
+// both paths, running or stopped.
+TEST_F(TimerTest, RestartReadsTheClockAnewAndShiftMovesApplicationTime) {
+    for (bool counter : {true, false}) {
+        SCOPED_TRACE(counter ? "counter path" : "fallback path");
+        clock_.counterAvailable = counter;
+        clock_.frequency = 60;
+        RestartFrameTimer();
+        FrameTimer(TIMER_START);
+        ShiftFrameTimer(150.0);
+        EXPECT_NEAR(FrameTimer(TIMER_GETAPPTIME), 150.0f, 1e-4);
+        Advance(1.0);
+        EXPECT_NEAR(FrameTimer(TIMER_GETAPPTIME), 151.0f, 1e-4);
+        FrameTimer(TIMER_STOP);
+        ShiftFrameTimer(-100.0);
+        EXPECT_NEAR(FrameTimer(TIMER_GETAPPTIME), 51.0f, 1e-4);
+    }
+}

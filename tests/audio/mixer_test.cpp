@@ -116,6 +116,49 @@ TEST_F(MixerTest, SkipMovesStreamsLikeMixing) {
     EXPECT_EQ(mixer_.MixedFrames(), 2500u + 2048u + 600u);
 }
 
+TEST_F(MixerTest, PauseHoldsTheHeardFrameAndResumingReplaysWhatWasMixedAhead) {
+    mixer_.Add(1, Ramp(20000), false);
+    EXPECT_EQ(mixer_.Pause(1, output_, 0), BASS_ERROR_NOPLAY);  // not started
+    mixer_.Play(1, false, false);
+    MixFrames(5000);
+    ASSERT_EQ(mixer_.Pause(1, output_, 0), BASS_OK);
+    EXPECT_EQ(mixer_.Activity(1), static_cast<int>(BASS_ACTIVE_PAUSED));
+    EXPECT_EQ(Where(1).frame, 5000u - 2048u);
+    EXPECT_TRUE(Where(1).audible);  // the spectrum of the held frame stays available
+    MixFrames(3000);                // the output runs on; the stream does not
+    EXPECT_EQ(Where(1).frame, 5000u - 2048u);
+    mixer_.Play(1, false, false);
+    mixer_.Mix(out_.data(), 1, 0);
+    EXPECT_EQ(out_[0], 5000 - 2048);  // the first frame mixed is the one held
+    EXPECT_EQ(mixer_.Activity(1), static_cast<int>(BASS_ACTIVE_PLAYING));
+
+    // Paused again before the resumed sound reached the listener: it stays put, and so does a
+    // stream positioned and paused at once.
+    ASSERT_EQ(mixer_.Pause(1, output_, 0), BASS_OK);
+    EXPECT_EQ(Where(1).frame, 5000u - 2048u);
+    mixer_.SetPosition(1, 12000);
+    mixer_.Play(1, false, false);
+    ASSERT_EQ(mixer_.Pause(1, output_, 0), BASS_OK);
+    EXPECT_EQ(Where(1).frame, 12000u);
+    EXPECT_EQ(mixer_.Activity(7), -1);
+}
+
+TEST_F(MixerTest, VolumeScalesTheMixOnly) {
+    mixer_.Add(1, Ramp(3000), false);
+    mixer_.SetPosition(1, 1000);
+    EXPECT_EQ(mixer_.SetVolume(1, 1.5f), BASS_ERROR_ILLPARAM);
+    EXPECT_EQ(mixer_.SetVolume(1, -0.1f), BASS_ERROR_ILLPARAM);
+    EXPECT_EQ(mixer_.SetVolume(9, 0.5f), BASS_ERROR_HANDLE);
+    ASSERT_EQ(mixer_.SetVolume(1, 0.5f), BASS_OK);
+    mixer_.Play(1, false, false);
+    mixer_.Mix(out_.data(), 2, 0);
+    EXPECT_EQ(out_[0], 500);
+    EXPECT_EQ(out_[3], -500);
+    ASSERT_EQ(mixer_.SetVolume(1, 0.0f), BASS_OK);
+    mixer_.Mix(out_.data(), 1, 0);
+    EXPECT_EQ(out_[0], 0);
+}
+
 TEST(DeviceLatency, ListenerIsTwoBuffersBehindAtAFillAndCatchesUpToOne) {
     using platform::audio::DeviceHeardFrames;
     const std::int64_t fill = 5'000'000'000;

@@ -5,13 +5,18 @@
 //   xprobe look NAME            prints "WxH+X+Y MEAN" for the viewable window called NAME: its
 //                               size and position on the screen and the mean brightness of its
 //                               pixels, 0..255 (exit 1 when there is no such window)
+//   xprobe dump NAME PICTURE.png  writes the window's pixels as a PNG picture
+//   xprobe same NAME PICTURE.png  compares the window's pixels with a picture of its size; prints
+//                               "N pixels differ (largest difference D)", exit 0 only when none do
 //
 // The window is found by its name anywhere in the tree, so a window manager's frame around it
 // does not matter; its pixels are read from the screen, so they are what is shown.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <png.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -53,30 +58,104 @@ Window FindViewable(Display* display, Window window, const std::string& name) {
     return found;
 }
 
-int Look(Display* display, const std::string& name) {
+// Channel masks of the window's visual give each pixel's red, green and blue, 0..255.
+double Channel(unsigned long pixel, unsigned long mask) {
+    if (!mask) return 0.0;
+    int shift = 0;
+    while (!((mask >> shift) & 1)) ++shift;
+    return static_cast<double>((pixel & mask) >> shift) * 255.0 / static_cast<double>(mask >> shift);
+}
+
+// The pixels of the viewable window NAME as shown, or null (said on stderr).
+XImage* ReadWindow(Display* display, const std::string& name, XWindowAttributes* attributes) {
     Window window = FindViewable(display, DefaultRootWindow(display), name);
     if (!window) {
         std::fprintf(stderr, "xprobe: no viewable window \"%s\"\n", name.c_str());
-        return 1;
+        return nullptr;
+    }
+    XGetWindowAttributes(display, window, attributes);
+    XImage* image = XGetImage(display, window, 0, 0, static_cast<unsigned>(attributes->width),
+                              static_cast<unsigned>(attributes->height), AllPlanes, ZPixmap);
+    if (!image) std::fprintf(stderr, "xprobe: cannot read the pixels of \"%s\"\n", name.c_str());
+    return image;
+}
+
+int Same(Display* display, const std::string& name, const char* path) {
+    png_image picture{};
+    picture.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&picture, path)) {
+        std::fprintf(stderr, "xprobe: cannot read %s\n", path);
+        return 2;
+    }
+    picture.format = PNG_FORMAT_RGB;
+    std::string rgb(PNG_IMAGE_SIZE(picture), '\0');
+    if (!png_image_finish_read(&picture, nullptr, rgb.data(), 0, nullptr)) {
+        std::fprintf(stderr, "xprobe: cannot decode %s\n", path);
+        return 2;
     }
     XWindowAttributes attributes;
-    XGetWindowAttributes(display, window, &attributes);
+    XImage* image = ReadWindow(display, name, &attributes);
+    if (!image) return 2;
+    if (static_cast<png_uint_32>(image->width) != picture.width ||
+        static_cast<png_uint_32>(image->height) != picture.height) {
+        std::printf("the window is %dx%d, the picture %ux%u\n", image->width, image->height, picture.width,
+                    picture.height);
+        XDestroyImage(image);
+        return 1;
+    }
+    long differ = 0;
+    int largest = 0;
+    for (int row = 0; row < image->height; ++row)
+        for (int column = 0; column < image->width; ++column) {
+            const unsigned long p = XGetPixel(image, column, row);
+            const unsigned char* q = reinterpret_cast<const unsigned char*>(rgb.data()) +
+                                     3 * (static_cast<size_t>(row) * picture.width + static_cast<size_t>(column));
+            const int d = std::max({std::abs(static_cast<int>(Channel(p, image->red_mask) + 0.5) - q[0]),
+                                    std::abs(static_cast<int>(Channel(p, image->green_mask) + 0.5) - q[1]),
+                                    std::abs(static_cast<int>(Channel(p, image->blue_mask) + 0.5) - q[2])});
+            if (d) ++differ;
+            largest = std::max(largest, d);
+        }
+    XDestroyImage(image);
+    std::printf("%ld pixels differ (largest difference %d)\n", differ, largest);
+    return differ == 0 ? 0 : 1;
+}
+
+int Dump(Display* display, const std::string& name, const char* path) {
+    XWindowAttributes attributes;
+    XImage* image = ReadWindow(display, name, &attributes);
+    if (!image) return 1;
+    std::string rgb(3 * static_cast<size_t>(image->width) * static_cast<size_t>(image->height), '\0');
+    for (int row = 0; row < image->height; ++row)
+        for (int column = 0; column < image->width; ++column) {
+            const unsigned long p = XGetPixel(image, column, row);
+            char* q = rgb.data() + 3 * (static_cast<size_t>(row) * static_cast<size_t>(image->width) + static_cast<size_t>(column));
+            q[0] = static_cast<char>(Channel(p, image->red_mask) + 0.5);
+            q[1] = static_cast<char>(Channel(p, image->green_mask) + 0.5);
+            q[2] = static_cast<char>(Channel(p, image->blue_mask) + 0.5);
+        }
+    png_image picture{};
+    picture.version = PNG_IMAGE_VERSION;
+    picture.width = static_cast<png_uint_32>(image->width);
+    picture.height = static_cast<png_uint_32>(image->height);
+    picture.format = PNG_FORMAT_RGB;
+    XDestroyImage(image);
+    if (!png_image_write_to_file(&picture, path, 0, rgb.data(), 0, nullptr)) {
+        std::fprintf(stderr, "xprobe: cannot write %s\n", path);
+        return 1;
+    }
+    return 0;
+}
+
+int Look(Display* display, const std::string& name) {
+    XWindowAttributes attributes;
+    XImage* image = ReadWindow(display, name, &attributes);
+    if (!image) return 1;
+    Window window = FindViewable(display, DefaultRootWindow(display), name);
     int x = 0, y = 0;
     Window child = 0;
     XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &x, &y, &child);
-    XImage* image = XGetImage(display, window, 0, 0, static_cast<unsigned>(attributes.width),
-                              static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
-    if (!image) {
-        std::fprintf(stderr, "xprobe: cannot read the pixels of \"%s\"\n", name.c_str());
-        return 1;
-    }
-    // Channel masks of the window's visual give each pixel's red, green and blue.
-    auto channel = [](unsigned long pixel, unsigned long mask) {
-        if (!mask) return 0.0;
-        int shift = 0;
-        while (!((mask >> shift) & 1)) ++shift;
-        return static_cast<double>((pixel & mask) >> shift) * 255.0 / static_cast<double>(mask >> shift);
-    };
+    auto channel = Channel;
     double sum = 0.0;
     for (int row = 0; row < image->height; ++row)
         for (int column = 0; column < image->width; ++column) {
@@ -92,8 +171,8 @@ int Look(Display* display, const std::string& name) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2 || (std::strcmp(argv[1], "look") == 0 && argc != 3)) {
-        std::fprintf(stderr, "usage: xprobe wm-ready [SECONDS] | xprobe screen | xprobe look NAME\n");
+    if (argc < 2 || (std::strcmp(argv[1], "look") == 0 && argc != 3) || ((std::strcmp(argv[1], "same") == 0 || std::strcmp(argv[1], "dump") == 0) && argc != 4)) {
+        std::fprintf(stderr, "usage: xprobe wm-ready [SECONDS] | xprobe screen | xprobe look NAME | xprobe dump|same NAME PNG\n");
         return 2;
     }
     Display* display = XOpenDisplay(nullptr);
@@ -118,6 +197,10 @@ int main(int argc, char** argv) {
         result = 0;
     } else if (std::strcmp(argv[1], "look") == 0) {
         result = Look(display, argv[2]);
+    } else if (std::strcmp(argv[1], "same") == 0) {
+        result = Same(display, argv[2], argv[3]);
+    } else if (std::strcmp(argv[1], "dump") == 0) {
+        result = Dump(display, argv[2], argv[3]);
     }
     XCloseDisplay(display);
     return result;

@@ -10,6 +10,7 @@ status=0
 check() { [ -e "$prefix/$1" ] || { echo "FAIL: $1 not installed" >&2; status=1; }; }
 check share/applications/morvelt.desktop
 check share/icons/hicolor/32x32/apps/morvelt.png
+check bin/morvelt-record-parallel
 grep -qx 'Exec=morvelt' "$prefix/share/applications/morvelt.desktop" || { echo "FAIL: Exec line" >&2; status=1; }
 grep -qx 'Icon=morvelt' "$prefix/share/applications/morvelt.desktop" || { echo "FAIL: Icon line" >&2; status=1; }
 version=$("$prefix/bin/morvelt" --version)

@@ -77,11 +77,13 @@ INT CMyD3DApplication::Capture(HINSTANCE instance, const CaptureOptions& options
         if (recording) writer->WriteAudio(samples, count);
     });
 
-    // A borderless window of exactly the recording's size; with no display shown it is never seen.
+    // A borderless window of exactly the picture's size; with no display shown it is never seen.
+    // The writer places the picture in the recording's frame.
+    const PictureArea picture = PictureInFrame(options);
     WNDCLASS windowClass = {0,       WindowProc, 0,       0, instance, nullptr, LoadCursor(nullptr, IDC_ARROW),
                             nullptr, nullptr,    kCaptureWindowClass};
     RegisterClass(&windowClass);
-    RECT bounds = {0, 0, static_cast<LONG>(options.width), static_cast<LONG>(options.height)};
+    RECT bounds = {0, 0, static_cast<LONG>(picture.width), static_cast<LONG>(picture.height)};
     AdjustWindowRect(&bounds, WS_POPUP, FALSE);
     m_hWnd = CreateWindowEx(0, kCaptureWindowClass, m_windowTitle, WS_POPUP, 0, 0, bounds.right - bounds.left,
                             bounds.bottom - bounds.top, nullptr, nullptr, instance, nullptr);
@@ -99,9 +101,9 @@ INT CMyD3DApplication::Capture(HINSTANCE instance, const CaptureOptions& options
         SendMessage(m_hWnd, WM_CLOSE, 0, 0);
         platform::SetFakeClock(nullptr);
     };
-    if (m_backBufferDesc.Width != options.width || m_backBufferDesc.Height != options.height) {
+    if (m_backBufferDesc.Width != picture.width || m_backBufferDesc.Height != picture.height) {
         std::fprintf(stderr, "morvelt: the device gave a %ux%u picture instead of %ux%u\n", m_backBufferDesc.Width,
-                     m_backBufferDesc.Height, options.width, options.height);
+                     m_backBufferDesc.Height, picture.width, picture.height);
         stopProduction();
         return 1;
     }

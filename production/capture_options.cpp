@@ -19,17 +19,22 @@ const char kCaptureUsage[] =
     "keys while playing: Space pause/resume; Left/Right 5 s back/on; PageDown/PageUp 30 s back/on;\n"
     "  Home from the start; Alt+Enter or F11 full screen/window; M mute; +/- volume;\n"
     "  F1 or H the overlay (keys, time, scene, fps, spectrum); Escape or the right-click menu end\n"
-    "recording options: [--fps N] [--size WxH] [--from SECONDS] [--to SECONDS] [--device ref|hal] [--overwrite]\n"
+    "recording options: [--fps N] [--size WxH] [--from SECONDS] [--to SECONDS] [--device ref|hal]\n"
+    "                   [--aspect W:H|stretch] [--overwrite]\n"
     "  OUT ending in .mp4 or .mkv: a video with the music (needs ffmpeg; even sizes only)\n"
     "  OUT otherwise: a folder of numbered PNG frames plus audio.wav; a folder holding files is\n"
     "  refused unless --overwrite, which first removes its frame_*.png and audio.wav\n"
     "  Ctrl-C or SIGTERM stops at the next frame, keeping what was recorded (exit 130 or 143)\n"
     "  OUT /dev/null: every frame drawn, nothing written (to time the drawing alone)\n"
     "  frame n is recorded when from <= n / fps < to\n"
+    "  the picture keeps the show's 4:3 shape: it is drawn at the largest 4:3 size inside --size and\n"
+    "  centred between black bars (1920x1080 holds the 1440x1080 picture); --aspect W:H draws it at\n"
+    "  another shape, --aspect stretch over the whole size (playing always fills the window or screen)\n"
     "  below about 10 fps some events of the show are skipped (each frame advances many steps at\n"
     "  once), and recordings at different fps (30, 60) differ in more than their frame count\n"
-    "  limits: fps 1 to 1000, size 100x100 to 8192x8192, 0 <= from < to <= 3600 seconds\n"
-    "  defaults: --fps 60 --size 1920x1080 --from 0 --to 219.5 --device ref\n"
+    "  limits: fps 1 to 1000, size 100x100 to 8192x8192 (the picture at least 100x100),\n"
+    "  0 <= from < to <= 3600 seconds\n"
+    "  defaults: --fps 60 --size 1920x1080 --from 0 --to 219.5 --device ref --aspect 4:3\n"
     "every value may also follow its option after '=': --fps=30\n";
 
 namespace {
@@ -107,6 +112,22 @@ bool ParseSize(const char* text, unsigned& width, unsigned& height) {
     return true;
 }
 
+// "W:H" in plain decimals from 1 to kMaxAspectTerm, or "stretch" as 0:0.
+bool ParseAspect(const char* text, unsigned& width, unsigned& height) {
+    if (std::strcmp(text, "stretch") == 0) {
+        width = height = 0;
+        return true;
+    }
+    const char* end = nullptr;
+    unsigned w = 0, h = 0;
+    if (!ParseDecimal(text, end, kMaxAspectTerm, w) || *end != ':' || !ParseWhole(end + 1, kMaxAspectTerm, h) ||
+        w == 0 || h == 0)
+        return false;
+    width = w;
+    height = h;
+    return true;
+}
+
 // Whether an argument after --fullscreen is its optional WxH rather than the next option.
 bool LooksLikeSize(const char* text) {
     unsigned w = 0, h = 0;
@@ -135,7 +156,7 @@ struct OptionSpec {
 
 constexpr OptionSpec kOptions[] = {
     {"--capture", Takes::Value, Mode::Recording},     {"--overwrite", Takes::Nothing, Mode::Recording},
-    {"--fps", Takes::Value, Mode::Recording},
+    {"--fps", Takes::Value, Mode::Recording},         {"--aspect", Takes::Value, Mode::Recording},
     {"--size", Takes::Value, Mode::Recording},        {"--to", Takes::Value, Mode::Recording},
     {"--from", Takes::Value, Mode::Both},             {"--device", Takes::Value, Mode::Both},
     {"--windowed", Takes::Nothing, Mode::Playing},    {"--fullscreen", Takes::OptionalSize, Mode::Playing},
@@ -180,6 +201,11 @@ bool ApplyOption(const std::string& option, const char* value, Parsed& parsed, s
     } else if (option == "--size") {
         if (!ParseSize(value, capture.width, capture.height)) {
             error = "--size needs WIDTHxHEIGHT from 100x100 to 8192x8192, for example 1920x1080";
+            return false;
+        }
+    } else if (option == "--aspect") {
+        if (!ParseAspect(value, capture.aspectWidth, capture.aspectHeight)) {
+            error = "--aspect needs W:H (whole numbers from 1 to 1000, for example 16:9) or stretch";
             return false;
         }
     } else if (option == "--from" || option == "--to") {
@@ -283,6 +309,14 @@ bool CheckCapture(CaptureOptions& options, std::string& error) {
                 std::to_string(options.height) + " is odd (a folder of PNG frames takes any size)";
         return false;
     }
+    const PictureArea picture = PictureInFrame(options);
+    if (picture.width < kMinCaptureSize || picture.height < kMinCaptureSize) {
+        error = "--aspect " + std::to_string(options.aspectWidth) + ":" + std::to_string(options.aspectHeight) +
+                " in --size " + std::to_string(options.width) + "x" + std::to_string(options.height) + " leaves a " +
+                std::to_string(picture.width) + "x" + std::to_string(picture.height) +
+                " picture, below the smallest (100x100)";
+        return false;
+    }
     if (options.output != kDiscardOutput && !OutputPlaceWritable(options.output, options.toVideo)) {
         error = "cannot write " + options.output;
         return false;
@@ -299,6 +333,22 @@ FrameRange RecordedFrames(const CaptureOptions& options) {
         return (nanoseconds * options.fps + kNanosecondsPerSecond - 1) / kNanosecondsPerSecond;
     };
     return {firstFrameAtOrAfter(options.from), firstFrameAtOrAfter(options.to)};
+}
+
+PictureArea PictureInFrame(const CaptureOptions& options) {
+    PictureArea picture;
+    picture.width = options.width;
+    picture.height = options.height;
+    const std::uint64_t aw = options.aspectWidth, ah = options.aspectHeight;
+    if (aw == 0 || ah == 0) return picture;
+    // Wider than the aspect: full height, bars left and right; otherwise full width, bars above and below.
+    if (options.width * ah > options.height * aw)
+        picture.width = static_cast<unsigned>((options.height * aw + ah / 2) / ah);
+    else
+        picture.height = static_cast<unsigned>((options.width * ah + aw / 2) / aw);
+    picture.left = (options.width - picture.width) / 2;
+    picture.top = (options.height - picture.height) / 2;
+    return picture;
 }
 
 std::string FormatSeconds(std::int64_t nanoseconds) {

@@ -2,7 +2,7 @@
 // playing options (`morvelt [--windowed | --fullscreen [WxH]] [--device ref|hal]
 // [--from SECONDS] [--no-dialog] [--exit-at-end | --loop]`); with it, it records
 // (`morvelt --capture OUT [--fps N] [--size WxH] [--from SECONDS] [--to SECONDS]
-// [--device ref|hal] [--overwrite]`). Every option with a value also takes it as --option=VALUE.
+// [--device ref|hal] [--aspect W:H|stretch] [--overwrite]`). Every option with a value also takes it as --option=VALUE.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +13,7 @@ constexpr int kMaxCaptureFps = 1000;
 constexpr unsigned kMinCaptureSize = 100;   // pixels either way: the smallest window the frame allows
 constexpr unsigned kMaxCaptureSize = 8192;  // pixels either way: the largest back buffer
 constexpr std::int64_t kMaxCaptureSeconds = 3600;
+constexpr unsigned kMaxAspectTerm = 1000;  // --aspect W:H, each from 1
 constexpr std::int64_t kNanosecondsPerSecond = 1000000000;
 
 // The output that draws every frame and writes nothing: the time of drawing alone.
@@ -31,7 +32,23 @@ struct CaptureOptions {
     std::int64_t from = 0;
     std::int64_t to = 219500000000;
     bool hardwareDevice = false;  // --device hal; REF otherwise
+    // --aspect: the shape the picture is drawn at, centred in the frame between black bars;
+    // both 0 for "stretch" (the picture is the whole frame). The production is composed in 4:3.
+    unsigned aspectWidth = 4;
+    unsigned aspectHeight = 3;
 };
+
+// Where the picture lies in each recorded frame, in pixels; the rest of the frame is black.
+struct PictureArea {
+    unsigned left = 0;
+    unsigned top = 0;
+    unsigned width = 0;
+    unsigned height = 0;
+};
+
+// The largest picture of the options' aspect that fits in the frame, centred. Its size is
+// the nearest whole one; an odd remainder goes to the right or bottom bar, never to the picture.
+PictureArea PictureInFrame(const CaptureOptions& options);
 
 // How the player shows the production (--windowed, --fullscreen).
 enum class PlayDisplay {

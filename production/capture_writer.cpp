@@ -32,6 +32,12 @@ bool HelperSucceeded(int status, const std::string& errors, const std::string& w
     return false;
 }
 
+// Where the drawn picture lies in each frame's bytes.
+FrameQueue::Placement PicturePlacement(const CaptureOptions& options) {
+    const PictureArea picture = PictureInFrame(options);
+    return {picture.left * 4, picture.top, picture.width * 4, picture.height};
+}
+
 // Writer threads for PNG files: every core but the one that draws.
 unsigned PngWorkers() {
     const unsigned cores = std::thread::hardware_concurrency();
@@ -44,7 +50,7 @@ public:
     PngFolderWriter(const CaptureOptions& options)
         : m_options(options),
           m_scratch(PngWorkers()),
-          m_frames(options.width * 4, options.height, PngWorkers(), PngWorkers() + 2,
+          m_frames(options.width * 4, options.height, PicturePlacement(options), PngWorkers(), PngWorkers() + 2,
                    [this](unsigned worker, std::int64_t frame, const std::uint8_t* pixels, int pitch) {
                        return WriteFile(worker, frame, pixels, pitch);
                    }) {}
@@ -103,7 +109,7 @@ class FfmpegWriter : public CaptureWriter {
 public:
     FfmpegWriter(const CaptureOptions& options)
         : m_options(options),
-          m_frames(options.width * 4, options.height, 1, 3,
+          m_frames(options.width * 4, options.height, PicturePlacement(options), 1, 3,
                    [this](unsigned, std::int64_t, const std::uint8_t* pixels, int pitch) { return Pipe(pixels, pitch); }) {}
 
     ~FfmpegWriter() override {

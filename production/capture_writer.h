@@ -13,7 +13,8 @@ class CaptureWriter {
 public:
     virtual ~CaptureWriter() = default;
 
-    // One frame of width x height 32-bit pixels, bytes B, G, R, X in memory, rows `pitch` bytes apart.
+    // One picture of 32-bit pixels, bytes B, G, R, X in memory, rows `pitch` bytes apart, of the
+    // size PictureInFrame gives; it is placed in a frame of the options' size between black bars.
     virtual bool WriteFrame(const std::uint8_t* pixels, int pitch) = 0;
 
     // Interleaved stereo 16-bit samples at 44100 Hz heard during the recorded frames.

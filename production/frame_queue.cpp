@@ -3,8 +3,13 @@
 #include <cstring>
 
 FrameQueue::FrameQueue(unsigned rowBytes, unsigned rows, unsigned workers, unsigned depth, WriteFunction write)
+    : FrameQueue(rowBytes, rows, Placement{0, 0, rowBytes, rows}, workers, depth, std::move(write)) {}
+
+FrameQueue::FrameQueue(unsigned rowBytes, unsigned rows, Placement picture, unsigned workers, unsigned depth,
+                       WriteFunction write)
     : m_rowBytes(rowBytes),
       m_rows(rows),
+      m_picture(picture),
       m_frameBytes(static_cast<std::size_t>(rowBytes) * rows),
       m_depth(depth < workers + 1 ? workers + 1 : depth),
       m_write(std::move(write)),
@@ -27,10 +32,10 @@ bool FrameQueue::Push(const std::uint8_t* pixels, int pitch) {
         frame = m_pushed;
     }
     // Only this thread fills slots, and the slot of `frame` is released: copy without the lock.
-    std::uint8_t* slot = Slot(frame);
-    for (unsigned y = 0; y < m_rows; ++y)
+    std::uint8_t* slot = Slot(frame) + static_cast<std::size_t>(m_picture.top) * m_rowBytes + m_picture.left;
+    for (unsigned y = 0; y < m_picture.rows; ++y)
         std::memcpy(slot + static_cast<std::size_t>(y) * m_rowBytes, pixels + static_cast<std::ptrdiff_t>(y) * pitch,
-                    m_rowBytes);
+                    m_picture.rowBytes);
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         ++m_pushed;

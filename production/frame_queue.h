@@ -3,7 +3,9 @@
 // yet written (back-pressure); the workers take the frames in the order pushed and pass each
 // to `write` with its number, so the drawing of the next frame overlaps the writing of this
 // one. With one worker the frames are also written in order (a pipe); with several, frames
-// are written side by side, each knowing its own number (one file each).
+// are written side by side, each knowing its own number (one file each). A pushed picture may
+// be smaller than the frame: it lands at its place in every frame, and the rest of the frame,
+// zeroed once when the buffers are made, stays zero (black bars) at no cost per frame.
 #pragma once
 
 #include <condition_variable>
@@ -21,8 +23,21 @@ public:
     using WriteFunction =
         std::function<std::string(unsigned worker, std::int64_t frame, const std::uint8_t* pixels, int pitch)>;
 
-    // Buffers for `depth` frames of `rows` rows of `rowBytes` bytes, allocated here once.
+    // Where each pushed picture lies in its frame: `rows` rows of `rowBytes` bytes, from byte
+    // `left` of row `top`.
+    struct Placement {
+        unsigned left = 0;
+        unsigned top = 0;
+        unsigned rowBytes = 0;
+        unsigned rows = 0;
+    };
+
+    // Buffers for `depth` frames of `rows` rows of `rowBytes` bytes, allocated here once,
+    // taking pictures that fill the frame.
     FrameQueue(unsigned rowBytes, unsigned rows, unsigned workers, unsigned depth, WriteFunction write);
+    // The same, taking pictures placed as `picture` says (within the frame).
+    FrameQueue(unsigned rowBytes, unsigned rows, Placement picture, unsigned workers, unsigned depth,
+               WriteFunction write);
     ~FrameQueue();  // finishes what was pushed
     FrameQueue(const FrameQueue&) = delete;
     FrameQueue& operator=(const FrameQueue&) = delete;
@@ -40,6 +55,7 @@ private:
 
     const unsigned m_rowBytes;
     const unsigned m_rows;
+    const Placement m_picture;
     const std::size_t m_frameBytes;
     const unsigned m_depth;
     const WriteFunction m_write;

@@ -117,6 +117,11 @@ TEST(CaptureOptions, BadOptionsAskForUsage) {
         {"--capture", "/tmp/x", "--from", "0.01", "--to", "0.02", "--fps", "25"},  // no frame in the range
         {"--capture", "/tmp/x", "--from", "5", "--to", "5"},   // from >= to
         {"--capture", "/tmp/x", "--device", "gpu"},
+        {"--capture", "/tmp/x", "--aspect", "16/9"},           // W:H or stretch only
+        {"--capture", "/tmp/x", "--aspect", "0:1"},
+        {"--capture", "/tmp/x", "--aspect", "4:3:1"},
+        {"--capture", "/tmp/x", "--aspect", "1001:1"},
+        {"--capture", "/tmp/x", "--aspect", "Stretch"},
         {"--capture", "/tmp/x.mp4", "--size", "853x480"},     // videos: even sizes only
         {"--capture", "/tmp/x.MKV", "--size", "640x481"},
         {"--capture", "/tmp/x.avi"},                           // other video names are not folders
@@ -166,7 +171,7 @@ TEST(CaptureOptions, SecondsAreExactAndTheRangeIsFromInclusiveToExclusive) {
 TEST(CaptureOptions, LimitsAreAcceptedAndNamedInTheError) {
     CaptureOptions options;
     std::string error;
-    EXPECT_EQ(Parse({"--capture", "/tmp/x", "--size", "100x100", "--fps", "1", "--to", "3600"}, options, error),
+    EXPECT_EQ(Parse({"--capture", "/tmp/x", "--size", "134x100", "--fps", "1", "--to", "3600"}, options, error),
               CommandLine::Capture)
         << error;
     EXPECT_EQ(Parse({"--capture", "/tmp/x", "--size", "8192x8192", "--fps", "1000"}, options, error),
@@ -176,6 +181,41 @@ TEST(CaptureOptions, LimitsAreAcceptedAndNamedInTheError) {
     EXPECT_NE(error.find("100x100 to 8192x8192"), std::string::npos) << error;
     EXPECT_EQ(Parse({"--capture", "/tmp/x", "--to", "inf"}, options, error), CommandLine::Usage);
     EXPECT_NE(error.find("0 to 3600"), std::string::npos) << error;
+}
+
+TEST(CaptureOptions, ThePictureIsTheLargestOfItsAspectCentredInTheFrame) {
+    struct Case {
+        const char* size;
+        const char* aspect;  // null: the default
+        PictureArea picture;
+    };
+    const Case cases[] = {
+        {"1920x1080", nullptr, {240, 0, 1440, 1080}},   // pillarbox
+        {"1440x1080", nullptr, {0, 0, 1440, 1080}},     // the aspect itself: no bars
+        {"1921x1081", nullptr, {240, 0, 1441, 1081}},   // 1441.33 wide; the odd pixel goes to the right bar
+        {"1080x1920", nullptr, {0, 555, 1080, 810}},    // letterbox
+        {"320x180", nullptr, {40, 0, 240, 180}},
+        {"1024x768", "16:9", {0, 96, 1024, 576}},
+        {"1920x1080", "stretch", {0, 0, 1920, 1080}},
+        {"8192x100", "1:1", {4046, 0, 100, 100}},
+    };
+    for (const Case& c : cases) {
+        std::vector<const char*> arguments = {"--capture", "/tmp/x", "--size", c.size};
+        if (c.aspect) arguments.insert(arguments.end(), {"--aspect", c.aspect});
+        CaptureOptions options;
+        std::string error;
+        ASSERT_EQ(Parse(arguments, options, error), CommandLine::Capture) << error;
+        const PictureArea picture = PictureInFrame(options);
+        EXPECT_EQ(picture.left, c.picture.left) << c.size;
+        EXPECT_EQ(picture.top, c.picture.top) << c.size;
+        EXPECT_EQ(picture.width, c.picture.width) << c.size;
+        EXPECT_EQ(picture.height, c.picture.height) << c.size;
+    }
+    // Below the smallest picture the device draws: refused with the sizes named.
+    CaptureOptions options;
+    std::string error;
+    EXPECT_EQ(Parse({"--capture", "/tmp/x", "--size", "100x100"}, options, error), CommandLine::Usage);
+    EXPECT_NE(error.find("leaves a 100x75 picture"), std::string::npos) << error;
 }
 
 TEST(CaptureOptions, SecondsAndDurationsReadBack) {

@@ -55,6 +55,7 @@ protected:
         options.output = TempFolder() + "/frames";
         options.width = 4;
         options.height = 2;
+        options.aspectWidth = options.aspectHeight = 0;  // the picture is the whole frame
         writer = OpenCaptureWriter(options, error);
         ASSERT_TRUE(writer) << error;
     }

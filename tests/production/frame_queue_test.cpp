@@ -45,6 +45,31 @@ TEST(FrameQueue, EveryFrameArrivesOnceWithItsNumberAndPixels) {
     }
 }
 
+// A picture smaller than the frame lands at its place in every frame, in every reused buffer,
+// and the rest stays zero.
+TEST(FrameQueue, APlacedPictureKeepsTheRestOfTheFrameZero) {
+    bool right = true;
+    int written = 0;
+    {
+        // Frames of 3 rows of 6 bytes; the picture, 2 rows of 4 bytes, from byte 1 of row 1.
+        FrameQueue queue(6, 3, FrameQueue::Placement{1, 1, 4, 2}, 1, 3,
+                         [&](unsigned, std::int64_t frame, const std::uint8_t* pixels, int pitch) {
+                             for (int y = 0; y < 3; ++y)
+                                 for (int x = 0; x < 6; ++x) {
+                                     const bool inside = y >= 1 && x >= 1 && x < 5;
+                                     right &= pixels[y * pitch + x] == (inside ? 1 + frame % 250 : 0);
+                                 }
+                             ++written;
+                             return std::string();
+                         });
+        for (int frame = 0; frame < 20; ++frame) ASSERT_TRUE(queue.Push(Picture(1 + frame).data(), 8));
+        std::string error;
+        ASSERT_TRUE(queue.Finish(error)) << error;
+    }
+    EXPECT_TRUE(right);
+    EXPECT_EQ(written, 20);
+}
+
 TEST(FrameQueue, PushWaitsWhileEveryBufferIsTaken) {
     std::atomic<bool> release{false};
     std::atomic<int> pushed{0};

@@ -27,6 +27,8 @@ grep -qx 'Icon=morvelt' "$entry" || fail "Icon line"
 validation=$(desktop-file-validate "$entry" 2>&1) || fail "desktop-file-validate failed"
 [ -z "$validation" ] || fail "desktop-file-validate: $validation"
 
+[ -x "$prefix/bin/morvelt-record-parallel" ] || fail "bin/morvelt-record-parallel not installed"
+
 for size in 16 32 48 64 128 256; do
   icon=$prefix/share/icons/hicolor/${size}x${size}/apps/morvelt.png
   if [ ! -f "$icon" ]; then

@@ -87,9 +87,10 @@ check_damage() {  # check_damage FILE DAMAGE
   checked=$((checked + 1))
 }
 
-# Intact data: nothing is said about any file.
+# Intact data: nothing is said about any file (only the note that 2 fps skips events).
 read -r status wrote < <(record "$work/log" --fps 2 --to 0.5)
-[ "$status" -eq 0 ] && ! grep -q "^morvelt: " "$work/log" || fail "intact data: $(cat "$work/log")"
+[ "$status" -eq 0 ] && ! grep -v "^morvelt: note: below 10 fps" "$work/log" | grep -q "^morvelt: " ||
+  fail "intact data: $(cat "$work/log")"
 
 checked=0
 for file in $files; do

@@ -12,14 +12,15 @@ frames=$(mktemp -d)
 trap 'rm -rf "$frames" "$log"; [ -n "$program" ] && kill "$program" 2>/dev/null' EXIT
 
 # The first picture after reaching 150 s, shown behind the start-up dialog (moved aside), drawn
-# by the device type recordings use (without the box that says it is the only one).
+# by the device type recordings use (without the box that says it is the only one). The window's
+# picture fills its client area, so the recording is stretched to it too (no bars).
 MORVELT_DISABLE_GL=1 MORVELT_NO_MESSAGE_BOXES=1 start_morvelt --from 150
 await_dialog
 xdotool windowmove "$(window_of "$dialog")" 1100 100
 xdotool windowmove "$(window_of "^Morvelt$")" 10 10  # exposed anew: the frame presents its picture again
 sleep 1
 size=$("$xprobe" look Morvelt | sed 's/+.*//')
-SDL_AUDIODRIVER=none "$morvelt" --capture "$frames" --overwrite --size "$size" --from 150 --to 150.01 >/dev/null 2>&1 ||
+SDL_AUDIODRIVER=none "$morvelt" --capture "$frames" --overwrite --size "$size" --aspect stretch --from 150 --to 150.01 >/dev/null 2>&1 ||
   fail "the recording of frame 9000 failed"
 [ -n "${WATCH_KEEP:-}" ] && "$xprobe" dump Morvelt "$WATCH_KEEP/shown.png" && cp "$frames/frame_000000.png" "$WATCH_KEEP/recorded.png"
 "$xprobe" same Morvelt "$frames/frame_000000.png" || fail "the picture at 150 s is not frame 9000 of a recording"

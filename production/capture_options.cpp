@@ -148,13 +148,13 @@ bool OutputPlaceWritable(const std::string& output, bool toVideo) {
 enum class Takes { Nothing, Value, OptionalSize };
 enum class Mode { Both, Recording, Playing };
 
-struct OptionSpec {
+struct KnownOption {
     const char* name;
     Takes takes;
     Mode mode;
 };
 
-constexpr OptionSpec kOptions[] = {
+constexpr KnownOption kOptions[] = {
     {"--capture", Takes::Value, Mode::Recording},     {"--overwrite", Takes::Nothing, Mode::Recording},
     {"--fps", Takes::Value, Mode::Recording},         {"--aspect", Takes::Value, Mode::Recording},
     {"--size", Takes::Value, Mode::Recording},        {"--to", Takes::Value, Mode::Recording},
@@ -165,9 +165,9 @@ constexpr OptionSpec kOptions[] = {
     {"--version", Takes::Nothing, Mode::Both},
 };
 
-const OptionSpec* FindOption(const std::string& name) {
-    for (const OptionSpec& spec : kOptions)
-        if (name == spec.name) return &spec;
+const KnownOption* FindOption(const std::string& name) {
+    for (const KnownOption& known : kOptions)
+        if (name == known.name) return &known;
     return nullptr;
 }
 
@@ -258,27 +258,27 @@ bool ReadOptions(int argc, const char* const* argv, Parsed& parsed, std::string&
             attached = option.substr(option.find('=') + 1);
             option.resize(option.find('='));
         }
-        const OptionSpec* spec = FindOption(option);
-        if (!spec) {
+        const KnownOption* known = FindOption(option);
+        if (!known) {
             error = (option[0] == '-' ? "unknown option " : "unexpected argument ") + option;
             return false;
         }
         const char* value = hasAttached ? attached.c_str() : nullptr;
-        if (spec->takes == Takes::Nothing && hasAttached) {
+        if (known->takes == Takes::Nothing && hasAttached) {
             error = "option " + option + " takes no value";
             return false;
         }
-        if (spec->takes == Takes::Value && !hasAttached) {
+        if (known->takes == Takes::Value && !hasAttached) {
             if (i + 1 >= argc) {
                 error = "option " + option + " needs a value";
                 return false;
             }
             value = argv[++i];
         }
-        if (spec->takes == Takes::OptionalSize && !hasAttached && i + 1 < argc && LooksLikeSize(argv[i + 1]))
+        if (known->takes == Takes::OptionalSize && !hasAttached && i + 1 < argc && LooksLikeSize(argv[i + 1]))
             value = argv[++i];
-        if (spec->mode == Mode::Recording && !parsed.recordingOption) parsed.recordingOption = spec->name;
-        if (spec->mode == Mode::Playing && !parsed.playingOption) parsed.playingOption = spec->name;
+        if (known->mode == Mode::Recording && !parsed.recordingOption) parsed.recordingOption = known->name;
+        if (known->mode == Mode::Playing && !parsed.playingOption) parsed.playingOption = known->name;
         if (!ApplyOption(option, value, parsed, error)) return false;
     }
     return true;

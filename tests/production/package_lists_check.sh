@@ -10,7 +10,8 @@
 # - the lists do not overlap and name installed packages.
 set -euo pipefail
 build=$(cd "$1" && pwd)
-lists=$(cd "$(dirname "$0")/../../scripts/deps" && pwd)
+source=$(cd "$(dirname "$0")/../.." && pwd)
+lists=$source/scripts/deps
 status=0
 fail() { echo "FAIL: $*" >&2; status=1; }
 read_list() { sed 's/#.*//' "$1" | xargs -r -n1; }
@@ -28,13 +29,15 @@ trap 'rm -rf "$tmp"' EXIT
 # Every file the build uses as "side path", side P for the program, its tools and data
 # generators, T for tests, benchmarks and fuzz targets: the headers each object was compiled
 # with and the libraries each program links, as the build named them (".." resolved, links
-# kept: a library's link is owned by its -dev package); then the build tool and compilers CMake
-# found, as what they finally point to (the compilers are links of the alternatives system).
+# kept: a library's link is owned by its -dev package), leaving out the project's own files (a
+# compiler without a cache in front names them by absolute path); then the build tool and
+# compilers CMake found, as what they finally point to (the compilers are links of the
+# alternatives system).
 { ninja -C "$build" -t deps | awk '/^[^ ]/ { side = $1 ~ /^(tests|bench|fuzz)\// ? "T" : "P" }
                                    /^    \// { print side, $1 }'
   awk '/^build [^:]*: [A-Za-z_]*_LINKER__/ { side = $2 ~ /^(tests|bench|fuzz)\// ? "T" : "P"
        for (i = 3; i <= NF; i++) if ($i ~ /^\//) print side, $i }' "$build/build.ninja"
-} | sort -u > "$tmp/used"
+} | awk -v src="$source/" -v bld="$build/" 'index($2, src) != 1 && index($2, bld) != 1' | sort -u > "$tmp/used"
 paste -d' ' <(cut -d' ' -f1 "$tmp/used") <(cut -d' ' -f2 "$tmp/used" | xargs realpath -s -m) > "$tmp/files"
 sed -n -E 's#^(CMAKE_COMMAND|CMAKE_MAKE_PROGRAM|PKG_CONFIG_EXECUTABLE|CMAKE_C_COMPILER|CMAKE_CXX_COMPILER):[A-Z]+=##p' \
   "$build/CMakeCache.txt" | xargs realpath -m | sed 's/^/P /' >> "$tmp/files"

@@ -47,29 +47,52 @@ HRESULT BufferStorage::Unlock(const char* where) {
     return D3D_OK;
 }
 
-// ---- Vertex buffer -------------------------------------------------------------------
+// ---- What both share -----------------------------------------------------------------
 
-VertexBuffer::VertexBuffer(Device* device, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool)
-    : Counted(device), storage_(length), usage_(usage), fvf_(fvf), pool_(pool) {}
+namespace {
 
-HRESULT VertexBuffer::GetDevice(IDirect3DDevice8** ppDevice) {
+// The interface calls as reported, for the buffer of each resource type.
+const char* LockCall(D3DRESOURCETYPE type) {
+    return type == D3DRTYPE_VERTEXBUFFER ? "IDirect3DVertexBuffer8::Lock" : "IDirect3DIndexBuffer8::Lock";
+}
+const char* UnlockCall(D3DRESOURCETYPE type) {
+    return type == D3DRTYPE_VERTEXBUFFER ? "IDirect3DVertexBuffer8::Unlock" : "IDirect3DIndexBuffer8::Unlock";
+}
+
+}  // namespace
+
+template <class Interface, D3DRESOURCETYPE kType>
+HRESULT Buffer<Interface, kType>::GetDevice(IDirect3DDevice8** ppDevice) {
     if (!ppDevice) return D3DERR_INVALIDCALL;
     *ppDevice = OwnerDevice();
     OwnerDevice()->AddRef();
     return D3D_OK;
 }
 
-DWORD VertexBuffer::SetPriority(DWORD PriorityNew) {
+template <class Interface, D3DRESOURCETYPE kType>
+DWORD Buffer<Interface, kType>::SetPriority(DWORD PriorityNew) {
     const DWORD old = priority_;
     if (pool_ == D3DPOOL_MANAGED) priority_ = PriorityNew;
     return old;
 }
 
-HRESULT VertexBuffer::Lock(UINT OffsetToLock, UINT SizeToLock, BYTE** ppbData, DWORD Flags) {
-    return storage_.Lock("IDirect3DVertexBuffer8::Lock", OffsetToLock, SizeToLock, ppbData, Flags);
+template <class Interface, D3DRESOURCETYPE kType>
+HRESULT Buffer<Interface, kType>::Lock(UINT OffsetToLock, UINT SizeToLock, BYTE** ppbData, DWORD Flags) {
+    return storage_.Lock(LockCall(kType), OffsetToLock, SizeToLock, ppbData, Flags);
 }
 
-HRESULT VertexBuffer::Unlock() { return storage_.Unlock("IDirect3DVertexBuffer8::Unlock"); }
+template <class Interface, D3DRESOURCETYPE kType>
+HRESULT Buffer<Interface, kType>::Unlock() {
+    return storage_.Unlock(UnlockCall(kType));
+}
+
+template class Buffer<IDirect3DVertexBuffer8, D3DRTYPE_VERTEXBUFFER>;
+template class Buffer<IDirect3DIndexBuffer8, D3DRTYPE_INDEXBUFFER>;
+
+// ---- Vertex buffer -------------------------------------------------------------------
+
+VertexBuffer::VertexBuffer(Device* device, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool)
+    : Buffer(device, length, usage, pool), fvf_(fvf) {}
 
 HRESULT VertexBuffer::GetDesc(D3DVERTEXBUFFER_DESC* pDesc) {
     if (!pDesc) return D3DERR_INVALIDCALL;
@@ -85,23 +108,10 @@ HRESULT VertexBuffer::GetDesc(D3DVERTEXBUFFER_DESC* pDesc) {
 // ---- Index buffer --------------------------------------------------------------------
 
 IndexBuffer::IndexBuffer(Device* device, UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool)
-    : Counted(device), storage_(length), usage_(usage), format_(format), pool_(pool) {}
-
-HRESULT IndexBuffer::GetDevice(IDirect3DDevice8** ppDevice) {
-    if (!ppDevice) return D3DERR_INVALIDCALL;
-    *ppDevice = OwnerDevice();
-    OwnerDevice()->AddRef();
-    return D3D_OK;
-}
-
-DWORD IndexBuffer::SetPriority(DWORD PriorityNew) {
-    const DWORD old = priority_;
-    if (pool_ == D3DPOOL_MANAGED) priority_ = PriorityNew;
-    return old;
-}
+    : Buffer(device, length, usage, pool), format_(format) {}
 
 HRESULT IndexBuffer::Lock(UINT OffsetToLock, UINT SizeToLock, BYTE** ppbData, DWORD Flags) {
-    const HRESULT hr = storage_.Lock("IDirect3DIndexBuffer8::Lock", OffsetToLock, SizeToLock, ppbData, Flags);
+    const HRESULT hr = Buffer::Lock(OffsetToLock, SizeToLock, ppbData, Flags);
     if (SUCCEEDED(hr) && !(Flags & D3DLOCK_READONLY)) maxIndexKnown_ = false;
     return hr;
 }
@@ -129,8 +139,6 @@ DWORD IndexBuffer::MaxIndex() const {
     }
     return maxIndex_;
 }
-
-HRESULT IndexBuffer::Unlock() { return storage_.Unlock("IDirect3DIndexBuffer8::Unlock"); }
 
 HRESULT IndexBuffer::GetDesc(D3DINDEXBUFFER_DESC* pDesc) {
     if (!pDesc) return D3DERR_INVALIDCALL;

@@ -29,51 +29,54 @@ private:
     bool locked_ = false;
 };
 
-class VertexBuffer final : public IDirect3DVertexBuffer8, public Counted {
+// What vertex and index buffers share: storage, lock, usage, pool and priority.
+// `Interface` is the public buffer interface, `kType` its resource type.
+template <class Interface, D3DRESOURCETYPE kType>
+class Buffer : public Interface, public Counted {
 public:
-    VertexBuffer(Device* device, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool);
-
     ULONG AddRef() override { return AddRefPublic(); }
     ULONG Release() override { return ReleasePublic(); }
     HRESULT GetDevice(IDirect3DDevice8** ppDevice) override;
     DWORD SetPriority(DWORD PriorityNew) override;
     DWORD GetPriority() override { return priority_; }
     void PreLoad() override {}
-    D3DRESOURCETYPE GetType() override { return D3DRTYPE_VERTEXBUFFER; }
+    D3DRESOURCETYPE GetType() override { return kType; }
 
     HRESULT Lock(UINT OffsetToLock, UINT SizeToLock, BYTE** ppbData, DWORD Flags) override;
     HRESULT Unlock() override;
-    HRESULT GetDesc(D3DVERTEXBUFFER_DESC* pDesc) override;
 
     bool IsDefaultPool() const override { return pool_ == D3DPOOL_DEFAULT; }
     const BufferStorage& Storage() const { return storage_; }
 
-private:
+protected:
+    Buffer(Device* device, UINT length, DWORD usage, D3DPOOL pool)
+        : Counted(device), storage_(length), usage_(usage), pool_(pool) {}
+
     BufferStorage storage_;
     DWORD usage_;
-    DWORD fvf_;
     D3DPOOL pool_;
+
+private:
     DWORD priority_ = 0;
 };
 
-class IndexBuffer final : public IDirect3DIndexBuffer8, public Counted {
+class VertexBuffer final : public Buffer<IDirect3DVertexBuffer8, D3DRTYPE_VERTEXBUFFER> {
+public:
+    VertexBuffer(Device* device, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool);
+
+    HRESULT GetDesc(D3DVERTEXBUFFER_DESC* pDesc) override;
+
+private:
+    DWORD fvf_;
+};
+
+class IndexBuffer final : public Buffer<IDirect3DIndexBuffer8, D3DRTYPE_INDEXBUFFER> {
 public:
     IndexBuffer(Device* device, UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool);
 
-    ULONG AddRef() override { return AddRefPublic(); }
-    ULONG Release() override { return ReleasePublic(); }
-    HRESULT GetDevice(IDirect3DDevice8** ppDevice) override;
-    DWORD SetPriority(DWORD PriorityNew) override;
-    DWORD GetPriority() override { return priority_; }
-    void PreLoad() override {}
-    D3DRESOURCETYPE GetType() override { return D3DRTYPE_INDEXBUFFER; }
-
     HRESULT Lock(UINT OffsetToLock, UINT SizeToLock, BYTE** ppbData, DWORD Flags) override;
-    HRESULT Unlock() override;
     HRESULT GetDesc(D3DINDEXBUFFER_DESC* pDesc) override;
 
-    bool IsDefaultPool() const override { return pool_ == D3DPOOL_DEFAULT; }
-    const BufferStorage& Storage() const { return storage_; }
     D3DFORMAT Format() const { return format_; }
     UINT IndexSize() const { return format_ == D3DFMT_INDEX32 ? 4 : 2; }
     // The largest index in the whole buffer; scanned once after each writing lock, so draws
@@ -81,13 +84,9 @@ public:
     DWORD MaxIndex() const;
 
 private:
-    BufferStorage storage_;
+    D3DFORMAT format_;
     mutable DWORD maxIndex_ = 0;
     mutable bool maxIndexKnown_ = false;
-    DWORD usage_;
-    D3DFORMAT format_;
-    D3DPOOL pool_;
-    DWORD priority_ = 0;
 };
 
 }  // namespace d3d8

@@ -9,17 +9,9 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <typeinfo>
 
 namespace {
-
-// A float render-state value passed by its bit pattern.
-DWORD FloatBits(float value) {
-    DWORD bits;
-    std::memcpy(&bits, &value, sizeof(bits));
-    return bits;
-}
 
 // Event times ascending; a time that is not a number sorts last, so the order stays strict.
 bool EarlierEvent(const std::unique_ptr<CParticleEvent>& a, const std::unique_ptr<CParticleEvent>& b) {
@@ -193,12 +185,12 @@ void CParticleEventSequence::Render(IDirect3DVertexBuffer8* vertexBuffer, int ve
 
     device->SetRenderState(D3DRS_POINTSPRITEENABLE, TRUE);
     device->SetRenderState(D3DRS_POINTSCALEENABLE, TRUE);
-    device->SetRenderState(D3DRS_POINTSIZE, FloatBits(5.08f));
-    device->SetRenderState(D3DRS_POINTSIZE_MIN, FloatBits(0.0f));
-    device->SetRenderState(D3DRS_POINTSIZE_MAX, FloatBits(500.0f));
-    device->SetRenderState(D3DRS_POINTSCALE_A, FloatBits(0.0f));
-    device->SetRenderState(D3DRS_POINTSCALE_B, FloatBits(0.0f));
-    device->SetRenderState(D3DRS_POINTSCALE_C, FloatBits(1.0f));
+    device->SetRenderState(D3DRS_POINTSIZE, FloatToBits(5.08f));
+    device->SetRenderState(D3DRS_POINTSIZE_MIN, FloatToBits(0.0f));
+    device->SetRenderState(D3DRS_POINTSIZE_MAX, FloatToBits(500.0f));
+    device->SetRenderState(D3DRS_POINTSCALE_A, FloatToBits(0.0f));
+    device->SetRenderState(D3DRS_POINTSCALE_B, FloatToBits(0.0f));
+    device->SetRenderState(D3DRS_POINTSCALE_C, FloatToBits(1.0f));
     device->SetRenderState(D3DRS_SRCBLEND, m_srcBlend);
     device->SetRenderState(D3DRS_DESTBLEND, m_destBlend);
 

@@ -3,16 +3,6 @@
 
 #include "platform/d3d8.h"
 
-#include <cstring>
-
-// Render and stage states that hold floats take the float's bits.
-inline DWORD FloatBits(float value) {
-    DWORD bits;
-    static_assert(sizeof bits == sizeof value, "a float state is 32 bits");
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
-}
-
 // A grey 0x00gggggg from a level 0..255.
 inline D3DCOLOR Grey(int level) {
     const DWORD g = static_cast<DWORD>(level) & 0xff;

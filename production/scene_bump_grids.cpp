@@ -13,10 +13,10 @@
 namespace {
 
 void SetBumpMatrix(IDirect3DDevice8* device, DWORD stage, float m00, float m11) {
-    device->SetTextureStageState(stage, D3DTSS_BUMPENVMAT00, FloatBits(m00));
-    device->SetTextureStageState(stage, D3DTSS_BUMPENVMAT01, FloatBits(0.0f));
-    device->SetTextureStageState(stage, D3DTSS_BUMPENVMAT10, FloatBits(0.0f));
-    device->SetTextureStageState(stage, D3DTSS_BUMPENVMAT11, FloatBits(m11));
+    device->SetTextureStageState(stage, D3DTSS_BUMPENVMAT00, FloatToBits(m00));
+    device->SetTextureStageState(stage, D3DTSS_BUMPENVMAT01, FloatToBits(0.0f));
+    device->SetTextureStageState(stage, D3DTSS_BUMPENVMAT10, FloatToBits(0.0f));
+    device->SetTextureStageState(stage, D3DTSS_BUMPENVMAT11, FloatToBits(m11));
 }
 
 void DisableStage(IDirect3DDevice8* device, DWORD stage) {
@@ -91,8 +91,8 @@ void CMyD3DApplication::RenderBumpGrids(float t, const float* spectrum) {
         const D3DTEXTUREOP bumpOp = m_bumpMapFormat == D3DFMT_V8U8 ? D3DTOP_BUMPENVMAP : D3DTOP_BUMPENVMAPLUMINANCE;
         SetStage(m_pDevice, 1, m_pBumpMapTexture, 1, bumpOp, D3DTA_CURRENT);
         SetBumpMatrix(m_pDevice, 1, 0.5f, 0.5f);
-        m_pDevice->SetTextureStageState(1, D3DTSS_BUMPENVLSCALE, FloatBits(4.0f));
-        m_pDevice->SetTextureStageState(1, D3DTSS_BUMPENVLOFFSET, FloatBits(0.0f));
+        m_pDevice->SetTextureStageState(1, D3DTSS_BUMPENVLSCALE, FloatToBits(4.0f));
+        m_pDevice->SetTextureStageState(1, D3DTSS_BUMPENVLOFFSET, FloatToBits(0.0f));
         SetStage(m_pDevice, 2, m_pBumpEnvTexture, 0, D3DTOP_ADD, D3DTA_CURRENT);
     } else if (m_bUseEnvMap) {
         SetStage(m_pDevice, 1, m_pBumpEnvTexture, 0, D3DTOP_ADD, D3DTA_CURRENT);

@@ -50,7 +50,7 @@ HRESULT CMyD3DApplication::Render() {
     m_pDevice->SetRenderState(D3DRS_FOGENABLE, TRUE);
     m_pDevice->SetRenderState(D3DRS_FOGCOLOR, kFogColour);
     m_pDevice->SetRenderState(D3DRS_FOGTABLEMODE, D3DFOG_EXP);
-    m_pDevice->SetRenderState(D3DRS_FOGDENSITY, FloatBits(kFogDensity));
+    m_pDevice->SetRenderState(D3DRS_FOGDENSITY, FloatToBits(kFogDensity));
 
     if (FAILED(m_pDevice->BeginScene())) return S_OK;
     switch (g_nScene) {

@@ -104,7 +104,7 @@ void BumpEnvMap(PipelineState& s) {
     DWORD* s0 = s.stageStates[0];
     s0[D3DTSS_COLOROP] = D3DTOP_BUMPENVMAP;
     s0[D3DTSS_COLORARG1] = D3DTA_TEXTURE;
-    s0[D3DTSS_BUMPENVMAT00] = s0[D3DTSS_BUMPENVMAT11] = scene::FloatBits(0.01f);
+    s0[D3DTSS_BUMPENVMAT00] = s0[D3DTSS_BUMPENVMAT11] = FloatToBits(0.01f);
     DWORD* s1 = s.stageStates[1];
     s1[D3DTSS_COLOROP] = D3DTOP_SELECTARG1;
     s1[D3DTSS_COLORARG1] = D3DTA_TEXTURE;
@@ -170,9 +170,9 @@ void BM_PointSprites(benchmark::State& state) {
     s.renderStates[D3DRS_DESTBLEND] = D3DBLEND_ONE;
     s.renderStates[D3DRS_POINTSPRITEENABLE] = TRUE;
     s.renderStates[D3DRS_POINTSCALEENABLE] = TRUE;
-    s.renderStates[D3DRS_POINTSIZE] = scene::FloatBits(0.3f);
-    s.renderStates[D3DRS_POINTSCALE_A] = scene::FloatBits(0);
-    s.renderStates[D3DRS_POINTSCALE_C] = scene::FloatBits(1);
+    s.renderStates[D3DRS_POINTSIZE] = FloatToBits(0.3f);
+    s.renderStates[D3DRS_POINTSCALE_A] = FloatToBits(0);
+    s.renderStates[D3DRS_POINTSCALE_C] = FloatToBits(1);
     const DrawCall call = scene::Call(D3DPT_POINTLIST, static_cast<UINT>(pts.size()), pts);
     for (auto _ : state) {
         b.raster->Draw(b.targets, s, call);
@@ -253,9 +253,9 @@ void ProductionLikeFrame(benchmark::State& state, UINT w, UINT h) {
     sprites.renderStates[D3DRS_DESTBLEND] = D3DBLEND_ONE;
     sprites.renderStates[D3DRS_POINTSPRITEENABLE] = TRUE;
     sprites.renderStates[D3DRS_POINTSCALEENABLE] = TRUE;
-    sprites.renderStates[D3DRS_POINTSIZE] = scene::FloatBits(0.05f);
-    sprites.renderStates[D3DRS_POINTSCALE_A] = scene::FloatBits(0);
-    sprites.renderStates[D3DRS_POINTSCALE_C] = scene::FloatBits(1);
+    sprites.renderStates[D3DRS_POINTSIZE] = FloatToBits(0.05f);
+    sprites.renderStates[D3DRS_POINTSCALE_A] = FloatToBits(0);
+    sprites.renderStates[D3DRS_POINTSCALE_C] = FloatToBits(1);
     const DrawCall spriteCall = scene::Call(D3DPT_POINTLIST, static_cast<UINT>(pts.size()), pts);
 
     for (auto _ : state) {

@@ -5,8 +5,6 @@
 
 #include "platform/d3d8/rasterizer.h"
 
-#include <cstring>
-
 namespace d3d8 {
 
 bool IsRenderState(DWORD state);
@@ -25,12 +23,5 @@ bool IsTransformState(DWORD state);
 // Defaults as a new device has them; `depthBuffer` decides D3DRS_ZENABLE.
 void DefaultRenderStates(DWORD (&states)[D3DRS_TABLE_SIZE], bool depthBuffer);
 void DefaultStageStates(DWORD (&states)[kMaxStages][D3DTSS_TABLE_SIZE]);
-
-inline DWORD FloatBits(float f) {
-    DWORD d;
-    static_assert(sizeof d == sizeof f);
-    std::memcpy(&d, &f, sizeof d);
-    return d;
-}
 
 }  // namespace d3d8

@@ -5,6 +5,8 @@
 
 #include "platform/win32/types.h"
 
+#include <cstring>
+
 using D3DCOLOR = DWORD;  // 0xAARRGGBB
 
 constexpr D3DCOLOR D3DCOLOR_ARGB(DWORD a, DWORD r, DWORD g, DWORD b) {
@@ -12,6 +14,19 @@ constexpr D3DCOLOR D3DCOLOR_ARGB(DWORD a, DWORD r, DWORD g, DWORD b) {
 }
 constexpr D3DCOLOR D3DCOLOR_XRGB(DWORD r, DWORD g, DWORD b) { return D3DCOLOR_ARGB(0xff, r, g, b); }
 constexpr D3DCOLOR D3DCOLOR_RGBA(DWORD r, DWORD g, DWORD b, DWORD a) { return D3DCOLOR_ARGB(a, r, g, b); }
+
+// Render and texture-stage states that hold a float carry its bit pattern in their DWORD.
+inline DWORD FloatToBits(float value) {
+    static_assert(sizeof(DWORD) == sizeof(float), "a float state is 32 bits");
+    DWORD bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+inline float FloatFromBits(DWORD bits) {
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
 
 struct D3DVECTOR {
     float x, y, z;

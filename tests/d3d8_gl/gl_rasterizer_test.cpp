@@ -157,7 +157,7 @@ TEST_F(GlRaster, TableFogOnDeviceDepthForPreTransformed) {
     EXPECT_NEAR(scene::R(c), 191, 1);
     EXPECT_NEAR(scene::B(c), 255, 1);
     s.renderStates[D3DRS_FOGTABLEMODE] = D3DFOG_EXP;
-    s.renderStates[D3DRS_FOGDENSITY] = scene::FloatBits(2.0f);
+    s.renderStates[D3DRS_FOGDENSITY] = FloatToBits(2.0f);
     raster->Draw(targets, s, scene::Call(D3DPT_TRIANGLELIST, 2, scene::Quad(8, 0, 16, 8, 0xffffffff, 0.25f)));
     EXPECT_NEAR(scene::R(At(12, 4)), std::lround(255 * std::exp(-0.5)), 1);
 }
@@ -169,8 +169,8 @@ TEST_F(GlRaster, TableFogOnEyeDepthForPerspective) {
     s.projection = scene::PerspectiveFovLH(1.2f, 1.0f, 1.0f, 100.0f);
     s.renderStates[D3DRS_FOGENABLE] = TRUE;
     s.renderStates[D3DRS_FOGTABLEMODE] = D3DFOG_LINEAR;
-    s.renderStates[D3DRS_FOGSTART] = scene::FloatBits(0.0f);
-    s.renderStates[D3DRS_FOGEND] = scene::FloatBits(10.0f);
+    s.renderStates[D3DRS_FOGSTART] = FloatToBits(0.0f);
+    s.renderStates[D3DRS_FOGEND] = FloatToBits(10.0f);
     // A wall at eye depth 4: fog factor (10 - 4) / 10 = 0.6 everywhere on it.
     std::vector<scene::LVertex> v = {{-10, 10, 4, 0xffffffff, 0, 0}, {10, 10, 4, 0xffffffff, 0, 0},
                                      {-10, -10, 4, 0xffffffff, 0, 0}, {10, -10, 4, 0xffffffff, 0, 0}};
@@ -191,7 +191,7 @@ TEST_F(GlRaster, PointSpriteSquareAndCoordinates) {
     s.stageStates[0][D3DTSS_COLORARG1] = D3DTA_TEXTURE;
     s.textures[0] = &tex.data;
     s.renderStates[D3DRS_POINTSPRITEENABLE] = TRUE;
-    s.renderStates[D3DRS_POINTSIZE] = scene::FloatBits(4.0f);
+    s.renderStates[D3DRS_POINTSIZE] = FloatToBits(4.0f);
     std::vector<scene::TlVertex> p = {{8, 8, 0.5f, 1, 0xffffffff, 0, 0}};
     raster->Draw(targets, s, scene::Call(D3DPT_POINTLIST, 1, p));
     raster->ReadBack(color.data);
@@ -208,7 +208,7 @@ TEST_F(GlRaster, PointSpriteSquareAndCoordinates) {
 
 TEST_F(GlRaster, PointsIgnoreCullAndFillModes) {
     PipelineState s = scene::FlatColorState(kSize, kSize);
-    s.renderStates[D3DRS_POINTSIZE] = scene::FloatBits(4.0f);
+    s.renderStates[D3DRS_POINTSIZE] = FloatToBits(4.0f);
     std::vector<scene::TlVertex> p = {{8, 8, 0.5f, 1, 0xffffffff, 0, 0}};
     for (DWORD cull : {D3DCULL_CW, D3DCULL_CCW})
         for (DWORD fill : {D3DFILL_WIREFRAME, D3DFILL_POINT, D3DFILL_SOLID}) {
@@ -229,9 +229,9 @@ TEST_F(GlRaster, PointScaleUsesFullEyeDistance) {
     PipelineState s = scene::FlatColorState(kSize, kSize);
     s.fvf = scene::kLFvf;
     s.renderStates[D3DRS_POINTSCALEENABLE] = TRUE;
-    s.renderStates[D3DRS_POINTSIZE] = scene::FloatBits(0.25f);
-    s.renderStates[D3DRS_POINTSCALE_A] = scene::FloatBits(0.0f);
-    s.renderStates[D3DRS_POINTSCALE_C] = scene::FloatBits(1.0f);
+    s.renderStates[D3DRS_POINTSIZE] = FloatToBits(0.25f);
+    s.renderStates[D3DRS_POINTSCALE_A] = FloatToBits(0.0f);
+    s.renderStates[D3DRS_POINTSCALE_C] = FloatToBits(1.0f);
     // Eye position (0.6, 0, 0.8): distance 1 -> 16 * 0.25 / 1 = 4 pixels (|z| would give 5).
     std::vector<scene::LVertex> p = {{0.6f, 0.0f, 0.8f, 0xffffffff, 0, 0}};
     raster->Draw(targets, s, scene::Call(D3DPT_POINTLIST, 1, p));
@@ -335,7 +335,7 @@ TEST_F(GlRaster, BumpMappingShiftsTheNextStagesCoordinates) {
     PipelineState s = scene::FlatColorState(kSize, kSize);
     s.stageStates[0][D3DTSS_COLOROP] = D3DTOP_BUMPENVMAP;
     s.stageStates[0][D3DTSS_COLORARG1] = D3DTA_TEXTURE;
-    s.stageStates[0][D3DTSS_BUMPENVMAT00] = scene::FloatBits(0.5f);
+    s.stageStates[0][D3DTSS_BUMPENVMAT00] = FloatToBits(0.5f);
     s.stageStates[1][D3DTSS_COLOROP] = D3DTOP_SELECTARG1;
     s.stageStates[1][D3DTSS_COLORARG1] = D3DTA_TEXTURE;
     s.stageStates[1][D3DTSS_ALPHAOP] = D3DTOP_SELECTARG1;
@@ -353,7 +353,7 @@ TEST_F(GlRaster, BumpMappingShiftsTheNextStagesCoordinates) {
     lum.Set(0, 0, 0, 0x00800040);
     s.textures[0] = &lum.data;
     s.stageStates[0][D3DTSS_COLOROP] = D3DTOP_BUMPENVMAPLUMINANCE;
-    s.stageStates[0][D3DTSS_BUMPENVLSCALE] = scene::FloatBits(1.0f);
+    s.stageStates[0][D3DTSS_BUMPENVLSCALE] = FloatToBits(1.0f);
     raster->Draw(targets, s, scene::Call(D3DPT_TRIANGLELIST, 2, quad));
     EXPECT_LE(scene::Difference(At(1, 1), 0xff008000u), 1) << std::hex << At(1, 1);
 }

@@ -18,12 +18,6 @@
 
 namespace {
 
-DWORD FloatBits(float f) {
-    DWORD d;
-    std::memcpy(&d, &f, 4);
-    return d;
-}
-
 class ProductionFrames : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -156,9 +150,9 @@ TEST_F(ProductionFrames, BumpMappedMorphingSphere) {
                                      bumpFormat == D3DFMT_V8U8 ? D3DTOP_BUMPENVMAP : D3DTOP_BUMPENVMAPLUMINANCE);
         device->SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_TEXTURE);
         device->SetTextureStageState(1, D3DTSS_COLORARG2, D3DTA_CURRENT);
-        device->SetTextureStageState(1, D3DTSS_BUMPENVMAT00, FloatBits(0.5f));
-        device->SetTextureStageState(1, D3DTSS_BUMPENVMAT11, FloatBits(0.5f));
-        device->SetTextureStageState(1, D3DTSS_BUMPENVLSCALE, FloatBits(4.0f));
+        device->SetTextureStageState(1, D3DTSS_BUMPENVMAT00, FloatToBits(0.5f));
+        device->SetTextureStageState(1, D3DTSS_BUMPENVMAT11, FloatToBits(0.5f));
+        device->SetTextureStageState(1, D3DTSS_BUMPENVLSCALE, FloatToBits(4.0f));
         device->SetTexture(2, env);
         device->SetTextureStageState(2, D3DTSS_TEXCOORDINDEX, 0);
         device->SetTextureStageState(2, D3DTSS_COLOROP, D3DTOP_ADD);
@@ -209,16 +203,16 @@ TEST_F(ProductionFrames, AdditiveParticlesInFog) {
     device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
     device->SetRenderState(D3DRS_POINTSPRITEENABLE, TRUE);
     device->SetRenderState(D3DRS_POINTSCALEENABLE, TRUE);
-    device->SetRenderState(D3DRS_POINTSIZE, FloatBits(0.25f));
-    device->SetRenderState(D3DRS_POINTSIZE_MIN, FloatBits(1.0f));
-    device->SetRenderState(D3DRS_POINTSCALE_A, FloatBits(0.0f));
-    device->SetRenderState(D3DRS_POINTSCALE_B, FloatBits(0.0f));
-    device->SetRenderState(D3DRS_POINTSCALE_C, FloatBits(1.0f));
+    device->SetRenderState(D3DRS_POINTSIZE, FloatToBits(0.25f));
+    device->SetRenderState(D3DRS_POINTSIZE_MIN, FloatToBits(1.0f));
+    device->SetRenderState(D3DRS_POINTSCALE_A, FloatToBits(0.0f));
+    device->SetRenderState(D3DRS_POINTSCALE_B, FloatToBits(0.0f));
+    device->SetRenderState(D3DRS_POINTSCALE_C, FloatToBits(1.0f));
     device->SetRenderState(D3DRS_FOGENABLE, TRUE);
     device->SetRenderState(D3DRS_FOGTABLEMODE, D3DFOG_LINEAR);
     device->SetRenderState(D3DRS_FOGCOLOR, 0xff000000);
-    device->SetRenderState(D3DRS_FOGSTART, FloatBits(2.0f));
-    device->SetRenderState(D3DRS_FOGEND, FloatBits(9.0f));
+    device->SetRenderState(D3DRS_FOGSTART, FloatToBits(2.0f));
+    device->SetRenderState(D3DRS_FOGEND, FloatToBits(9.0f));
     device->SetTexture(0, spot);
     device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
     device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);

@@ -92,12 +92,12 @@ void RandomStages(Rng& rng, PipelineState& s, const std::vector<std::unique_ptr<
         const DWORD address[] = {D3DTADDRESS_WRAP, D3DTADDRESS_MIRROR, D3DTADDRESS_CLAMP};
         ss[D3DTSS_ADDRESSU] = rng.Pick(address);
         ss[D3DTSS_ADDRESSV] = rng.Pick(address);
-        ss[D3DTSS_BUMPENVMAT00] = scene::FloatBits(rng.Float(-0.3f, 0.3f));
-        ss[D3DTSS_BUMPENVMAT01] = scene::FloatBits(rng.Float(-0.3f, 0.3f));
-        ss[D3DTSS_BUMPENVMAT10] = scene::FloatBits(rng.Float(-0.3f, 0.3f));
-        ss[D3DTSS_BUMPENVMAT11] = scene::FloatBits(rng.Float(-0.3f, 0.3f));
-        ss[D3DTSS_BUMPENVLSCALE] = scene::FloatBits(rng.Float(0.0f, 4.0f));
-        ss[D3DTSS_BUMPENVLOFFSET] = scene::FloatBits(rng.Float(-0.2f, 0.2f));
+        ss[D3DTSS_BUMPENVMAT00] = FloatToBits(rng.Float(-0.3f, 0.3f));
+        ss[D3DTSS_BUMPENVMAT01] = FloatToBits(rng.Float(-0.3f, 0.3f));
+        ss[D3DTSS_BUMPENVMAT10] = FloatToBits(rng.Float(-0.3f, 0.3f));
+        ss[D3DTSS_BUMPENVMAT11] = FloatToBits(rng.Float(-0.3f, 0.3f));
+        ss[D3DTSS_BUMPENVLSCALE] = FloatToBits(rng.Float(0.0f, 4.0f));
+        ss[D3DTSS_BUMPENVLOFFSET] = FloatToBits(rng.Float(-0.2f, 0.2f));
         s.textures[i] = rng.Chance(0.85) ? &textures[static_cast<std::size_t>(rng.Int(0, static_cast<int>(textures.size()) - 1))]->data : nullptr;
     }
 }
@@ -119,9 +119,9 @@ void RandomPixelStates(Rng& rng, PipelineState& s) {
     rs[D3DRS_FOGENABLE] = rng.Chance(0.3);
     rs[D3DRS_FOGTABLEMODE] = static_cast<DWORD>(rng.Int(0, 3));
     rs[D3DRS_FOGCOLOR] = static_cast<DWORD>(rng.engine());
-    rs[D3DRS_FOGSTART] = scene::FloatBits(rng.Float(0.0f, 3.0f));
-    rs[D3DRS_FOGEND] = scene::FloatBits(rng.Float(3.0f, 12.0f));
-    rs[D3DRS_FOGDENSITY] = scene::FloatBits(rng.Float(0.05f, 1.0f));
+    rs[D3DRS_FOGSTART] = FloatToBits(rng.Float(0.0f, 3.0f));
+    rs[D3DRS_FOGEND] = FloatToBits(rng.Float(3.0f, 12.0f));
+    rs[D3DRS_FOGDENSITY] = FloatToBits(rng.Float(0.05f, 1.0f));
     rs[D3DRS_COLORWRITEENABLE] = rng.Chance(0.85) ? 0xf : static_cast<DWORD>(rng.Int(0, 15));
 }
 
@@ -200,9 +200,9 @@ TEST_F(RandomScenes, LitGeometryWithGeneratedCoordinates) {
         rs[D3DRS_FOGENABLE] = rng.Chance(0.4);
         rs[D3DRS_FOGVERTEXMODE] = static_cast<DWORD>(rng.Int(0, 3));
         rs[D3DRS_FOGCOLOR] = static_cast<DWORD>(rng.engine());
-        rs[D3DRS_FOGSTART] = scene::FloatBits(rng.Float(0.0f, 4.0f));
-        rs[D3DRS_FOGEND] = scene::FloatBits(rng.Float(5.0f, 9.0f));
-        rs[D3DRS_FOGDENSITY] = scene::FloatBits(rng.Float(0.05f, 0.4f));
+        rs[D3DRS_FOGSTART] = FloatToBits(rng.Float(0.0f, 4.0f));
+        rs[D3DRS_FOGEND] = FloatToBits(rng.Float(5.0f, 9.0f));
+        rs[D3DRS_FOGDENSITY] = FloatToBits(rng.Float(0.05f, 0.4f));
         auto colorValue = [&] { return D3DCOLORVALUE{rng.Float(0, 1), rng.Float(0, 1), rng.Float(0, 1), rng.Float(0, 1)}; };
         s.material.Diffuse = colorValue();
         s.material.Ambient = colorValue();

@@ -37,7 +37,6 @@ struct Texture {
 };
 
 float Bits(float) = delete;
-using d3d8::FloatBits;
 using pipeline::DefaultState;
 using pipeline::Identity;
 using pipeline::PerspectiveFovLH;

@@ -16,7 +16,7 @@ namespace reftest {
 
 using namespace d3d8;
 
-inline DWORD Bits(float f) { return FloatBits(f); }
+inline DWORD Bits(float f) { return FloatToBits(f); }
 
 using pipeline::Identity;
 

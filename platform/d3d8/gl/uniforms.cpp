@@ -8,12 +8,6 @@ namespace d3d8::gl {
 
 namespace {
 
-float FloatBits(DWORD bits) {
-    float f;
-    std::memcpy(&f, &bits, sizeof f);
-    return f;
-}
-
 void Multiply(const D3DMATRIX& a, const D3DMATRIX& b, D3DMATRIX& out) {
     for (int r = 0; r < 4; ++r)
         for (int c = 0; c < 4; ++c)
@@ -86,11 +80,11 @@ void FillUniforms(const PipelineState& s, const ViewMapping& map, Vec4* u) {
     SetColor(u[kUMatEmissive], s.material.Emissive);
     SetArgb(u[kUGlobalAmbient], rs[D3DRS_AMBIENT]);
 
-    const float minSize = FloatBits(rs[D3DRS_POINTSIZE_MIN]);
-    Set(u[kUPoint], FloatBits(rs[D3DRS_POINTSIZE]), minSize, std::max(minSize, FloatBits(rs[D3DRS_POINTSIZE_MAX])), vpH);
-    Set(u[kUPointScale], FloatBits(rs[D3DRS_POINTSCALE_A]), FloatBits(rs[D3DRS_POINTSCALE_B]),
-        FloatBits(rs[D3DRS_POINTSCALE_C]));
-    Set(u[kUFog], FloatBits(rs[D3DRS_FOGSTART]), FloatBits(rs[D3DRS_FOGEND]), FloatBits(rs[D3DRS_FOGDENSITY]),
+    const float minSize = FloatFromBits(rs[D3DRS_POINTSIZE_MIN]);
+    Set(u[kUPoint], FloatFromBits(rs[D3DRS_POINTSIZE]), minSize, std::max(minSize, FloatFromBits(rs[D3DRS_POINTSIZE_MAX])), vpH);
+    Set(u[kUPointScale], FloatFromBits(rs[D3DRS_POINTSCALE_A]), FloatFromBits(rs[D3DRS_POINTSCALE_B]),
+        FloatFromBits(rs[D3DRS_POINTSCALE_C]));
+    Set(u[kUFog], FloatFromBits(rs[D3DRS_FOGSTART]), FloatFromBits(rs[D3DRS_FOGEND]), FloatFromBits(rs[D3DRS_FOGDENSITY]),
         static_cast<float>(rs[D3DRS_ALPHAREF] & 0xff));
     SetArgb(u[kUFogColor], rs[D3DRS_FOGCOLOR]);
     SetArgb(u[kUTextureFactor], rs[D3DRS_TEXTUREFACTOR]);
@@ -121,10 +115,10 @@ void FillUniforms(const PipelineState& s, const ViewMapping& map, Vec4* u) {
     for (UINT st = 0; st < kMaxStages; ++st) {
         const DWORD* ss = s.stageStates[st];
         StoreMatrix(s.textureTransforms[st], u + kUTexTransforms + 4 * static_cast<int>(st));
-        Set(u[kUBumpMatrix + static_cast<int>(st)], FloatBits(ss[D3DTSS_BUMPENVMAT00]), FloatBits(ss[D3DTSS_BUMPENVMAT01]),
-            FloatBits(ss[D3DTSS_BUMPENVMAT10]), FloatBits(ss[D3DTSS_BUMPENVMAT11]));
-        Set(u[kUBumpLuminance + static_cast<int>(st)], FloatBits(ss[D3DTSS_BUMPENVLSCALE]),
-            FloatBits(ss[D3DTSS_BUMPENVLOFFSET]));
+        Set(u[kUBumpMatrix + static_cast<int>(st)], FloatFromBits(ss[D3DTSS_BUMPENVMAT00]), FloatFromBits(ss[D3DTSS_BUMPENVMAT01]),
+            FloatFromBits(ss[D3DTSS_BUMPENVMAT10]), FloatFromBits(ss[D3DTSS_BUMPENVMAT11]));
+        Set(u[kUBumpLuminance + static_cast<int>(st)], FloatFromBits(ss[D3DTSS_BUMPENVLSCALE]),
+            FloatFromBits(ss[D3DTSS_BUMPENVLOFFSET]));
     }
 }
 

@@ -10,12 +10,6 @@
 
 namespace d3d8::ref {
 
-float FloatFromBits(DWORD bits) {
-    float f;
-    std::memcpy(&f, &bits, sizeof f);
-    return f;
-}
-
 Matrix4 ToMatrix4(const D3DMATRIX& m) {
     Matrix4 out;
     std::memcpy(out.m, m.m, sizeof out.m);

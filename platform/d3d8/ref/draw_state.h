@@ -6,9 +6,6 @@
 
 namespace d3d8::ref {
 
-// Reads a render or stage state holding a float's bits.
-float FloatFromBits(DWORD bits);
-
 Matrix4 ToMatrix4(const D3DMATRIX& m);
 Matrix4 Multiply(const Matrix4& a, const Matrix4& b);  // a then b (row vectors)
 

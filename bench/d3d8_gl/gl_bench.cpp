@@ -5,6 +5,7 @@
 // is inside the timing.
 #include "platform/d3d8/gl/gl_rasterizer.h"
 #include "platform/d3d8/pixel_convert.h"
+#include "platform/d3d8/ref/ref_rasterizer.h"
 #include "bench/common/sphere_mesh.h"
 #include "scene.h"
 

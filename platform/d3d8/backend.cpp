@@ -1,5 +1,7 @@
 #include "platform/d3d8/backend.h"
 
+#include "platform/d3d8/gl/gl_rasterizer.h"
+#include "platform/d3d8/ref/ref_rasterizer.h"
 #include "platform/d3d8/testing.h"
 
 #include <utility>
@@ -19,7 +21,7 @@ bool RasterizerAvailable(D3DDEVTYPE type) {
     if (Factory()) return type == D3DDEVTYPE_REF || type == D3DDEVTYPE_HAL;
     if (type == D3DDEVTYPE_REF) return true;
     if (type == D3DDEVTYPE_HAL) {
-        static const bool hal = HalRasterizerAvailable();  // asked once per process
+        static const bool hal = GlRasterizerAvailable();  // asked once per process
         return hal;
     }
     return false;
@@ -28,7 +30,7 @@ bool RasterizerAvailable(D3DDEVTYPE type) {
 std::unique_ptr<Rasterizer> CreateRasterizer(D3DDEVTYPE type, HWND window) {
     if (!RasterizerAvailable(type)) return nullptr;
     if (Factory()) return Factory()(type);
-    return type == D3DDEVTYPE_HAL ? CreateHalRasterizer(window) : CreateRefRasterizer();
+    return type == D3DDEVTYPE_HAL ? CreateGlRasterizer(window) : CreateRefRasterizer();
 }
 
 namespace testing {

@@ -17,9 +17,4 @@ std::unique_ptr<Rasterizer> CreateRasterizer(D3DDEVTYPE type, HWND window);
 // A rasterizer that only clears and otherwise draws nothing (null/).
 std::unique_ptr<Rasterizer> CreateNullRasterizer();
 
-// Device type HAL, implemented by gl/: whether an OpenGL 3.3 core context can be made here,
-// and a rasterizer drawing with one (null when making it fails after all).
-bool HalRasterizerAvailable();
-std::unique_ptr<Rasterizer> CreateHalRasterizer(HWND window);
-
 }  // namespace d3d8

@@ -7,7 +7,6 @@
 #include "platform/d3d8/types.h"
 
 #include <cstdint>
-#include <memory>
 
 namespace d3d8 {
 
@@ -114,29 +113,5 @@ public:
     // of a device being reset); drop anything kept for it.
     virtual void ForgetSurface(const SurfaceData& surface) { (void)surface; }
 };
-
-// The pixel functions REF draws with: those built for the common state classes wherever a
-// draw fits one (the default), or the general one for every draw, which must give the same
-// bytes. MORVELT_REF_PIXELS=general makes the second the default, to compare the two.
-enum class RefPixelPaths { Specialised, General };
-RefPixelPaths RefPixelPathsFromEnvironment();
-
-// The instructions REF's pixel loops run with: the widest the processor has that REF is built
-// for (the default), or the x86-64 baseline, which must give the same bytes.
-// MORVELT_REF_ISA=baseline makes the second the default, to compare the two.
-enum class RefInstructions { Widest, Baseline };
-RefInstructions RefInstructionsFromEnvironment();
-
-std::unique_ptr<Rasterizer> CreateRefRasterizer(RefPixelPaths paths = RefPixelPathsFromEnvironment(),
-                                                RefInstructions instructions = RefInstructionsFromEnvironment());
-
-// Device type HAL: OpenGL 3.3 core, with a context of `window` where it can take one (frames
-// are then shown by ShowInOwnWindow), else off-screen through EGL. Null when no context can
-// be made on this machine (no driver, no EGL), so the caller falls back or reports the type
-// as not available.
-std::unique_ptr<Rasterizer> CreateGlRasterizer(HWND window = nullptr);
-
-// True when CreateGlRasterizer can succeed here; checked once per process, cheaply after that.
-bool GlRasterizerAvailable();
 
 }  // namespace d3d8

@@ -2,6 +2,7 @@
 #include "device_fixture.h"
 
 #include "platform/d3d8/backend.h"
+#include "platform/d3d8/gl/gl_rasterizer.h"
 
 #include <algorithm>
 
@@ -92,7 +93,7 @@ TEST_F(Direct3DTest, RefIsAvailableAndHalOnlyWithItsRasterizer) {
               D3DERR_NOTAVAILABLE);
     // Windowed devices show on the desktop, which is X8R8G8B8.
     EXPECT_EQ(d3d->CheckDeviceType(0, D3DDEVTYPE_REF, D3DFMT_R5G6B5, D3DFMT_R5G6B5, TRUE), D3DERR_NOTAVAILABLE);
-    if (d3d8::HalRasterizerAvailable()) return;  // the OpenGL rasterizer is built and works here
+    if (d3d8::GlRasterizerAvailable()) return;  // the OpenGL rasterizer is built and works here
     EXPECT_EQ(d3d->CheckDeviceType(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, D3DFMT_X8R8G8B8, FALSE), D3DERR_NOTAVAILABLE);
 
     D3DCAPS8 caps;

@@ -3,6 +3,7 @@
 #include "platform/d3d8/format_info.h"
 #include "platform/d3d8/gl/gl_rasterizer.h"
 #include "platform/d3d8/pixel_convert.h"
+#include "platform/d3d8/ref/ref_rasterizer.h"
 
 #include <gtest/gtest.h>
 

@@ -2,6 +2,7 @@
 // state mapping, FVF decoding and the pixel mapping of the uniforms.
 #include "platform/d3d8/gl/context.h"
 #include "platform/d3d8/gl/draw.h"
+#include "platform/d3d8/gl/gl_rasterizer.h"
 #include "platform/d3d8/gl/shader_key.h"
 #include "platform/d3d8/gl/state_map.h"
 #include "platform/d3d8/gl/targets.h"

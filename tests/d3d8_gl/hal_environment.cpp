@@ -1,5 +1,5 @@
 // Skips the whole differential suite where no OpenGL 3.3 core context can be made.
-#include "platform/d3d8/rasterizer.h"
+#include "platform/d3d8/gl/gl_rasterizer.h"
 
 #include <gtest/gtest.h>
 

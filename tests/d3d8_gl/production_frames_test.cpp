@@ -4,6 +4,8 @@
 // draw is compared (dual_rasterizer.h), and the frames are checked for content.
 #include "dual_rasterizer.h"
 #include "platform/d3d8.h"
+#include "platform/d3d8/gl/gl_rasterizer.h"
+#include "platform/d3d8/ref/ref_rasterizer.h"
 #include "platform/d3d8/testing.h"
 #include "platform/d3dx8.h"
 #include "production/bump_maps.h"

@@ -2,7 +2,9 @@
 // after every draw (dual_rasterizer.h). A seeded generator keeps every run the same; a
 // failure names the draw, and the seed and draw number reproduce it.
 #include "dual_rasterizer.h"
+#include "platform/d3d8/gl/gl_rasterizer.h"
 #include "platform/d3d8/pixel_convert.h"
+#include "platform/d3d8/ref/ref_rasterizer.h"
 #include "scene.h"
 #include "tests/support/test_rng.h"
 

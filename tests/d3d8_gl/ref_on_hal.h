@@ -3,7 +3,7 @@
 // REF and with HAL and compares the two after each call (dual_rasterizer.h).
 #pragma once
 
-#include "platform/d3d8/rasterizer.h"
+#include "platform/d3d8/ref/ref_rasterizer.h"
 
 namespace d3d8 {
 std::unique_ptr<Rasterizer> CreateDualRasterizer(RefPixelPaths paths = RefPixelPathsFromEnvironment(),

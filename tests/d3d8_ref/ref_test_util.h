@@ -5,6 +5,7 @@
 #include "platform/d3d8/format_info.h"
 #include "platform/d3d8/pixel_convert.h"
 #include "platform/d3d8/rasterizer.h"
+#include "platform/d3d8/ref/ref_rasterizer.h"
 #include "tests/support/pipeline_state.h"
 
 #include <cmath>

@@ -7,7 +7,6 @@
 // Pixels reach the surfaces' memory only when the device asks (ReadBack): LockRect of a
 // target or a copy. Made for a window, the rasterizer shows frames in it itself: the back
 // buffer is blitted into the window's own back buffer and swapped, with no copy to memory.
-#include "platform/d3d8/backend.h"
 #include "platform/d3d8/gl/context.h"
 #include "platform/d3d8/gl/draw.h"
 #include "platform/d3d8/gl/gl_rasterizer.h"
@@ -291,9 +290,5 @@ unsigned TakeError(Rasterizer& rasterizer) {
 }
 
 }  // namespace gl
-
-bool HalRasterizerAvailable() { return GlRasterizerAvailable(); }
-
-std::unique_ptr<Rasterizer> CreateHalRasterizer(HWND window) { return CreateGlRasterizer(window); }
 
 }  // namespace d3d8

@@ -1,7 +1,22 @@
-// What the HAL rasterizer offers beyond the Rasterizer interface, for tools and benchmarks.
+// Device type HAL, and what its rasterizer offers beyond the Rasterizer interface.
 #pragma once
 
 #include "platform/d3d8/rasterizer.h"
+
+#include <memory>
+
+namespace d3d8 {
+
+// Device type HAL: OpenGL 3.3 core, with a context of `window` where it can take one (frames
+// are then shown by ShowInOwnWindow), else off-screen through EGL. Null when no context can
+// be made on this machine (no driver, no EGL), so the caller falls back or reports the type
+// as not available.
+std::unique_ptr<Rasterizer> CreateGlRasterizer(HWND window = nullptr);
+
+// True when CreateGlRasterizer can succeed here; checked once per process, cheaply after that.
+bool GlRasterizerAvailable();
+
+}  // namespace d3d8
 
 namespace d3d8::gl {
 

@@ -12,6 +12,7 @@
 #include "platform/d3d8/format_info.h"
 #include "platform/d3d8/pixel_convert.h"
 #include "platform/d3d8/rasterizer.h"
+#include "platform/d3d8/ref/ref_rasterizer.h"
 #include "platform/d3d8/ref/draw_queue.h"
 #include "platform/d3d8/ref/draw_state.h"
 #include "platform/d3d8/ref/worker_pool.h"

@@ -1,5 +1,5 @@
 // The program's resource table (menus, accelerators, the device dialog, the banner and the
-// icon). Linking the resources library attaches it to the program's module before main runs.
+// icon). A program that links this library whole has it attached to its module before main runs.
 #pragma once
 
 #include "platform/win32.h"

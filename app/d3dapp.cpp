@@ -15,12 +15,6 @@ CD3DApplication* g_pApp = NULL;
 
 namespace {
 
-// Process-wide: the nesting depth of Pause, and the frame-rate statistics.
-LONG g_pauseCount = 0;
-DWORD g_statsFrames = 0;
-bool g_exceptionReported = false;
-FLOAT g_statsLastTime = 0.0f;
-
 // The text of the exception being handled; call inside a catch block.
 const char* CurrentExceptionText() {
     try {
@@ -47,10 +41,6 @@ void Append(char (&buffer)[N], const char* text) {
 namespace frame_test {
 
 void ResetProcessState() {
-    g_pauseCount = 0;
-    g_statsFrames = 0;
-    g_statsLastTime = 0.0f;
-    g_exceptionReported = false;
     ResetFrameTimer();
     ResetDialogState();
 }
@@ -70,6 +60,10 @@ CD3DApplication::CD3DApplication() {
     m_bShowStartDialog = TRUE;
     m_bDrawStillFrames = FALSE;
     m_framesGivenUp = 0;
+    m_pauseCount = 0;
+    m_statsFrames = 0;
+    m_statsLastTime = 0.0f;
+    m_bExceptionReported = FALSE;
     std::memset(&m_presentParams, 0, sizeof(m_presentParams));
     m_hWnd = NULL;
     m_hWndFocus = NULL;
@@ -135,8 +129,8 @@ void CD3DApplication::ReportException(const char* text) {
     char line[512];
     std::snprintf(line, sizeof(line), "frame: exception: %s\n", text);
     OutputDebugStringA(line);
-    if (g_exceptionReported) return;
-    g_exceptionReported = true;
+    if (m_bExceptionReported) return;
+    m_bExceptionReported = TRUE;
     ReportError(E_FAIL, REPORT_WARNING);
 }
 
@@ -277,13 +271,13 @@ HRESULT CD3DApplication::RenderFrame() {
     }
 
     FLOAT absoluteTime = FrameTimer(TIMER_GETABSOLUTETIME);
-    ++g_statsFrames;
-    if (absoluteTime - g_statsLastTime > 1.0f) {
-        m_fFPS = static_cast<FLOAT>(g_statsFrames) / (absoluteTime - g_statsLastTime);
+    ++m_statsFrames;
+    if (absoluteTime - m_statsLastTime > 1.0f) {
+        m_fFPS = static_cast<FLOAT>(m_statsFrames) / (absoluteTime - m_statsLastTime);
         static const bool printStats = std::getenv("MORVELT_PRINT_FPS") != nullptr;  // for measuring
         if (printStats) std::fprintf(stderr, "%.2f fps\n", static_cast<double>(m_fFPS));
-        g_statsLastTime = absoluteTime;
-        g_statsFrames = 0;
+        m_statsLastTime = absoluteTime;
+        m_statsFrames = 0;
 
         D3DDISPLAYMODE mode;
         std::memset(&mode, 0, sizeof(mode));
@@ -547,10 +541,10 @@ void CD3DApplication::ReanchorStoppedClock() {
 }
 
 void CD3DApplication::Pause(BOOL pause) {
-    g_pauseCount += pause ? 1 : -1;
-    m_bReady = g_pauseCount == 0 ? TRUE : FALSE;
-    if (pause && g_pauseCount == 1 && m_bTimeRunning) FrameTimer(TIMER_STOP);
-    if (g_pauseCount == 0 && m_bTimeRunning) FrameTimer(TIMER_START);
+    m_pauseCount += pause ? 1 : -1;
+    m_bReady = m_pauseCount == 0 ? TRUE : FALSE;
+    if (pause && m_pauseCount == 1 && m_bTimeRunning) FrameTimer(TIMER_STOP);
+    if (m_pauseCount == 0 && m_bTimeRunning) FrameTimer(TIMER_START);
 }
 
 LRESULT CD3DApplication::HandleMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -638,11 +632,11 @@ LRESULT CD3DApplication::HandleMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARA
         // While paused (the start-up dialog, a menu) the pause owns the clock: a window manager
         // placing or sizing the window then must not start it under the pause.
         case WM_ENTERSIZEMOVE:
-            if (m_bTimeRunning && g_pauseCount == 0) FrameTimer(TIMER_STOP);
+            if (m_bTimeRunning && m_pauseCount == 0) FrameTimer(TIMER_STOP);
             break;
 
         case WM_EXITSIZEMOVE:
-            if (m_bTimeRunning && g_pauseCount == 0) FrameTimer(TIMER_START);
+            if (m_bTimeRunning && m_pauseCount == 0) FrameTimer(TIMER_START);
             if (m_bActive && m_bWindowed) {
                 RECT oldClient = m_clientRect;
                 GetWindowRect(m_hWnd, &m_windowBounds);

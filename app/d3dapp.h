@@ -98,6 +98,10 @@ protected:
     BOOL m_bShowStartDialog;  // Run begins with the device dialog (a choice made beforehand leaves it out)
     BOOL m_bDrawStillFrames;  // draw a frame even when no time has passed (a fixed-step recording clock starts at 0)
     DWORD m_framesGivenUp;    // frames whose hook threw, so that a recording can refuse them
+    BOOL m_bExceptionReported;  // the warning box for an exception is shown once
+    LONG m_pauseCount;        // the nesting depth of Pause
+    DWORD m_statsFrames;      // frames since the frame rate was last worked out, at m_statsLastTime
+    FLOAT m_statsLastTime;
     D3DPRESENT_PARAMETERS m_presentParams;
     HWND m_hWnd;
     HWND m_hWndFocus;

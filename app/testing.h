@@ -3,8 +3,8 @@
 
 namespace frame_test {
 
-// Puts the process-wide values of the frame (pause counter, statistics, frame timer, dialog
-// state) back to their start values. For tests that run several frames in one process.
+// Puts the process-wide state the frame shares with its free functions (the frame timer and
+// the device dialog's state) back to its start. For tests that run several frames in one process.
 void ResetProcessState();
 
 // The parts of it, each defined next to the state it resets.

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# `make install` into a scratch prefix: the launcher answers --version, the desktop entry is
-# valid and the icon is there at every size menus use; then `make uninstall` removes exactly
-# that and leaves what was there before.
+# `make install` into a scratch prefix: the launcher answers --version and records where it is
+# told, the desktop entry is valid and the icon is there at every size menus use; then
+# `make uninstall` removes exactly that and leaves what was there before.
 set -euo pipefail
 build=$1
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
@@ -44,6 +44,18 @@ done
 
 version=$("$prefix/bin/morvelt" --version)
 [[ $version =~ ^morvelt\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || fail "--version printed '$version'"
+
+# A relative recording path is taken from the folder it was typed in, in both spellings,
+# although the launcher starts the program in its data folder.
+typed_in=$(mktemp -d)
+for spelling in "--capture spaced" "--capture=joined"; do
+  # shellcheck disable=SC2086  # the spelling is two words or one on purpose
+  (cd "$typed_in" && "$prefix/bin/morvelt" $spelling --fps 1 --size 160x120 --to 1 >/dev/null 2>&1) ||
+    fail "recording through the launcher with $spelling"
+done
+[ -f "$typed_in/spaced/frame_000000.png" ] && [ -f "$typed_in/joined/frame_000000.png" ] ||
+  fail "the launcher's recordings are not in the folder they were typed in: $(ls "$typed_in")"
+rm -rf "$typed_in"
 
 "$source_dir/scripts/uninstall" "$manifest" >/dev/null
 left=$(find "$prefix" -mindepth 1 ! -type d ! -name 'other*' -o -name '*morvelt*' -o -path "$prefix/*/*" -type d -empty)

@@ -1,13 +1,15 @@
 #include "decode.h"
 
+#include "tools/png_file/png_file.h"
+
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <utility>
 
 #include <jpeglib.h>
-#include <png.h>
 
 std::string ContentDir() { return MORVELT_CONTENT_DIR; }
 
@@ -20,19 +22,12 @@ std::vector<uint8_t> ReadAll(const std::string& path)
 Decoded DecodePng(const std::string& path)
 {
     Decoded d;
-    png_image img;
-    std::memset(&img, 0, sizeof img);
-    img.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&img, path.c_str())) {
-        d.error = img.message;
-        return d;
-    }
-    d.w = int(img.width);
-    d.h = int(img.height);
-    d.channels = (img.format & PNG_FORMAT_FLAG_ALPHA) ? 4 : 3;
-    img.format = PNG_FORMAT_RGBA;
-    d.rgba.resize(PNG_IMAGE_SIZE(img));
-    if (!png_image_finish_read(&img, nullptr, d.rgba.data(), 0, nullptr)) d.error = img.message;
+    pngfile::Picture picture;
+    if (!pngfile::Read(path, pngfile::Channels::Rgba, picture, d.error)) return d;
+    d.w = picture.width;
+    d.h = picture.height;
+    d.channels = picture.fileHasAlpha ? 4 : 3;
+    d.rgba = std::move(picture.bytes);
     return d;
 }
 

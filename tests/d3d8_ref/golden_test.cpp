@@ -4,8 +4,8 @@
 // may differ, so small changes of rounding (a SIMD or threaded pixel loop) pass while a
 // changed rule or formula fails. A failing scene leaves its picture in the temp directory.
 #include "offscreen.h"
-#include "png_writer.h"
 #include "scenes.h"
+#include "tools/png_file/png_file.h"
 
 #include <gtest/gtest.h>
 
@@ -31,11 +31,11 @@ TEST_P(RefGolden, SceneMatchesItsPicture) {
     ASSERT_TRUE(device.Render(scene, actual, error)) << error;
 
     const std::string goldenPath = std::string(MORVELT_REF_GOLDEN_DIR) + "/" + scene.name + ".png";
-    int w = 0, h = 0;
-    std::vector<std::uint8_t> expected;
-    ASSERT_TRUE(refshot::ReadPng(goldenPath, w, h, expected, error)) << error;
-    ASSERT_EQ(w, static_cast<int>(kWidth));
-    ASSERT_EQ(h, static_cast<int>(kHeight));
+    pngfile::Picture golden;
+    ASSERT_TRUE(pngfile::Read(goldenPath, pngfile::Channels::Rgb, golden, error)) << error;
+    ASSERT_EQ(golden.width, static_cast<int>(kWidth));
+    ASSERT_EQ(golden.height, static_cast<int>(kHeight));
+    const std::vector<std::uint8_t>& expected = golden.bytes;
 
     int different = 0, worst = 0;
     for (std::size_t p = 0; p < actual.size(); p += 3) {
@@ -48,7 +48,7 @@ TEST_P(RefGolden, SceneMatchesItsPicture) {
     if (fraction > kMaxDifferentFraction) {
         const std::string out =
             (std::filesystem::temp_directory_path() / (std::string("refshot-actual-") + scene.name + ".png")).string();
-        refshot::WritePng(out, kWidth, kHeight, actual, error);
+        pngfile::Write(out, {static_cast<int>(kWidth), static_cast<int>(kHeight), pngfile::Channels::Rgb, actual}, error);
         ADD_FAILURE() << scene.name << ": " << different << " pixels differ (largest channel difference " << worst
                       << "); the picture drawn is in " << out;
     }

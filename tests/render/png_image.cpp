@@ -1,6 +1,6 @@
 #include "png_image.h"
 
-#include <png.h>
+#include "tools/png_file/png_file.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -9,34 +9,26 @@
 namespace testimage {
 
 bool WritePng(const std::string& path, const Image& image) {
-    png_image png{};
-    png.version = PNG_IMAGE_VERSION;
-    png.width = static_cast<png_uint_32>(image.width);
-    png.height = static_cast<png_uint_32>(image.height);
-    png.format = PNG_FORMAT_RGBA;
-    std::vector<std::uint8_t> rgba(image.argb.size() * 4);
+    pngfile::Picture png{image.width, image.height, pngfile::Channels::Rgba, {}};
+    png.bytes.resize(image.argb.size() * 4);
     for (size_t i = 0; i < image.argb.size(); ++i) {
         const std::uint32_t p = image.argb[i];
-        rgba[i * 4 + 0] = static_cast<std::uint8_t>(p >> 16);
-        rgba[i * 4 + 1] = static_cast<std::uint8_t>(p >> 8);
-        rgba[i * 4 + 2] = static_cast<std::uint8_t>(p);
-        rgba[i * 4 + 3] = static_cast<std::uint8_t>(p >> 24);
+        png.bytes[i * 4 + 0] = static_cast<std::uint8_t>(p >> 16);
+        png.bytes[i * 4 + 1] = static_cast<std::uint8_t>(p >> 8);
+        png.bytes[i * 4 + 2] = static_cast<std::uint8_t>(p);
+        png.bytes[i * 4 + 3] = static_cast<std::uint8_t>(p >> 24);
     }
-    return png_image_write_to_file(&png, path.c_str(), 0, rgba.data(), 0, nullptr) != 0;
+    std::string error;
+    return pngfile::Write(path, png, error);
 }
 
 bool ReadPng(const std::string& path, Image* image) {
-    png_image png{};
-    png.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&png, path.c_str())) return false;
-    png.format = PNG_FORMAT_RGBA;
-    std::vector<std::uint8_t> rgba(PNG_IMAGE_SIZE(png));
-    if (!png_image_finish_read(&png, nullptr, rgba.data(), 0, nullptr)) {
-        png_image_free(&png);
-        return false;
-    }
-    image->width = static_cast<int>(png.width);
-    image->height = static_cast<int>(png.height);
+    pngfile::Picture png;
+    std::string error;
+    if (!pngfile::Read(path, pngfile::Channels::Rgba, png, error)) return false;
+    const std::vector<std::uint8_t>& rgba = png.bytes;
+    image->width = png.width;
+    image->height = png.height;
     image->argb.resize(static_cast<size_t>(image->width) * image->height);
     for (size_t i = 0; i < image->argb.size(); ++i)
         image->argb[i] = (std::uint32_t{rgba[i * 4 + 3]} << 24) | (std::uint32_t{rgba[i * 4]} << 16) |

@@ -1,5 +1,7 @@
 #include "image_io.h"
 
+#include "tools/png_file/png_file.h"
+
 #include <cerrno>
 #include <csetjmp>
 #include <cstdio>
@@ -7,7 +9,6 @@
 #include <sys/stat.h>
 
 #include <jpeglib.h>
-#include <png.h>
 
 namespace cg {
 
@@ -51,30 +52,11 @@ std::vector<uint8_t> Pack(const Image& img, int channels)
 
 bool WritePng(const std::string& path, const Image& img, bool withAlpha)
 {
-    File file(path);
-    if (!file.f) return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!info) {
-        png_destroy_write_struct(&png, nullptr);
-        return false;
-    }
-    int channels = withAlpha ? 4 : 3;
-    std::vector<uint8_t> data = Pack(img, channels);
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        std::fprintf(stderr, "contentgen: PNG encoding failed for %s\n", path.c_str());
-        return false;
-    }
-    png_init_io(png, file.f);
-    png_set_compression_level(png, 6);
-    png_set_IHDR(png, info, img.w, img.h, 8, withAlpha ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int y = 0; y < img.h; ++y) png_write_row(png, &data[size_t(y) * img.w * channels]);
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return true;
+    const pngfile::Channels channels = withAlpha ? pngfile::Channels::Rgba : pngfile::Channels::Rgb;
+    std::string error;
+    if (pngfile::Write(path, {img.w, img.h, channels, Pack(img, pngfile::BytesPerPixel(channels))}, error)) return true;
+    std::fprintf(stderr, "contentgen: %s\n", error.c_str());
+    return false;
 }
 
 namespace {

@@ -12,10 +12,7 @@
 #include "platform/d3d8.h"
 #include "platform/d3dx8.h"
 #include "platform/win32.h"
-
-#ifdef DPSC_WITH_DEVICE
-#include <png.h>
-#endif
+#include "tools/png_file/png_file.h"
 
 #include <cerrno>
 #include <cmath>
@@ -23,6 +20,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -82,8 +80,6 @@ int Listing(int argc, char** argv) {
     std::fputs("\n", stdout);
     return compiled ? kExitOk : kExitCompileError;
 }
-
-#ifdef DPSC_WITH_DEVICE
 
 // Parses a whole number or decimal; false when the text is not entirely a finite number.
 bool ParseNumber(const char* text, double& value) {
@@ -207,25 +203,6 @@ int Simulate(int argc, char** argv) {
     return kExitOk;
 }
 
-bool WritePng(const std::string& path, unsigned width, unsigned height, const std::vector<BYTE>& rgb) {
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
-    bool ok = false;
-    if (info != nullptr && setjmp(png_jmpbuf(png)) == 0) {
-        png_init_io(png, file);
-        png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                     PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-        png_write_info(png, info);
-        for (unsigned y = 0; y < height; ++y) png_write_row(png, rgb.data() + static_cast<size_t>(y) * width * 3);
-        png_write_end(png, nullptr);
-        ok = true;
-    }
-    png_destroy_write_struct(&png, &info);
-    return std::fclose(file) == 0 && ok;
-}
-
 // The back buffer as rows of red, green, blue bytes.
 bool ReadBackBuffer(IDirect3DDevice8* device, unsigned width, unsigned height, std::vector<BYTE>& rgb) {
     IDirect3DSurface8* surface = nullptr;
@@ -301,26 +278,18 @@ int Render(int argc, char** argv) {
         std::fprintf(stderr, "dpsc: cannot read the back buffer\n");
         return kExitUsage;
     }
-    if (!WritePng(options.out, options.width, options.height, rgb)) {
-        std::fprintf(stderr, "dpsc: cannot write %s\n", options.out.c_str());
+    std::string error;
+    if (!pngfile::Write(options.out,
+                        {static_cast<int>(options.width), static_cast<int>(options.height), pngfile::Channels::Rgb,
+                         std::move(rgb)},
+                        error)) {
+        std::fprintf(stderr, "dpsc: cannot write %s\n", error.c_str());
         return kExitUsage;
     }
     std::printf("%s: %d live particles at %.2f s\n", options.out.c_str(), live, options.seconds);
     return kExitOk;
 }
 
-#else
-
-int Simulate(int, char**) {
-    std::fprintf(stderr, "dpsc: this build has no Direct3D device to simulate with\n");
-    return kExitUsage;
-}
-int Render(int, char**) {
-    std::fprintf(stderr, "dpsc: this build has no Direct3D device to render with\n");
-    return kExitUsage;
-}
-
-#endif
 
 }  // namespace
 

@@ -4,8 +4,8 @@
 //
 //   refshot [output-directory] [width height]      (default: current directory, 640 480)
 #include "offscreen.h"
-#include "png_writer.h"
 #include "scenes.h"
+#include "tools/png_file/png_file.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -40,10 +40,9 @@ int main(int argc, char** argv) {
     int failures = 0;
     for (int i = 0; i < count; ++i) {
         const refshot::Scene& s = scenes[i];
-        std::vector<std::uint8_t> rgb;
+        pngfile::Picture picture{static_cast<int>(width), static_cast<int>(height), pngfile::Channels::Rgb, {}};
         const std::string path = dir + "/" + s.name + ".png";
-        if (!device.Render(s, rgb, error) ||
-            !refshot::WritePng(path, static_cast<int>(width), static_cast<int>(height), rgb, error)) {
+        if (!device.Render(s, picture.bytes, error) || !pngfile::Write(path, picture, error)) {
             std::fprintf(stderr, "refshot: %s\n", error.c_str());
             ++failures;
             continue;

@@ -10,11 +10,11 @@
 #include "platform/d3dx8.h"
 #include "platform/win32/data_file.h"
 #include "platform/win32/debug_output.h"
-
-#include <png.h>
+#include "tools/png_file/png_file.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -232,17 +232,18 @@ void DrawSubsets(Scene& s, IDirect3DDevice8* dev, bool lit, bool translucentPass
 }
 
 bool WritePng(const std::string& path, const BYTE* bits, INT pitch, UINT width, UINT height) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    image.width = width;
-    image.height = height;
-    image.format = PNG_FORMAT_BGR;  // drops the unused fourth byte of X8R8G8B8
-    std::vector<BYTE> rgb(static_cast<size_t>(width) * height * 3);
+    // Blue, green, red of each X8R8G8B8 pixel, without its unused fourth byte.
+    pngfile::Picture picture{static_cast<int>(width), static_cast<int>(height), pngfile::Channels::Bgr, {}};
+    picture.bytes.resize(static_cast<size_t>(width) * height * 3);
     for (UINT y = 0; y < height; ++y) {
         const BYTE* row = bits + static_cast<ptrdiff_t>(y) * pitch;
-        for (UINT x = 0; x < width; ++x) std::memcpy(&rgb[(static_cast<size_t>(y) * width + x) * 3], row + x * 4, 3);
+        for (UINT x = 0; x < width; ++x)
+            std::memcpy(&picture.bytes[(static_cast<size_t>(y) * width + x) * 3], row + x * 4, 3);
     }
-    return png_image_write_to_file(&image, path.c_str(), 0, rgb.data(), 0, nullptr) != 0;
+    std::string error;
+    if (pngfile::Write(path, picture, error)) return true;
+    std::fprintf(stderr, "xview: %s\n", error.c_str());
+    return false;
 }
 
 HRESULT Render(Scene& s, const Options& o) {

@@ -11,13 +11,15 @@
 //
 // The window is found by its name anywhere in the tree, so a window manager's frame around it
 // does not matter; its pixels are read from the screen, so they are what is shown.
+#include "tools/png_file/png_file.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <png.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -81,24 +83,17 @@ XImage* ReadWindow(Display* display, const std::string& name, XWindowAttributes*
 }
 
 int Same(Display* display, const std::string& name, const char* path) {
-    png_image picture{};
-    picture.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&picture, path)) {
-        std::fprintf(stderr, "xprobe: cannot read %s\n", path);
-        return 2;
-    }
-    picture.format = PNG_FORMAT_RGB;
-    std::string rgb(PNG_IMAGE_SIZE(picture), '\0');
-    if (!png_image_finish_read(&picture, nullptr, rgb.data(), 0, nullptr)) {
-        std::fprintf(stderr, "xprobe: cannot decode %s\n", path);
+    pngfile::Picture picture;
+    std::string error;
+    if (!pngfile::Read(path, pngfile::Channels::Rgb, picture, error)) {
+        std::fprintf(stderr, "xprobe: %s\n", error.c_str());
         return 2;
     }
     XWindowAttributes attributes;
     XImage* image = ReadWindow(display, name, &attributes);
     if (!image) return 2;
-    if (static_cast<png_uint_32>(image->width) != picture.width ||
-        static_cast<png_uint_32>(image->height) != picture.height) {
-        std::printf("the window is %dx%d, the picture %ux%u\n", image->width, image->height, picture.width,
+    if (image->width != picture.width || image->height != picture.height) {
+        std::printf("the window is %dx%d, the picture %dx%d\n", image->width, image->height, picture.width,
                     picture.height);
         XDestroyImage(image);
         return 1;
@@ -108,8 +103,8 @@ int Same(Display* display, const std::string& name, const char* path) {
     for (int row = 0; row < image->height; ++row)
         for (int column = 0; column < image->width; ++column) {
             const unsigned long p = XGetPixel(image, column, row);
-            const unsigned char* q = reinterpret_cast<const unsigned char*>(rgb.data()) +
-                                     3 * (static_cast<size_t>(row) * picture.width + static_cast<size_t>(column));
+            const unsigned char* q = picture.bytes.data() + 3 * (static_cast<size_t>(row) * static_cast<size_t>(picture.width) +
+                                                                 static_cast<size_t>(column));
             const int d = std::max({std::abs(static_cast<int>(Channel(p, image->red_mask) + 0.5) - q[0]),
                                     std::abs(static_cast<int>(Channel(p, image->green_mask) + 0.5) - q[1]),
                                     std::abs(static_cast<int>(Channel(p, image->blue_mask) + 0.5) - q[2])});
@@ -125,23 +120,21 @@ int Dump(Display* display, const std::string& name, const char* path) {
     XWindowAttributes attributes;
     XImage* image = ReadWindow(display, name, &attributes);
     if (!image) return 1;
-    std::string rgb(3 * static_cast<size_t>(image->width) * static_cast<size_t>(image->height), '\0');
+    pngfile::Picture picture{image->width, image->height, pngfile::Channels::Rgb, {}};
+    picture.bytes.resize(3 * static_cast<size_t>(image->width) * static_cast<size_t>(image->height));
     for (int row = 0; row < image->height; ++row)
         for (int column = 0; column < image->width; ++column) {
             const unsigned long p = XGetPixel(image, column, row);
-            char* q = rgb.data() + 3 * (static_cast<size_t>(row) * static_cast<size_t>(image->width) + static_cast<size_t>(column));
-            q[0] = static_cast<char>(Channel(p, image->red_mask) + 0.5);
-            q[1] = static_cast<char>(Channel(p, image->green_mask) + 0.5);
-            q[2] = static_cast<char>(Channel(p, image->blue_mask) + 0.5);
+            std::uint8_t* q = picture.bytes.data() +
+                              3 * (static_cast<size_t>(row) * static_cast<size_t>(image->width) + static_cast<size_t>(column));
+            q[0] = static_cast<std::uint8_t>(Channel(p, image->red_mask) + 0.5);
+            q[1] = static_cast<std::uint8_t>(Channel(p, image->green_mask) + 0.5);
+            q[2] = static_cast<std::uint8_t>(Channel(p, image->blue_mask) + 0.5);
         }
-    png_image picture{};
-    picture.version = PNG_IMAGE_VERSION;
-    picture.width = static_cast<png_uint_32>(image->width);
-    picture.height = static_cast<png_uint_32>(image->height);
-    picture.format = PNG_FORMAT_RGB;
     XDestroyImage(image);
-    if (!png_image_write_to_file(&picture, path, 0, rgb.data(), 0, nullptr)) {
-        std::fprintf(stderr, "xprobe: cannot write %s\n", path);
+    std::string error;
+    if (!pngfile::Write(path, picture, error)) {
+        std::fprintf(stderr, "xprobe: %s\n", error.c_str());
         return 1;
     }
     return 0;

@@ -21,9 +21,10 @@ struct Picture {
 
 int BytesPerPixel(Channels channels);
 
-// Reads `path` (any colour type and depth) converted to `channels`. Returns false with
-// `error` naming the file and the reason when it cannot be read or decoded, or is over
-// kLargestSide pixels a side.
+// Reads `path` (any colour type and depth) converted to `channels`; a file with alpha read
+// into Rgb or Bgr comes out laid over black (libpng composites in linear light). Returns
+// false with `error` naming the file and the reason when it cannot be read or decoded, or is
+// over kLargestSide pixels a side.
 constexpr int kLargestSide = 16384;
 bool Read(const std::string& path, Channels channels, Picture& picture, std::string& error);
 

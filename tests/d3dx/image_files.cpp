@@ -1,12 +1,13 @@
 #include "image_files.h"
 
+#include "tools/png_file/png_file.h"
+
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <stdexcept>
 
 #include <jpeglib.h>
-#include <png.h>
 #include <unistd.h>
 
 namespace testimg {
@@ -82,25 +83,17 @@ Bytes MakeBmpIndexed(UINT width, UINT height, int bits, const std::vector<BYTE>&
 }
 
 Bytes MakePng(UINT width, UINT height, const std::vector<DWORD>& argb, bool alpha) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    image.width = width;
-    image.height = height;
-    image.format = alpha ? PNG_FORMAT_BGRA : PNG_FORMAT_BGR;
-    std::vector<BYTE> src;
+    pngfile::Picture picture{static_cast<int>(width), static_cast<int>(height),
+                             alpha ? pngfile::Channels::Bgra : pngfile::Channels::Bgr, {}};
     for (DWORD p : argb) {
-        src.push_back(static_cast<BYTE>(p));
-        src.push_back(static_cast<BYTE>(p >> 8));
-        src.push_back(static_cast<BYTE>(p >> 16));
-        if (alpha) src.push_back(static_cast<BYTE>(p >> 24));
+        picture.bytes.push_back(static_cast<BYTE>(p));
+        picture.bytes.push_back(static_cast<BYTE>(p >> 8));
+        picture.bytes.push_back(static_cast<BYTE>(p >> 16));
+        if (alpha) picture.bytes.push_back(static_cast<BYTE>(p >> 24));
     }
-    png_alloc_size_t size = 0;
-    if (!png_image_write_to_memory(&image, nullptr, &size, 0, src.data(), 0, nullptr))
-        throw std::runtime_error("png size");
-    Bytes out(size);
-    if (!png_image_write_to_memory(&image, out.data(), &size, 0, src.data(), 0, nullptr))
-        throw std::runtime_error("png write");
-    out.resize(size);
+    Bytes out;
+    std::string error;
+    if (!pngfile::Encode(picture, out, error)) throw std::runtime_error("png: " + error);
     return out;
 }
 

@@ -4,6 +4,8 @@
 
 namespace pngfile {
 
+int BytesPerPixel(Channels channels) { return channels == Channels::Rgb || channels == Channels::Bgr ? 3 : 4; }
+
 namespace {
 
 png_uint_32 Format(Channels channels) {
@@ -16,9 +18,23 @@ png_uint_32 Format(Channels channels) {
     return PNG_FORMAT_RGB;
 }
 
-}  // namespace
+// The header libpng writes `picture` with; false when the bytes do not match the size.
+bool Describe(const Picture& picture, png_image& image, std::string& error) {
+    if (picture.width <= 0 || picture.height <= 0 ||
+        picture.bytes.size() != static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height) *
+                                    static_cast<std::size_t>(BytesPerPixel(picture.channels))) {
+        error = "the picture's size does not match its bytes";
+        return false;
+    }
+    image = png_image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = static_cast<png_uint_32>(picture.width);
+    image.height = static_cast<png_uint_32>(picture.height);
+    image.format = Format(picture.channels);
+    return true;
+}
 
-int BytesPerPixel(Channels channels) { return channels == Channels::Rgb || channels == Channels::Bgr ? 3 : 4; }
+}  // namespace
 
 bool Read(const std::string& path, Channels channels, Picture& picture, std::string& error) {
     png_image image{};
@@ -47,22 +63,32 @@ bool Read(const std::string& path, Channels channels, Picture& picture, std::str
 }
 
 bool Write(const std::string& path, const Picture& picture, std::string& error) {
-    const std::size_t expected = static_cast<std::size_t>(picture.width > 0 ? picture.width : 0) *
-                                 static_cast<std::size_t>(picture.height > 0 ? picture.height : 0) *
-                                 static_cast<std::size_t>(BytesPerPixel(picture.channels));
-    if (picture.width <= 0 || picture.height <= 0 || picture.bytes.size() != expected) {
-        error = path + ": the picture's size does not match its bytes";
+    png_image image{};
+    if (!Describe(picture, image, error)) {
+        error = path + ": " + error;
         return false;
     }
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    image.width = static_cast<png_uint_32>(picture.width);
-    image.height = static_cast<png_uint_32>(picture.height);
-    image.format = Format(picture.channels);
     if (!png_image_write_to_file(&image, path.c_str(), 0, picture.bytes.data(), 0, nullptr)) {
         error = path + ": " + image.message;
         return false;
     }
+    return true;
+}
+
+bool Encode(const Picture& picture, std::vector<std::uint8_t>& file, std::string& error) {
+    png_image image{};
+    if (!Describe(picture, image, error)) return false;
+    png_alloc_size_t size = 0;
+    if (!png_image_write_to_memory(&image, nullptr, &size, 0, picture.bytes.data(), 0, nullptr)) {
+        error = image.message;
+        return false;
+    }
+    file.resize(size);
+    if (!png_image_write_to_memory(&image, file.data(), &size, 0, picture.bytes.data(), 0, nullptr)) {
+        error = image.message;
+        return false;
+    }
+    file.resize(size);
     return true;
 }
 

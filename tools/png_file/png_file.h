@@ -31,4 +31,8 @@ bool Read(const std::string& path, Channels channels, Picture& picture, std::str
 // Writes `picture`, whose bytes must hold width * height pixels. Returns false with `error`.
 bool Write(const std::string& path, const Picture& picture, std::string& error);
 
+// The PNG file of `picture` in memory, for tests that hand files to a decoder. Returns false
+// with `error`.
+bool Encode(const Picture& picture, std::vector<std::uint8_t>& file, std::string& error);
+
 }  // namespace pngfile

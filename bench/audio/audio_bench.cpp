@@ -4,7 +4,7 @@
 #include "platform/audio/mixer.h"
 #include "platform/audio/spectrum.h"
 
-#include "signals.h"
+#include "tests/audio/signals.h"
 
 #include <benchmark/benchmark.h>
 

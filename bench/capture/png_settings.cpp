@@ -1,8 +1,8 @@
 // Time and size of writing recorded frames as PNG with each compression level and filter:
 //   build/bench/capture/png_settings FRAME.png...   (frames of a recording, e.g. 1920x1080)
 // Prints milliseconds per frame (best of three per frame, summed) and bytes per frame.
-#include "png_image.h"
 #include "production/png_frame.h"
+#include "tests/render/png_image.h"
 
 #include <algorithm>
 #include <chrono>

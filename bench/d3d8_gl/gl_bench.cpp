@@ -7,7 +7,7 @@
 #include "platform/d3d8/pixel_convert.h"
 #include "platform/d3d8/ref/ref_rasterizer.h"
 #include "bench/common/sphere_mesh.h"
-#include "scene.h"
+#include "tests/d3d8_gl/scene.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,7 +1,7 @@
 // Speed of the REF rasterizer: fill rate (pixels per second) for the production's common
 // pixel paths, and triangle and point-sprite throughput. Targets are 640 x 480.
 #include "bench/common/sphere_mesh.h"
-#include "ref_test_util.h"
+#include "tests/d3d8_ref/ref_test_util.h"
 
 #include <benchmark/benchmark.h>
 

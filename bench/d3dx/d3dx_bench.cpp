@@ -1,6 +1,6 @@
 // Load-time costs of the D3DX stand-in: decoding, scaling and mip chains of texture-sized
 // pictures, and parsing a .x mesh of the size a production scene uses.
-#include "image_files.h"
+#include "tests/d3dx/image_files.h"
 
 #include "platform/d3dx/image.h"
 #include "platform/d3dx/image_ops.h"

@@ -7,9 +7,9 @@
 
 #include "effects/lens_flare.h"
 #include "effects/transition.h"
-#include "fake_device.h"
-#include "ref_device.h"
 #include "render/texture_font.h"
+#include "tests/render/fake_device.h"
+#include "tests/render/golden_device.h"
 
 namespace {
 

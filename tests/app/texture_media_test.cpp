@@ -11,7 +11,7 @@
 
 #include "app/media.h"
 #include "platform/d3dx8.h"
-#include "tests/support/present_params.h"
+#include "tests/support/ref_device.h"
 
 namespace fs = std::filesystem;
 
@@ -53,21 +53,17 @@ protected:
         old_ = fs::current_path();
         fs::current_path(root_ / "work");
         setenv("MORVELT_MEDIA_PATH", (root_ / "shared").c_str(), 1);
-        d3d_ = Direct3DCreate8(D3D_SDK_VERSION);
-        ASSERT_NE(d3d_, nullptr);
-        D3DPRESENT_PARAMETERS pp = TestPresentParams(64, 64);
-        ASSERT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_REF, NULL, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device_), S_OK);
+        ASSERT_EQ(ref_.createResult(), S_OK);
     }
     void TearDown() override {
-        if (device_) device_->Release();
-        if (d3d_) d3d_->Release();
+        ref_.Release();
         fs::current_path(old_);
         fs::remove_all(root_);
         unsetenv("MORVELT_MEDIA_PATH");
     }
     fs::path root_, old_;
-    IDirect3D8* d3d_ = nullptr;
-    IDirect3DDevice8* device_ = nullptr;
+    test_support::RefDevice ref_{64, 64};
+    IDirect3DDevice8* const device_ = ref_.get();
 };
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include "particles/particle_emitter.h"
 #include "platform/d3d8.h"
 #include "platform/d3dx8.h"
-#include "tests/support/present_params.h"
+#include "tests/support/ref_device.h"
 
 #include <gtest/gtest.h>
 
@@ -22,20 +22,10 @@ protected:
     {
         // Names inside the files (mesh and script textures) are relative to the working folder.
         ASSERT_EQ(chdir(ContentDir().c_str()), 0);
-        m_d3d = Direct3DCreate8(D3D_SDK_VERSION);
-        ASSERT_NE(m_d3d, nullptr);
-        D3DPRESENT_PARAMETERS pp = TestPresentParams(64, 64);
-        ASSERT_EQ(m_d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_REF, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
-                                      &pp, &m_device),
-                  D3D_OK);
+        ASSERT_EQ(m_ref.createResult(), D3D_OK);
     }
-    void TearDown() override
-    {
-        if (m_device) m_device->Release();
-        if (m_d3d) m_d3d->Release();
-    }
-    IDirect3D8* m_d3d = nullptr;
-    IDirect3DDevice8* m_device = nullptr;
+    test_support::RefDevice m_ref{64, 64};
+    IDirect3DDevice8* const m_device = m_ref.get();
 };
 
 UINT FullChain(UINT w, UINT h)

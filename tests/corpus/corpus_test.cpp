@@ -5,7 +5,7 @@
 #if MORVELT_CORPUS_PARTICLES
 #include "particles/particle_emitter.h"
 #endif
-#include "tests/support/present_params.h"
+#include "tests/support/ref_device.h"
 
 #include <gtest/gtest.h>
 
@@ -29,22 +29,14 @@ class Corpus : public ::testing::Test {
 protected:
     void SetUp() override {
         platform::SetDebugOutputSink([](const char*) {});
-        d3d_ = Direct3DCreate8(D3D_SDK_VERSION);
-        ASSERT_NE(d3d_, nullptr);
-        D3DPRESENT_PARAMETERS pp = TestPresentParams(64, 64);
-        ASSERT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_REF, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
-                                     &pp, &device_),
-                  D3D_OK);
+        ASSERT_EQ(ref_.createResult(), D3D_OK);
     }
     void TearDown() override {
-        if (device_) {
-            EXPECT_EQ(device_->Release(), 0u);
-        }
-        if (d3d_) d3d_->Release();
+        EXPECT_EQ(ref_.Release(), 0u);
         platform::SetDebugOutputSink(nullptr);
     }
-    IDirect3D8* d3d_ = nullptr;
-    IDirect3DDevice8* device_ = nullptr;
+    test_support::RefDevice ref_{64, 64};
+    IDirect3DDevice8* const device_ = ref_.get();
 };
 
 // A folder without findings has nothing to replay: the case says so instead of passing.

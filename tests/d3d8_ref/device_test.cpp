@@ -2,7 +2,7 @@
 // production sets, and the back buffer or a render-target texture is read back.
 #include "platform/d3d8.h"
 #include "platform/d3d8/pixel_convert.h"
-#include "tests/support/present_params.h"
+#include "tests/support/ref_device.h"
 
 #include <gtest/gtest.h>
 
@@ -37,21 +37,15 @@ protected:
     static constexpr UINT kSize = 64;
 
     void SetUp() override {
-        d3d_ = Direct3DCreate8(D3D_SDK_VERSION);
-        ASSERT_NE(d3d_, nullptr);
-        D3DPRESENT_PARAMETERS pp = TestPresentParams(kSize, kSize, D3DFMT_D16);
-        ASSERT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_REF, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
-                                     &pp, &dev_),
-                  D3D_OK);
+        ASSERT_EQ(ref_.createResult(), D3D_OK);
         ASSERT_EQ(dev_->BeginScene(), D3D_OK);
     }
 
     void TearDown() override {
         if (dev_) {
             dev_->EndScene();
-            EXPECT_EQ(dev_->Release(), 0u);
+            EXPECT_EQ(ref_.Release(), 0u);
         }
-        if (d3d_) d3d_->Release();
     }
 
     // Pixel (x, y) of a surface, read with a read-only lock.
@@ -91,8 +85,8 @@ protected:
         return dev_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(TLVertex));
     }
 
-    IDirect3D8* d3d_ = nullptr;
-    IDirect3DDevice8* dev_ = nullptr;
+    test_support::RefDevice ref_{kSize, kSize, D3DFMT_D16};
+    IDirect3DDevice8* const dev_ = ref_.get();
 };
 
 }  // namespace

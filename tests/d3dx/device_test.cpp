@@ -3,7 +3,7 @@
 #include "image_files.h"
 
 #include "platform/d3dx8.h"
-#include "tests/support/present_params.h"
+#include "tests/support/ref_device.h"
 
 #include <gtest/gtest.h>
 
@@ -23,23 +23,11 @@ Mesh { 4; -1;-1;0;, -1;1;0;, 1;1;0;, 1;-1;0;; 2; 3;0,1,2;, 3;0,2,3;;
 )";
 
 struct DeviceModel : ::testing::Test {
-    IDirect3D8* d3d = nullptr;
-    IDirect3DDevice8* device = nullptr;
+    test_support::RefDevice ref{64, 64, D3DFMT_D16};
+    IDirect3DDevice8* const device = ref.get();
 
-    void SetUp() override {
-        d3d = Direct3DCreate8(D3D_SDK_VERSION);
-        ASSERT_NE(d3d, nullptr);
-        D3DPRESENT_PARAMETERS pp = TestPresentParams(64, 64, D3DFMT_D16);
-        ASSERT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_REF, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
-                                    &pp, &device),
-                  S_OK);
-    }
-    void TearDown() override {
-        if (device) {
-            EXPECT_EQ(device->Release(), 0u) << "the loaders left references on the device";
-        }
-        if (d3d) d3d->Release();
-    }
+    void SetUp() override { ASSERT_EQ(ref.createResult(), S_OK); }
+    void TearDown() override { EXPECT_EQ(ref.Release(), 0u) << "the loaders left references on the device"; }
 };
 
 }  // namespace

@@ -5,7 +5,7 @@
 
 #include "effects/lens_flare.h"
 #include "effects/transition.h"
-#include "ref_device.h"
+#include "golden_device.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "effects/lens_flare.h"
 #include "png_image.h"
-#include "ref_device.h"
+#include "golden_device.h"
 
 TEST(LensFlareTextures, LoadedTexturesAreKeptAndFailuresStoreNothing) {
     testimage::RefDevice device(32, 32);

@@ -6,7 +6,7 @@
 #include "platform/d3dx8.h"
 
 #include "tests/support/allocation_counter.h"
-#include "tests/support/present_params.h"
+#include "tests/support/ref_device.h"
 
 #include <gtest/gtest.h>
 
@@ -19,11 +19,7 @@ namespace {
 class ParticleAllocation : public ::testing::TestWithParam<const char*> {
 protected:
     void SetUp() override {
-        d3d = Direct3DCreate8(D3D_SDK_VERSION);
-        ASSERT_NE(d3d, nullptr);
-        D3DPRESENT_PARAMETERS pp = TestPresentParams(64, 64);
-        ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_REF, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device),
-                  D3D_OK);
+        ASSERT_EQ(ref.createResult(), D3D_OK);
         D3DXMATRIX view, projection;
         const D3DXVECTOR3 eye(0, 0, -20), at(0, 0, 0), up(0, 1, 0);
         D3DXMatrixLookAtLH(&view, &eye, &at, &up);
@@ -34,8 +30,7 @@ protected:
     }
     void TearDown() override {
         emitter.ReleaseDeviceObjects();
-        if (device) device->Release();
-        if (d3d) d3d->Release();
+        ref.Release();
     }
 
     // One frame of 1/60 s: move, then draw.
@@ -48,8 +43,8 @@ protected:
         device->EndScene();
     }
 
-    IDirect3D8* d3d = nullptr;
-    IDirect3DDevice8* device = nullptr;
+    test_support::RefDevice ref{64, 64};
+    IDirect3DDevice8* const device = ref.get();
     CParticleEmitter emitter;
     float time = 0;
 };

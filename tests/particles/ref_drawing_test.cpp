@@ -1,7 +1,7 @@
 // Particles drawn by the REF device into a small back buffer, and textures loaded from files.
 #include "particles/particle_emitter.h"
 #include "platform/d3dx8.h"
-#include "tests/support/present_params.h"
+#include "tests/support/ref_device.h"
 
 #include <gtest/gtest.h>
 
@@ -17,18 +17,11 @@ constexpr UINT kSize = 64;
 class RefDrawing : public ::testing::Test {
 protected:
     void SetUp() override {
-        d3d = Direct3DCreate8(D3D_SDK_VERSION);
-        ASSERT_NE(d3d, nullptr);
-        D3DPRESENT_PARAMETERS pp = TestPresentParams(kSize, kSize);
-        ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_REF, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device),
-                  D3D_OK);
+        ASSERT_EQ(ref.createResult(), D3D_OK);
     }
     void TearDown() override {
         emitter.ReleaseDeviceObjects();
-        if (device) {
-            EXPECT_EQ(device->Release(), 0u) << "the emitter left a reference behind";
-        }
-        if (d3d) d3d->Release();
+        EXPECT_EQ(ref.Release(), 0u) << "the emitter left a reference behind";
     }
 
     // Compiles with the device known, starts, and runs one frame of the given length.
@@ -72,8 +65,8 @@ protected:
         return c & 0x00ffffffu;
     }
 
-    IDirect3D8* d3d = nullptr;
-    IDirect3DDevice8* device = nullptr;
+    test_support::RefDevice ref{kSize, kSize};
+    IDirect3DDevice8* const device = ref.get();
     CParticleEmitter emitter;
 };
 

@@ -10,7 +10,7 @@
 #include "fake_device.h"
 #include "fake_mesh.h"
 #include "png_image.h"
-#include "ref_device.h"
+#include "golden_device.h"
 
 namespace {
 

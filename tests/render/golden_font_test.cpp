@@ -1,7 +1,7 @@
 // The bitmap font drawn by the software rasterizer, against a stored picture.
 #include <gtest/gtest.h>
 
-#include "ref_device.h"
+#include "golden_device.h"
 #include "render/texture_font.h"
 
 namespace {

@@ -1,4 +1,4 @@
-// Counts every operator new of a test program that links allocation_counter.cpp, which
+// Counts every operator new of a test program that links test_support_allocation, which
 // replaces the global allocation functions; for tests that a path allocates nothing.
 #pragma once
 

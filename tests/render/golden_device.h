@@ -1,31 +1,20 @@
-// An off-screen device of type REF (the software rasterizer) for golden-image tests, with
-// helpers to fill textures and read the back buffer back as a picture.
+// The REF device of the golden pictures, with helpers to fill textures and read the back
+// buffer back as a picture.
 #pragma once
 
-#include "platform/d3d8.h"
 #include "png_image.h"
+#include "tests/support/ref_device.h"
 
 namespace testimage {
 
-class RefDevice {
+// An A8R8G8B8 back buffer that can be locked and a 16-bit depth buffer; when the adapter's
+// desktop format refuses that back buffer, the device chooses.
+class RefDevice : public test_support::RefDevice {
 public:
     RefDevice(UINT width, UINT height);
-    ~RefDevice();
-    RefDevice(const RefDevice&) = delete;
-    RefDevice& operator=(const RefDevice&) = delete;
-
-    IDirect3DDevice8* get() const { return device_; }
-    IDirect3DDevice8* operator->() const { return device_; }
-    explicit operator bool() const { return device_ != nullptr; }
-    HRESULT createResult() const { return createResult_; }
 
     // The back buffer, alpha forced to 255.
     Image ReadBackBuffer() const;
-
-private:
-    IDirect3D8* d3d_ = nullptr;
-    IDirect3DDevice8* device_ = nullptr;
-    HRESULT createResult_ = E_FAIL;
 };
 
 // A managed A8R8G8B8 texture of one level filled by texel(x, y) -> 0xAARRGGBB; null on failure.

@@ -1,35 +1,27 @@
-#include "ref_device.h"
-
-#include "tests/support/present_params.h"
+#include "golden_device.h"
 
 namespace testimage {
 
-RefDevice::RefDevice(UINT width, UINT height) {
-    d3d_ = Direct3DCreate8(D3D_SDK_VERSION);
-    if (!d3d_) return;
+namespace {
+
+D3DPRESENT_PARAMETERS GoldenParams(UINT width, UINT height, D3DFORMAT backBuffer) {
     D3DPRESENT_PARAMETERS pp = TestPresentParams(width, height, D3DFMT_D16);
-    pp.BackBufferFormat = D3DFMT_A8R8G8B8;
+    pp.BackBufferFormat = backBuffer;
     pp.Flags = D3DPRESENTFLAG_LOCKABLE_BACKBUFFER;
-    createResult_ = d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_REF, nullptr,
-                                       D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device_);
-    if (FAILED(createResult_)) {
-        // The desktop format of the adapter may differ: let the device choose.
-        pp.BackBufferFormat = D3DFMT_UNKNOWN;
-        createResult_ = d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_REF, nullptr,
-                                           D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device_);
-    }
-    if (FAILED(createResult_)) device_ = nullptr;
+    return pp;
 }
 
-RefDevice::~RefDevice() {
-    if (device_) device_->Release();
-    if (d3d_) d3d_->Release();
+}  // namespace
+
+RefDevice::RefDevice(UINT width, UINT height)
+    : test_support::RefDevice(GoldenParams(width, height, D3DFMT_A8R8G8B8)) {
+    RetryWith(GoldenParams(width, height, D3DFMT_UNKNOWN));
 }
 
 Image RefDevice::ReadBackBuffer() const {
     Image image;
     IDirect3DSurface8* surface = nullptr;
-    if (!device_ || FAILED(device_->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &surface))) return image;
+    if (!get() || FAILED(get()->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &surface))) return image;
     D3DSURFACE_DESC desc{};
     surface->GetDesc(&desc);
     D3DLOCKED_RECT locked{};

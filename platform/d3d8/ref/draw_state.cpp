@@ -2,6 +2,7 @@
 
 #include "platform/d3d8/ref/simple_shading.h"
 
+#include "platform/d3d8/fixed_function.h"
 #include "platform/d3d8/pixel_convert.h"
 
 #include <algorithm>
@@ -240,8 +241,9 @@ void PrepareDrawContext(const PipelineState& s, const RenderTargets& targets, Dr
     ctx.depthWrite = ctx.depthTest && rs[D3DRS_ZWRITEENABLE] != 0;
     ctx.depthFunc = rs[D3DRS_ZFUNC];
     ctx.blend = rs[D3DRS_ALPHABLENDENABLE] != 0;
-    ctx.srcBlend = rs[D3DRS_SRCBLEND];
-    ctx.destBlend = rs[D3DRS_DESTBLEND];
+    const BlendFactors factors = ResolveBlendFactors(rs);
+    ctx.srcBlend = factors.src;
+    ctx.destBlend = factors.dst;
     ctx.blendOp = rs[D3DRS_BLENDOP] ? rs[D3DRS_BLENDOP] : D3DBLENDOP_ADD;
     ctx.colorWriteMask = rs[D3DRS_COLORWRITEENABLE] & 0xf;
     ctx.blendKind = ClassifyBlend(ctx);

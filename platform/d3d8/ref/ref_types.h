@@ -202,7 +202,8 @@ struct DrawContext {
     bool depthWrite = false;
     DWORD depthFunc = D3DCMP_LESSEQUAL;
     bool blend = false;
-    DWORD srcBlend = D3DBLEND_ONE, destBlend = D3DBLEND_ZERO, blendOp = D3DBLENDOP_ADD;
+    DWORD srcBlend = D3DBLEND_ONE, destBlend = D3DBLEND_ZERO;  // as in force (ResolveBlendFactors)
+    DWORD blendOp = D3DBLENDOP_ADD;
     DWORD colorWriteMask = 0xf;
     BlendKind blendKind = BlendKind::General;
     SimpleShading simple;

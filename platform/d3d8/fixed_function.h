@@ -3,7 +3,10 @@
 // shader code starts from these answers.
 #pragma once
 
+#include "platform/d3d8/fvf.h"
 #include "platform/d3d8/rasterizer.h"
+
+#include <cstdint>
 
 namespace d3d8 {
 
@@ -20,6 +23,39 @@ inline BlendFactors ResolveBlendFactors(const DWORD* renderStates) {
     if (src == D3DBLEND_BOTHSRCALPHA) return {D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA};
     if (src == D3DBLEND_BOTHINVSRCALPHA) return {D3DBLEND_INVSRCALPHA, D3DBLEND_SRCALPHA};
     return {src, renderStates[D3DRS_DESTBLEND]};
+}
+
+// A projection of the usual perspective form: w is eye-space depth.
+inline bool IsPerspectiveProjection(const D3DMATRIX& p) {
+    return p._14 == 0 && p._24 == 0 && p._34 == 1 && p._44 == 0;
+}
+
+enum class FogSource : std::uint8_t { None = 0, Table = 1, Vertex = 2 };
+
+// Which fog applies. Table (per-pixel) fog wins over vertex fog; vertex fog needs vertices
+// the device transforms, otherwise a vertex with a specular colour brings its own fog factor
+// in specular alpha. Range fog is not offered (no D3DPRASTERCAPS_FOGRANGE): vertex fog is
+// always on eye-space depth, whatever D3DRS_RANGEFOGENABLE says.
+struct FogChoice {
+    FogSource source = FogSource::None;
+    DWORD mode = D3DFOG_NONE;  // the formula; NONE for a factor read from specular alpha
+    bool fromW = false;        // table fog on eye-space depth (w) rather than device z
+};
+
+inline FogChoice ChooseFog(const DWORD* renderStates, const FvfLayout& layout, const D3DMATRIX& projection) {
+    FogChoice fog;
+    if (!renderStates[D3DRS_FOGENABLE]) return fog;
+    if (renderStates[D3DRS_FOGTABLEMODE] != D3DFOG_NONE) {
+        fog.source = FogSource::Table;
+        fog.mode = renderStates[D3DRS_FOGTABLEMODE];
+        fog.fromW = IsPerspectiveProjection(projection) && !layout.transformed;
+    } else if (renderStates[D3DRS_FOGVERTEXMODE] != D3DFOG_NONE && !layout.transformed) {
+        fog.source = FogSource::Vertex;
+        fog.mode = renderStates[D3DRS_FOGVERTEXMODE];
+    } else if (layout.specular >= 0) {
+        fog.source = FogSource::Vertex;
+    }
+    return fog;
 }
 
 }  // namespace d3d8

@@ -3,6 +3,7 @@
 // light positions, fog distances...) travels as uniform values (uniforms.h).
 #pragma once
 
+#include "platform/d3d8/fixed_function.h"
 #include "platform/d3d8/rasterizer.h"
 
 #include <cstddef>
@@ -18,8 +19,6 @@ enum class PointMode : std::uint8_t { None = 0, List = 1, PolygonCorners = 2 };
 
 // Where a lit vertex takes a material colour from.
 enum class MaterialSource : std::uint8_t { Material = 0, VertexDiffuse = 1, VertexSpecular = 2 };
-
-enum class FogKind : std::uint8_t { None = 0, Table = 1, Vertex = 2 };
 
 // What a stage's texture unit holds.
 enum class StageTexture : std::uint8_t { None = 0, Color = 1, Bump = 2 };
@@ -46,7 +45,7 @@ struct ShaderKey {
     PointMode pointMode;
     std::uint8_t pointSprite, pointScale, flatShading;
     // Pixel stages.
-    FogKind fog;
+    FogSource fog;
     std::uint8_t fogMode;  // D3DFOG_*; NONE for vertex fog read from specular alpha
     std::uint8_t fogFromW;  // table fog on eye-space depth (perspective projection)
     std::uint8_t alphaFunc;  // D3DCMP_*, 0 when the alpha test is off

@@ -153,8 +153,6 @@ BlendKind ClassifyBlend(const DrawContext& ctx) {
     return BlendKind::General;
 }
 
-bool IsPerspective(const D3DMATRIX& p) { return p._14 == 0 && p._24 == 0 && p._34 == 1 && p._44 == 0; }
-
 }  // namespace
 
 void PrepareDrawContext(const PipelineState& s, const RenderTargets& targets, DrawContext& ctx) {
@@ -165,7 +163,7 @@ void PrepareDrawContext(const PipelineState& s, const RenderTargets& targets, Dr
     ctx.worldView = Multiply(ToMatrix4(s.world), view);
     ctx.worldViewProj = Multiply(ctx.worldView, ToMatrix4(s.projection));
     NormalMatrix(ctx.worldView, ctx.normalMatrix);
-    ctx.projectionIsPerspective = IsPerspective(s.projection);
+    ctx.projectionIsPerspective = IsPerspectiveProjection(s.projection);
 
     ctx.lighting = rs[D3DRS_LIGHTING] != 0 && !ctx.layout.transformed;
     ctx.normalize = rs[D3DRS_NORMALIZENORMALS] != 0;
@@ -215,24 +213,14 @@ void PrepareDrawContext(const PipelineState& s, const RenderTargets& targets, Dr
     ctx.textureFactor = ColorFromArgb(rs[D3DRS_TEXTUREFACTOR]);
     ctx.specularAdd = rs[D3DRS_SPECULARENABLE] != 0 && ctx.layout.specular >= 0;
 
-    ctx.fog = FogSource::None;
-    ctx.fogMode = D3DFOG_NONE;
-    if (rs[D3DRS_FOGENABLE]) {
-        if (rs[D3DRS_FOGTABLEMODE] != D3DFOG_NONE) {
-            ctx.fog = FogSource::Table;
-            ctx.fogMode = rs[D3DRS_FOGTABLEMODE];
-        } else if (rs[D3DRS_FOGVERTEXMODE] != D3DFOG_NONE && !ctx.layout.transformed) {
-            ctx.fog = FogSource::Vertex;
-            ctx.fogMode = rs[D3DRS_FOGVERTEXMODE];
-        } else if (ctx.layout.specular >= 0) {
-            ctx.fog = FogSource::Vertex;  // the vertex brings its fog factor in specular alpha
-        }
-    }
+    const FogChoice fog = ChooseFog(rs, ctx.layout, s.projection);
+    ctx.fog = fog.source;
+    ctx.fogMode = fog.mode;
+    ctx.fogFromW = fog.fromW;
     ctx.fogColor = ColorFromArgb(rs[D3DRS_FOGCOLOR]);
     ctx.fogStart = FloatFromBits(rs[D3DRS_FOGSTART]);
     ctx.fogEnd = FloatFromBits(rs[D3DRS_FOGEND]);
     ctx.fogDensity = FloatFromBits(rs[D3DRS_FOGDENSITY]);
-    ctx.fogFromW = ctx.projectionIsPerspective && !ctx.layout.transformed;
 
     ctx.alphaTest = rs[D3DRS_ALPHATESTENABLE] != 0;
     ctx.alphaFunc = rs[D3DRS_ALPHAFUNC];

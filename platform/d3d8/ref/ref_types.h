@@ -2,6 +2,7 @@
 // state derived once per draw, and one fragment (a pixel being shaded).
 #pragma once
 
+#include "platform/d3d8/fixed_function.h"
 #include "platform/d3d8/fvf.h"
 #include "platform/d3d8/rasterizer.h"
 #include "platform/d3d8/ref/pixel_instructions.h"
@@ -115,8 +116,6 @@ struct TextureStage {
     bool bumpOp = false;            // BUMPENVMAP or BUMPENVMAPLUMINANCE
     bool alphaOn = false;           // the alpha operation is not DISABLE
 };
-
-enum class FogSource { None, Table, Vertex };
 
 // The output merging of a draw, for pixel loops built for it: no blending and every channel
 // written; one of the common blends (with every channel written); anything else.

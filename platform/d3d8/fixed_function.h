@@ -58,4 +58,28 @@ inline FogChoice ChooseFog(const DWORD* renderStates, const FvfLayout& layout, c
     return fog;
 }
 
+// The texture-stage cascade ends at the first stage whose colour operation is DISABLE (or
+// never set), and at a stage whose first colour argument is its texture when no texture is
+// bound to it: the output is then what the earlier stages (or the diffuse colour) made.
+inline bool EndsCascade(const DWORD* stage) {
+    return stage[D3DTSS_COLOROP] == D3DTOP_DISABLE || stage[D3DTSS_COLOROP] == 0;
+}
+
+// The whole rule, for the device model to set PipelineState::activeStages at each draw.
+inline UINT CascadeLengthWithTextures(const PipelineState& s) {
+    UINT count = 0;
+    while (count < kMaxStages && !EndsCascade(s.stageStates[count]) &&
+           !((s.stageStates[count][D3DTSS_COLORARG1] & D3DTA_SELECTMASK) == D3DTA_TEXTURE && !s.textures[count]))
+        ++count;
+    return count;
+}
+
+// The stages a rasterizer runs: those the device let take part, up to the first that ends the
+// cascade by its operation (a state not set up by the device may have more).
+inline UINT CascadeLength(const PipelineState& s) {
+    UINT count = 0;
+    while (count < s.activeStages && count < kMaxStages && !EndsCascade(s.stageStates[count])) ++count;
+    return count;
+}
+
 }  // namespace d3d8

@@ -75,9 +75,9 @@ void MakeShaderKey(const PipelineState& s, D3DPRIMITIVETYPE primitive, ShaderKey
     if (rs[D3DRS_ALPHATESTENABLE]) k.alphaFunc = static_cast<std::uint8_t>(std::clamp<DWORD>(rs[D3DRS_ALPHAFUNC], 1, 8));
     k.specularAdd = rs[D3DRS_SPECULARENABLE] != 0 && layout.specular >= 0;
 
-    for (UINT i = 0; i < s.activeStages; ++i) {
+    const UINT stages = CascadeLength(s);
+    for (UINT i = 0; i < stages; ++i) {
         const DWORD* ss = s.stageStates[i];
-        if (EndsCascade(ss[D3DTSS_COLOROP])) break;
         ShaderKey::Stage& st = k.stages[i];
         st.colorOp = static_cast<std::uint8_t>(std::min<DWORD>(ss[D3DTSS_COLOROP], 255));
         const DWORD alphaOp = ss[D3DTSS_ALPHAOP];

@@ -50,7 +50,7 @@ struct ShaderKey {
     std::uint8_t fogFromW;  // table fog on eye-space depth (perspective projection)
     std::uint8_t alphaFunc;  // D3DCMP_*, 0 when the alpha test is off
     std::uint8_t specularAdd;
-    std::uint8_t stageCount;  // active stages: those before the first colour op DISABLE
+    std::uint8_t stageCount;  // stages in the cascade (CascadeLength)
     Stage stages[kMaxStages];
 
     bool operator==(const ShaderKey& o) const { return std::memcmp(this, &o, sizeof *this) == 0; }
@@ -63,8 +63,5 @@ struct ShaderKeyHash {
 
 // Builds the key of a draw. Every byte is set (unused fields zero), so keys compare by memory.
 void MakeShaderKey(const PipelineState& state, D3DPRIMITIVETYPE primitive, ShaderKey& key);
-
-// True when the stage state value names an operation that ends the cascade.
-inline bool EndsCascade(DWORD colorOp) { return colorOp == D3DTOP_DISABLE || colorOp == 0; }
 
 }  // namespace d3d8::gl

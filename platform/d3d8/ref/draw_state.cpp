@@ -90,9 +90,9 @@ void PrepareLights(const PipelineState& s, const Matrix4& view, DrawContext& ctx
 
 void PrepareStages(const PipelineState& s, DrawContext& ctx) {
     ctx.stageCount = 0;
-    for (UINT i = 0; i < s.activeStages; ++i) {
+    const UINT stages = CascadeLength(s);
+    for (UINT i = 0; i < stages; ++i) {
         const DWORD* ss = s.stageStates[i];
-        if (ss[D3DTSS_COLOROP] == D3DTOP_DISABLE || ss[D3DTSS_COLOROP] == 0) break;
         TextureStage& t = ctx.stages[i];
         t.colorOp = ss[D3DTSS_COLOROP];
         t.colorArg1 = ss[D3DTSS_COLORARG1];

@@ -2,6 +2,7 @@
 // the rasterizer reads (rebuilt where the dirty bits say), and the hand-over.
 #include "platform/d3d8/caps.h"
 #include "platform/d3d8/device.h"
+#include "platform/d3d8/fixed_function.h"
 #include "platform/d3d8/format_info.h"
 #include "platform/d3d8/fvf.h"
 
@@ -51,14 +52,7 @@ HRESULT Device::PrepareDraw(const char* where) {
             Report(where, "more than 8 lights enabled; the first 8 by index are used");
         }
     }
-    state_.activeStages = 0;
-    while (state_.activeStages < kMaxStages) {
-        const DWORD* stage = state_.stageStates[state_.activeStages];
-        if (stage[D3DTSS_COLOROP] == D3DTOP_DISABLE) break;
-        if ((stage[D3DTSS_COLORARG1] & D3DTA_SELECTMASK) == D3DTA_TEXTURE && !state_.textures[state_.activeStages])
-            break;
-        ++state_.activeStages;
-    }
+    state_.activeStages = CascadeLengthWithTextures(state_);
     dirty_ = 0;
     return D3D_OK;
 }

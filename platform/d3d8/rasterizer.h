@@ -48,9 +48,8 @@ struct PipelineState {
     UINT lightCount = 0;
     D3DVIEWPORT8 viewport{};
     const TextureData* textures[kMaxStages] = {};  // null: no texture bound to the stage
-    // Stages taking part in the cascade; the device sets it at each draw. A stage whose first
-    // colour argument is a texture ends the cascade, as a disabled one does, when no texture
-    // is bound to it: the output is then what the earlier stages (or the diffuse colour) made.
+    // Stages taking part in the cascade; the device sets it at each draw
+    // (CascadeLengthWithTextures in fixed_function.h).
     UINT activeStages = kMaxStages;
     DWORD fvf = 0;
 };

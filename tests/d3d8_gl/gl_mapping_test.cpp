@@ -66,15 +66,15 @@ TEST(GlShaderKey, FogSourceFollowsTableThenVertexThenSpecular) {
     s.projection = scene::PerspectiveFovLH(1.0f, 1.0f, 1.0f, 10.0f);
     ShaderKey k;
     MakeShaderKey(s, D3DPT_TRIANGLELIST, k);
-    EXPECT_EQ(k.fog, FogKind::Vertex);  // from specular alpha
+    EXPECT_EQ(k.fog, FogSource::Vertex);  // from specular alpha
     EXPECT_EQ(k.fogMode, D3DFOG_NONE);
     s.renderStates[D3DRS_FOGVERTEXMODE] = D3DFOG_LINEAR;
     MakeShaderKey(s, D3DPT_TRIANGLELIST, k);
-    EXPECT_EQ(k.fog, FogKind::Vertex);
+    EXPECT_EQ(k.fog, FogSource::Vertex);
     EXPECT_EQ(k.fogMode, D3DFOG_LINEAR);
     s.renderStates[D3DRS_FOGTABLEMODE] = D3DFOG_EXP;
     MakeShaderKey(s, D3DPT_TRIANGLELIST, k);
-    EXPECT_EQ(k.fog, FogKind::Table);
+    EXPECT_EQ(k.fog, FogSource::Table);
     EXPECT_TRUE(k.fogFromW);  // perspective projection: eye-space depth
     s.projection = scene::Identity();
     MakeShaderKey(s, D3DPT_TRIANGLELIST, k);

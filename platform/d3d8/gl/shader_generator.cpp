@@ -149,7 +149,7 @@ std::string VertexShader(const ShaderKey& k) {
     c += "vec3 safeNormalize(vec3 v) { float l = length(v); return l > 0.0 ? v / l : v; }\n";
     c += "vec4 reflection(vec3 p, vec3 n) {\n  vec3 i = safeNormalize(p);\n  vec3 m = safeNormalize(n);\n"
          "  return vec4(i - 2.0 * dot(i, m) * m, 1.0);\n}\n";
-    if (k.fog == FogKind::Vertex) c += FogFunction(k.fogMode);
+    if (k.fog == FogSource::Vertex) c += FogFunction(k.fogMode);
     c += "void main() {\n";
     c += std::string("  vec4 diffuse = ") + (k.hasDiffuse ? "aDiffuse" : "vec4(1.0)") + ";\n";
     c += std::string("  vec4 specular = ") + (k.hasSpecular ? "aSpecular" : "vec4(0.0)") + ";\n";
@@ -184,7 +184,7 @@ std::string VertexShader(const ShaderKey& k) {
         }
     }
     c += std::string("  ") + prefix + "diffuse = diffuse;\n  " + prefix + "specular = specular;\n";
-    if (k.fog == FogKind::Vertex)
+    if (k.fog == FogSource::Vertex)
         c += std::string("  ") + prefix + "fog = " + (k.fogMode != D3DFOG_NONE ? "fogFactor(abs(eyePos.z))" : "specular.a") + ";\n";
     else
         c += std::string("  ") + prefix + "fog = 1.0;\n";
@@ -288,7 +288,7 @@ std::string FragmentShader(const ShaderKey& k) {
     c += "out vec4 fragColor;\n";
     for (int s = 0; s < k.stageCount; ++s)
         if (k.stages[s].texture != StageTexture::None) c += "uniform sampler2D s" + Num(s) + ";\n";
-    if (k.fog == FogKind::Table) c += FogFunction(k.fogMode);
+    if (k.fog == FogSource::Table) c += FogFunction(k.fogMode);
     c += "void main() {\n  vec4 diffuse = fs_diffuse;\n  vec4 specular = fs_specular;\n  vec4 current = diffuse;\n";
     c += "  float du = 0.0, dv = 0.0, luminance = 1.0;\n";
     int bumpStage = -1;  // the bump stage whose offsets the next stage takes
@@ -348,11 +348,11 @@ std::string FragmentShader(const ShaderKey& k) {
         c += "  float alpha8 = floor(clamp(current.a, 0.0, 1.0) * 255.0 + 0.5);\n";
         c += "  if (!(" + Compare(k.alphaFunc, "alpha8", Slot(kUFog) + ".w") + ")) discard;\n";
     }
-    if (k.fog == FogKind::Table)
+    if (k.fog == FogSource::Table)
         c += std::string("  float f = fogFactor(") + (k.fogFromW ? "1.0 / gl_FragCoord.w" : "gl_FragCoord.z") + ");\n";
-    else if (k.fog == FogKind::Vertex)
+    else if (k.fog == FogSource::Vertex)
         c += "  float f = clamp(fs_fog, 0.0, 1.0);\n";
-    if (k.fog != FogKind::None) c += "  current.rgb = f * current.rgb + (1.0 - f) * " + Slot(kUFogColor) + ".rgb;\n";
+    if (k.fog != FogSource::None) c += "  current.rgb = f * current.rgb + (1.0 - f) * " + Slot(kUFogColor) + ".rgb;\n";
     c += "  fragColor = clamp(current, 0.0, 1.0);\n}\n";
     return c;
 }

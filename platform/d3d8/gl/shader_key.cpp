@@ -68,26 +68,16 @@ void MakeShaderKey(const PipelineState& s, D3DPRIMITIVETYPE primitive, ShaderKey
     }
     k.flatShading = rs[D3DRS_SHADEMODE] == D3DSHADE_FLAT && k.pointMode != PointMode::List;
 
-    if (rs[D3DRS_FOGENABLE]) {
-        if (rs[D3DRS_FOGTABLEMODE] != D3DFOG_NONE) {
-            k.fog = FogKind::Table;
-            k.fogMode = static_cast<std::uint8_t>(rs[D3DRS_FOGTABLEMODE]);
-            const D3DMATRIX& p = s.projection;
-            const bool perspective = p._14 == 0 && p._24 == 0 && p._34 == 1 && p._44 == 0;
-            k.fogFromW = perspective && !layout.transformed;
-        } else if (rs[D3DRS_FOGVERTEXMODE] != D3DFOG_NONE && !layout.transformed) {
-            k.fog = FogKind::Vertex;
-            k.fogMode = static_cast<std::uint8_t>(rs[D3DRS_FOGVERTEXMODE]);
-        } else if (layout.specular >= 0) {
-            k.fog = FogKind::Vertex;  // the vertex brings its fog factor in specular alpha
-        }
-    }
+    const FogChoice fog = ChooseFog(rs, layout, s.projection);
+    k.fog = fog.source;
+    k.fogMode = static_cast<std::uint8_t>(fog.mode);
+    k.fogFromW = fog.fromW;
     if (rs[D3DRS_ALPHATESTENABLE]) k.alphaFunc = static_cast<std::uint8_t>(std::clamp<DWORD>(rs[D3DRS_ALPHAFUNC], 1, 8));
     k.specularAdd = rs[D3DRS_SPECULARENABLE] != 0 && layout.specular >= 0;
 
-    for (UINT i = 0; i < s.activeStages; ++i) {
+    const UINT stages = CascadeLength(s);
+    for (UINT i = 0; i < stages; ++i) {
         const DWORD* ss = s.stageStates[i];
-        if (EndsCascade(ss[D3DTSS_COLOROP])) break;
         ShaderKey::Stage& st = k.stages[i];
         st.colorOp = static_cast<std::uint8_t>(std::min<DWORD>(ss[D3DTSS_COLOROP], 255));
         const DWORD alphaOp = ss[D3DTSS_ALPHAOP];

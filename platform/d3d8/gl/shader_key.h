@@ -3,6 +3,7 @@
 // light positions, fog distances...) travels as uniform values (uniforms.h).
 #pragma once
 
+#include "platform/d3d8/fixed_function.h"
 #include "platform/d3d8/rasterizer.h"
 
 #include <cstddef>
@@ -18,8 +19,6 @@ enum class PointMode : std::uint8_t { None = 0, List = 1, PolygonCorners = 2 };
 
 // Where a lit vertex takes a material colour from.
 enum class MaterialSource : std::uint8_t { Material = 0, VertexDiffuse = 1, VertexSpecular = 2 };
-
-enum class FogKind : std::uint8_t { None = 0, Table = 1, Vertex = 2 };
 
 // What a stage's texture unit holds.
 enum class StageTexture : std::uint8_t { None = 0, Color = 1, Bump = 2 };
@@ -46,12 +45,12 @@ struct ShaderKey {
     PointMode pointMode;
     std::uint8_t pointSprite, pointScale, flatShading;
     // Pixel stages.
-    FogKind fog;
+    FogSource fog;
     std::uint8_t fogMode;  // D3DFOG_*; NONE for vertex fog read from specular alpha
     std::uint8_t fogFromW;  // table fog on eye-space depth (perspective projection)
     std::uint8_t alphaFunc;  // D3DCMP_*, 0 when the alpha test is off
     std::uint8_t specularAdd;
-    std::uint8_t stageCount;  // active stages: those before the first colour op DISABLE
+    std::uint8_t stageCount;  // stages in the cascade (CascadeLength)
     Stage stages[kMaxStages];
 
     bool operator==(const ShaderKey& o) const { return std::memcmp(this, &o, sizeof *this) == 0; }
@@ -64,8 +63,5 @@ struct ShaderKeyHash {
 
 // Builds the key of a draw. Every byte is set (unused fields zero), so keys compare by memory.
 void MakeShaderKey(const PipelineState& state, D3DPRIMITIVETYPE primitive, ShaderKey& key);
-
-// True when the stage state value names an operation that ends the cascade.
-inline bool EndsCascade(DWORD colorOp) { return colorOp == D3DTOP_DISABLE || colorOp == 0; }
 
 }  // namespace d3d8::gl

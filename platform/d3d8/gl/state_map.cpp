@@ -1,5 +1,7 @@
 #include "platform/d3d8/gl/state_map.h"
 
+#include "platform/d3d8/fixed_function.h"
+
 namespace d3d8::gl {
 
 GLenum GlBlendFactor(DWORD b) {
@@ -47,16 +49,9 @@ FixedState MakeFixedState(const PipelineState& s, bool hasDepth, D3DPRIMITIVETYP
     FixedState f;
     f.blend = rs[D3DRS_ALPHABLENDENABLE] != 0;
     if (f.blend) {
-        DWORD src = rs[D3DRS_SRCBLEND], dst = rs[D3DRS_DESTBLEND];
-        if (src == D3DBLEND_BOTHSRCALPHA) {
-            src = D3DBLEND_SRCALPHA;
-            dst = D3DBLEND_INVSRCALPHA;
-        } else if (src == D3DBLEND_BOTHINVSRCALPHA) {
-            src = D3DBLEND_INVSRCALPHA;
-            dst = D3DBLEND_SRCALPHA;
-        }
-        f.srcFactor = GlBlendFactor(src);
-        f.dstFactor = GlBlendFactor(dst);
+        const BlendFactors factors = ResolveBlendFactors(rs);
+        f.srcFactor = GlBlendFactor(factors.src);
+        f.dstFactor = GlBlendFactor(factors.dst);
         f.equation = GlBlendEquation(rs[D3DRS_BLENDOP]);
     }
     f.depthTest = rs[D3DRS_ZENABLE] != D3DZB_FALSE && hasDepth;

@@ -52,15 +52,7 @@ REF_PIXEL_INLINE Color BlendAdd(const Color& s, const Color& d) {
 }
 
 inline Color Blend(const DrawContext& ctx, const Color& s, const Color& d) {
-    DWORD src = ctx.srcBlend, dst = ctx.destBlend;
-    if (src == D3DBLEND_BOTHSRCALPHA) {
-        src = D3DBLEND_SRCALPHA;
-        dst = D3DBLEND_INVSRCALPHA;
-    } else if (src == D3DBLEND_BOTHINVSRCALPHA) {
-        src = D3DBLEND_INVSRCALPHA;
-        dst = D3DBLEND_SRCALPHA;
-    }
-    const Color fs = BlendFactor(src, s, d), fd = BlendFactor(dst, s, d);
+    const Color fs = BlendFactor(ctx.srcBlend, s, d), fd = BlendFactor(ctx.destBlend, s, d);
     return {BlendChannel(ctx.blendOp, s.r, fs.r, d.r, fd.r), BlendChannel(ctx.blendOp, s.g, fs.g, d.g, fd.g),
             BlendChannel(ctx.blendOp, s.b, fs.b, d.b, fd.b), BlendChannel(ctx.blendOp, s.a, fs.a, d.a, fd.a)};
 }

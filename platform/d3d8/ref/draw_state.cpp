@@ -2,6 +2,7 @@
 
 #include "platform/d3d8/ref/simple_shading.h"
 
+#include "platform/d3d8/fixed_function.h"
 #include "platform/d3d8/pixel_convert.h"
 
 #include <algorithm>
@@ -89,9 +90,9 @@ void PrepareLights(const PipelineState& s, const Matrix4& view, DrawContext& ctx
 
 void PrepareStages(const PipelineState& s, DrawContext& ctx) {
     ctx.stageCount = 0;
-    for (UINT i = 0; i < s.activeStages; ++i) {
+    const UINT stages = CascadeLength(s);
+    for (UINT i = 0; i < stages; ++i) {
         const DWORD* ss = s.stageStates[i];
-        if (ss[D3DTSS_COLOROP] == D3DTOP_DISABLE || ss[D3DTSS_COLOROP] == 0) break;
         TextureStage& t = ctx.stages[i];
         t.colorOp = ss[D3DTSS_COLOROP];
         t.colorArg1 = ss[D3DTSS_COLORARG1];
@@ -152,8 +153,6 @@ BlendKind ClassifyBlend(const DrawContext& ctx) {
     return BlendKind::General;
 }
 
-bool IsPerspective(const D3DMATRIX& p) { return p._14 == 0 && p._24 == 0 && p._34 == 1 && p._44 == 0; }
-
 }  // namespace
 
 void PrepareDrawContext(const PipelineState& s, const RenderTargets& targets, DrawContext& ctx) {
@@ -164,7 +163,7 @@ void PrepareDrawContext(const PipelineState& s, const RenderTargets& targets, Dr
     ctx.worldView = Multiply(ToMatrix4(s.world), view);
     ctx.worldViewProj = Multiply(ctx.worldView, ToMatrix4(s.projection));
     NormalMatrix(ctx.worldView, ctx.normalMatrix);
-    ctx.projectionIsPerspective = IsPerspective(s.projection);
+    ctx.projectionIsPerspective = IsPerspectiveProjection(s.projection);
 
     ctx.lighting = rs[D3DRS_LIGHTING] != 0 && !ctx.layout.transformed;
     ctx.normalize = rs[D3DRS_NORMALIZENORMALS] != 0;
@@ -214,24 +213,14 @@ void PrepareDrawContext(const PipelineState& s, const RenderTargets& targets, Dr
     ctx.textureFactor = ColorFromArgb(rs[D3DRS_TEXTUREFACTOR]);
     ctx.specularAdd = rs[D3DRS_SPECULARENABLE] != 0 && ctx.layout.specular >= 0;
 
-    ctx.fog = FogSource::None;
-    ctx.fogMode = D3DFOG_NONE;
-    if (rs[D3DRS_FOGENABLE]) {
-        if (rs[D3DRS_FOGTABLEMODE] != D3DFOG_NONE) {
-            ctx.fog = FogSource::Table;
-            ctx.fogMode = rs[D3DRS_FOGTABLEMODE];
-        } else if (rs[D3DRS_FOGVERTEXMODE] != D3DFOG_NONE && !ctx.layout.transformed) {
-            ctx.fog = FogSource::Vertex;
-            ctx.fogMode = rs[D3DRS_FOGVERTEXMODE];
-        } else if (ctx.layout.specular >= 0) {
-            ctx.fog = FogSource::Vertex;  // the vertex brings its fog factor in specular alpha
-        }
-    }
+    const FogChoice fog = ChooseFog(rs, ctx.layout, s.projection);
+    ctx.fog = fog.source;
+    ctx.fogMode = fog.mode;
+    ctx.fogFromW = fog.fromW;
     ctx.fogColor = ColorFromArgb(rs[D3DRS_FOGCOLOR]);
     ctx.fogStart = FloatFromBits(rs[D3DRS_FOGSTART]);
     ctx.fogEnd = FloatFromBits(rs[D3DRS_FOGEND]);
     ctx.fogDensity = FloatFromBits(rs[D3DRS_FOGDENSITY]);
-    ctx.fogFromW = ctx.projectionIsPerspective && !ctx.layout.transformed;
 
     ctx.alphaTest = rs[D3DRS_ALPHATESTENABLE] != 0;
     ctx.alphaFunc = rs[D3DRS_ALPHAFUNC];
@@ -240,8 +229,9 @@ void PrepareDrawContext(const PipelineState& s, const RenderTargets& targets, Dr
     ctx.depthWrite = ctx.depthTest && rs[D3DRS_ZWRITEENABLE] != 0;
     ctx.depthFunc = rs[D3DRS_ZFUNC];
     ctx.blend = rs[D3DRS_ALPHABLENDENABLE] != 0;
-    ctx.srcBlend = rs[D3DRS_SRCBLEND];
-    ctx.destBlend = rs[D3DRS_DESTBLEND];
+    const BlendFactors factors = ResolveBlendFactors(rs);
+    ctx.srcBlend = factors.src;
+    ctx.destBlend = factors.dst;
     ctx.blendOp = rs[D3DRS_BLENDOP] ? rs[D3DRS_BLENDOP] : D3DBLENDOP_ADD;
     ctx.colorWriteMask = rs[D3DRS_COLORWRITEENABLE] & 0xf;
     ctx.blendKind = ClassifyBlend(ctx);

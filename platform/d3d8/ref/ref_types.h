@@ -2,6 +2,7 @@
 // state derived once per draw, and one fragment (a pixel being shaded).
 #pragma once
 
+#include "platform/d3d8/fixed_function.h"
 #include "platform/d3d8/fvf.h"
 #include "platform/d3d8/rasterizer.h"
 #include "platform/d3d8/ref/pixel_instructions.h"
@@ -116,8 +117,6 @@ struct TextureStage {
     bool alphaOn = false;           // the alpha operation is not DISABLE
 };
 
-enum class FogSource { None, Table, Vertex };
-
 // The output merging of a draw, for pixel loops built for it: no blending and every channel
 // written; one of the common blends (with every channel written); anything else.
 enum class BlendKind { Replace, AddOne, AddSrcAlpha, SrcAlphaOver, General };
@@ -202,7 +201,8 @@ struct DrawContext {
     bool depthWrite = false;
     DWORD depthFunc = D3DCMP_LESSEQUAL;
     bool blend = false;
-    DWORD srcBlend = D3DBLEND_ONE, destBlend = D3DBLEND_ZERO, blendOp = D3DBLENDOP_ADD;
+    DWORD srcBlend = D3DBLEND_ONE, destBlend = D3DBLEND_ZERO;  // as in force (ResolveBlendFactors)
+    DWORD blendOp = D3DBLENDOP_ADD;
     DWORD colorWriteMask = 0xf;
     BlendKind blendKind = BlendKind::General;
     SimpleShading simple;

@@ -61,6 +61,8 @@ inline FogChoice ChooseFog(const DWORD* renderStates, const FvfLayout& layout, c
 // The texture-stage cascade ends at the first stage whose colour operation is DISABLE (or
 // never set), and at a stage whose first colour argument is its texture when no texture is
 // bound to it: the output is then what the earlier stages (or the diffuse colour) made.
+
+// Whether a stage ends the cascade by its colour operation.
 inline bool EndsCascade(const DWORD* stage) {
     return stage[D3DTSS_COLOROP] == D3DTOP_DISABLE || stage[D3DTSS_COLOROP] == 0;
 }

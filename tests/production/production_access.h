@@ -114,22 +114,9 @@ struct ProductionTestAccess {
     TestProduction* operator->() { return &app; }
 };
 
-// Every program-wide value of the scenes back to its start.
-inline void ResetSceneState() {
-    g_nScene = 0;
-    g_fBeatPhase = 0;
-    g_nFlash = 0;
-    g_fShakeX = g_fShakeY = 0;
-    g_nNumeral = 4;
-    g_fNumeralClock = 0;
-    g_nShakeBeats = 0;
-    g_fSphereAngle = 0;
-    g_bSceneFiveEntered = false;
-    g_nCavePath = 0;
-    g_fCavePathClock = 0;
-    g_nPhaseBeats = 0;
-    g_fPhaseRateX = g_fPhaseRateZ = g_fPhaseX = g_fPhaseZ = 0;
-    g_fSpin = 0;
-    g_fTitleAngle = 1.55f;
+// Every program-wide value of the scenes back to its start (as the program sets them), and
+// the random sequence too.
+inline void ResetSceneStateAndRandom() {
+    ResetSceneState();
     crt::srand(1);
 }

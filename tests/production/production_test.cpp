@@ -24,7 +24,7 @@ namespace {
 
 class UpdateFrameTest : public ::testing::Test {
 protected:
-    void SetUp() override { ResetSceneState(); }
+    void SetUp() override { ResetSceneStateAndRandom(); }
     ProductionTestAccess p;
 };
 
@@ -204,7 +204,7 @@ ULONG DeviceReferences(IDirect3DDevice8* device) {
 class ContentFolder : public ::testing::Test {
 protected:
     void SetUp() override {
-        ResetSceneState();
+        ResetSceneStateAndRandom();
         m_previous = fs::current_path();
         const char* build = MORVELT_BUILD_DIR;
         fs::current_path(build);

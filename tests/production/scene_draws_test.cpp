@@ -245,7 +245,7 @@ const std::vector<std::pair<float, std::function<void(const Shot&)>>> kChecks = 
 class SilentContent : public ::testing::Test {
 protected:
     void SetUp() override {
-        ResetSceneState();
+        ResetSceneStateAndRandom();
         previous_ = fs::current_path();
         const fs::path build = MORVELT_BUILD_DIR;
         if (!fs::exists(build / "Textures/empty.jpg")) GTEST_SKIP() << "no generated content in " << build;
@@ -326,7 +326,7 @@ TEST(Music, StartsInsideItsWindowAndPlaysOn) {
     const fs::path previous = fs::current_path();
     fs::current_path(MORVELT_BUILD_DIR);
     if (!fs::exists("data/demo.mp3")) GTEST_SKIP() << "no generated music";
-    ResetSceneState();
+    ResetSceneStateAndRandom();
     platform::audio::UseCaptureOutput({});
     {
         ProductionTestAccess p;

@@ -44,16 +44,39 @@ unsigned PngWorkers() {
     return cores > 2 ? cores - 1 : 1;
 }
 
-// Numbered PNG frames and audio.wav in a folder; the frames are compressed on writer threads.
-class PngFolderWriter : public CaptureWriter {
+// The path every recording takes: frames copied into a queue and written by the output's
+// threads, the music appended to the output's WAV file, and at the end the frames finished
+// before the output completes its files. `Output` says where the frames go: it is built from
+// the options, opened with Open(error), and gives Workers(), Write(worker, frame, pixels,
+// pitch), Audio() and Complete(error).
+template <class Output>
+class QueuedCaptureWriter final : public CaptureWriter {
 public:
-    PngFolderWriter(const CaptureOptions& options)
-        : m_options(options),
-          m_scratch(PngWorkers()),
-          m_frames(options.width * 4, options.height, PicturePlacement(options), PngWorkers(), PngWorkers() + 2,
+    explicit QueuedCaptureWriter(const CaptureOptions& options)
+        : m_output(options),
+          m_frames(options.width * 4, options.height, PicturePlacement(options), m_output.Workers(),
+                   m_output.Workers() + 2,
                    [this](unsigned worker, std::int64_t frame, const std::uint8_t* pixels, int pitch) {
-                       return WriteFile(worker, frame, pixels, pitch);
+                       return m_output.Write(worker, frame, pixels, pitch);
                    }) {}
+
+    bool Open(std::string& error) { return m_output.Open(error); }
+
+    bool WriteFrame(const std::uint8_t* pixels, int pitch) override { return m_frames.Push(pixels, pitch); }
+
+    void WriteAudio(const std::int16_t* frames, std::size_t count) override { m_output.Audio().Append(frames, count); }
+
+    bool Finish(std::string& error) override { return m_frames.Finish(error) && m_output.Complete(error); }
+
+private:
+    Output m_output;
+    FrameQueue m_frames;  // last: its workers use the output, so it stops first
+};
+
+// Numbered PNG frames and audio.wav in a folder; the frames are compressed side by side.
+class PngFolder {
+public:
+    explicit PngFolder(const CaptureOptions& options) : m_options(options), m_scratch(Workers()) {}
 
     bool Open(std::string& error) {
         if (mkdir(m_options.output.c_str(), 0777) != 0 && errno != EEXIST) {
@@ -67,17 +90,23 @@ public:
         return true;
     }
 
-    bool WriteFrame(const std::uint8_t* pixels, int pitch) override { return m_frames.Push(pixels, pitch); }
+    unsigned Workers() const { return PngWorkers(); }
 
-    void WriteAudio(const std::int16_t* frames, std::size_t count) override { m_audio.Append(frames, count); }
+    std::string Write(unsigned worker, std::int64_t frame, const std::uint8_t* pixels, int pitch) {
+        Scratch& scratch = m_scratch[worker];
+        char name[32];
+        std::snprintf(name, sizeof name, "/frame_%06lld.png", static_cast<long long>(frame));
+        scratch.path.assign(m_options.output).append(name);
+        if (scratch.encoder.Write(scratch.path, pixels, pitch, m_options.width, m_options.height)) return {};
+        return CannotWrite(scratch.path);
+    }
 
-    bool Finish(std::string& error) override {
-        if (!m_frames.Finish(error)) return false;
-        if (!m_audio.Close()) {
-            error = CannotWrite(m_options.output + "/audio.wav");
-            return false;
-        }
-        return true;
+    WavFile& Audio() { return m_audio; }
+
+    bool Complete(std::string& error) {
+        if (m_audio.Close()) return true;
+        error = CannotWrite(m_options.output + "/audio.wav");
+        return false;
     }
 
 private:
@@ -87,36 +116,17 @@ private:
         PngFrameEncoder encoder;
     };
 
-    std::string WriteFile(unsigned worker, std::int64_t frame, const std::uint8_t* pixels, int pitch) {
-        Scratch& scratch = m_scratch[worker];
-        char name[32];
-        std::snprintf(name, sizeof name, "/frame_%06lld.png", static_cast<long long>(frame));
-        scratch.path.assign(m_options.output).append(name);
-        if (scratch.encoder.Write(scratch.path, pixels, pitch, m_options.width, m_options.height)) return {};
-        return CannotWrite(scratch.path);
-    }
-
     CaptureOptions m_options;
     WavFile m_audio;
     std::vector<Scratch> m_scratch;
-    FrameQueue m_frames;  // last: its workers use the members above
 };
 
-// Raw frames piped to ffmpeg into a silent video by a writer thread, in order; at the end a
+// Raw frames piped to ffmpeg into a silent video by one writer thread, in order; at the end a
 // second ffmpeg run joins it with the recorded music. Every file is a temporary beside the
 // output; the joined one takes the output's name only when ffmpeg reported no error.
-class FfmpegWriter : public CaptureWriter {
+class VideoFile {
 public:
-    FfmpegWriter(const CaptureOptions& options)
-        : m_options(options),
-          m_frames(options.width * 4, options.height, PicturePlacement(options), 1, 3,
-                   [this](unsigned, std::int64_t, const std::uint8_t* pixels, int pitch) { return Pipe(pixels, pitch); }) {}
-
-    ~FfmpegWriter() override {
-        std::string ignored;
-        m_frames.Finish(ignored);
-        m_encoder.Wait();
-    }
+    explicit VideoFile(const CaptureOptions& options) : m_options(options) {}
 
     bool Open(std::string& error) {
         if (RunProgram({"ffmpeg", "-loglevel", "quiet", "-version"}) != 0) {
@@ -149,12 +159,19 @@ public:
         return true;
     }
 
-    bool WriteFrame(const std::uint8_t* pixels, int pitch) override { return m_frames.Push(pixels, pitch); }
+    // One thread: the pipe takes the frames in order.
+    unsigned Workers() const { return 1; }
 
-    void WriteAudio(const std::int16_t* frames, std::size_t count) override { m_audio.Append(frames, count); }
+    // The frame's rows are contiguous in the queue's buffer: one write per frame.
+    std::string Write(unsigned, std::int64_t, const std::uint8_t* pixels, int pitch) {
+        const std::size_t bytes = static_cast<std::size_t>(pitch) * m_options.height;
+        if (std::fwrite(pixels, 1, bytes, m_encoder.Input()) == bytes) return {};
+        return "ffmpeg stopped taking frames for " + m_video.Path();
+    }
 
-    bool Finish(std::string& error) override {
-        if (!m_frames.Finish(error)) return false;
+    WavFile& Audio() { return m_audio; }
+
+    bool Complete(std::string& error) {
         std::string errors;
         const int encoded = m_encoder.Wait(&errors);
         if (!HelperSucceeded(encoded, errors, "ffmpeg could not encode the video", error)) return false;
@@ -183,19 +200,11 @@ public:
     }
 
 private:
-    // The frame's rows are contiguous in the queue's buffer: one write per frame.
-    std::string Pipe(const std::uint8_t* pixels, int pitch) {
-        const std::size_t bytes = static_cast<std::size_t>(pitch) * m_options.height;
-        if (std::fwrite(pixels, 1, bytes, m_encoder.Input()) == bytes) return {};
-        return "ffmpeg stopped taking frames for " + m_video.Path();
-    }
-
     CaptureOptions m_options;
     TemporaryFile m_video;   // the silent video
     TemporaryFile m_joined;  // the video with the music, renamed to the output at the end
     WavFile m_audio;         // the music, left under its temporary name
-    Subprocess m_encoder;
-    FrameQueue m_frames;  // last: its worker uses the encoder
+    Subprocess m_encoder;    // waited for when dropped: after the queue has stopped feeding it
 };
 
 // Keeps nothing: the time of drawing alone, for measuring what writing adds.
@@ -206,16 +215,16 @@ public:
     bool Finish(std::string&) override { return true; }
 };
 
+template <class Output>
+std::unique_ptr<CaptureWriter> Opened(std::unique_ptr<QueuedCaptureWriter<Output>> writer, std::string& error) {
+    if (!writer->Open(error)) return nullptr;
+    return writer;
+}
+
 }  // namespace
 
 std::unique_ptr<CaptureWriter> OpenCaptureWriter(const CaptureOptions& options, std::string& error) {
     if (options.output == kDiscardOutput) return std::make_unique<DiscardWriter>();
-    if (options.toVideo) {
-        auto writer = std::make_unique<FfmpegWriter>(options);
-        if (!writer->Open(error)) return nullptr;
-        return writer;
-    }
-    auto writer = std::make_unique<PngFolderWriter>(options);
-    if (!writer->Open(error)) return nullptr;
-    return writer;
+    if (options.toVideo) return Opened(std::make_unique<QueuedCaptureWriter<VideoFile>>(options), error);
+    return Opened(std::make_unique<QueuedCaptureWriter<PngFolder>>(options), error);
 }

@@ -13,6 +13,25 @@ namespace d3d8::ref {
 
 enum class PixelInstructions { Baseline, Avx2 };
 
+// The loops that draw pixels, from the most general to the widest. A draw takes one for its
+// triangles and one for its points (ChoosePixelLoops); lines always take the general one.
+enum class PixelLoop : unsigned char {
+    General,  // the texture stages, alpha test, fog and blend of any state, a pixel at a time
+    Simple,   // the simple shading (SimpleShading), a pixel at a time in scalar code
+    Lanes,    // the simple shading, a pixel's four channels in one SSE2 register
+    Wide,     // the simple shading, eight pixels at a time in AVX2 registers
+};
+
+struct PixelLoops {
+    PixelLoop triangles = PixelLoop::General;
+    PixelLoop points = PixelLoop::General;
+};
+
+const char* PixelLoopName(PixelLoop loop);
+
+// The loop a simple draw that fits every loop takes with these instructions in this build.
+PixelLoop WidestSimpleLoop(PixelInstructions instructions);
+
 // Avx2 where the processor and the system support it (and this build has such loops).
 PixelInstructions WidestPixelInstructions();
 

@@ -34,8 +34,8 @@ struct SimpleShader {
 };
 
 template <BlendKind Kind, class Loop>
-void WithShaderForKind(const DrawContext& ctx, Loop&& loop) {
-    if (!ctx.simple.usable) return loop(GeneralShader<Kind>{});
+void WithShaderForKind(const DrawContext& ctx, PixelLoop chosen, Loop&& loop) {
+    if (chosen == PixelLoop::General) return loop(GeneralShader<Kind>{});
     switch (ctx.simple.filter) {
     case TexelFilter::None: return loop(SimpleShader<TexelFilter::None, Kind>{});
     case TexelFilter::Point: return loop(SimpleShader<TexelFilter::Point, Kind>{});
@@ -43,16 +43,16 @@ void WithShaderForKind(const DrawContext& ctx, Loop&& loop) {
     }
 }
 
-// Calls loop(shader) with the draw's pixel function as a type, so the pixel loop is built
-// once per function.
+// Calls loop(shader) with the pixel function of the chosen loop as a type, so the pixel loop
+// is built once per function.
 template <class Loop>
-void WithShader(const DrawContext& ctx, Loop&& loop) {
+void WithShader(const DrawContext& ctx, PixelLoop chosen, Loop&& loop) {
     using K = BlendKind;
     switch (ctx.blendKind) {
-    case K::Replace: return WithShaderForKind<K::Replace>(ctx, loop);
-    case K::AddOne: return WithShaderForKind<K::AddOne>(ctx, loop);
-    case K::AddSrcAlpha: return WithShaderForKind<K::AddSrcAlpha>(ctx, loop);
-    case K::SrcAlphaOver: return WithShaderForKind<K::SrcAlphaOver>(ctx, loop);
+    case K::Replace: return WithShaderForKind<K::Replace>(ctx, chosen, loop);
+    case K::AddOne: return WithShaderForKind<K::AddOne>(ctx, chosen, loop);
+    case K::AddSrcAlpha: return WithShaderForKind<K::AddSrcAlpha>(ctx, chosen, loop);
+    case K::SrcAlphaOver: return WithShaderForKind<K::SrcAlphaOver>(ctx, chosen, loop);
     default: return loop(GeneralShader<K::General>{});
     }
 }
@@ -61,8 +61,11 @@ template <class Shader>
 REF_PIXEL_INLINE void TriangleLoop(const DrawContext& ctx, const Target& t, const TriangleSetup& s) {
 #if REF_COLOR_LANES
     if constexpr (Shader::kSimple) {
-        LaneDraw d;
-        if (PrepareLaneDraw(ctx, t, d)) return SimpleTriangleLanes<Shader::kFilter, Shader::kKind>(ctx, d, t.rows, s);
+        if (ctx.loops.triangles == PixelLoop::Lanes) {
+            LaneDraw d;
+            PrepareLaneDraw(ctx, t, d);  // fits: ChoosePixelLoops chose this loop
+            return SimpleTriangleLanes<Shader::kFilter, Shader::kKind>(ctx, d, t.rows, s);
+        }
     }
 #endif
     Fragment f;
@@ -187,8 +190,11 @@ REF_PIXEL_INLINE void PointLoop(const DrawContext& ctx, const Target& t, const S
     if constexpr (Shader::kSimple && Shader::kFilter != TexelFilter::None) {
         if (ctx.pointSprite) {
 #if REF_COLOR_LANES
-            LaneDraw d;
-            if (PrepareLaneDraw(ctx, t, d)) return SimpleSpriteLanes<Shader::kFilter, Shader::kKind>(ctx, d, t.rows, sq, v);
+            if (ctx.loops.points == PixelLoop::Lanes) {
+                LaneDraw d;
+                PrepareLaneDraw(ctx, t, d);  // fits: ChoosePixelLoops chose this loop
+                return SimpleSpriteLanes<Shader::kFilter, Shader::kKind>(ctx, d, t.rows, sq, v);
+            }
 #endif
             return SimpleSpriteSpans<Shader::kFilter, Shader::kKind>(ctx, t, sq, f);
         }
@@ -219,7 +225,7 @@ template <class Shader>
 [[gnu::target("avx2")]] void TriangleLoopAvx2(const DrawContext& ctx, const Target& t, const TriangleSetup& s) {
 #if REF_WIDE_LOOPS
     if constexpr (Shader::kSimple)
-        if (WideTriangle<Shader::kFilter, Shader::kKind>(ctx, t, s)) return;
+        if (ctx.loops.triangles == PixelLoop::Wide) return WideTriangle<Shader::kFilter, Shader::kKind>(ctx, t, s);
 #endif
     TriangleLoop<Shader>(ctx, t, s);
 }
@@ -228,7 +234,7 @@ template <class Shader>
 [[gnu::target("avx2")]] void PointLoopAvx2(const DrawContext& ctx, const Target& t, const ScreenVertex& v) {
 #if REF_WIDE_LOOPS
     if constexpr (Shader::kSimple && Shader::kFilter != TexelFilter::None)
-        if (WideSprite<Shader::kFilter, Shader::kKind>(ctx, t, v)) return;
+        if (ctx.loops.points == PixelLoop::Wide) return WideSprite<Shader::kFilter, Shader::kKind>(ctx, t, v);
 #endif
     PointLoop<Shader>(ctx, t, v);
 }
@@ -244,7 +250,7 @@ PixelInstructions WidestPixelInstructions() {
 }
 
 void RasterizeTriangle(const DrawContext& ctx, const Target& t, const TriangleSetup& s) {
-    WithShader(ctx, [&](auto shader) {
+    WithShader(ctx, ctx.loops.triangles, [&](auto shader) {
 #if REF_AVX2_LOOPS
         if (ctx.instructions == PixelInstructions::Avx2) return TriangleLoopAvx2<decltype(shader)>(ctx, t, s);
 #endif
@@ -253,7 +259,7 @@ void RasterizeTriangle(const DrawContext& ctx, const Target& t, const TriangleSe
 }
 
 void RasterizePoint(const DrawContext& ctx, const Target& t, const ScreenVertex& v) {
-    WithShader(ctx, [&](auto shader) {
+    WithShader(ctx, ctx.loops.points, [&](auto shader) {
 #if REF_AVX2_LOOPS
         if (ctx.instructions == PixelInstructions::Avx2) return PointLoopAvx2<decltype(shader)>(ctx, t, v);
 #endif

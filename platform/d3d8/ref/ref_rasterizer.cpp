@@ -15,6 +15,7 @@
 #include "platform/d3d8/ref/ref_rasterizer.h"
 #include "platform/d3d8/ref/draw_queue.h"
 #include "platform/d3d8/ref/draw_state.h"
+#include "platform/d3d8/ref/pixel_loop.h"
 #include "platform/d3d8/ref/worker_pool.h"
 
 #include <algorithm>
@@ -140,6 +141,7 @@ void RefRasterizer::Draw(const RenderTargets& targets, const PipelineState& stat
     if (paths_ == RefPixelPaths::General) ctx.simple.usable = false;
     ctx.instructions = instructions_;
     if (ctx.clipLeft >= ctx.clipRight || ctx.clipTop >= ctx.clipBottom) return;
+    ctx.loops = ChoosePixelLoops(ctx, target);
     const std::size_t begin = queue.ReserveVertices(count);
     // Each vertex is processed alone, so ranges of a large draw go to the pool's parts, unless
     // the pool is still drawing the other queue.

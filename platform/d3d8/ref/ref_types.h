@@ -207,6 +207,7 @@ struct DrawContext {
     BlendKind blendKind = BlendKind::General;
     SimpleShading simple;
     PixelInstructions instructions = PixelInstructions::Baseline;  // which build of the pixel loops draws
+    PixelLoops loops;  // which loops draw, chosen once per draw (ChoosePixelLoops)
 
     int attrCount = kAttrTex0;  // attributes carried by vertices (clipping interpolates these)
     // Attributes the rasterizer interpolates per pixel: colours unless flat shaded, specular

@@ -425,15 +425,14 @@ inline bool WideDrawable(const LaneDraw& d, bool triangle) {
 
 }  // namespace wide
 
-// SimpleTriangleLanes eight pixels at a time; false (having drawn nothing) when the draw is
-// not one the wide loops take.
+// SimpleTriangleLanes eight pixels at a time, for draws the wide loops take (ChoosePixelLoops).
 template <TexelFilter Filter, BlendKind Kind>
-REF_WIDE_INLINE bool WideTriangle(const DrawContext& ctx, const Target& t, const TriangleSetup& s) {
+REF_WIDE_INLINE void WideTriangle(const DrawContext& ctx, const Target& t, const TriangleSetup& s) {
     using namespace wide;
     LaneDraw d;
-    if (!PrepareLaneDraw(ctx, t, d) || !WideDrawable(d, true)) return false;
+    PrepareLaneDraw(ctx, t, d);
     Bump bump;
-    if (d.bumpUAt >= 0 && !PrepareBump(ctx.simple, bump)) return false;
+    if (d.bumpUAt >= 0) PrepareBump(ctx.simple, bump);
     const Channels k = ChannelsOf(d);
     const int n = ctx.interpolatedCount;
     __m256 step[kMaxLaneValues];
@@ -492,19 +491,17 @@ REF_WIDE_INLINE bool WideTriangle(const DrawContext& ctx, const Target& t, const
             for (int i = 0; i < n; ++i) value[i] = NextLanes(value[i], step[i]);
         }
     }
-    return true;
 }
 
-// SimpleSpriteLanes eight columns at a time; false (having drawn nothing) when the draw is not
-// one the wide loops take.
+// SimpleSpriteLanes eight columns at a time, for sprites the wide loops take (ChoosePixelLoops).
 template <TexelFilter Filter, BlendKind Kind>
-REF_WIDE_INLINE bool WideSprite(const DrawContext& ctx, const Target& t, const ScreenVertex& v) {
+REF_WIDE_INLINE void WideSprite(const DrawContext& ctx, const Target& t, const ScreenVertex& v) {
     using namespace wide;
     static_assert(Filter != TexelFilter::None, "sprites of the simple draws read a texture");
     LaneDraw d;
-    if (!ctx.pointSprite || !PrepareLaneDraw(ctx, t, d) || !WideDrawable(d, false)) return false;
+    PrepareLaneDraw(ctx, t, d);
     PointSquare sq;
-    if (!SetupPoint(ctx, v, sq)) return true;
+    if (!SetupPoint(ctx, v, sq)) return;
     constexpr int kRun = 128;
     const Channels k = ChannelsOf(d);
     float attr[kAttrTex0] = {};  // the vertex attributes a fragment of the point carries
@@ -545,7 +542,6 @@ REF_WIDE_INLINE bool WideSprite(const DrawContext& ctx, const Target& t, const S
             }
         }
     }
-    return true;
 }
 
 }  // namespace d3d8::ref

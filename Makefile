@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS  ?= $(shell nproc)
 
-.PHONY: run test test-asan build deps test-deps configure clean install uninstall content-sheet
+.PHONY: run test test-asan test-ref-scalar build deps test-deps configure clean install uninstall content-sheet
 # The steps of a target run in the order written (the installs before the configure).
 .NOTPARALLEL:
 
@@ -33,6 +33,16 @@ test-asan: test-deps
 	@cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMORVELT_SANITIZE=ON -DMORVELT_BENCH=OFF >/dev/null
 	@$(SANITIZER_ENV) cmake --build $(ASAN_BUILD) -j $(JOBS)
 	@cd $(ASAN_BUILD) && $(SANITIZER_ENV) ctest --output-on-failure --no-tests=error -j $(JOBS) $(CTEST_ARGS)
+
+# REF built without its SSE2 and AVX2 loops, as on a processor without them: the scalar loops
+# and the general one must draw the same bytes and the golden pictures.
+SCALAR_BUILD ?= build-ref-scalar
+REF_TESTS = d3d8_ref_tests d3d8_ref_device_tests d3d8_ref_golden_tests
+
+test-ref-scalar: test-deps
+	@cmake -S . -B $(SCALAR_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMORVELT_REF_SCALAR=ON -DMORVELT_BENCH=OFF >/dev/null
+	@cmake --build $(SCALAR_BUILD) -j $(JOBS) --target $(REF_TESTS)
+	@set -e; for t in $(REF_TESTS); do $(SCALAR_BUILD)/tests/d3d8_ref/$$t --gtest_brief=1; done
 
 run: build
 	@scripts/run $(BUILD)

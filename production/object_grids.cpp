@@ -6,7 +6,7 @@ namespace object_grids {
 
 namespace {
 
-// A grid of small objects: scale, then the move to (x, y, z).
+// One object of a grid: scaled, then moved to (x, y, z).
 Placement GridObject(float scale, int x, int y, int z, bool lit) {
     D3DXMATRIX scaling, translation;
     Placement object{{}, lit};

@@ -88,6 +88,24 @@ void CMyD3DApplication::ResetAnimationState() {
     m_fCameraAngle = kCreatureCameraAngle;
 }
 
+ProductionSnapshot CMyD3DApplication::Inspect() const {
+    ProductionSnapshot s{};
+    s.transitionClock = m_fTransitionClock;
+    s.hasTransition = m_pTransition != nullptr;
+    s.beatTimer = m_fBeatTimer;
+    std::copy(std::begin(m_fBarY), std::end(m_fBarY), s.barY);
+    s.surfaceZ = m_fSurfaceZ;
+    s.morphPhase = m_fMorphPhase;
+    s.caveClock = m_fCaveClock;
+    const float rates[] = {m_fSpinRateX, m_fSpinRateY, m_fSpinRateZ}, angles[] = {m_fSpinX, m_fSpinY, m_fSpinZ};
+    std::copy(std::begin(rates), std::end(rates), s.spinRate);
+    std::copy(std::begin(angles), std::end(angles), s.spin);
+    s.bumpMapFormat = m_bumpMapFormat;
+    s.sphereVertices = m_nSphereVertices;
+    s.flareSpots = m_LensFlare.m_spots.size();
+    return s;
+}
+
 CMyD3DApplication::~CMyD3DApplication() {
     delete m_pTransition;
     delete m_pFontArial9;

@@ -11,6 +11,27 @@
 #include "platform/d3dx8.h"
 #include "render/texture_font.h"
 
+#include <cstddef>
+
+// The production's state as seen from outside (Inspect): what the per-frame update advances
+// and what loading the device objects decided.
+struct ProductionSnapshot {
+    static constexpr int kBarCount = 6;
+
+    float transitionClock;      // seconds since the running transition started; 0 = none running
+    bool hasTransition;         // a transition is made, ready for the scenes that draw one
+    float beatTimer;            // seconds since the last beat event
+    float barY[kBarCount];      // scrolling bar offsets of the countdown
+    float surfaceZ;             // sphere distance of the surface scene
+    float morphPhase;           // sphere morph phase, radians
+    float caveClock;            // cave flight clock, seconds
+    float spinRate[3];          // credits figure's turn rates about x, y, z, radians per frame
+    float spin[3];              // its angles, radians
+    D3DFORMAT bumpMapFormat;    // the format the bump map was made in
+    int sphereVertices;         // vertices of the sphere buffer
+    std::size_t flareSpots;     // spots of the lens flare
+};
+
 class CMyD3DApplication : public CD3DApplication {
 public:
     CMyD3DApplication();
@@ -21,7 +42,10 @@ public:
     // Plays it with the command line's options (player.cpp); returns the exit status.
     INT Play(HINSTANCE instance, const PlayOptions& options);
 
-protected:
+    // A copy of the state the update and the device objects leave, for looking at from outside.
+    ProductionSnapshot Inspect() const;
+
+    // The frame's hooks, public as the frame declares them.
     HRESULT CheckDeviceCaps(D3DCAPS8* caps, DWORD behaviorFlags, D3DFORMAT backBufferFormat) override;
     HRESULT InitOnce() override;
     HRESULT CreateDeviceObjects() override;
@@ -33,10 +57,10 @@ protected:
     HRESULT Shutdown() override;
     LRESULT HandleMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) override;
 
-protected:  // (protected rather than private so tests can reach the state through a subclass)
+private:
     static constexpr int kCreditTextureCount = 14;
     static constexpr int kGreetingTextureCount = 8;
-    static constexpr int kBarCount = 6;
+    static constexpr int kBarCount = ProductionSnapshot::kBarCount;
 
     bool ChooseCaptureDevice();
     bool ChoosePlayDevice();

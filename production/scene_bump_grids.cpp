@@ -1,9 +1,10 @@
 // Scene 4 (61.8 to 87.4 s and 166 to 178.5 s): a bump-distorted scrolling background, the
-// bump- and environment-mapped morphing sphere, then grids of 1, 27 and 392 objects seen by a
-// camera the spectrum moves, under a colour-keyed frame picture.
+// bump- and environment-mapped morphing sphere, then the object grids (object_grids.h) seen by
+// a camera the spectrum moves, under a colour-keyed frame picture.
 #include "production/application.h"
 
 #include "production/device_state.h"
+#include "production/object_grids.h"
 #include "production/program_objects.h"
 #include "production/scene_state.h"
 #include "production/vertices.h"
@@ -119,36 +120,15 @@ void CMyD3DApplication::RenderBumpGrids(float t, const float* spectrum) {
     DisableStage(m_pDevice, 2);
 
     UseMeshMaterials(g_pObjFaenMesh, false);
-    auto drawObject = [&](float scale, float x, float y, float z) {
-        D3DXMatrixScaling(&m_matScale, scale, scale, scale);
-        D3DXMatrixTranslation(&m_matTrans, x, y, z);
-        D3DXMatrixMultiply(&m_matWorld, &m_matScale, &m_matTrans);
+    bool lit = false;
+    for (const object_grids::Placement& object : object_grids::At(t, q)) {
+        if (object.lit && !lit) {
+            SetPointLight(50, 0, -50, 10, 200);
+            lit = true;
+        }
+        m_matWorld = object.world;
         m_pDevice->SetTransform(D3DTS_WORLD, &m_matWorld);
         g_pObjFaenMesh->Render(m_pDevice, TRUE, TRUE);
-    };
-    // The windows overlap at 77, 83 and 100 s, where both neighbouring grids are drawn.
-    if (t >= 73.0f && t <= 77.0f) {
-        D3DXMatrixScaling(&m_matScale, 1, 1, 1);
-        D3DXMatrixTranslation(&m_matTrans, 0, 0, 11);
-        D3DXMatrixMultiply(&m_matWorld, &rotationX, &rotationY);
-        D3DXMatrixMultiply(&m_matWorld, &m_matWorld, &m_matScale);
-        D3DXMatrixMultiply(&m_matWorld, &m_matWorld, &m_matTrans);
-        m_pDevice->SetTransform(D3DTS_WORLD, &m_matWorld);
-        g_pObjFaenMesh->Render(m_pDevice, TRUE, TRUE);
-    }
-    if (t >= 77.0f && t <= 83.0f)
-        for (int x = -1; x <= 1; ++x)
-            for (int y = -1; y <= 1; ++y)
-                for (int z = 10; z <= 12; ++z) drawObject(0.2f, float(x), float(y), float(z));
-    if (t >= 83.0f && t <= 100.0f)
-        for (int x = -3; x <= 3; ++x)
-            for (int y = -3; y <= 3; ++y)
-                for (int z = 10; z <= 17; ++z) drawObject(0.15f, float(x), float(y), float(z));
-    if (t >= 100.0f && t <= 180.0f) {
-        SetPointLight(50, 0, -50, 10, 200);
-        for (int x = -3; x <= 3; ++x)
-            for (int y = -3; y <= 3; ++y)
-                for (int z = 10; z <= 17; ++z) drawObject(std::sin(2 * q + x) / 10 + 0.2f, float(x), float(y), float(z));
     }
 
     StartOverlayLayer();

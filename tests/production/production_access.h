@@ -1,6 +1,6 @@
-// The production opened up for its tests: hooks and state reachable through a subclass, an
-// off-screen REF device made as the frame would make it (optionally behind a recording
-// device), frames driven as the frame drives them, and the program-wide state reset.
+// The production driven by its tests: an off-screen REF device made as the frame would make it
+// (optionally behind a recording device), frames driven as the frame drives them, and the
+// program-wide state reset.
 #pragma once
 
 #include "production/application.h"
@@ -15,51 +15,15 @@
 
 #include <memory>
 
-// The production with its hooks and state opened up for the tests.
+// The production with the frame's device and clock within the tests' reach (the frame keeps
+// them for its derived class); the production's own state is read through Inspect().
 struct TestProduction : CMyD3DApplication {
-    using CMyD3DApplication::CheckDeviceCaps;
-    using CMyD3DApplication::CreateDeviceObjects;
-    using CMyD3DApplication::CreateSphereBuffer;
-    using CMyD3DApplication::DestroyDeviceObjects;
-    using CMyD3DApplication::RebuildDeviceObjects;
-    using CMyD3DApplication::ReleaseDeviceObjects;
-    using CMyD3DApplication::Render;
-    using CMyD3DApplication::RenderBumpGrids;
-    using CMyD3DApplication::UpdateFrame;
-    using CMyD3DApplication::m_backBufferDesc;
-    using CMyD3DApplication::m_bumpMapFormat;
-    using CMyD3DApplication::m_deviceCaps;
-    using CMyD3DApplication::m_fBarY;
-    using CMyD3DApplication::m_fBeatTimer;
-    using CMyD3DApplication::m_fCaveClock;
-    using CMyD3DApplication::m_fElapsedTime;
-    using CMyD3DApplication::m_fMorphPhase;
-    using CMyD3DApplication::m_fSpinRateX;
-    using CMyD3DApplication::m_fSpinY;
-    using CMyD3DApplication::m_fSurfaceZ;
-    using CMyD3DApplication::m_fTime;
-    using CMyD3DApplication::m_fTransitionClock;
-    using CMyD3DApplication::m_LensFlare;
-    using CMyD3DApplication::kCreditTextureCount;
-    using CMyD3DApplication::kGreetingTextureCount;
-    using CMyD3DApplication::m_nSphereVertices;
-    using CMyD3DApplication::m_pBackS3Texture;
-    using CMyD3DApplication::m_pCreditTextures;
-    using CMyD3DApplication::m_pDevice;
-    using CMyD3DApplication::m_pDigit1Texture;
-    using CMyD3DApplication::m_pDigit2Texture;
-    using CMyD3DApplication::m_pDigit3Texture;
-    using CMyD3DApplication::m_pDirect3D;
-    using CMyD3DApplication::m_pEnvNrTexture;
-    using CMyD3DApplication::m_pFrameTexture;
-    using CMyD3DApplication::m_pGTextures;
-    using CMyD3DApplication::m_pImage1Texture;
-    using CMyD3DApplication::m_pImage2Texture;
-    using CMyD3DApplication::m_pLogoTexture;
-    using CMyD3DApplication::m_pRenderTarget0;
-    using CMyD3DApplication::m_pS6OverTexture;
-    using CMyD3DApplication::m_pSphereVB;
-    using CMyD3DApplication::m_pTransition;
+    using CD3DApplication::m_backBufferDesc;
+    using CD3DApplication::m_deviceCaps;
+    using CD3DApplication::m_fElapsedTime;
+    using CD3DApplication::m_fTime;
+    using CD3DApplication::m_pDevice;
+    using CD3DApplication::m_pDirect3D;
 };
 
 // Drives the production the way the frame does.
@@ -67,11 +31,7 @@ struct ProductionTestAccess {
     TestProduction app;
     std::unique_ptr<fake::RecordingDevice> recorder;  // in front of the device when asked for
 
-    ~ProductionTestAccess() {
-        if (app.m_pSphereVB) app.m_pSphereVB->Release();  // made by the tests of the surface scene
-        app.m_pSphereVB = nullptr;
-        DropDevice();
-    }
+    ~ProductionTestAccess() { DropDevice(); }
 
     // An off-screen 320 x 240 REF device with a depth buffer, as the frame would make it; with
     // `record`, the production talks to it through `recorder`.

@@ -9,7 +9,6 @@
 #include "platform/crt_rand.h"
 #include "platform/d3d8/testing.h"
 
-#include <cstdint>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -65,39 +64,47 @@ TEST_F(UpdateFrameTest, ShapesSceneShakeIsZeroAfterHundredSeconds) {
 }
 
 TEST_F(UpdateFrameTest, SurfaceSceneShakeSettlesInSteps) {
-    p.MakeDevice();  // the surface scene writes the sphere
-    p->CreateSphereBuffer();
+    p.MakeDevice();  // the surface scene sets the device's transforms
     g_fShakeX = -5.0f;
     g_fShakeY = 4.0f;
     for (int i = 0; i < 20; ++i) p.Frame(4, 65.0f, 0.001f);
     EXPECT_NEAR(g_fShakeX, -0.2f, 1e-5f);  // climbs 0.8 a frame and rests at -0.2
     EXPECT_GT(g_fShakeY, -0.8f);  // falls 0.8 a frame and rests in the band (-0.8, 0]
     EXPECT_LE(g_fShakeY, 0.0f);
-    EXPECT_LE(p->m_fSurfaceZ, 7.0f);
+    EXPECT_LE(p->Inspect().surfaceZ, 7.0f);
 }
 
 TEST_F(UpdateFrameTest, SurfacePulseAndMorphOnTheBeat) {
     p.MakeDevice();
-    p->CreateSphereBuffer();
-    p->m_fBeatTimer = 0.99f;
-    const float morph = p->m_fMorphPhase;
+    p.Frame(4, 70.0f, 0.99f);  // just short of the beat
+    ASSERT_EQ(g_nShakeBeats, 0);
+    const float morph = p->Inspect().morphPhase;
     p.Frame(4, 70.0f, 0.02f);
-    EXPECT_FLOAT_EQ(p->m_fSurfaceZ, 5.0f);
-    EXPECT_NEAR(p->m_fMorphPhase, morph + 0.75f + 0.02f / 0.522f, 1e-5f);
+    ProductionSnapshot s = p->Inspect();
+    EXPECT_EQ(s.beatTimer, 0.0f);
+    EXPECT_FLOAT_EQ(s.surfaceZ, 5.0f);
+    EXPECT_NEAR(s.morphPhase, morph + 0.75f + 0.02f / 0.522f, 1e-5f);
     EXPECT_EQ(g_nShakeBeats, 1);
     for (int i = 0; i < 50; ++i) p.Frame(4, 70.0f, 0.02f);  // one second later: back at 7
-    EXPECT_FLOAT_EQ(p->m_fSurfaceZ, 7.0f);
+    EXPECT_FLOAT_EQ(p->Inspect().surfaceZ, 7.0f);
 }
 
-TEST_F(UpdateFrameTest, CountdownStepsEveryThreeSecondsAndBarsWrap) {
+TEST_F(UpdateFrameTest, CountdownStepsEveryThreeSeconds) {
     for (int i = 0; i < 2; ++i) p.Frame(3, 31.0f, 1.5f);
     EXPECT_EQ(g_nNumeral, 3);
     EXPECT_EQ(g_fNumeralClock, 0.0f);
-    p->m_fBarY[0] = 3.05f;
-    p->m_fBarY[2] = 2.95f;
-    p.Frame(3, 32.0f, 0.1f);
-    EXPECT_FLOAT_EQ(p->m_fBarY[0], -3.0f);  // entries 0 and 1 wrap at 3.1 to -3.0
-    EXPECT_FLOAT_EQ(p->m_fBarY[2], -3.1f);  // the others at 3.0 to -3.1
+}
+
+TEST_F(UpdateFrameTest, CountdownBarsWrapWhereTheirEntrySays) {
+    // The bars start at 3, 1.95, 0.9, -0.15, -1.2, -2.25 and move one unit per 0.822 s.
+    p.Frame(3, 31.0f, 0.05f);
+    EXPECT_NEAR(p->Inspect().barY[0], 3.0f + 0.05f / 0.822f, 1e-5f);  // entries 0 and 1 pass 3.0
+    p.Frame(3, 31.0f, 1.717f);  // entry 2 reaches 3.05
+    const ProductionSnapshot s = p->Inspect();
+    EXPECT_FLOAT_EQ(s.barY[0], -3.0f);  // entries 0 and 1 wrap at 3.1 to -3.0
+    EXPECT_FLOAT_EQ(s.barY[1], -3.0f);
+    EXPECT_FLOAT_EQ(s.barY[2], -3.1f);  // the others at 3.0 to -3.1
+    EXPECT_NEAR(s.barY[3], -0.15f + 1.767f / 0.822f, 1e-4f);
 }
 
 TEST_F(UpdateFrameTest, FiguresSceneFlashesOnceOnEntry) {
@@ -112,28 +119,18 @@ TEST_F(UpdateFrameTest, FiguresSceneFlashesOnceOnEntry) {
 TEST_F(UpdateFrameTest, CavePathStopsAtSeven) {
     for (int i = 0; i < 100; ++i) p.Frame(6, 113.0f + i, 1.0f);
     EXPECT_EQ(g_nCavePath, 7);
-    EXPECT_NEAR(p->m_fCaveClock, 100.0f, 1e-3f);
+    EXPECT_NEAR(p->Inspect().caveClock, 100.0f, 1e-3f);
 }
 
 TEST_F(UpdateFrameTest, CreditsSpinNeverStops) {
     for (int i = 0; i < 200; ++i) p.Frame(7, 112.0f, 0.1f);  // after 111 s: no beats
-    EXPECT_FLOAT_EQ(p->m_fSpinRateX, 0.001f);
+    const ProductionSnapshot before = p->Inspect();
+    for (float rate : before.spinRate) EXPECT_FLOAT_EQ(rate, 0.001f);
     EXPECT_EQ(g_fPhaseRateX, 0.0f);
-    const float spin = p->m_fSpinY;
     p.Frame(7, 112.0f, 0.1f);
-    EXPECT_FLOAT_EQ(p->m_fSpinY, spin + 0.001f);  // integrated per frame, not per second
-}
-
-TEST_F(UpdateFrameTest, TransitionRecyclesOnlyAfterSevenSeconds) {
-    p.MakeDevice();
-    p->m_fTransitionClock = 6.9f;
-    p.Frame(0, 20.0f, 0.1f);  // 7.0: not yet
-    EXPECT_GT(p->m_fTransitionClock, 6.99f);
-    p.Frame(0, 20.1f, 0.1f);  // above 7: a fresh fade, clock stopped
-    EXPECT_EQ(p->m_fTransitionClock, 0.0f);
-    ASSERT_NE(p->m_pTransition, nullptr);
-    delete p->m_pTransition;
-    p->m_pTransition = nullptr;
+    const ProductionSnapshot after = p->Inspect();
+    for (int axis = 0; axis < 3; ++axis)  // integrated per frame, not per second
+        EXPECT_FLOAT_EQ(after.spin[axis], before.spin[axis] + 0.001f) << axis;
 }
 
 namespace {
@@ -222,8 +219,8 @@ TEST_F(ContentFolder, ResetCyclesReleaseEveryReference) {
     p.MakeDevice();
     ASSERT_EQ(p->CreateDeviceObjects(), S_OK);
     ASSERT_EQ(p->RebuildDeviceObjects(), S_OK);
-    EXPECT_EQ(p->m_bumpMapFormat, D3DFMT_V8U8);
-    EXPECT_EQ(p->m_nSphereVertices, 930);
+    EXPECT_EQ(p->Inspect().bumpMapFormat, D3DFMT_V8U8);
+    EXPECT_EQ(p->Inspect().sphereVertices, 930);
     // The sanitizer build runs fewer cycles: its allocator keeps freed memory aside anyway.
     constexpr int kCycles = MORVELT_RESET_CYCLES;
     long residentAtTenth = 0;
@@ -237,7 +234,7 @@ TEST_F(ContentFolder, ResetCyclesReleaseEveryReference) {
     }
     // Memory stays flat once the allocator has settled: no growth per reset.
     EXPECT_LT(ResidentKilobytes() - residentAtTenth, 16 * 1024);
-    EXPECT_EQ(p->m_LensFlare.m_spots.size(), 13u);  // not 26 after a reset
+    EXPECT_EQ(p->Inspect().flareSpots, 13u);  // not 26 after a reset
     // A few frames of the surface scene with everything loaded.
     for (int i = 0; i < 3; ++i) {
         p.Frame(4, 65.0f + i / 60.0f, 1 / 60.0f);
@@ -248,23 +245,21 @@ TEST_F(ContentFolder, ResetCyclesReleaseEveryReference) {
     EXPECT_EQ(p.DropDevice(), 0u);
 }
 
-TEST_F(ContentFolder, CaveGreetingIndexOutsideTheGreetingsDrawsNoGreeting) {
+TEST_F(ContentFolder, TransitionRecyclesOnlyAfterSevenSeconds) {
     ProductionTestAccess p;
     p.MakeDevice();
     ASSERT_EQ(p->CreateDeviceObjects(), S_OK);
     ASSERT_EQ(p->RebuildDeviceObjects(), S_OK);
-    // The textures on either side of the greetings become pointers that would crash if used.
-    IDirect3DTexture8** const neighbours[] = {&p->m_pCreditTextures[TestProduction::kCreditTextureCount - 1],
-                                              &p->m_pImage1Texture};
-    IDirect3DTexture8* kept[2] = {*neighbours[0], *neighbours[1]};
-    for (IDirect3DTexture8** n : neighbours) *n = reinterpret_cast<IDirect3DTexture8*>(std::uintptr_t{16});
-    for (int index : {-1, TestProduction::kGreetingTextureCount}) {
-        p.Frame(0, 120.0f, 1 / 60.0f);
-        g_nCavePath = index;
-        EXPECT_EQ(p->Render(), S_OK) << index;
-    }
-    *neighbours[0] = kept[0];
-    *neighbours[1] = kept[1];
+    EXPECT_EQ(p->Inspect().transitionClock, 0.0f);  // a fade is ready, its clock stopped
+    p.Frame(0, 10.15f, 1 / 60.0f);
+    p->Render();  // the opening starts its first dissolve
+    EXPECT_FLOAT_EQ(p->Inspect().transitionClock, 0.0001f);
+    p.Frame(0, 17.0f, 6.9f);
+    p.Frame(0, 17.1f, 0.0998f);  // 6.9999: not yet
+    EXPECT_GT(p->Inspect().transitionClock, 6.99f);
+    p.Frame(0, 17.2f, 0.01f);  // above 7: a fresh fade, clock stopped
+    EXPECT_EQ(p->Inspect().transitionClock, 0.0f);
+    EXPECT_TRUE(p->Inspect().hasTransition);
     p->ReleaseDeviceObjects();
     p->DestroyDeviceObjects();
     EXPECT_EQ(p.DropDevice(), 0u);

@@ -2,6 +2,7 @@
 // rasterizes nothing, behind a recording device, with the spectrum at zero (no music file).
 // At chosen times the recorded draws are compared with values worked out by hand from the
 // scenes' definitions: which picture or mesh, where, at what scale.
+#include "assets/asset_manifest.h"
 #include "production/program_objects.h"
 #include "tests/production/production_access.h"
 
@@ -28,12 +29,10 @@ struct Catalogue {
     std::map<const void*, std::string> names;
 
     explicit Catalogue(TestProduction& app) {
-        const char* const credits[] = {"2d", "3d", "ka", "lu", "cod", "mo", "design",
-                                       "gfx", "ne", "music", "script", "ri", "su", "vo"};
         for (int i = 0; i < TestProduction::kCreditTextureCount; ++i)
-            names[app.m_pCreditTextures[i]] = std::string("Textures/") + credits[i] + ".png";
+            names[app.m_pCreditTextures[i]] = assets::kCreditTextures[i].path;
         for (int i = 0; i < TestProduction::kGreetingTextureCount; ++i)
-            names[app.m_pGTextures[i]] = "Textures/g" + std::to_string(i + 1) + ".png";
+            names[app.m_pGTextures[i]] = assets::kGreetingTextures[i].path;
         const std::pair<IDirect3DTexture8*, const char*> singles[] = {
             {app.m_pDigit1Texture, "Textures/1.jpg"},         {app.m_pDigit2Texture, "Textures/2.jpg"},
             {app.m_pDigit3Texture, "Textures/3.jpg"},         {app.m_pImage2Texture, "Textures/Image2.png"},
@@ -103,12 +102,14 @@ struct Shot {
 };
 
 const std::set<std::string> kNumerals = {"Data/one.x", "Data/two.x", "Data/three.x", "Data/four.x", "Data/five.x"};
-const std::set<std::string> kCredits = {
-    "Textures/2d.png", "Textures/3d.png",  "Textures/ka.png",     "Textures/lu.png", "Textures/cod.png",
-    "Textures/mo.png", "Textures/design.png", "Textures/gfx.png", "Textures/ne.png", "Textures/music.png",
-    "Textures/script.png", "Textures/ri.png", "Textures/su.png", "Textures/vo.png"};
-const std::set<std::string> kGreetings = {"Textures/g1.png", "Textures/g2.png", "Textures/g3.png", "Textures/g4.png",
-                                          "Textures/g5.png", "Textures/g6.png", "Textures/g7.png", "Textures/g8.png"};
+template <size_t N>
+std::set<std::string> Paths(const assets::Asset (&files)[N]) {
+    std::set<std::string> paths;
+    for (const assets::Asset& f : files) paths.insert(f.path);
+    return paths;
+}
+const std::set<std::string> kCredits = Paths(assets::kCreditTextures);
+const std::set<std::string> kGreetings = Paths(assets::kGreetingTextures);
 
 // Expected values given as kAny are not checked.
 constexpr float kAny = NAN;

@@ -121,8 +121,8 @@ inline constexpr Asset kReferencedTextures[] = {
     {"Textures/rock.jpg", Kind::Jpeg},
 };
 
+// One group of loads above, and what the production does without any of its files.
 struct Group {
-    const char* name;
     const Asset* first;
     std::size_t count;
     Need need;
@@ -133,17 +133,17 @@ struct Group {
 // Every group in loading order. A file in more than one group (the fade base "empty.jpg")
 // matters as much as its first load says.
 inline constexpr Group kGroups[] = {
-    {"required media", kRequiredMedia, std::size(kRequiredMedia), Need::Media},
-    {"bump alpha", &kBumpAlpha, 1, Need::StartUp},
-    {"music", &kMusic, 1, Need::Optional},
-    {"particle scripts", kParticleScripts, std::size(kParticleScripts), Need::Optional},
-    {"flare textures", kFlareTextures, std::size(kFlareTextures), Need::Optional},
-    {"meshes", kMeshes, std::size(kMeshes), Need::StartUp},
-    {"restore textures", kRestoreTextures, std::size(kRestoreTextures), Need::Optional},
-    {"credit textures", kCreditTextures, std::size(kCreditTextures), Need::Optional},
-    {"greeting textures", kGreetingTextures, std::size(kGreetingTextures), Need::Optional},
-    {"colour-keyed images", kColourKeyedImages, std::size(kColourKeyedImages), Need::StartUp},
-    {"referenced textures", kReferencedTextures, std::size(kReferencedTextures), Need::Optional},
+    {kRequiredMedia, std::size(kRequiredMedia), Need::Media},
+    {&kBumpAlpha, 1, Need::StartUp},
+    {&kMusic, 1, Need::Optional},
+    {kParticleScripts, std::size(kParticleScripts), Need::Optional},
+    {kFlareTextures, std::size(kFlareTextures), Need::Optional},
+    {kMeshes, std::size(kMeshes), Need::StartUp},
+    {kRestoreTextures, std::size(kRestoreTextures), Need::Optional},
+    {kCreditTextures, std::size(kCreditTextures), Need::Optional},
+    {kGreetingTextures, std::size(kGreetingTextures), Need::Optional},
+    {kColourKeyedImages, std::size(kColourKeyedImages), Need::StartUp},
+    {kReferencedTextures, std::size(kReferencedTextures), Need::Optional},
 };
 
 constexpr std::size_t LoadCount() {

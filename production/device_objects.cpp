@@ -1,5 +1,6 @@
-// The asset manifest: every texture, mesh, particle script and the music, with the
-// parameters of each load, and the procedural textures, buffers and fixed device state.
+// The device objects: every texture, mesh, particle script and the music of the asset manifest
+// (assets/asset_manifest.h) loaded with its parameters, and the procedural textures, buffers
+// and fixed device state.
 #include "production/application.h"
 
 #include "production/bump_maps.h"
@@ -12,7 +13,9 @@
 
 #include "app/media.h"
 #include "app/safe_release.h"
+#include "assets/asset_manifest.h"
 
+#include <iterator>
 #include <string>
 
 namespace {
@@ -38,28 +41,20 @@ const FlareSpotSpec kFlareSpots[] = {
     {3, 0.4f, -1.3f, {1, 0, 0, 0.7f}},
 };
 
-const char* const kCreditFiles[] = {
-    "Textures/2d.png",     "Textures/3d.png",  "Textures/ka.png",     "Textures/lu.png", "Textures/cod.png",
-    "Textures/mo.png",     "Textures/design.png", "Textures/gfx.png", "Textures/ne.png", "Textures/music.png",
-    "Textures/script.png", "Textures/ri.png",  "Textures/su.png",     "Textures/vo.png",
-};
-
-const char* const kGreetingFiles[] = {
-    "Textures/g1.png", "Textures/g2.png", "Textures/g3.png", "Textures/g4.png",
-    "Textures/g5.png", "Textures/g6.png", "Textures/g7.png", "Textures/g8.png",
-};
-
 }  // namespace
 
 HRESULT CMyD3DApplication::CreateDeviceObjects() {
     HRESULT hr = m_pFontArial9->CreateDeviceObjects(m_pDevice);
     if (FAILED(hr)) return hr;
 
-    if (FAILED(CreateTextureFromMedia(m_pDevice, "Textures/empty.jpg", &m_pBaseTexture, D3DFMT_R5G6B5)) ||
-        FAILED(CreateTextureFromMedia(m_pDevice, "Textures/qrnm.jpg", &m_pMarkTexture, D3DFMT_R5G6B5)) ||
-        FAILED(CreateTextureFromMedia(m_pDevice, "Textures/qrbm.bmp", &m_pBumpSourceTexture, D3DFMT_A8R8G8B8)) ||
-        FAILED(CreateTextureFromMedia(m_pDevice, "Textures/bmenv.jpg", &m_pBumpEnvTexture, D3DFMT_R5G6B5)))
-        return FRAMEERR_MEDIA_NOT_FOUND;
+    IDirect3DTexture8** const requiredMedia[] = {&m_pBaseTexture, &m_pMarkTexture, &m_pBumpSourceTexture,
+                                                 &m_pBumpEnvTexture};
+    static_assert(std::size(requiredMedia) == std::size(assets::kRequiredMedia));
+    for (size_t i = 0; i < std::size(requiredMedia); ++i) {
+        const assets::Asset& media = assets::kRequiredMedia[i];
+        if (FAILED(CreateTextureFromMedia(m_pDevice, media.path, requiredMedia[i], media.format)))
+            return FRAMEERR_MEDIA_NOT_FOUND;
+    }
 
     // Tested in the order of preference for drawing: V8U8 first, then the luminance formats.
     const bool v8u8 = BumpFormatUsable(D3DFMT_V8U8, D3DTEXOPCAPS_BUMPENVMAP);
@@ -76,7 +71,8 @@ HRESULT CMyD3DApplication::CreateDeviceObjects() {
 
     if (FAILED(CreateSphereBuffer())) return E_FAIL;
     if (FAILED(CreateBumpMap())) return E_FAIL;
-    if (FAILED(CreateTextureFromMedia(m_pDevice, "Textures/bg2.png", &m_pBg2AlphaTexture, D3DFMT_A8R8G8B8)))
+    if (FAILED(CreateTextureFromMedia(m_pDevice, assets::kBumpAlpha.path, &m_pBg2AlphaTexture,
+                                      assets::kBumpAlpha.format)))
         return E_FAIL;
     if (FAILED(CreateWaveBumpTexture())) return E_FAIL;
 
@@ -151,7 +147,7 @@ HRESULT CMyD3DApplication::CreateWaveBumpTexture() {
 // made anew plays on from where the production is.
 void CMyD3DApplication::OpenMusic() {
     BASS_Init(1, 44100, 0, m_hWnd, nullptr);
-    g_hMusic = BASS_StreamCreateFile(FALSE, "data/demo.mp3", 0, 0, kExactSeekFlag);
+    g_hMusic = BASS_StreamCreateFile(FALSE, assets::kMusic.path, 0, 0, kExactSeekFlag);
     music_clock::Reopened();
 }
 
@@ -185,12 +181,9 @@ HRESULT CMyD3DApplication::RebuildDeviceObjects() {
     }
 
     m_LensFlare.RebuildDeviceObjects(m_pDevice);
-    IDirect3DTexture8* flareTextures[] = {
-        m_LensFlare.AddTexture("Textures/lf1.png"),
-        m_LensFlare.AddTexture("Textures/lf2.png"),
-        m_LensFlare.AddTexture("Textures/lf3.png"),
-        m_LensFlare.AddTexture("Textures/lf4.png"),
-    };
+    IDirect3DTexture8* flareTextures[std::size(assets::kFlareTextures)];
+    for (size_t i = 0; i < std::size(flareTextures); ++i)
+        flareTextures[i] = m_LensFlare.AddTexture(assets::kFlareTextures[i].path);
     for (const FlareSpotSpec& spot : kFlareSpots)
         m_LensFlare.AddSpot(CLensFlareSpot(flareTextures[spot.texture], spot.size, spot.position, spot.colour));
 
@@ -203,39 +196,29 @@ HRESULT CMyD3DApplication::RebuildDeviceObjects() {
     }
     for (const ProductionMesh& entry : kProductionMeshes) (*entry.mesh)->RebuildDeviceObjects(m_pDevice);
 
-    const struct {
-        IDirect3DTexture8** texture;
-        const char* file;
-    } restoreTextures[] = {
-        {&m_pEmptyTexture, "Textures/empty.jpg"}, {&m_pAlvenTexture, "Textures/alven.jpg"},
-        {&m_pAlven2Texture, "Textures/alven2.jpg"}, {&m_pEnvTexture, "Textures/env.jpg"},
-        {&m_pEnv2Texture, "Textures/env2.jpg"},   {&m_pBgTexture, "Textures/bg.jpg"},
-        {&m_pOg1Texture, "Textures/og1.png"},     {&m_pOg2Texture, "Textures/og2.png"},
-        {&m_pNameTexture, "Textures/name.png"},   {&m_pS6OverTexture, "Textures/s6over.jpg"},
-        {&m_pBackS3Texture, "Textures/back_s3.jpg"}, {&m_pEnv3Texture, "Textures/env3.jpg"},
-        {&m_pLogoTexture, "Textures/logo.png"},   {&m_pEnvNrTexture, "Textures/envnr.jpg"},
-        {&m_pDigit1Texture, "Textures/1.jpg"},    {&m_pDigit2Texture, "Textures/2.jpg"},
-        {&m_pDigit3Texture, "Textures/3.jpg"},    {&m_pFrameTexture, "Textures/frame.jpg"},
-        {&m_pBoxTexture, "Textures/boxtex.jpg"},  {&m_pS7CubeTexture, "Textures/s7cube.jpg"},
+    IDirect3DTexture8** const restoreTextures[] = {
+        &m_pEmptyTexture,  &m_pAlvenTexture, &m_pAlven2Texture, &m_pEnvTexture,    &m_pEnv2Texture,
+        &m_pBgTexture,     &m_pOg1Texture,   &m_pOg2Texture,    &m_pNameTexture,   &m_pS6OverTexture,
+        &m_pBackS3Texture, &m_pEnv3Texture,  &m_pLogoTexture,   &m_pEnvNrTexture,  &m_pDigit1Texture,
+        &m_pDigit2Texture, &m_pDigit3Texture, &m_pFrameTexture, &m_pBoxTexture,    &m_pS7CubeTexture,
     };
-    for (const auto& entry : restoreTextures) D3DXCreateTextureFromFileA(m_pDevice, entry.file, entry.texture);
+    static_assert(std::size(restoreTextures) == std::size(assets::kRestoreTextures));
+    static_assert(kCreditTextureCount == std::size(assets::kCreditTextures));
+    static_assert(kGreetingTextureCount == std::size(assets::kGreetingTextures));
+    for (size_t i = 0; i < std::size(restoreTextures); ++i)
+        D3DXCreateTextureFromFileA(m_pDevice, assets::kRestoreTextures[i].path, restoreTextures[i]);
     for (int i = 0; i < kCreditTextureCount; ++i)
-        D3DXCreateTextureFromFileA(m_pDevice, kCreditFiles[i], &m_pCreditTextures[i]);
+        D3DXCreateTextureFromFileA(m_pDevice, assets::kCreditTextures[i].path, &m_pCreditTextures[i]);
     for (int i = 0; i < kGreetingTextureCount; ++i)
-        D3DXCreateTextureFromFileA(m_pDevice, kGreetingFiles[i], &m_pGTextures[i]);
+        D3DXCreateTextureFromFileA(m_pDevice, assets::kGreetingTextures[i].path, &m_pGTextures[i]);
 
-    const struct {
-        IDirect3DTexture8** texture;
-        const char* file;
-    } keyedImages[] = {
-        {&m_pImage1Texture, "Textures/Image1.png"},
-        {&m_pImage2Texture, "Textures/Image2.png"},
-        {&m_pImage3Texture, "Textures/Image3.png"},
-    };
-    for (const auto& entry : keyedImages) {
-        const HRESULT hr = D3DXCreateTextureFromFileExA(m_pDevice, entry.file, 0, 0, 1, 0, D3DFMT_A8R8G8B8,
+    IDirect3DTexture8** const keyedImages[] = {&m_pImage1Texture, &m_pImage2Texture, &m_pImage3Texture};
+    static_assert(std::size(keyedImages) == std::size(assets::kColourKeyedImages));
+    for (size_t i = 0; i < std::size(keyedImages); ++i) {
+        const assets::Asset& image = assets::kColourKeyedImages[i];
+        const HRESULT hr = D3DXCreateTextureFromFileExA(m_pDevice, image.path, 0, 0, 1, 0, image.format,
                                                         D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT, kColourKey,
-                                                        nullptr, nullptr, entry.texture);
+                                                        nullptr, nullptr, keyedImages[i]);
         if (FAILED(hr)) return hr;
     }
 

@@ -1,5 +1,7 @@
 #include "production/program_objects.h"
 
+#include "assets/asset_manifest.h"
+
 CParticleEmitter g_TunnelEmitter;
 CParticleEmitter g_CountdownEmitter;
 CParticleEmitter g_AlvenEmitter;
@@ -27,28 +29,28 @@ CD3DMesh* g_pSakligMesh = new CD3DMesh("CD3DFile_Mesh");
 HSTREAM g_hMusic = 0;
 
 const ProductionMesh kProductionMeshes[16] = {
-    {&g_pSquidMesh, "Data/squidlikething.x"},
-    {&g_pHaloMesh, "Data/halo.x"},
-    {&g_pLogoMesh, "Data/logo.x"},
-    {&g_pShapeMesh, "Data/shape.x"},
-    {&g_pOneMesh, "Data/one.x"},
-    {&g_pTwoMesh, "Data/two.x"},
-    {&g_pThreeMesh, "Data/three.x"},
-    {&g_pFourMesh, "Data/four.x"},
-    {&g_pFiveMesh, "Data/five.x"},
-    {&g_pBoxyMesh, "Data/boxy.x"},
-    {&g_pFemMesh, "Data/fem.x"},
-    {&g_pAlienMesh, "Data/alien.x"},
-    {&g_pAlien2Mesh, "Data/alien.x"},
-    {&g_pCaveMesh, "Data/cave.x"},
-    {&g_pObjFaenMesh, "Data/objfaen.x"},
-    {&g_pSakligMesh, "Data/saklig.x"},
+    {&g_pSquidMesh, assets::kSquidMesh.path},
+    {&g_pHaloMesh, assets::kHaloMesh.path},
+    {&g_pLogoMesh, assets::kLogoMesh.path},
+    {&g_pShapeMesh, assets::kShapeMesh.path},
+    {&g_pOneMesh, assets::kOneMesh.path},
+    {&g_pTwoMesh, assets::kTwoMesh.path},
+    {&g_pThreeMesh, assets::kThreeMesh.path},
+    {&g_pFourMesh, assets::kFourMesh.path},
+    {&g_pFiveMesh, assets::kFiveMesh.path},
+    {&g_pBoxyMesh, assets::kBoxyMesh.path},
+    {&g_pFemMesh, assets::kFemMesh.path},
+    {&g_pAlienMesh, assets::kAlienMesh.path},
+    {&g_pAlien2Mesh, assets::kAlienMesh.path},
+    {&g_pCaveMesh, assets::kCaveMesh.path},
+    {&g_pObjFaenMesh, assets::kObjFaenMesh.path},
+    {&g_pSakligMesh, assets::kSakligMesh.path},
 };
 
 const ProductionEmitter kProductionEmitters[5] = {
-    {&g_TunnelEmitter, "data/tunnel.dps"},
-    {&g_CountdownEmitter, "data/cdown.dps"},
-    {&g_AlvenEmitter, "data/alven.dps"},
-    {&g_DarkElfEmitter, "data/darkelf.dps"},
-    {&g_CaveEmitter, "data/cave.dps"},
+    {&g_TunnelEmitter, assets::kTunnelScript.path},
+    {&g_CountdownEmitter, assets::kCountdownScript.path},
+    {&g_AlvenEmitter, assets::kAlvenScript.path},
+    {&g_DarkElfEmitter, assets::kDarkElfScript.path},
+    {&g_CaveEmitter, assets::kCaveScript.path},
 };

@@ -6,11 +6,11 @@
 #include "platform/audio.h"
 #include "render/d3d_mesh.h"
 
-extern CParticleEmitter g_TunnelEmitter;     // data/tunnel.dps
-extern CParticleEmitter g_CountdownEmitter;  // data/cdown.dps
-extern CParticleEmitter g_AlvenEmitter;      // data/alven.dps
-extern CParticleEmitter g_DarkElfEmitter;    // data/darkelf.dps
-extern CParticleEmitter g_CaveEmitter;       // data/cave.dps
+extern CParticleEmitter g_TunnelEmitter;     // assets::kTunnelScript
+extern CParticleEmitter g_CountdownEmitter;  // assets::kCountdownScript
+extern CParticleEmitter g_AlvenEmitter;      // assets::kAlvenScript
+extern CParticleEmitter g_DarkElfEmitter;    // assets::kDarkElfScript
+extern CParticleEmitter g_CaveEmitter;       // assets::kCaveScript
 
 extern CD3DMesh* g_pSquidMesh;
 extern CD3DMesh* g_pHaloMesh;

@@ -1,60 +1,60 @@
-// Every picture the production loads exists after the build, decodes with the standard
-// libraries in the format its extension names, and suits the way its scene draws it.
+// Every file of the asset manifest exists after the build, and nothing else; every picture
+// decodes with the standard libraries in the kind the manifest names, and suits the way its
+// scene draws it.
 #include "decode.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <regex>
+#include <set>
 #include <sstream>
 
 namespace {
 
-enum class Kind { Jpeg, PngRgb, PngRgba, Bmp };
+namespace fs = std::filesystem;
 
-struct Expected {
-    const char* path;
-    Kind kind;
-};
+using assets::Kind;
 
-// The textures of the asset manifest, with the format each is loaded as.
-const Expected kManifest[] = {
-    {"Textures/empty.jpg", Kind::Jpeg},   {"Textures/qrnm.jpg", Kind::Jpeg},    {"Textures/qrbm.bmp", Kind::Bmp},
-    {"Textures/bmenv.jpg", Kind::Jpeg},   {"Textures/bg2.png", Kind::PngRgba},  {"Textures/alven.jpg", Kind::Jpeg},
-    {"Textures/alven2.jpg", Kind::Jpeg},  {"Textures/env.jpg", Kind::Jpeg},     {"Textures/env2.jpg", Kind::Jpeg},
-    {"Textures/bg.jpg", Kind::Jpeg},      {"Textures/og1.png", Kind::PngRgba},  {"Textures/og2.png", Kind::PngRgba},
-    {"Textures/name.png", Kind::PngRgba}, {"Textures/s6over.jpg", Kind::Jpeg},  {"Textures/back_s3.jpg", Kind::Jpeg},
-    {"Textures/env3.jpg", Kind::Jpeg},    {"Textures/logo.png", Kind::PngRgba}, {"Textures/envnr.jpg", Kind::Jpeg},
-    {"Textures/1.jpg", Kind::Jpeg},       {"Textures/2.jpg", Kind::Jpeg},       {"Textures/3.jpg", Kind::Jpeg},
-    {"Textures/frame.jpg", Kind::Jpeg},   {"Textures/boxtex.jpg", Kind::Jpeg},  {"Textures/s7cube.jpg", Kind::Jpeg},
-    {"Textures/2d.png", Kind::PngRgba},   {"Textures/3d.png", Kind::PngRgba},   {"Textures/ka.png", Kind::PngRgba},
-    {"Textures/lu.png", Kind::PngRgba},   {"Textures/cod.png", Kind::PngRgba},  {"Textures/mo.png", Kind::PngRgba},
-    {"Textures/design.png", Kind::PngRgba}, {"Textures/gfx.png", Kind::PngRgba}, {"Textures/ne.png", Kind::PngRgba},
-    {"Textures/music.png", Kind::PngRgba}, {"Textures/script.png", Kind::PngRgba}, {"Textures/ri.png", Kind::PngRgba},
-    {"Textures/su.png", Kind::PngRgba},   {"Textures/vo.png", Kind::PngRgba},   {"Textures/g1.png", Kind::PngRgba},
-    {"Textures/g2.png", Kind::PngRgba},   {"Textures/g3.png", Kind::PngRgba},   {"Textures/g4.png", Kind::PngRgba},
-    {"Textures/g5.png", Kind::PngRgba},   {"Textures/g6.png", Kind::PngRgba},   {"Textures/g7.png", Kind::PngRgba},
-    {"Textures/g8.png", Kind::PngRgba},   {"Textures/lf1.png", Kind::PngRgba},  {"Textures/lf2.png", Kind::PngRgba},
-    {"Textures/lf3.png", Kind::PngRgba},  {"Textures/lf4.png", Kind::PngRgba},  {"Textures/Image1.png", Kind::PngRgb},
-    {"Textures/Image2.png", Kind::PngRgb}, {"Textures/Image3.png", Kind::PngRgb},
-};
+bool IsPicture(Kind kind) { return kind == Kind::Jpeg || kind == Kind::Bmp || kind == Kind::PngRgb || kind == Kind::PngRgba; }
 
-Decoded Load(const std::string& rel, Kind kind)
+// Every file of the manifest, each once.
+std::vector<assets::Asset> ManifestFiles()
 {
-    std::string path = ContentDir() + "/" + rel;
-    switch (kind) {
-    case Kind::Jpeg: return DecodeJpeg(path);
-    case Kind::Bmp: return DecodeBmp(path);
-    default: return DecodePng(path);
-    }
+    std::vector<assets::Asset> files;
+    assets::ForEachFile([&](const assets::Asset& a, assets::Need) { files.push_back(a); });
+    return files;
 }
+
+std::vector<assets::Asset> ManifestPictures()
+{
+    std::vector<assets::Asset> pictures;
+    for (const assets::Asset& a : ManifestFiles())
+        if (IsPicture(a.kind)) pictures.push_back(a);
+    return pictures;
+}
+
+Decoded Load(const std::string& rel, Kind kind) { return DecodePicture(rel, kind); }
 
 bool PowerOfTwoTextureSize(int v) { return v >= 256 && v <= 1024 && (v & (v - 1)) == 0; }
 
+// The generated folders hold the files of the manifest, and nothing else: a file the
+// generators make that no loader names, or one the manifest names that nothing makes, fails.
+TEST(ContentFiles, TheGeneratedFoldersHoldExactlyTheManifestFiles)
+{
+    std::set<std::string> listed, found;
+    for (const assets::Asset& a : ManifestFiles()) listed.insert(a.path);
+    for (const char* folder : {"Textures", "Data", "data"})
+        for (const auto& entry : fs::recursive_directory_iterator(ContentDir() + "/" + folder))
+            if (!entry.is_directory()) found.insert(fs::relative(entry.path(), ContentDir()).string());
+    EXPECT_EQ(found, listed);
+}
+
 TEST(ContentPictures, EveryManifestPictureDecodesInItsFormatWithAPowerOfTwoSize)
 {
-    for (const Expected& e : kManifest) {
+    for (const assets::Asset& e : ManifestPictures()) {
         SCOPED_TRACE(e.path);
         Decoded d = Load(e.path, e.kind);
         ASSERT_EQ(d.error, "");
@@ -72,8 +72,8 @@ TEST(ContentPictures, EveryManifestPictureDecodesInItsFormatWithAPowerOfTwoSize)
 
 TEST(ContentPictures, PicturesDrawnWithTheirOwnAlphaAreTransparentAroundOpaqueInk)
 {
-    for (const Expected& e : kManifest) {
-        if (e.kind != Kind::PngRgba || std::string(e.path) == "Textures/bg2.png") continue;
+    for (const assets::Asset& e : ManifestPictures()) {
+        if (e.kind != Kind::PngRgba || std::string(e.path) == assets::kBumpAlpha.path) continue;
         SCOPED_TRACE(e.path);
         Decoded d = Load(e.path, e.kind);
         ASSERT_EQ(d.error, "");
@@ -99,9 +99,9 @@ TEST(ContentPictures, PicturesDrawnWithTheirOwnAlphaAreTransparentAroundOpaqueIn
 
 TEST(ContentPictures, ColourKeyedFramesHaveAnExactKeyColouredMiddleAndAFrameAround)
 {
-    for (const char* name : {"Textures/Image1.png", "Textures/Image2.png", "Textures/Image3.png"}) {
-        SCOPED_TRACE(name);
-        Decoded d = Load(name, Kind::PngRgb);
+    for (const assets::Asset& image : assets::kColourKeyedImages) {
+        SCOPED_TRACE(image.path);
+        Decoded d = Load(image.path, image.kind);
         ASSERT_EQ(d.error, "");
         auto isKey = [](const uint8_t* p) { return p[0] == 0 && p[1] == 64 && p[2] == 64; };
         EXPECT_TRUE(isKey(d.At(d.w / 2, d.h / 2)));
@@ -146,9 +146,9 @@ TEST(ContentPictures, BumpSourceIsAnUncompressedBitmapWithAHeightFieldInBlue)
 
 TEST(ContentPictures, FlareSpotsFadeToNothingAtTheirEdges)
 {
-    for (const char* name : {"Textures/lf1.png", "Textures/lf2.png", "Textures/lf3.png", "Textures/lf4.png"}) {
-        SCOPED_TRACE(name);
-        Decoded d = Load(name, Kind::PngRgba);
+    for (const assets::Asset& flare : assets::kFlareTextures) {
+        SCOPED_TRACE(flare.path);
+        Decoded d = Load(flare.path, flare.kind);
         ASSERT_EQ(d.error, "");
         for (int i = 0; i < d.w; ++i) {
             EXPECT_EQ(d.At(i, 0)[3], 0);
@@ -158,12 +158,12 @@ TEST(ContentPictures, FlareSpotsFadeToNothingAtTheirEdges)
 }
 
 // The scripts are checked by the script compiler's own tests; here: every script of the
-// manifest is in place, is a particle system and names textures that exist and decode.
-TEST(ContentScripts, EveryScriptIsInPlaceAndItsTexturesDecode)
+// manifest is in place, is a particle system and names textures of the manifest that decode.
+TEST(ContentScripts, EveryScriptIsInPlaceAndItsTexturesAreManifestPicturesThatDecode)
 {
-    for (const char* name : {"tunnel", "cdown", "alven", "darkelf", "cave"}) {
-        SCOPED_TRACE(name);
-        std::ifstream f(ContentDir() + "/data/" + name + ".dps");
+    for (const assets::Asset& script : assets::kParticleScripts) {
+        SCOPED_TRACE(script.path);
+        std::ifstream f(ContentDir() + "/" + script.path);
         ASSERT_TRUE(f.good());
         std::stringstream ss;
         ss << f.rdbuf();
@@ -173,9 +173,10 @@ TEST(ContentScripts, EveryScriptIsInPlaceAndItsTexturesDecode)
         std::regex tex("Texture = \"([^\"]+)\"");
         int textures = 0;
         for (auto it = std::sregex_iterator(text.begin(), text.end(), tex); it != std::sregex_iterator(); ++it) {
-            std::string file = (*it)[1];
-            Decoded d = DecodePng(ContentDir() + "/" + file);
-            EXPECT_EQ(d.error, "") << file;
+            const std::string file = (*it)[1];
+            const assets::Asset* listed = assets::Find(file);
+            ASSERT_NE(listed, nullptr) << file << " is not in the asset manifest";
+            EXPECT_EQ(Load(file, listed->kind).error, "") << file;
             ++textures;
         }
         EXPECT_GT(textures, 0);
@@ -189,8 +190,8 @@ TEST(ContentScripts, EveryParticleFadesOutBeforeItDies)
 {
     const std::regex lifetime(R"(Lifetime = (?:Random\(\s*([0-9.]+)\s*,\s*([0-9.]+)\s*\)|([0-9.]+)))");
     const std::regex alphaFade(R"(fade so (final|at ([0-9.]+)) Alpha = ([0-9.]+))");
-    for (const char* name : {"tunnel", "cdown", "alven", "darkelf", "cave"}) {
-        std::ifstream f(ContentDir() + "/data/" + name + ".dps");
+    for (const assets::Asset& script : assets::kParticleScripts) {
+        std::ifstream f(ContentDir() + "/" + script.path);
         std::stringstream ss;
         ss << f.rdbuf();
         const std::string text = ss.str();
@@ -198,7 +199,7 @@ TEST(ContentScripts, EveryParticleFadesOutBeforeItDies)
         while (at != std::string::npos) {
             const size_t next = text.find("EventSequence", at + 1);
             const std::string sequence = text.substr(at, next == std::string::npos ? std::string::npos : next - at);
-            SCOPED_TRACE(std::string(name) + ": " + sequence.substr(0, sequence.find('\n')));
+            SCOPED_TRACE(std::string(script.path) + ": " + sequence.substr(0, sequence.find('\n')));
             std::smatch life;
             ASSERT_TRUE(std::regex_search(sequence, life, lifetime));
             const double shortest = std::stod(life[3].matched ? life[3].str() : life[1].str());

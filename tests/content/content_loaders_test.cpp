@@ -1,5 +1,5 @@
-// The generated files through the production's own loaders, with the parameters the asset
-// manifest uses: textures into a REF device, meshes with their materials, particle scripts
+// The generated files of the asset manifest through the production's own loaders, with the
+// parameters of each load: textures into a REF device, meshes with their materials, particle scripts
 // compiled and run.
 #include "decode.h"
 
@@ -11,7 +11,9 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iterator>
 #include <sstream>
+#include <vector>
 #include <unistd.h>
 
 namespace {
@@ -41,16 +43,13 @@ UINT FullChain(UINT w, UINT h)
 
 TEST_F(ContentLoaders, RequiredMediaLoadLikeCreateTextureFromMedia)
 {
-    const struct {
-        const char* file;
-        D3DFORMAT format;
-    } required[] = {{"Textures/empty.jpg", D3DFMT_R5G6B5},   {"Textures/qrnm.jpg", D3DFMT_R5G6B5},
-                    {"Textures/qrbm.bmp", D3DFMT_A8R8G8B8},  {"Textures/bmenv.jpg", D3DFMT_R5G6B5},
-                    {"Textures/bg2.png", D3DFMT_A8R8G8B8}};
-    for (const auto& r : required) {
-        SCOPED_TRACE(r.file);
+    std::vector<assets::Asset> media(std::begin(assets::kRequiredMedia), std::end(assets::kRequiredMedia));
+    media.push_back(assets::kBumpAlpha);
+    for (const assets::Asset& r : media) {
+        SCOPED_TRACE(r.path);
+        ASSERT_NE(r.format, D3DFMT_UNKNOWN);
         IDirect3DTexture8* tex = nullptr;
-        ASSERT_EQ(D3DXCreateTextureFromFileExA(m_device, r.file, D3DX_DEFAULT, D3DX_DEFAULT, D3DX_DEFAULT, 0, r.format,
+        ASSERT_EQ(D3DXCreateTextureFromFileExA(m_device, r.path, D3DX_DEFAULT, D3DX_DEFAULT, D3DX_DEFAULT, 0, r.format,
                                                D3DPOOL_MANAGED, 0x70004, 0x70004, 0, nullptr, nullptr, &tex),
                   D3D_OK);
         D3DSURFACE_DESC desc{};
@@ -63,26 +62,25 @@ TEST_F(ContentLoaders, RequiredMediaLoadLikeCreateTextureFromMedia)
 
 TEST_F(ContentLoaders, RestoreTimeTexturesAndFlareSpotsLoadWithTheLibraryDefaults)
 {
-    const char* files[] = {"empty.jpg", "alven.jpg", "alven2.jpg", "env.jpg", "env2.jpg", "bg.jpg", "og1.png",
-                           "og2.png", "name.png", "s6over.jpg", "back_s3.jpg", "env3.jpg", "logo.png", "envnr.jpg",
-                           "1.jpg", "2.jpg", "3.jpg", "frame.jpg", "boxtex.jpg", "s7cube.jpg", "2d.png", "3d.png",
-                           "ka.png", "lu.png", "cod.png", "mo.png", "design.png", "gfx.png", "ne.png", "music.png",
-                           "script.png", "ri.png", "su.png", "vo.png", "g1.png", "g2.png", "g3.png", "g4.png",
-                           "g5.png", "g6.png", "g7.png", "g8.png", "lf1.png", "lf2.png", "lf3.png", "lf4.png"};
-    for (const char* f : files) {
-        std::string path = std::string("Textures/") + f;
-        IDirect3DTexture8* tex = nullptr;
-        EXPECT_EQ(D3DXCreateTextureFromFileA(m_device, path.c_str(), &tex), D3D_OK) << path;
-        if (tex) tex->Release();
-    }
+    auto expectLoads = [this](const auto& files) {
+        for (const assets::Asset& f : files) {
+            IDirect3DTexture8* tex = nullptr;
+            EXPECT_EQ(D3DXCreateTextureFromFileA(m_device, f.path, &tex), D3D_OK) << f.path;
+            if (tex) tex->Release();
+        }
+    };
+    expectLoads(assets::kRestoreTextures);
+    expectLoads(assets::kCreditTextures);
+    expectLoads(assets::kGreetingTextures);
+    expectLoads(assets::kFlareTextures);
 }
 
 TEST_F(ContentLoaders, ColourKeyedFramesGetATransparentMiddleAndAnOpaqueBorder)
 {
-    for (const char* f : {"Textures/Image1.png", "Textures/Image2.png", "Textures/Image3.png"}) {
-        SCOPED_TRACE(f);
+    for (const assets::Asset& image : assets::kColourKeyedImages) {
+        SCOPED_TRACE(image.path);
         IDirect3DTexture8* tex = nullptr;
-        ASSERT_EQ(D3DXCreateTextureFromFileExA(m_device, f, 0, 0, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, D3DX_DEFAULT,
+        ASSERT_EQ(D3DXCreateTextureFromFileExA(m_device, image.path, 0, 0, 1, 0, image.format, D3DPOOL_MANAGED, D3DX_DEFAULT,
                                                D3DX_DEFAULT, 0xFF004040, nullptr, nullptr, &tex),
                   D3D_OK);
         D3DSURFACE_DESC desc{};
@@ -101,14 +99,13 @@ TEST_F(ContentLoaders, ColourKeyedFramesGetATransparentMiddleAndAnOpaqueBorder)
 
 TEST_F(ContentLoaders, EveryMeshLoadsWithItsMaterialsAndTheirTextures)
 {
-    for (const char* name : {"squidlikething", "halo", "logo", "shape", "one", "two", "three", "four", "five", "boxy",
-                             "fem", "alien", "cave", "objfaen", "saklig"}) {
-        std::string path = std::string("Data/") + name + ".x";
+    for (const assets::Asset& file : assets::kMeshes) {
+        const char* path = file.path;
         SCOPED_TRACE(path);
         LPD3DXBUFFER materials = nullptr;
         DWORD count = 0;
         LPD3DXMESH mesh = nullptr;
-        ASSERT_EQ(D3DXLoadMeshFromX(path.c_str(), D3DXMESH_SYSTEMMEM, m_device, nullptr, &materials, &count, &mesh),
+        ASSERT_EQ(D3DXLoadMeshFromX(path, D3DXMESH_SYSTEMMEM, m_device, nullptr, &materials, &count, &mesh),
                   D3D_OK);
         EXPECT_GE(count, 1u);
         EXPECT_GT(mesh->GetNumFaces(), 0u);
@@ -126,9 +123,9 @@ TEST_F(ContentLoaders, EveryMeshLoadsWithItsMaterialsAndTheirTextures)
 
 TEST_F(ContentLoaders, EveryScriptCompilesStartsAndEmits)
 {
-    for (const char* name : {"tunnel", "cdown", "alven", "darkelf", "cave"}) {
-        SCOPED_TRACE(name);
-        std::ifstream f(std::string("data/") + name + ".dps", std::ios::binary);
+    for (const assets::Asset& script : assets::kParticleScripts) {
+        SCOPED_TRACE(script.path);
+        std::ifstream f(script.path, std::ios::binary);
         std::stringstream ss;
         ss << f.rdbuf();
         CParticleEmitter emitter;

@@ -101,10 +101,8 @@ XMesh ParseX(const std::string& path)
     return m;
 }
 
-const char* const kMeshes[] = {"squidlikething", "halo", "logo", "shape", "one", "two", "three", "four",
-                               "five", "boxy", "fem", "alien", "cave", "objfaen", "saklig"};
-
 XMesh Load(const std::string& name) { return ParseX(ContentDir() + "/Data/" + name + ".x"); }
+XMesh Load(const assets::Asset& file) { return ParseX(ContentDir() + "/" + file.path); }
 
 double SignedVolume(const XMesh& m)
 {
@@ -123,12 +121,12 @@ void Bounds(const XMesh& m, V3& lo, V3& hi)
     }
 }
 
-TEST(ContentMeshes, EveryMeshParsesWithConsistentCountsAndExistingTextures)
+TEST(ContentMeshes, EveryMeshParsesWithConsistentCountsAndTexturesOfTheManifest)
 {
     size_t total = 0;
-    for (const char* name : kMeshes) {
-        SCOPED_TRACE(name);
-        XMesh m = Load(name);
+    for (const assets::Asset& file : assets::kMeshes) {
+        SCOPED_TRACE(file.path);
+        XMesh m = Load(file);
         ASSERT_EQ(m.error, "");
         ASSERT_FALSE(m.pos.empty());
         EXPECT_EQ(m.normals.size(), m.pos.size());
@@ -140,9 +138,9 @@ TEST(ContentMeshes, EveryMeshParsesWithConsistentCountsAndExistingTextures)
         for (unsigned i : m.faceMaterial) ASSERT_LT(i, m.materials);
         for (const V3& n : m.normals) ASSERT_NEAR(Dot(n, n), 1.0, 1e-3);
         for (const std::string& t : m.textures) {
-            Decoded d = t.size() > 4 && t.substr(t.size() - 4) == ".png" ? DecodePng(ContentDir() + "/" + t)
-                                                                         : DecodeJpeg(ContentDir() + "/" + t);
-            EXPECT_EQ(d.error, "") << t;
+            const assets::Asset* listed = assets::Find(t);
+            ASSERT_NE(listed, nullptr) << t << " is not in the asset manifest";
+            EXPECT_EQ(DecodePicture(t, listed->kind).error, "") << t;
         }
         total += m.tris.size() / 3;
     }
@@ -153,7 +151,7 @@ TEST(ContentMeshes, TriangleCountsStayModest)
 {
     // The grid draws 392 copies of objfaen.
     EXPECT_LE(Load("objfaen").tris.size() / 3, 500u);
-    for (const char* name : kMeshes) EXPECT_LE(Load(name).tris.size() / 3, 20000u) << name;
+    for (const assets::Asset& file : assets::kMeshes) EXPECT_LE(Load(file).tris.size() / 3, 20000u) << file.path;
 }
 
 TEST(ContentMeshes, SolidsFaceOutwardsAndRoomsInwards)

@@ -128,3 +128,18 @@ Decoded DecodeBmp(const std::string& path)
     }
     return d;
 }
+
+Decoded DecodePicture(const std::string& path, assets::Kind kind)
+{
+    const std::string file = ContentDir() + "/" + path;
+    switch (kind) {
+    case assets::Kind::Jpeg: return DecodeJpeg(file);
+    case assets::Kind::Bmp: return DecodeBmp(file);
+    case assets::Kind::PngRgb:
+    case assets::Kind::PngRgba: return DecodePng(file);
+    default: break;
+    }
+    Decoded d;
+    d.error = path + " is not a picture";
+    return d;
+}

@@ -2,6 +2,8 @@
 // loaders, so that the files are checked against the formats themselves.
 #pragma once
 
+#include "assets/asset_manifest.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -17,6 +19,9 @@ Decoded DecodePng(const std::string& path);
 Decoded DecodeJpeg(const std::string& path);   // also reports whether the file is baseline
 Decoded DecodeBmp(const std::string& path);    // uncompressed 24- or 32-bit only
 bool IsBaselineJpeg(const std::string& path);
+// A picture of the generated content (path relative to ContentDir()) decoded as the kind of
+// file the asset manifest names for it.
+Decoded DecodePicture(const std::string& path, assets::Kind kind);
 
 std::vector<uint8_t> ReadAll(const std::string& path);
 std::string ContentDir();

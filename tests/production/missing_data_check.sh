@@ -7,8 +7,10 @@
 # scripts with a byte-order mark compile. Then the whole timeline is recorded with all the
 # optional files missing, and again with all of them truncated, so that every scene draws
 # without them.
+# Usage: missing_data_check.sh MORVELT ASSET_LIST (the data files come from the asset manifest).
 set -uo pipefail
 morvelt=$(realpath "$1")
+asset_list=$2
 content=$(dirname "$morvelt")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -17,20 +19,23 @@ unset MORVELT_MEDIA_PATH
 media_text="Could not load required media."
 generic_text="Generic application error."
 
-# What stopping looks like for each required file.
-declare -A required=(
-  [Textures/empty.jpg]=$media_text [Textures/qrnm.jpg]=$media_text
-  [Textures/qrbm.bmp]=$media_text [Textures/bmenv.jpg]=$media_text
-  [Textures/bg2.png]=$generic_text
-  [Textures/Image1.png]=$generic_text [Textures/Image2.png]=$generic_text [Textures/Image3.png]=$generic_text
-)
-for mesh in "$content"/Data/*.x; do required[Data/$(basename "$mesh")]=$generic_text; done
+# Every data file, and what stopping looks like for each required one.
+files=()
+declare -A required=()
+while IFS=$'\t' read -r file need; do
+  files+=("$file")
+  case $need in
+    media) required[$file]=$media_text ;;
+    start-up) required[$file]=$generic_text ;;
+  esac
+done < <("$asset_list")
+[ "${#files[@]}" -gt 0 ] || { echo "FAIL: no data files from $asset_list" >&2; exit 1; }
+scripts=$(printf '%s\n' "${files[@]}" | grep '\.dps$')
 
 # A working folder of links to the generated data, in which one file at a time is broken.
 run=$work/run
 mkdir -p "$run"
 for folder in Textures Data data; do cp -as "$content/$folder" "$run/"; done
-files=$(cd "$content" && find Textures Data data -type f | sort)
 
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
@@ -93,7 +98,7 @@ read -r status wrote < <(record "$work/log" --fps 2 --to 0.5)
   fail "intact data: $(cat "$work/log")"
 
 checked=0
-for file in $files; do
+for file in "${files[@]}"; do
   for damage in missing truncated; do check_damage "$file" "$damage"; done
 done
 # A FIFO in place of a data file of each kind is refused at once; so is a file far too large.
@@ -104,18 +109,17 @@ check_damage Textures/env.jpg huge
 echo "$checked single-file cases checked"
 
 # Scripts that begin with a UTF-8 byte-order mark, as some editors write them, compile.
-for script in "$content"/data/*.dps; do
-  file=data/$(basename "$script")
+for file in $scripts; do
   rm -f "$run/$file"
-  { printf '\xEF\xBB\xBF'; cat "$script"; } >"$run/$file"
+  { printf '\xEF\xBB\xBF'; cat "$content/$file"; } >"$run/$file"
 done
 read -r status wrote < <(record "$work/log" --fps 2 --to 0.5)
 [ "$status" -eq 0 ] && ! grep -q "particle system is left out" "$work/log" ||
   fail "scripts with a byte-order mark: $(cat "$work/log")"
-for script in "$content"/data/*.dps; do restore_file "data/$(basename "$script")"; done
+for file in $scripts; do restore_file "$file"; done
 
 # The whole timeline at one frame per second without any optional file, then with all cut short.
-optional=$(for file in $files; do [ -n "${required[$file]+set}" ] || echo "$file"; done)
+optional=$(for file in "${files[@]}"; do [ -n "${required[$file]+set}" ] || echo "$file"; done)
 for damage in missing truncated; do
   for file in $optional; do break_file "$file" "$damage"; done
   read -r status wrote < <(record "$work/log" --fps 1 --to 219)

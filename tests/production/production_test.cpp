@@ -1,6 +1,7 @@
 // The production's hooks on an off-screen REF device: the per-frame update of every scene,
 // the device check, and the asset manifest's life cycle over many device resets.
 #include "app/testing.h"
+#include "assets/asset_manifest.h"
 #include "production/application.h"
 #include "production/program_objects.h"
 #include "production/scene_state.h"
@@ -9,6 +10,8 @@
 #include "platform/crt_rand.h"
 #include "platform/d3d8/testing.h"
 
+#include <cstdint>
+#include <string_view>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -304,8 +307,8 @@ TEST_F(ContentFolder, MissingMusicAndScriptLeaveTheProductionRunning) {
     fs::create_directories(work / "data");
     fs::create_directory_symlink(fs::absolute("Textures"), work / "Textures");
     fs::create_directory_symlink(fs::absolute("Data"), work / "Data");
-    for (const char* script : {"tunnel.dps", "cdown.dps", "alven.dps", "darkelf.dps"})  // no cave.dps, no music
-        fs::create_symlink(fs::absolute(fs::path("data") / script), work / "data" / script);
+    for (const assets::Asset& script : assets::kParticleScripts)  // no cave script, no music
+        if (std::string_view(script.path) != assets::kCaveScript.path) fs::create_symlink(fs::absolute(script.path), work / script.path);
     fs::current_path(work);
     {
         ProductionTestAccess p;

@@ -2,6 +2,7 @@
 // rasterizes nothing, behind a recording device, with the spectrum at zero (no music file).
 // At chosen times the recorded draws are compared with values worked out by hand from the
 // scenes' definitions: which picture or mesh, where, at what scale.
+#include "assets/asset_manifest.h"
 #include "production/program_objects.h"
 #include "tests/production/production_access.h"
 
@@ -24,12 +25,14 @@ using Names = std::vector<std::string>;
 using fake::RecordedCall;
 
 const std::set<std::string> kNumerals = {"Data/one.x", "Data/two.x", "Data/three.x", "Data/four.x", "Data/five.x"};
-const std::set<std::string> kCredits = {
-    "Textures/2d.png", "Textures/3d.png",  "Textures/ka.png",     "Textures/lu.png", "Textures/cod.png",
-    "Textures/mo.png", "Textures/design.png", "Textures/gfx.png", "Textures/ne.png", "Textures/music.png",
-    "Textures/script.png", "Textures/ri.png", "Textures/su.png", "Textures/vo.png"};
-const std::set<std::string> kGreetings = {"Textures/g1.png", "Textures/g2.png", "Textures/g3.png", "Textures/g4.png",
-                                          "Textures/g5.png", "Textures/g6.png", "Textures/g7.png", "Textures/g8.png"};
+template <size_t N>
+std::set<std::string> Paths(const assets::Asset (&files)[N]) {
+    std::set<std::string> paths;
+    for (const assets::Asset& f : files) paths.insert(f.path);
+    return paths;
+}
+const std::set<std::string> kCredits = Paths(assets::kCreditTextures);
+const std::set<std::string> kGreetings = Paths(assets::kGreetingTextures);
 
 // A texture's level 0: size, format and pixels; empty for render targets, which cannot be read.
 std::string Picture(IDirect3DBaseTexture8* base) {

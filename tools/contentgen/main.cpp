@@ -1,11 +1,12 @@
 // contentgen: writes the production's pictures and meshes below an output
-// folder (the build folder), the same bytes on every run.
+// folder (the build folder), the same bytes on every run: the files of the asset manifest.
 //
 //   contentgen OUTDIR            everything
 //   contentgen OUTDIR --sheet F  also a contact sheet of every picture and mesh as PNG F
 //   contentgen --view NAME F     only a 512 × 512 view of mesh NAME (e.g. cave) as PNG F
 //   contentgen --picture P F     only picture P (e.g. Textures/bg.jpg) as PNG F, full size
 #include "image_io.h"
+#include "manifest_check.h"
 #include "portable_math.h"
 #include "meshes.h"
 #include "sheet.h"
@@ -53,6 +54,8 @@ int main(int argc, char** argv)
             return 2;
         }
     }
+    // Writes nothing unless it would write exactly the files of the asset manifest.
+    if (!cg::RecipesMatchManifest()) return 1;
     auto start = std::chrono::steady_clock::now();
     bool ok = true;
     // Pictures are independent: make them on every core, write them in order.

@@ -1,5 +1,6 @@
 #include "platform/d3d8/adapters.h"
 
+#include "platform/d3d8/format_info.h"
 #include "platform/d3d8/testing.h"
 
 #include <utility>
@@ -19,8 +20,9 @@ AdapterDesc VirtualAdapter() {
     a.driver = "morvelt_soft";
     a.description = "Software adapter";
     a.desktopMode = {1024, 768, 60, D3DFMT_X8R8G8B8};
-    for (D3DFORMAT format : {D3DFMT_X8R8G8B8, D3DFMT_R5G6B5})
-        for (const Size& s : kSizes) a.modes.push_back({s.width, s.height, 60, format});
+    for (const FormatInfo& format : kFormats)
+        if (format.uses & kUseDisplay)
+            for (const Size& s : kSizes) a.modes.push_back({s.width, s.height, 60, format.format});
     return a;
 }
 

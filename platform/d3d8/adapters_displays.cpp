@@ -2,6 +2,7 @@
 // in both 32-bit (X8R8G8B8) and 16-bit (R5G6B5) form: the rasterizers render either and
 // the window service shows either, whatever the display's own depth.
 #include "platform/d3d8/adapters.h"
+#include "platform/d3d8/format_info.h"
 
 #include "platform/win32/display.h"
 
@@ -28,9 +29,10 @@ std::vector<AdapterDesc> DisplayAdapters() {
         a.driver = "morvelt_soft";
         a.description = display.name.empty() ? "Display" : display.name;
         a.desktopMode = ModeOf(display.desktop, FormatOfDepth(display.desktop.bitsPerPixel));
-        for (D3DFORMAT format : {D3DFMT_X8R8G8B8, D3DFMT_R5G6B5})
-            for (const platform::DisplayMode& m : display.modes)
-                if (m.width > 0 && m.height > 0) a.modes.push_back(ModeOf(m, format));
+        for (const FormatInfo& format : kFormats)
+            if (format.uses & kUseDisplay)
+                for (const platform::DisplayMode& m : display.modes)
+                    if (m.width > 0 && m.height > 0) a.modes.push_back(ModeOf(m, format.format));
         adapters.push_back(std::move(a));
     }
     return adapters;

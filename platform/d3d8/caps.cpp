@@ -1,6 +1,7 @@
 #include "platform/d3d8/caps.h"
 
 #include "platform/d3d8/backend.h"
+#include "platform/d3d8/format_info.h"
 
 #include <cstring>
 
@@ -66,32 +67,11 @@ D3DCAPS8 DeviceCaps(D3DDEVTYPE type) {
     return c;
 }
 
-bool IsDisplayFormat(D3DFORMAT f) { return f == D3DFMT_X8R8G8B8 || f == D3DFMT_R5G6B5; }
-
-bool IsBackBufferFormat(D3DFORMAT f) { return IsDisplayFormat(f) || f == D3DFMT_A8R8G8B8; }
-
-bool IsTextureFormat(D3DFORMAT f) {
-    switch (f) {
-    case D3DFMT_R5G6B5:
-    case D3DFMT_X8R8G8B8:
-    case D3DFMT_A8R8G8B8:
-    case D3DFMT_A4R4G4B4:
-    case D3DFMT_V8U8:
-    case D3DFMT_L6V5U5:
-    case D3DFMT_X8L8V8U8:
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool IsRenderTargetFormat(D3DFORMAT f) {
-    return f == D3DFMT_X8R8G8B8 || f == D3DFMT_A8R8G8B8 || f == D3DFMT_R5G6B5;
-}
-
-bool IsSupportedDepthFormat(D3DFORMAT f) {
-    return f == D3DFMT_D16 || f == D3DFMT_D24X8 || f == D3DFMT_D24S8 || f == D3DFMT_D32;
-}
+bool IsDisplayFormat(D3DFORMAT f) { return IsOfferedAs(f, kUseDisplay); }
+bool IsBackBufferFormat(D3DFORMAT f) { return IsOfferedAs(f, kUseBackBuffer); }
+bool IsTextureFormat(D3DFORMAT f) { return IsOfferedAs(f, kUseTexture); }
+bool IsRenderTargetFormat(D3DFORMAT f) { return IsOfferedAs(f, kUseRenderTarget); }
+bool IsSupportedDepthFormat(D3DFORMAT f) { return IsOfferedAs(f, kUseDepthStencil); }
 
 bool IsBackBufferCompatible(D3DFORMAT display, D3DFORMAT back) {
     if (!IsDisplayFormat(display) || !IsBackBufferFormat(back)) return false;

@@ -11,11 +11,12 @@ bool IsDeviceTypeAvailable(D3DDEVTYPE type);
 // Capabilities of a device type (adapter ordinal filled in by the caller).
 D3DCAPS8 DeviceCaps(D3DDEVTYPE type);
 
-bool IsDisplayFormat(D3DFORMAT format);       // X8R8G8B8, R5G6B5
-bool IsBackBufferFormat(D3DFORMAT format);    // display formats and A8R8G8B8
-bool IsTextureFormat(D3DFORMAT format);       // formats the rasterizers sample
-bool IsRenderTargetFormat(D3DFORMAT format);  // X8R8G8B8, A8R8G8B8, R5G6B5
-bool IsSupportedDepthFormat(D3DFORMAT format);  // D16, D24X8, D24S8, D32
+// The roles the format table (format_info.h) offers a format in.
+bool IsDisplayFormat(D3DFORMAT format);
+bool IsBackBufferFormat(D3DFORMAT format);
+bool IsTextureFormat(D3DFORMAT format);  // formats the rasterizers sample
+bool IsRenderTargetFormat(D3DFORMAT format);
+bool IsSupportedDepthFormat(D3DFORMAT format);
 
 // Back buffer format `back` can be shown on display format `display`.
 bool IsBackBufferCompatible(D3DFORMAT display, D3DFORMAT back);

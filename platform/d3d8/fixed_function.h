@@ -6,6 +6,7 @@
 #include "platform/d3d8/fvf.h"
 #include "platform/d3d8/rasterizer.h"
 
+#include <cmath>
 #include <cstdint>
 
 namespace d3d8 {
@@ -28,6 +29,57 @@ inline BlendFactors ResolveBlendFactors(const DWORD* renderStates) {
 // A projection of the usual perspective form: w is eye-space depth.
 inline bool IsPerspectiveProjection(const D3DMATRIX& p) {
     return p._14 == 0 && p._24 == 0 && p._34 == 1 && p._44 == 0;
+}
+
+// The product of two transforms on row vectors: p * a * b.
+inline D3DMATRIX MultiplyMatrices(const D3DMATRIX& a, const D3DMATRIX& b) {
+    D3DMATRIX out;
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c)
+            out.m[r][c] = a.m[r][0] * b.m[0][c] + a.m[r][1] * b.m[1][c] + a.m[r][2] * b.m[2][c] + a.m[r][3] * b.m[3][c];
+    return out;
+}
+
+// Inverse transpose of the upper 3x3 of m, as rows (the cofactors over the determinant); a
+// singular matrix gives the plain 3x3.
+inline void NormalMatrix(const D3DMATRIX& m, float out[3][3]) {
+    const float(*a)[4] = m.m;
+    const float c00 = a[1][1] * a[2][2] - a[1][2] * a[2][1];
+    const float c01 = a[1][2] * a[2][0] - a[1][0] * a[2][2];
+    const float c02 = a[1][0] * a[2][1] - a[1][1] * a[2][0];
+    const float det = a[0][0] * c00 + a[0][1] * c01 + a[0][2] * c02;
+    if (std::fabs(det) < 1e-30f) {
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < 3; ++c) out[r][c] = a[r][c];
+        return;
+    }
+    const float inv = 1.0f / det;
+    out[0][0] = c00 * inv;
+    out[0][1] = c01 * inv;
+    out[0][2] = c02 * inv;
+    out[1][0] = (a[0][2] * a[2][1] - a[0][1] * a[2][2]) * inv;
+    out[1][1] = (a[0][0] * a[2][2] - a[0][2] * a[2][0]) * inv;
+    out[1][2] = (a[0][1] * a[2][0] - a[0][0] * a[2][1]) * inv;
+    out[2][0] = (a[0][1] * a[1][2] - a[0][2] * a[1][1]) * inv;
+    out[2][1] = (a[0][2] * a[1][0] - a[0][0] * a[1][2]) * inv;
+    out[2][2] = (a[0][0] * a[1][1] - a[0][1] * a[1][0]) * inv;
+}
+
+// How positions and normals reach eye space. A vertex normal n becomes
+// (dot(n, normal[0]), dot(n, normal[1]), dot(n, normal[2])), scaled to unit length afterwards
+// only under D3DRS_NORMALIZENORMALS (a zero normal stays zero).
+struct EyeTransform {
+    D3DMATRIX worldView;
+    float normal[3][3];
+    bool normalize;
+};
+
+inline EyeTransform ComputeEyeTransform(const PipelineState& s) {
+    EyeTransform eye;
+    eye.worldView = MultiplyMatrices(s.world, s.view);
+    NormalMatrix(eye.worldView, eye.normal);
+    eye.normalize = s.renderStates[D3DRS_NORMALIZENORMALS] != 0;
+    return eye;
 }
 
 enum class FogSource : std::uint8_t { None = 0, Table = 1, Vertex = 2 };

@@ -5,10 +5,13 @@
 // unsigned luminance in 0..1.
 #pragma once
 
-#include "platform/d3d8/types.h"
+#include "platform/d3d8/format_info.h"
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 namespace d3d8 {
 
@@ -32,44 +35,49 @@ constexpr DWORD RedOf(D3DCOLOR c) { return (c >> 16) & 0xffu; }
 constexpr DWORD GreenOf(D3DCOLOR c) { return (c >> 8) & 0xffu; }
 constexpr DWORD BlueOf(D3DCOLOR c) { return c & 0xffu; }
 
-// ---- 16-bit colour formats ---------------------------------------------------------------
+// ---- Colour and luminance formats, from the format table ---------------------------------
 
-constexpr D3DCOLOR ArgbFromR5G6B5(WORD p) {
-    return D3DCOLOR_ARGB(0xff, WidenChannel((p >> 11) & 0x1f, 5), WidenChannel((p >> 5) & 0x3f, 6),
-                         WidenChannel(p & 0x1f, 5));
-}
-constexpr WORD R5G6B5FromArgb(D3DCOLOR c) {
-    return static_cast<WORD>((NarrowChannel(RedOf(c), 5) << 11) | (NarrowChannel(GreenOf(c), 6) << 5) |
-                             NarrowChannel(BlueOf(c), 5));
+// A format's pixel, read as an integer, to ARGB: channels widened, absent colour channels 0,
+// absent alpha opaque; luminance goes to red, green and blue alike.
+template <D3DFORMAT F>
+constexpr D3DCOLOR ArgbFromPixel(DWORD p) {
+    constexpr const FormatInfo& f = InfoOf(F);
+    static_assert(f.kind == FormatKind::Color || f.kind == FormatKind::Luminance, "not a colour format");
+    auto read = [p](Channel c, DWORD absent) {
+        return c.bits == 0 ? absent : WidenChannel((p >> c.shift) & ((1u << c.bits) - 1u), c.bits);
+    };
+    const DWORD a = read(f.alpha, 0xff);
+    if constexpr (f.kind == FormatKind::Luminance) {
+        const DWORD l = read(f.luminance, 0);
+        return D3DCOLOR_ARGB(a, l, l, l);
+    } else {
+        return D3DCOLOR_ARGB(a, read(f.red, 0), read(f.green, 0), read(f.blue, 0));
+    }
 }
 
-constexpr D3DCOLOR ArgbFromA4R4G4B4(WORD p) {
-    return D3DCOLOR_ARGB(WidenChannel(p >> 12, 4), WidenChannel((p >> 8) & 0xf, 4), WidenChannel((p >> 4) & 0xf, 4),
-                         WidenChannel(p & 0xf, 4));
-}
-constexpr WORD A4R4G4B4FromArgb(D3DCOLOR c) {
-    return static_cast<WORD>((NarrowChannel(AlphaOf(c), 4) << 12) | (NarrowChannel(RedOf(c), 4) << 8) |
-                             (NarrowChannel(GreenOf(c), 4) << 4) | NarrowChannel(BlueOf(c), 4));
+// Luminance with the Rec. 601 weights, 0..255.
+constexpr DWORD LuminanceOf(D3DCOLOR c) { return (RedOf(c) * 299 + GreenOf(c) * 587 + BlueOf(c) * 114 + 500) / 1000; }
+
+// ARGB to a format's pixel as an integer, each channel narrowed to nearest. Bits no channel
+// uses (the X of X8R8G8B8 and the like) are stored as ones.
+template <D3DFORMAT F>
+constexpr DWORD PixelFromArgb(D3DCOLOR c) {
+    constexpr const FormatInfo& f = InfoOf(F);
+    static_assert(f.kind == FormatKind::Color || f.kind == FormatKind::Luminance, "not a colour format");
+    constexpr DWORD all = f.bytes >= 4 ? ~0u : (1u << (8 * f.bytes)) - 1u;
+    auto write = [](Channel ch, DWORD value8) {
+        return ch.bits == 0 ? 0u : NarrowChannel(value8, ch.bits) << ch.shift;
+    };
+    DWORD p = (all & ~f.ChannelMask()) | write(f.alpha, AlphaOf(c));
+    if constexpr (f.kind == FormatKind::Luminance)
+        p |= write(f.luminance, LuminanceOf(c));
+    else
+        p |= write(f.red, RedOf(c)) | write(f.green, GreenOf(c)) | write(f.blue, BlueOf(c));
+    return p;
 }
 
-constexpr D3DCOLOR ArgbFromX1R5G5B5(WORD p) {
-    return D3DCOLOR_ARGB(0xff, WidenChannel((p >> 10) & 0x1f, 5), WidenChannel((p >> 5) & 0x1f, 5),
-                         WidenChannel(p & 0x1f, 5));
-}
-constexpr D3DCOLOR ArgbFromA1R5G5B5(WORD p) {
-    return (ArgbFromX1R5G5B5(p) & 0x00ffffffu) | ((p & 0x8000u) ? 0xff000000u : 0u);
-}
-constexpr WORD A1R5G5B5FromArgb(D3DCOLOR c) {
-    return static_cast<WORD>((AlphaOf(c) >= 128 ? 0x8000u : 0u) | (NarrowChannel(RedOf(c), 5) << 10) |
-                             (NarrowChannel(GreenOf(c), 5) << 5) | NarrowChannel(BlueOf(c), 5));
-}
-constexpr WORD X1R5G5B5FromArgb(D3DCOLOR c) { return static_cast<WORD>(A1R5G5B5FromArgb(c) | 0x8000u); }
-
-// ---- 32-bit colour formats ---------------------------------------------------------------
-
-// X8R8G8B8 has no alpha: it reads as opaque and is stored with the X byte at 0xff.
-constexpr D3DCOLOR ArgbFromX8R8G8B8(DWORD p) { return p | 0xff000000u; }
-constexpr DWORD X8R8G8B8FromArgb(D3DCOLOR c) { return c | 0xff000000u; }
+constexpr D3DCOLOR ArgbFromR5G6B5(WORD p) { return ArgbFromPixel<D3DFMT_R5G6B5>(p); }
+constexpr WORD R5G6B5FromArgb(D3DCOLOR c) { return static_cast<WORD>(PixelFromArgb<D3DFMT_R5G6B5>(c)); }
 
 // ---- Signed bump formats -------------------------------------------------------------
 
@@ -91,19 +99,17 @@ constexpr int SignExtend(DWORD value, unsigned bits) {
     return static_cast<int>((value & ((1u << bits) - 1)) ^ sign) - static_cast<int>(sign);
 }
 
-// V8U8: byte 0 du, byte 1 dv, two's complement.
-constexpr BumpTexel BumpFromV8U8(WORD p) {
-    return {SignedUnit(SignExtend(p & 0xff, 8), 127), SignedUnit(SignExtend(p >> 8, 8), 127), 1.0f};
-}
-// L6V5U5: bits 0-4 du, 5-9 dv (signed), 10-15 luminance (unsigned).
-constexpr BumpTexel BumpFromL6V5U5(WORD p) {
-    return {SignedUnit(SignExtend(p & 0x1f, 5), 15), SignedUnit(SignExtend((p >> 5) & 0x1f, 5), 15),
-            static_cast<float>((p >> 10) & 0x3f) / 63.0f};
-}
-// X8L8V8U8: byte 0 du, byte 1 dv (signed), byte 2 luminance, byte 3 unused.
-constexpr BumpTexel BumpFromX8L8V8U8(DWORD p) {
-    return {SignedUnit(SignExtend(p & 0xff, 8), 127), SignedUnit(SignExtend((p >> 8) & 0xff, 8), 127),
-            static_cast<float>((p >> 16) & 0xff) / 255.0f};
+// A bump format's pixel, read as an integer: du and dv signed (two's complement), the
+// largest positive code reading 1.0; luminance unsigned 0..1.
+template <D3DFORMAT F>
+constexpr BumpTexel BumpFromPixel(DWORD p) {
+    constexpr const FormatInfo& f = InfoOf(F);
+    static_assert(f.kind == FormatKind::Bump, "not a bump format");
+    auto offset = [p](Channel c) { return SignedUnit(SignExtend(p >> c.shift, c.bits), (1 << (c.bits - 1)) - 1); };
+    const Channel l = f.luminance;
+    const DWORD lMax = (1u << l.bits) - 1u;
+    const float luminance = l.bits == 0 ? 1.0f : static_cast<float>((p >> l.shift) & lMax) / static_cast<float>(lMax);
+    return {offset(f.du), offset(f.dv), luminance};
 }
 
 // Encodes a signed -1..1 value to a code with the given positive maximum, rounding to nearest.
@@ -112,122 +118,95 @@ constexpr int SignedCodeFromUnit(float v, int max) {
     const float scaled = c * static_cast<float>(max);
     return static_cast<int>(scaled < 0 ? scaled - 0.5f : scaled + 0.5f);
 }
-constexpr WORD V8U8FromBump(float du, float dv) {
-    return static_cast<WORD>((SignedCodeFromUnit(du, 127) & 0xff) | ((SignedCodeFromUnit(dv, 127) & 0xff) << 8));
-}
-constexpr WORD L6V5U5FromBump(float du, float dv, float luminance) {
-    const float l = luminance < 0 ? 0 : (luminance > 1 ? 1 : luminance);
-    return static_cast<WORD>((SignedCodeFromUnit(du, 15) & 0x1f) | ((SignedCodeFromUnit(dv, 15) & 0x1f) << 5) |
-                             (static_cast<int>(l * 63.0f + 0.5f) << 10));
-}
-constexpr DWORD X8L8V8U8FromBump(float du, float dv, float luminance) {
-    const float l = luminance < 0 ? 0 : (luminance > 1 ? 1 : luminance);
-    return static_cast<DWORD>(SignedCodeFromUnit(du, 127) & 0xff) |
-           (static_cast<DWORD>(SignedCodeFromUnit(dv, 127) & 0xff) << 8) |
-           (static_cast<DWORD>(l * 255.0f + 0.5f) << 16);
+
+// du, dv (clamped to -1..1) and luminance (clamped to 0..1) to a bump format's pixel, rounded
+// to nearest; unused bits 0.
+template <D3DFORMAT F>
+constexpr DWORD PixelFromBump(float du, float dv, float luminance) {
+    constexpr const FormatInfo& f = InfoOf(F);
+    static_assert(f.kind == FormatKind::Bump, "not a bump format");
+    auto offset = [](Channel c, float v) {
+        return (static_cast<DWORD>(SignedCodeFromUnit(v, (1 << (c.bits - 1)) - 1)) & ((1u << c.bits) - 1u)) << c.shift;
+    };
+    DWORD p = offset(f.du, du) | offset(f.dv, dv);
+    if constexpr (f.luminance.bits != 0) {
+        const float l = luminance < 0 ? 0 : (luminance > 1 ? 1 : luminance);
+        p |= static_cast<DWORD>(l * static_cast<float>((1u << f.luminance.bits) - 1u) + 0.5f) << f.luminance.shift;
+    }
+    return p;
 }
 
-constexpr bool IsBumpFormat(D3DFORMAT f) {
-    return f == D3DFMT_V8U8 || f == D3DFMT_L6V5U5 || f == D3DFMT_X8L8V8U8;
+constexpr WORD V8U8FromBump(float du, float dv) { return static_cast<WORD>(PixelFromBump<D3DFMT_V8U8>(du, dv, 1)); }
+constexpr WORD L6V5U5FromBump(float du, float dv, float luminance) {
+    return static_cast<WORD>(PixelFromBump<D3DFMT_L6V5U5>(du, dv, luminance));
+}
+constexpr DWORD X8L8V8U8FromBump(float du, float dv, float luminance) {
+    return PixelFromBump<D3DFMT_X8L8V8U8>(du, dv, luminance);
 }
 
 // ---- Whole pixels in memory ----------------------------------------------------------------
 
-// Reads one pixel of a colour format as ARGB. Formats without a colour reading (bump, depth,
-// unknown) give opaque black.
-inline D3DCOLOR ReadArgb(D3DFORMAT format, const BYTE* p) {
-    WORD w = 0;
-    DWORD d = 0;
-    switch (format) {
-    case D3DFMT_A8R8G8B8:
-        std::memcpy(&d, p, 4);
-        return d;
-    case D3DFMT_X8R8G8B8:
-        std::memcpy(&d, p, 4);
-        return ArgbFromX8R8G8B8(d);
-    case D3DFMT_R8G8B8:
-        return D3DCOLOR_ARGB(0xff, p[2], p[1], p[0]);
-    case D3DFMT_R5G6B5:
-        std::memcpy(&w, p, 2);
-        return ArgbFromR5G6B5(w);
-    case D3DFMT_A4R4G4B4:
-        std::memcpy(&w, p, 2);
-        return ArgbFromA4R4G4B4(w);
-    case D3DFMT_X4R4G4B4:
-        std::memcpy(&w, p, 2);
-        return ArgbFromA4R4G4B4(w) | 0xff000000u;
-    case D3DFMT_X1R5G5B5:
-        std::memcpy(&w, p, 2);
-        return ArgbFromX1R5G5B5(w);
-    case D3DFMT_A1R5G5B5:
-        std::memcpy(&w, p, 2);
-        return ArgbFromA1R5G5B5(w);
-    case D3DFMT_L8:
-        return D3DCOLOR_ARGB(0xff, p[0], p[0], p[0]);
-    case D3DFMT_A8:
-        return D3DCOLOR_ARGB(p[0], 0, 0, 0);
-    case D3DFMT_A8L8:
-        return D3DCOLOR_ARGB(p[1], p[0], p[0], p[0]);
-    default:
+namespace pixel_dispatch {
+
+// One reader and one writer per table entry, so that a format known only at run time costs
+// one indexed call.
+using ArgbReader = D3DCOLOR (*)(const BYTE*);
+using ArgbWriter = void (*)(BYTE*, D3DCOLOR);
+using BumpReader = BumpTexel (*)(const BYTE*);
+
+template <std::size_t I>
+DWORD Load(const BYTE* p) {
+    DWORD v = 0;
+    std::memcpy(&v, p, kFormats[I].bytes);  // little-endian
+    return v;
+}
+
+template <std::size_t I>
+D3DCOLOR ReadOne(const BYTE* p) {
+    if constexpr (HoldsArgb(kFormats[I]))
+        return ArgbFromPixel<kFormats[I].format>(Load<I>(p));
+    else
         return 0xff000000u;
+}
+
+template <std::size_t I>
+void WriteOne(BYTE* p, D3DCOLOR c) {
+    if constexpr (HoldsArgb(kFormats[I])) {
+        const DWORD v = PixelFromArgb<kFormats[I].format>(c);
+        std::memcpy(p, &v, kFormats[I].bytes);
     }
 }
 
-// Writes one ARGB pixel in a colour format; formats it cannot hold are left untouched.
-inline void WriteArgb(D3DFORMAT format, BYTE* p, D3DCOLOR c) {
-    WORD w = 0;
-    DWORD d = 0;
-    switch (format) {
-    case D3DFMT_A8R8G8B8:
-        std::memcpy(p, &c, 4);
-        return;
-    case D3DFMT_X8R8G8B8:
-        d = X8R8G8B8FromArgb(c);
-        std::memcpy(p, &d, 4);
-        return;
-    case D3DFMT_R8G8B8:
-        p[0] = static_cast<BYTE>(BlueOf(c));
-        p[1] = static_cast<BYTE>(GreenOf(c));
-        p[2] = static_cast<BYTE>(RedOf(c));
-        return;
-    case D3DFMT_R5G6B5:
-        w = R5G6B5FromArgb(c);
-        break;
-    case D3DFMT_A4R4G4B4:
-        w = A4R4G4B4FromArgb(c);
-        break;
-    case D3DFMT_X4R4G4B4:
-        w = A4R4G4B4FromArgb(c) | 0xf000u;
-        break;
-    case D3DFMT_X1R5G5B5:
-        w = X1R5G5B5FromArgb(c);
-        break;
-    case D3DFMT_A1R5G5B5:
-        w = A1R5G5B5FromArgb(c);
-        break;
-    default:
-        return;
-    }
-    std::memcpy(p, &w, 2);
-}
-
-// Reads one texel of a bump format.
-inline BumpTexel ReadBump(D3DFORMAT format, const BYTE* p) {
-    WORD w = 0;
-    DWORD d = 0;
-    switch (format) {
-    case D3DFMT_V8U8:
-        std::memcpy(&w, p, 2);
-        return BumpFromV8U8(w);
-    case D3DFMT_L6V5U5:
-        std::memcpy(&w, p, 2);
-        return BumpFromL6V5U5(w);
-    case D3DFMT_X8L8V8U8:
-        std::memcpy(&d, p, 4);
-        return BumpFromX8L8V8U8(d);
-    default:
+template <std::size_t I>
+BumpTexel ReadBumpOne(const BYTE* p) {
+    if constexpr (kFormats[I].kind == FormatKind::Bump && kFormats[I].bytes != 0)
+        return BumpFromPixel<kFormats[I].format>(Load<I>(p));
+    else
         return {};
-    }
 }
+
+template <std::size_t... I>
+constexpr std::array<ArgbReader, sizeof...(I)> ArgbReaders(std::index_sequence<I...>) { return {&ReadOne<I>...}; }
+template <std::size_t... I>
+constexpr std::array<ArgbWriter, sizeof...(I)> ArgbWriters(std::index_sequence<I...>) { return {&WriteOne<I>...}; }
+template <std::size_t... I>
+constexpr std::array<BumpReader, sizeof...(I)> BumpReaders(std::index_sequence<I...>) { return {&ReadBumpOne<I>...}; }
+
+constexpr auto kEntries = std::make_index_sequence<std::size(kFormats)>{};
+inline constexpr auto kArgbReaders = ArgbReaders(kEntries);
+inline constexpr auto kArgbWriters = ArgbWriters(kEntries);
+inline constexpr auto kBumpReaders = BumpReaders(kEntries);
+
+}  // namespace pixel_dispatch
+
+// Reads one pixel of a colour or luminance format as ARGB. Formats without a colour reading
+// (bump, depth, unknown) give opaque black.
+inline D3DCOLOR ReadArgb(D3DFORMAT format, const BYTE* p) { return pixel_dispatch::kArgbReaders[IndexOf(format)](p); }
+
+// Writes one ARGB pixel in a colour or luminance format; other formats are left untouched.
+inline void WriteArgb(D3DFORMAT format, BYTE* p, D3DCOLOR c) { pixel_dispatch::kArgbWriters[IndexOf(format)](p, c); }
+
+// Reads one texel of a bump format; other formats give the neutral texel.
+inline BumpTexel ReadBump(D3DFORMAT format, const BYTE* p) { return pixel_dispatch::kBumpReaders[IndexOf(format)](p); }
 
 }  // namespace d3d8

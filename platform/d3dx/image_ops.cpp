@@ -178,38 +178,11 @@ UINT NextPowerOfTwo(UINT n) {
 
 // ---- packing --------------------------------------------------------------------------
 
-bool CanPackArgbTo(D3DFORMAT format) {
-    switch (format) {
-    case D3DFMT_A8R8G8B8:
-    case D3DFMT_X8R8G8B8:
-    case D3DFMT_R5G6B5:
-    case D3DFMT_X1R5G5B5:
-    case D3DFMT_A1R5G5B5:
-    case D3DFMT_A4R4G4B4:
-    case D3DFMT_X4R4G4B4:
-    case D3DFMT_L8:
-    case D3DFMT_A8:
-        return true;
-    default:
-        return false;
-    }
-}
-
 bool PackRow(const DWORD* argb, size_t count, D3DFORMAT format, BYTE* dst) {
-    auto put16 = [&](size_t i, WORD v) { std::memcpy(dst + i * 2, &v, 2); };
-    auto put32 = [&](size_t i, DWORD v) { std::memcpy(dst + i * 4, &v, 4); };
-    switch (format) {
-    case D3DFMT_A8R8G8B8: for (size_t i = 0; i < count; ++i) put32(i, argb[i]); return true;
-    case D3DFMT_X8R8G8B8: for (size_t i = 0; i < count; ++i) put32(i, d3d8::X8R8G8B8FromArgb(argb[i])); return true;
-    case D3DFMT_R5G6B5: for (size_t i = 0; i < count; ++i) put16(i, d3d8::R5G6B5FromArgb(argb[i])); return true;
-    case D3DFMT_X1R5G5B5: for (size_t i = 0; i < count; ++i) put16(i, d3d8::X1R5G5B5FromArgb(argb[i])); return true;
-    case D3DFMT_A1R5G5B5: for (size_t i = 0; i < count; ++i) put16(i, d3d8::A1R5G5B5FromArgb(argb[i])); return true;
-    case D3DFMT_A4R4G4B4: for (size_t i = 0; i < count; ++i) put16(i, d3d8::A4R4G4B4FromArgb(argb[i])); return true;
-    case D3DFMT_X4R4G4B4: for (size_t i = 0; i < count; ++i) put16(i, X4R4G4B4FromArgb(argb[i])); return true;
-    case D3DFMT_L8: for (size_t i = 0; i < count; ++i) dst[i] = L8FromArgb(argb[i]); return true;
-    case D3DFMT_A8: for (size_t i = 0; i < count; ++i) dst[i] = A8FromArgb(argb[i]); return true;
-    default: return false;
-    }
+    if (!CanPackArgbTo(format)) return false;
+    const UINT bytes = d3d8::BytesPerPixel(format);
+    for (size_t i = 0; i < count; ++i) d3d8::WriteArgb(format, dst + i * bytes, argb[i]);
+    return true;
 }
 
 }  // namespace d3dx

@@ -11,26 +11,6 @@
 
 namespace {
 
-bool FormatHasAlpha(D3DFORMAT format) {
-    switch (format) {
-    case D3DFMT_A8R8G8B8:
-    case D3DFMT_A1R5G5B5:
-    case D3DFMT_A4R4G4B4:
-    case D3DFMT_A8:
-    case D3DFMT_A8R3G3B2:
-    case D3DFMT_A8L8:
-    case D3DFMT_A4L4:
-    case D3DFMT_A8P8:
-    case D3DFMT_DXT2:
-    case D3DFMT_DXT3:
-    case D3DFMT_DXT4:
-    case D3DFMT_DXT5:
-        return true;
-    default:
-        return false;
-    }
-}
-
 // True when the device can make a texture of this format (assumed when it cannot be asked).
 bool DeviceSupports(LPDIRECT3DDEVICE8 device, const D3DCAPS8& caps, DWORD usage, D3DFORMAT format) {
     IDirect3D8* d3d = nullptr;
@@ -77,7 +57,7 @@ HRESULT LoadTextureUnguarded(const char* function, const char* name, LPDIRECT3DD
     if (format == D3DFMT_UNKNOWN || static_cast<UINT>(format) == D3DX_DEFAULT)
         format = image.hasAlpha ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
     else if (!d3dx::CanPackArgbTo(format))
-        format = FormatHasAlpha(format) || image.hasAlpha ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
+        format = d3d8::HasAlpha(format) || image.hasAlpha ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
     HRESULT hr = D3DXCheckTextureRequirements(device, &width, &height, &mipLevels, usage, &format, pool);
     if (FAILED(hr)) return hr;
     if (!d3dx::CanPackArgbTo(format) || !d3dx::ImageSizeAcceptable(width, height)) return D3DERR_INVALIDCALL;
@@ -156,7 +136,7 @@ HRESULT D3DXCheckTextureRequirements(LPDIRECT3DDEVICE8 pDevice, UINT* pWidth, UI
         if (!DeviceSupports(pDevice, caps, Usage, format)) {
             static const D3DFORMAT kWithAlpha[] = {D3DFMT_A8R8G8B8, D3DFMT_A4R4G4B4, D3DFMT_A1R5G5B5};
             static const D3DFORMAT kOpaque[] = {D3DFMT_X8R8G8B8, D3DFMT_R5G6B5, D3DFMT_X1R5G5B5, D3DFMT_A8R8G8B8};
-            const bool alpha = FormatHasAlpha(format);
+            const bool alpha = d3d8::HasAlpha(format);
             const D3DFORMAT* list = alpha ? kWithAlpha : kOpaque;
             const size_t count = alpha ? std::size(kWithAlpha) : std::size(kOpaque);
             for (size_t i = 0; i < count; ++i) {

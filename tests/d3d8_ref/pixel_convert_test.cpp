@@ -22,14 +22,14 @@ TEST(PixelConvert, R5G6B5WidensByReplicationAndNarrowsToNearest) {
 }
 
 TEST(PixelConvert, A4R4G4B4AndOneBitAlpha) {
-    EXPECT_EQ(ArgbFromA4R4G4B4(0xf0a5), 0xff00aa55u);
-    EXPECT_EQ(A4R4G4B4FromArgb(0x80ff7700), 0x8f70);  // 128 -> 8, 119 -> 7
-    for (DWORD v = 0; v < 0x10000; v += 13) EXPECT_EQ(A4R4G4B4FromArgb(ArgbFromA4R4G4B4(static_cast<WORD>(v))), v);
-    EXPECT_EQ(ArgbFromA1R5G5B5(0x7fff), 0x00ffffffu);
-    EXPECT_EQ(ArgbFromA1R5G5B5(0x8000), 0xff000000u);
-    EXPECT_EQ(A1R5G5B5FromArgb(0x7f000000) & 0x8000, 0);
-    EXPECT_EQ(A1R5G5B5FromArgb(0x80000000) & 0x8000, 0x8000);
-    EXPECT_EQ(ArgbFromX8R8G8B8(0x00123456), 0xff123456u);
+    EXPECT_EQ(ArgbFromPixel<D3DFMT_A4R4G4B4>(0xf0a5), 0xff00aa55u);
+    EXPECT_EQ(PixelFromArgb<D3DFMT_A4R4G4B4>(0x80ff7700), 0x8f70);  // 128 -> 8, 119 -> 7
+    for (DWORD v = 0; v < 0x10000; v += 13) EXPECT_EQ(PixelFromArgb<D3DFMT_A4R4G4B4>(ArgbFromPixel<D3DFMT_A4R4G4B4>(static_cast<WORD>(v))), v);
+    EXPECT_EQ(ArgbFromPixel<D3DFMT_A1R5G5B5>(0x7fff), 0x00ffffffu);
+    EXPECT_EQ(ArgbFromPixel<D3DFMT_A1R5G5B5>(0x8000), 0xff000000u);
+    EXPECT_EQ(PixelFromArgb<D3DFMT_A1R5G5B5>(0x7f000000) & 0x8000, 0);
+    EXPECT_EQ(PixelFromArgb<D3DFMT_A1R5G5B5>(0x80000000) & 0x8000, 0x8000);
+    EXPECT_EQ(ArgbFromPixel<D3DFMT_X8R8G8B8>(0x00123456), 0xff123456u);
 }
 
 TEST(PixelConvert, V8U8IsSignedWith127AsOne) {
@@ -41,7 +41,7 @@ TEST(PixelConvert, V8U8IsSignedWith127AsOne) {
                           {0x0081, -1, 0},         {0x0080, -1, 0},          {0x8100, 0, -1},
                           {0x40c0, -64 / 127.f, 64 / 127.f}, {0xff01, 1 / 127.f, -1 / 127.f}};
     for (const Case& c : cases) {
-        const BumpTexel t = BumpFromV8U8(c.bits);
+        const BumpTexel t = BumpFromPixel<D3DFMT_V8U8>(c.bits);
         EXPECT_FLOAT_EQ(t.du, c.du) << std::hex << c.bits;
         EXPECT_FLOAT_EQ(t.dv, c.dv) << std::hex << c.bits;
         EXPECT_FLOAT_EQ(t.luminance, 1.0f);
@@ -51,18 +51,18 @@ TEST(PixelConvert, V8U8IsSignedWith127AsOne) {
 }
 
 TEST(PixelConvert, L6V5U5PacksFiveBitSignedOffsetsAndSixBitLuminance) {
-    const BumpTexel t = BumpFromL6V5U5(static_cast<WORD>((63 << 10) | (0x10 << 5) | 0x0f));
+    const BumpTexel t = BumpFromPixel<D3DFMT_L6V5U5>(static_cast<WORD>((63 << 10) | (0x10 << 5) | 0x0f));
     EXPECT_FLOAT_EQ(t.du, 1.0f);
     EXPECT_FLOAT_EQ(t.dv, -1.0f);  // -16 clamps to -1
     EXPECT_FLOAT_EQ(t.luminance, 1.0f);
-    const BumpTexel m = BumpFromL6V5U5(static_cast<WORD>((31 << 10) | (0x1f << 5) | 0x01));
+    const BumpTexel m = BumpFromPixel<D3DFMT_L6V5U5>(static_cast<WORD>((31 << 10) | (0x1f << 5) | 0x01));
     EXPECT_FLOAT_EQ(m.du, 1 / 15.0f);
     EXPECT_FLOAT_EQ(m.dv, -1 / 15.0f);
     EXPECT_FLOAT_EQ(m.luminance, 31 / 63.0f);
     // The production's own packing of du = -3, dv = 40, luminance 127 reads back as signed.
     const int du = -3, dv = 40, lum = 127;
     const WORD packed = static_cast<WORD>(((du >> 3) & 0x1f) | (((dv >> 3) & 0x1f) << 5) | (((lum >> 2) & 0x3f) << 10));
-    const BumpTexel p = BumpFromL6V5U5(packed);
+    const BumpTexel p = BumpFromPixel<D3DFMT_L6V5U5>(packed);
     EXPECT_FLOAT_EQ(p.du, -1 / 15.0f);
     EXPECT_FLOAT_EQ(p.dv, 5 / 15.0f);
     EXPECT_FLOAT_EQ(p.luminance, 31 / 63.0f);
@@ -70,7 +70,7 @@ TEST(PixelConvert, L6V5U5PacksFiveBitSignedOffsetsAndSixBitLuminance) {
 }
 
 TEST(PixelConvert, X8L8V8U8HasSignedOffsetsAndByteLuminance) {
-    const BumpTexel t = BumpFromX8L8V8U8(0xff7f817fu);
+    const BumpTexel t = BumpFromPixel<D3DFMT_X8L8V8U8>(0xff7f817fu);
     EXPECT_FLOAT_EQ(t.du, 1.0f);
     EXPECT_FLOAT_EQ(t.dv, -1.0f);
     EXPECT_FLOAT_EQ(t.luminance, 127 / 255.0f);

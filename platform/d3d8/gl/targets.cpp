@@ -9,19 +9,6 @@
 
 namespace d3d8::gl {
 
-bool GlTargetFormatOf(D3DFORMAT format, GlFormat& out) {
-    switch (format) {
-    case D3DFMT_A8R8G8B8:
-    case D3DFMT_X8R8G8B8:
-    case D3DFMT_R5G6B5:
-    case D3DFMT_A4R4G4B4:
-    case D3DFMT_A1R5G5B5:
-        return GlFormatOf(format, out);
-    default:
-        return false;
-    }
-}
-
 namespace {
 
 GlFormat DepthFormat() {

@@ -76,7 +76,4 @@ private:
     std::vector<float> scratch_;
 };
 
-// The GL layout of a colour format OpenGL can render into; false for others.
-bool GlTargetFormatOf(D3DFORMAT format, GlFormat& out);
-
 }  // namespace d3d8::gl

@@ -41,61 +41,6 @@ GLint AddressMode(DWORD mode, bool mirrorClamp) {
 
 }  // namespace
 
-bool GlFormatOf(D3DFORMAT format, GlFormat& f) {
-    f = GlFormat{};
-    switch (format) {
-    case D3DFMT_A8R8G8B8:
-        f.internalFormat = GL_RGBA8, f.format = GL_BGRA, f.type = GL_UNSIGNED_INT_8_8_8_8_REV;
-        return true;
-    case D3DFMT_X8R8G8B8:  // no alpha: reads as opaque
-        f.internalFormat = GL_RGB8, f.format = GL_BGRA, f.type = GL_UNSIGNED_INT_8_8_8_8_REV;
-        return true;
-    case D3DFMT_R8G8B8:
-        f.internalFormat = GL_RGB8, f.format = GL_BGR, f.type = GL_UNSIGNED_BYTE;
-        return true;
-    case D3DFMT_R5G6B5:
-        f.internalFormat = GL_RGB565, f.format = GL_RGB, f.type = GL_UNSIGNED_SHORT_5_6_5;
-        return true;
-    case D3DFMT_A4R4G4B4:
-        f.internalFormat = GL_RGBA4, f.format = GL_BGRA, f.type = GL_UNSIGNED_SHORT_4_4_4_4_REV;
-        return true;
-    case D3DFMT_X4R4G4B4:
-        f.internalFormat = GL_RGBA4, f.format = GL_BGRA, f.type = GL_UNSIGNED_SHORT_4_4_4_4_REV;
-        f.swizzle[3] = GL_ONE;
-        return true;
-    case D3DFMT_A1R5G5B5:
-        f.internalFormat = GL_RGB5_A1, f.format = GL_BGRA, f.type = GL_UNSIGNED_SHORT_1_5_5_5_REV;
-        return true;
-    case D3DFMT_X1R5G5B5:
-        f.internalFormat = GL_RGB5_A1, f.format = GL_BGRA, f.type = GL_UNSIGNED_SHORT_1_5_5_5_REV;
-        f.swizzle[3] = GL_ONE;
-        return true;
-    case D3DFMT_L8:
-        f.internalFormat = GL_R8, f.format = GL_RED, f.type = GL_UNSIGNED_BYTE;
-        f.swizzle[1] = f.swizzle[2] = GL_RED, f.swizzle[3] = GL_ONE;
-        return true;
-    case D3DFMT_A8:
-        f.internalFormat = GL_R8, f.format = GL_RED, f.type = GL_UNSIGNED_BYTE;
-        f.swizzle[0] = f.swizzle[1] = f.swizzle[2] = GL_ZERO, f.swizzle[3] = GL_RED;
-        return true;
-    case D3DFMT_A8L8:
-        f.internalFormat = GL_RG8, f.format = GL_RG, f.type = GL_UNSIGNED_BYTE;
-        f.swizzle[1] = f.swizzle[2] = GL_RED, f.swizzle[3] = GL_GREEN;
-        return true;
-    case D3DFMT_V8U8:  // byte 0 du, byte 1 dv, signed; 127 reads 1.0
-        f.internalFormat = GL_RG8_SNORM, f.format = GL_RG, f.type = GL_BYTE;
-        f.swizzle[2] = GL_ONE, f.swizzle[3] = GL_ONE;
-        return true;
-    case D3DFMT_L6V5U5:
-    case D3DFMT_X8L8V8U8:
-        f.internalFormat = GL_RGBA16F, f.format = GL_RGBA, f.type = GL_FLOAT;
-        f.floatBump = true;
-        return true;
-    default:
-        return false;
-    }
-}
-
 StageTexture KindOfTexture(const TextureData* t) {
     if (!t || t->levelCount == 0 || !t->levels) return StageTexture::None;
     // Every level must have pixels and a size; otherwise the texture reads as unbound.

@@ -5,6 +5,7 @@
 // objects carry the stage's filters and address modes.
 #pragma once
 
+#include "platform/d3d8/gl/gl_formats.h"
 #include "platform/d3d8/gl/shader_key.h"
 
 #include <epoxy/gl.h>
@@ -14,18 +15,6 @@
 #include <vector>
 
 namespace d3d8::gl {
-
-// How a Direct3D format travels to and lives in OpenGL.
-struct GlFormat {
-    GLenum internalFormat = 0;
-    GLenum format = 0;  // of the data handed to glTexImage2D / read by glReadPixels
-    GLenum type = 0;
-    GLint swizzle[4] = {GL_RED, GL_GREEN, GL_BLUE, GL_ALPHA};
-    bool floatBump = false;  // converted on upload to four floats (du, dv, luminance, 1)
-};
-
-// The GL layout of a colour or bump format; false for formats OpenGL cannot hold here.
-bool GlFormatOf(D3DFORMAT format, GlFormat& out);
 
 // What a texture bound to a stage reads as.
 StageTexture KindOfTexture(const TextureData* texture);

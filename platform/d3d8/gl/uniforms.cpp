@@ -1,5 +1,7 @@
 #include "platform/d3d8/gl/uniforms.h"
 
+#include "platform/d3d8/fixed_function.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -7,12 +9,6 @@
 namespace d3d8::gl {
 
 namespace {
-
-void Multiply(const D3DMATRIX& a, const D3DMATRIX& b, D3DMATRIX& out) {
-    for (int r = 0; r < 4; ++r)
-        for (int c = 0; c < 4; ++c)
-            out.m[r][c] = a.m[r][0] * b.m[0][c] + a.m[r][1] * b.m[1][c] + a.m[r][2] * b.m[2][c] + a.m[r][3] * b.m[3][c];
-}
 
 void StoreMatrix(const D3DMATRIX& m, Vec4* out) { std::memcpy(out, m.m, sizeof m.m); }
 
@@ -26,37 +22,16 @@ void SetArgb(Vec4& v, D3DCOLOR c) {
         static_cast<float>(c & 0xff) * k, static_cast<float>(c >> 24) * k);
 }
 
-// Inverse transpose of the upper 3x3 of m as rows; a singular matrix gives the plain 3x3.
-void NormalRows(const D3DMATRIX& m, Vec4* out) {
-    const float(*a)[4] = m.m;
-    const float c00 = a[1][1] * a[2][2] - a[1][2] * a[2][1];
-    const float c01 = a[1][2] * a[2][0] - a[1][0] * a[2][2];
-    const float c02 = a[1][0] * a[2][1] - a[1][1] * a[2][0];
-    const float det = a[0][0] * c00 + a[0][1] * c01 + a[0][2] * c02;
-    if (std::fabs(det) < 1e-30f) {
-        for (int r = 0; r < 3; ++r) Set(out[r], a[r][0], a[r][1], a[r][2]);
-        return;
-    }
-    const float inv = 1.0f / det;
-    Set(out[0], c00 * inv, c01 * inv, c02 * inv);
-    Set(out[1], (a[0][2] * a[2][1] - a[0][1] * a[2][2]) * inv, (a[0][0] * a[2][2] - a[0][2] * a[2][0]) * inv,
-        (a[0][1] * a[2][0] - a[0][0] * a[2][1]) * inv);
-    Set(out[2], (a[0][1] * a[1][2] - a[0][2] * a[1][1]) * inv, (a[0][2] * a[1][0] - a[0][0] * a[1][2]) * inv,
-        (a[0][0] * a[1][1] - a[0][1] * a[1][0]) * inv);
-}
-
 }  // namespace
 
 void FillUniforms(const PipelineState& s, const ViewMapping& map, Vec4* u) {
     std::memset(u, 0, sizeof(Vec4) * kUniformCount);
     const DWORD* rs = s.renderStates;
 
-    D3DMATRIX worldView, worldViewProj;
-    Multiply(s.world, s.view, worldView);
-    Multiply(worldView, s.projection, worldViewProj);
-    StoreMatrix(worldViewProj, u + kUWorldViewProj);
-    StoreMatrix(worldView, u + kUWorldView);
-    NormalRows(worldView, u + kUNormalRows);
+    const EyeTransform eye = ComputeEyeTransform(s);
+    StoreMatrix(MultiplyMatrices(eye.worldView, s.projection), u + kUWorldViewProj);
+    StoreMatrix(eye.worldView, u + kUWorldView);
+    for (int r = 0; r < 3; ++r) Set(u[kUNormalRows + r], eye.normal[r][0], eye.normal[r][1], eye.normal[r][2]);
 
     // Pixel p (centre on a whole number) lies at GL window coordinate p + 0.5. In NDC:
     // x_ndc = p_x * ax + bx; y_ndc = p_y * ay + by.

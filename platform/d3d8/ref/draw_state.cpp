@@ -11,21 +11,13 @@
 
 namespace d3d8::ref {
 
+namespace {
+
 Matrix4 ToMatrix4(const D3DMATRIX& m) {
     Matrix4 out;
     std::memcpy(out.m, m.m, sizeof out.m);
     return out;
 }
-
-Matrix4 Multiply(const Matrix4& a, const Matrix4& b) {
-    Matrix4 out;
-    for (int r = 0; r < 4; ++r)
-        for (int c = 0; c < 4; ++c)
-            out.m[r][c] = a.m[r][0] * b.m[0][c] + a.m[r][1] * b.m[1][c] + a.m[r][2] * b.m[2][c] + a.m[r][3] * b.m[3][c];
-    return out;
-}
-
-namespace {
 
 Color ColorFromValue(const D3DCOLORVALUE& c) { return {c.r, c.g, c.b, c.a}; }
 
@@ -36,31 +28,6 @@ void Normalize3(float v[3]) {
         v[1] /= len;
         v[2] /= len;
     }
-}
-
-// Inverse transpose of the upper 3x3 of m; a singular matrix gives the plain 3x3.
-void NormalMatrix(const Matrix4& m, float out[3][3]) {
-    const float(*a)[4] = m.m;
-    const float c00 = a[1][1] * a[2][2] - a[1][2] * a[2][1];
-    const float c01 = a[1][2] * a[2][0] - a[1][0] * a[2][2];
-    const float c02 = a[1][0] * a[2][1] - a[1][1] * a[2][0];
-    const float det = a[0][0] * c00 + a[0][1] * c01 + a[0][2] * c02;
-    if (std::fabs(det) < 1e-30f) {
-        for (int r = 0; r < 3; ++r)
-            for (int c = 0; c < 3; ++c) out[r][c] = a[r][c];
-        return;
-    }
-    const float inv = 1.0f / det;
-    // Cofactor matrix / det is the inverse transpose.
-    out[0][0] = c00 * inv;
-    out[0][1] = c01 * inv;
-    out[0][2] = c02 * inv;
-    out[1][0] = (a[0][2] * a[2][1] - a[0][1] * a[2][2]) * inv;
-    out[1][1] = (a[0][0] * a[2][2] - a[0][2] * a[2][0]) * inv;
-    out[1][2] = (a[0][1] * a[2][0] - a[0][0] * a[2][1]) * inv;
-    out[2][0] = (a[0][1] * a[1][2] - a[0][2] * a[1][1]) * inv;
-    out[2][1] = (a[0][2] * a[1][0] - a[0][0] * a[1][2]) * inv;
-    out[2][2] = (a[0][0] * a[1][1] - a[0][1] * a[1][0]) * inv;
 }
 
 void PrepareLights(const PipelineState& s, const Matrix4& view, DrawContext& ctx) {
@@ -160,13 +127,14 @@ void PrepareDrawContext(const PipelineState& s, const RenderTargets& targets, Dr
     ctx.layout = DecodeFvf(s.fvf);
 
     const Matrix4 view = ToMatrix4(s.view);
-    ctx.worldView = Multiply(ToMatrix4(s.world), view);
-    ctx.worldViewProj = Multiply(ctx.worldView, ToMatrix4(s.projection));
-    NormalMatrix(ctx.worldView, ctx.normalMatrix);
+    const EyeTransform eye = ComputeEyeTransform(s);
+    ctx.worldView = ToMatrix4(eye.worldView);
+    ctx.worldViewProj = ToMatrix4(MultiplyMatrices(eye.worldView, s.projection));
+    std::memcpy(ctx.normalMatrix, eye.normal, sizeof ctx.normalMatrix);
+    ctx.normalize = eye.normalize;
     ctx.projectionIsPerspective = IsPerspectiveProjection(s.projection);
 
     ctx.lighting = rs[D3DRS_LIGHTING] != 0 && !ctx.layout.transformed;
-    ctx.normalize = rs[D3DRS_NORMALIZENORMALS] != 0;
     ctx.globalAmbient = ColorFromArgb(rs[D3DRS_AMBIENT]);
     ctx.materialDiffuse = ColorFromValue(s.material.Diffuse);
     ctx.materialAmbient = ColorFromValue(s.material.Ambient);

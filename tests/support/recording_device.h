@@ -1,7 +1,7 @@
 // A device that passes every call on to a real one and records what tests of drawing code
 // look at: objects made, textures, transforms and render states as they are set, clears, and
 // each draw with the state it was made with. Resources are the real device's (vertex buffers
-// behind a recording wrapper), so code loads its content through it as usual. Failures of
+// and textures behind recording wrappers), so code loads its content through it as usual. Failures of
 // creation, lock and draw calls and other capabilities can be injected for failure paths.
 #pragma once
 
@@ -12,7 +12,7 @@
 
 #include "tests/support/forwarding_device.h"
 #include "tests/support/injected_failure.h"
-#include "tests/support/recording_vertex_buffer.h"
+#include "tests/support/recording_resources.h"
 
 namespace fake {
 
@@ -54,11 +54,12 @@ public:
     std::vector<RecordedCall> calls;
 
     // Injected: failures, and capabilities given instead of the device's.
-    InjectedFailure failCreateTexture, failCreateVertexBuffer, failCreateIndexBuffer, failVertexBufferLock, failDraw;
+    InjectedFailure failCreateTexture, failCreateVertexBuffer, failCreateIndexBuffer, failDraw;
+    InjectedFailure failVertexBufferLock, failTextureLock;
     std::optional<D3DCAPS8> caps;
 
     // The last objects made through this device (not held).
-    IDirect3DTexture8* lastTexture = nullptr;
+    RecordingTexture* lastTexture = nullptr;
     RecordingVertexBuffer* lastVertexBuffer = nullptr;
     IDirect3DIndexBuffer8* lastIndexBuffer = nullptr;
 
@@ -88,7 +89,9 @@ public:
                           IDirect3DTexture8** out) override {
         if (failCreateTexture.Strikes()) return Failed(failCreateTexture, out);
         const HRESULT hr = inner_->CreateTexture(width, height, levels, usage, format, pool, out);
-        if (SUCCEEDED(hr)) lastTexture = *out, Record({RecordedCall::kCreate, D3DRTYPE_TEXTURE, width});
+        if (FAILED(hr)) return hr;
+        *out = lastTexture = new RecordingTexture(*out, &failTextureLock);
+        Record({RecordedCall::kCreate, D3DRTYPE_TEXTURE, width});
         return hr;
     }
     HRESULT CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
@@ -111,7 +114,7 @@ public:
     HRESULT SetTexture(DWORD stage, IDirect3DBaseTexture8* texture) override {
         if (stage == 0) texture_ = texture;
         Record({RecordedCall::kSetTexture, stage, 0, texture});
-        return inner_->SetTexture(stage, texture);
+        return inner_->SetTexture(stage, Unwrapped(texture));
     }
     HRESULT SetTransform(D3DTRANSFORMSTATETYPE type, const D3DMATRIX* matrix) override {
         if (matrix && type == D3DTS_WORLD) world_ = *matrix;
@@ -132,9 +135,8 @@ public:
         return inner_->SetVertexShader(handle);
     }
     HRESULT SetStreamSource(UINT number, IDirect3DVertexBuffer8* buffer, UINT stride) override {
-        auto* recorded = dynamic_cast<RecordingVertexBuffer*>(buffer);
         if (number == 0) stream_ = buffer, stride_ = stride;
-        return inner_->SetStreamSource(number, recorded ? recorded->Inner() : buffer, stride);
+        return inner_->SetStreamSource(number, Unwrapped(buffer), stride);
     }
     HRESULT SetIndices(IDirect3DIndexBuffer8* indices, UINT base) override {
         indices_ = indices;
@@ -183,8 +185,7 @@ private:
     }
     // The vertices a DrawPrimitive reads from stream 0; empty when they cannot be read.
     std::vector<BYTE> ReadVertices(D3DPRIMITIVETYPE type, UINT start, UINT count) const {
-        auto* recorded = dynamic_cast<RecordingVertexBuffer*>(stream_);
-        IDirect3DVertexBuffer8* buffer = recorded ? recorded->Inner() : stream_;
+        IDirect3DVertexBuffer8* buffer = Unwrapped(stream_);
         const UINT read = type == D3DPT_POINTLIST      ? count
                           : type == D3DPT_LINELIST     ? count * 2
                           : type == D3DPT_LINESTRIP    ? count + 1

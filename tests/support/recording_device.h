@@ -1,50 +1,26 @@
 // A device that passes every call on to a real one and records what tests of drawing code
-// look at: objects made, textures, transforms and render states as they are set, clears, and
-// each draw with the state it was made with. Resources are the real device's (vertex buffers
-// and textures behind recording wrappers), so code loads its content through it as usual. Failures of
-// creation, lock and draw calls and other capabilities can be injected for failure paths.
+// look at: objects made, textures, transforms, materials and render states as they are set,
+// clears, state blocks, and each draw with the state it was made with. Resources are the real
+// device's (vertex buffers and textures behind recording wrappers), so code loads its content
+// through it as usual. Failures of creation, lock and draw calls, other capabilities and a
+// padded texture pitch can be injected for failure paths.
 #pragma once
 
 #include <algorithm>
-#include <cstring>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "tests/support/forwarding_device.h"
+#include "tests/support/recorded_call.h"
 #include "tests/support/injected_failure.h"
 #include "tests/support/recording_resources.h"
 
 namespace fake {
 
-// One recorded call. `what`: the stage, transform type, render state, clear flags, primitive
-// type or type of the object made; `value`: the render state's value, the clear colour or the
-// primitive count.
-struct RecordedCall {
-    enum Kind { kSetTexture, kSetTransform, kSetRenderState, kClear, kDraw, kCreate } kind;
-    DWORD what = 0;
-    DWORD value = 0;
-    IDirect3DBaseTexture8* texture = nullptr;  // set, or on stage 0 at a draw
-    D3DMATRIX matrix{};                        // set, or the world transform at a draw
-    D3DMATRIX view{};                          // at a draw
-    IDirect3DVertexBuffer8* stream = nullptr;  // stream 0 at a draw (null for DrawPrimitiveUP)
-
-    // At a draw: the first vertex or index, the indexed range, stream 0's stride, the index
-    // buffer and the vertex shader (FVF), and with copyVertices the vertices DrawPrimitive read.
-    UINT start = 0, minIndex = 0, numVertices = 0, stride = 0;
-    IDirect3DIndexBuffer8* indices = nullptr;
-    DWORD shader = 0;
-    std::vector<BYTE> vertices{};
-
-    template <typename Vertex>
-    Vertex VertexAt(size_t i) const {
-        Vertex v;
-        std::memcpy(&v, vertices.data() + i * sizeof(Vertex), sizeof(Vertex));
-        return v;
-    }
-};
-
 // Records while `recording` is true; the state a draw is made with is followed all the time,
-// so a draw shows what an earlier frame left.
+// so a draw shows what an earlier frame left. Set calls between BeginStateBlock and
+// EndStateBlock go into the block, as on the device.
 class RecordingDevice : public ForwardingDevice {
 public:
     using ForwardingDevice::ForwardingDevice;
@@ -52,11 +28,17 @@ public:
     bool recording = false;
     bool copyVertices = false;
     std::vector<RecordedCall> calls;
+    // Read from the device at each draw into the draw's `states`.
+    std::vector<D3DRENDERSTATETYPE> watchedRenderStates;
+    std::vector<std::pair<DWORD, D3DTEXTURESTAGESTATETYPE>> watchedStageStates;
+    // The state blocks alive, by token: what was set while each was recorded, as last captured.
+    std::map<DWORD, RecordedStates> stateBlocks;
 
     // Injected: failures, and capabilities given instead of the device's.
     InjectedFailure failCreateTexture, failCreateVertexBuffer, failCreateIndexBuffer, failDraw;
     InjectedFailure failVertexBufferLock, failTextureLock;
     std::optional<D3DCAPS8> caps;
+    UINT texturePitchPadding = 0;  // bytes added to each row of textures made from now on
 
     // The last objects made through this device (not held).
     RecordingTexture* lastTexture = nullptr;
@@ -90,7 +72,7 @@ public:
         if (failCreateTexture.Strikes()) return Failed(failCreateTexture, out);
         const HRESULT hr = inner_->CreateTexture(width, height, levels, usage, format, pool, out);
         if (FAILED(hr)) return hr;
-        *out = lastTexture = new RecordingTexture(*out, &failTextureLock);
+        *out = lastTexture = new RecordingTexture(*out, &failTextureLock, texturePitchPadding);
         Record({RecordedCall::kCreate, D3DRTYPE_TEXTURE, width});
         return hr;
     }
@@ -112,9 +94,18 @@ public:
     }
 
     HRESULT SetTexture(DWORD stage, IDirect3DBaseTexture8* texture) override {
-        if (stage == 0) texture_ = texture;
+        (block_ ? block_->textures : textures_)[stage] = texture;
         Record({RecordedCall::kSetTexture, stage, 0, texture});
         return inner_->SetTexture(stage, Unwrapped(texture));
+    }
+    HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override {
+        if (block_) block_->stageStates[{stage, static_cast<DWORD>(type)}] = value;
+        return inner_->SetTextureStageState(stage, type, value);
+    }
+    HRESULT SetMaterial(const D3DMATERIAL8* material) override {
+        if (material && !block_) material_ = *material;
+        if (material) Record({RecordedCall::kSetMaterial}).material = *material;
+        return inner_->SetMaterial(material);
     }
     HRESULT SetTransform(D3DTRANSFORMSTATETYPE type, const D3DMATRIX* matrix) override {
         if (matrix && type == D3DTS_WORLD) world_ = *matrix;
@@ -123,12 +114,54 @@ public:
         return inner_->SetTransform(type, matrix);
     }
     HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override {
+        if (block_) block_->renderStates[state] = value;
         Record({RecordedCall::kSetRenderState, static_cast<DWORD>(state), value});
         return inner_->SetRenderState(state, value);
     }
     HRESULT Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR colour, float z, DWORD stencil) override {
         Record({RecordedCall::kClear, flags, colour});
         return inner_->Clear(count, rects, flags, colour, z, stencil);
+    }
+    HRESULT BeginStateBlock() override {
+        const HRESULT hr = inner_->BeginStateBlock();
+        if (SUCCEEDED(hr)) block_.emplace();
+        return hr;
+    }
+    HRESULT EndStateBlock(DWORD* token) override {
+        const HRESULT hr = inner_->EndStateBlock(token);
+        if (SUCCEEDED(hr) && block_) stateBlocks[*token] = *block_;
+        block_.reset();
+        return hr;
+    }
+    HRESULT CreateStateBlock(D3DSTATEBLOCKTYPE type, DWORD* token) override {
+        const HRESULT hr = inner_->CreateStateBlock(type, token);
+        if (SUCCEEDED(hr)) stateBlocks[*token] = {};
+        return hr;
+    }
+    HRESULT DeleteStateBlock(DWORD token) override {
+        const HRESULT hr = inner_->DeleteStateBlock(token);
+        if (SUCCEEDED(hr)) stateBlocks.erase(token);
+        return hr;
+    }
+    HRESULT ApplyStateBlock(DWORD token) override {
+        Record({RecordedCall::kApplyStateBlock, token});
+        const HRESULT hr = inner_->ApplyStateBlock(token);
+        auto block = stateBlocks.find(token);
+        if (SUCCEEDED(hr) && block != stateBlocks.end())
+            for (const auto& [stage, texture] : block->second.textures) textures_[stage] = texture;
+        return hr;
+    }
+    HRESULT CaptureStateBlock(DWORD token) override {
+        Record({RecordedCall::kCaptureStateBlock, token});
+        const HRESULT hr = inner_->CaptureStateBlock(token);
+        auto block = stateBlocks.find(token);
+        if (FAILED(hr) || block == stateBlocks.end()) return hr;
+        for (auto& [type, value] : block->second.renderStates)
+            inner_->GetRenderState(static_cast<D3DRENDERSTATETYPE>(type), &value);
+        for (auto& [key, value] : block->second.stageStates)
+            inner_->GetTextureStageState(key.first, static_cast<D3DTEXTURESTAGESTATETYPE>(key.second), &value);
+        for (auto& [stage, texture] : block->second.textures) texture = TextureAt(stage);
+        return hr;
     }
     HRESULT SetVertexShader(DWORD handle) override {
         shader_ = handle;
@@ -170,16 +203,28 @@ private:
         if (out) *out = nullptr;
         return failure.result;
     }
-    void Record(const RecordedCall& call) {
-        if (recording) calls.push_back(call);
+    // The call kept, or a scratch one when not recording.
+    RecordedCall& Record(const RecordedCall& call) {
+        if (!recording) return scratch_ = call;
+        calls.push_back(call);
+        return calls.back();
+    }
+    IDirect3DBaseTexture8* TextureAt(DWORD stage) const {
+        auto it = textures_.find(stage);
+        return it == textures_.end() ? nullptr : it->second;
     }
     void RecordDraw(D3DPRIMITIVETYPE type, UINT count, IDirect3DVertexBuffer8* stream, UINT start, UINT minIndex,
                     UINT vertices) {
         if (!recording) return;
-        RecordedCall draw{RecordedCall::kDraw, static_cast<DWORD>(type), count, texture_, world_, view_, stream};
+        RecordedCall draw{RecordedCall::kDraw, static_cast<DWORD>(type), count, TextureAt(0), world_, view_, stream};
         draw.start = start, draw.minIndex = minIndex, draw.numVertices = vertices, draw.stride = stride_;
         draw.indices = stream ? indices_ : nullptr;
         draw.shader = shader_;
+        draw.material = material_;
+        for (D3DRENDERSTATETYPE state : watchedRenderStates)
+            inner_->GetRenderState(state, &draw.states.renderStates[state]);
+        for (const auto& [stage, state] : watchedStageStates)
+            inner_->GetTextureStageState(stage, state, &draw.states.stageStates[{stage, static_cast<DWORD>(state)}]);
         if (copyVertices && stream && minIndex == 0 && vertices == 0) draw.vertices = ReadVertices(type, start, count);
         calls.push_back(std::move(draw));
     }
@@ -198,7 +243,10 @@ private:
         return bytes;
     }
 
-    IDirect3DBaseTexture8* texture_ = nullptr;
+    std::map<DWORD, IDirect3DBaseTexture8*> textures_;  // by stage, as set through this device
+    std::optional<RecordedStates> block_;               // the state block being recorded
+    D3DMATERIAL8 material_{};
+    RecordedCall scratch_{RecordedCall::kDraw};
     D3DMATRIX world_{};
     D3DMATRIX view_{};
     IDirect3DVertexBuffer8* stream_ = nullptr;

@@ -2,6 +2,8 @@
 // successful lock are kept, and locks fail when the device's injected failure says so.
 #pragma once
 
+#include <cstring>
+#include <map>
 #include <vector>
 
 #include "platform/d3d8.h"
@@ -70,9 +72,15 @@ public:
     HRESULT Unlock() override { return Unlocking(inner_->Unlock()); }
 };
 
+// With a pitch padding, a whole level is locked through a copy whose rows are that many
+// bytes longer, so code that ignores the pitch shows: the padding, filled with 0xCD, must come
+// back untouched (else `paddingWritten`).
 class RecordingTexture final : public ResourceWrapper<IDirect3DTexture8> {
 public:
-    using ResourceWrapper::ResourceWrapper;
+    RecordingTexture(IDirect3DTexture8* inner, InjectedFailure* lockFailure, UINT pitchPadding)
+        : ResourceWrapper(inner, lockFailure), padding_(pitchPadding) {}
+    bool paddingWritten = false;
+
     DWORD SetLOD(DWORD lod) override { return inner_->SetLOD(lod); }
     DWORD GetLOD() override { return inner_->GetLOD(); }
     DWORD GetLevelCount() override { return inner_->GetLevelCount(); }
@@ -81,10 +89,49 @@ public:
         return inner_->GetSurfaceLevel(level, surface);
     }
     HRESULT LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) override {
-        return Locking(locked, flags, [&] { return inner_->LockRect(level, locked, rect, flags); });
+        return Locking(locked, flags, [&] {
+            const HRESULT hr = inner_->LockRect(level, locked, rect, flags);
+            if (SUCCEEDED(hr) && padding_ && !rect) Pad(level, locked);
+            return hr;
+        });
     }
-    HRESULT UnlockRect(UINT level) override { return Unlocking(inner_->UnlockRect(level)); }
+    HRESULT UnlockRect(UINT level) override {
+        auto copy = copies_.find(level);
+        if (copy != copies_.end()) {
+            Unpad(copy->second);
+            copies_.erase(copy);
+        }
+        return Unlocking(inner_->UnlockRect(level));
+    }
     HRESULT AddDirtyRect(const RECT* rect) override { return inner_->AddDirtyRect(rect); }
+
+private:
+    struct PaddedCopy {
+        D3DLOCKED_RECT real;
+        UINT rows;
+        std::vector<BYTE> bytes;
+    };
+    void Pad(UINT level, D3DLOCKED_RECT* locked) {
+        D3DSURFACE_DESC desc{};
+        inner_->GetLevelDesc(level, &desc);
+        PaddedCopy& copy = copies_[level] = {*locked, desc.Height, {}};
+        const size_t pitch = static_cast<size_t>(locked->Pitch) + padding_;
+        copy.bytes.assign(pitch * desc.Height, 0xCD);
+        for (UINT y = 0; y < desc.Height; ++y)
+            std::memcpy(&copy.bytes[y * pitch], static_cast<BYTE*>(locked->pBits) + y * locked->Pitch, locked->Pitch);
+        locked->pBits = copy.bytes.data();
+        locked->Pitch = static_cast<INT>(pitch);
+    }
+    void Unpad(const PaddedCopy& copy) {
+        const size_t row = static_cast<size_t>(copy.real.Pitch), pitch = row + padding_;
+        for (UINT y = 0; y < copy.rows; ++y) {
+            std::memcpy(static_cast<BYTE*>(copy.real.pBits) + y * row, &copy.bytes[y * pitch], row);
+            for (size_t i = row; i < pitch; ++i) paddingWritten |= copy.bytes[y * pitch + i] != 0xCD;
+        }
+    }
+
+    UINT padding_;
+    std::map<UINT, PaddedCopy> copies_;  // by level, while locked
 };
 
 // The real resource behind `resource`, which may be a wrapper or a real one.

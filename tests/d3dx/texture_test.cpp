@@ -23,7 +23,7 @@ struct TextureLoad : ::testing::Test {
     DWORD Pixel(UINT level, UINT x, UINT y) const { return test_support::Texel(texture, level, x, y); }
     void TearDown() override {
         if (texture && texture != reinterpret_cast<IDirect3DTexture8*>(0x1)) texture->Release();
-        EXPECT_EQ(device.References(), 1u) << "a texture leaked";
+        EXPECT_EQ(device.LiveObjects(), 0) << "a texture leaked";
     }
     HRESULT LoadEx(const std::string& path, UINT w, UINT h, UINT levels, D3DFORMAT format, DWORD filter,
                    DWORD mipFilter, D3DCOLOR key, D3DPOOL pool = D3DPOOL_MANAGED, D3DXIMAGE_INFO* info = nullptr) {
@@ -240,5 +240,5 @@ TEST(CreateTexture, SizesFollowTheDeviceCaps) {
     t = reinterpret_cast<IDirect3DTexture8*>(0x1);
     EXPECT_EQ(D3DXCreateTexture(nullptr, 16, 16, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &t), D3DERR_INVALIDCALL);
     EXPECT_EQ(t, nullptr);
-    EXPECT_EQ(device.References(), 1u);
+    EXPECT_EQ(device.LiveObjects(), 0);
 }

@@ -36,12 +36,6 @@ std::vector<PointDraw> PointDraws(const fake::RecordingDevice& device) {
     return draws;
 }
 
-DWORD RenderState(IDirect3DDevice8& device, D3DRENDERSTATETYPE state) {
-    DWORD value = 0xDEADBEEF;
-    device.GetRenderState(state, &value);
-    return value;
-}
-
 }  // namespace
 
 TEST(EmitterLifecycle, CompileBeforeADeviceBuildsSequencesWithoutPools) {
@@ -158,7 +152,6 @@ protected:
                       " initial Color = RGBA(0.5, 2, -1, 1) }";
         script += " }";
         device.copyVertices = true;
-        device.BeginScene();
         emitter.RebuildDeviceObjects(&device);
         ASSERT_TRUE(emitter.Compile(script.c_str())) << emitter.GetLastError();
         emitter.Start();
@@ -167,8 +160,7 @@ protected:
     }
     void TearDown() override {
         emitter.ReleaseDeviceObjects();
-        device.EndScene();
-        EXPECT_EQ(device.References(), 1u) << "the vertex buffer or a texture was not released";
+        EXPECT_EQ(device.LiveObjects(), 0) << "the vertex buffer or a texture was not released";
     }
 
     fake::RecordingRefDevice device;
@@ -195,11 +187,11 @@ TEST_F(EmitterDrawing, BatchesOfAtMostTheBufferSize) {
     DWORD shader = 0;
     device.GetVertexShader(&shader);
     EXPECT_EQ(shader, static_cast<DWORD>(D3DFVF_XYZ | D3DFVF_DIFFUSE));
-    EXPECT_EQ(RenderState(device, D3DRS_POINTSPRITEENABLE), static_cast<DWORD>(FALSE));
-    EXPECT_EQ(RenderState(device, D3DRS_POINTSCALEENABLE), static_cast<DWORD>(FALSE));
-    EXPECT_EQ(RenderState(device, D3DRS_POINTSIZE), 0x40A28F5Cu);
-    EXPECT_EQ(RenderState(device, D3DRS_POINTSIZE_MAX), Bits(500.0f));
-    EXPECT_EQ(RenderState(device, D3DRS_POINTSCALE_C), Bits(1.0f));
+    EXPECT_EQ(device.RenderState(D3DRS_POINTSPRITEENABLE), static_cast<DWORD>(FALSE));
+    EXPECT_EQ(device.RenderState(D3DRS_POINTSCALEENABLE), static_cast<DWORD>(FALSE));
+    EXPECT_EQ(device.RenderState(D3DRS_POINTSIZE), 0x40A28F5Cu);
+    EXPECT_EQ(device.RenderState(D3DRS_POINTSIZE_MAX), Bits(500.0f));
+    EXPECT_EQ(device.RenderState(D3DRS_POINTSCALE_C), Bits(1.0f));
     std::vector<D3DMATRIX> worlds;
     for (const fake::RecordedCall& c : device.calls)
         if (c.kind == fake::RecordedCall::kSetTransform && c.what == D3DTS_WORLD) worlds.push_back(c.matrix);
@@ -245,7 +237,7 @@ TEST_F(EmitterDrawing, FailedLockOrDrawEndsTheSequenceButRestoresPointStates) {
     emitter.Render();
     EXPECT_EQ(device.Draws().size(), 1u);
     EXPECT_FALSE(device.lastVertexBuffer->Locked());
-    EXPECT_EQ(RenderState(device, D3DRS_POINTSPRITEENABLE), static_cast<DWORD>(FALSE));
+    EXPECT_EQ(device.RenderState(D3DRS_POINTSPRITEENABLE), static_cast<DWORD>(FALSE));
 
     device.calls.clear();
     device.failVertexBufferLock = {};
@@ -253,7 +245,7 @@ TEST_F(EmitterDrawing, FailedLockOrDrawEndsTheSequenceButRestoresPointStates) {
     emitter.Render();
     EXPECT_TRUE(device.Draws().empty());
     EXPECT_FALSE(device.lastVertexBuffer->Locked());
-    EXPECT_EQ(RenderState(device, D3DRS_POINTSCALEENABLE), static_cast<DWORD>(FALSE));
+    EXPECT_EQ(device.RenderState(D3DRS_POINTSCALEENABLE), static_cast<DWORD>(FALSE));
 }
 
 TEST(EmitterTextures, AnUnloadableTextureLeavesTheSequenceUntextured) {

@@ -51,6 +51,11 @@ public:
         inner_->AddRef();
         return inner_->Release();
     }
+    DWORD RenderState(D3DRENDERSTATETYPE state) const {
+        DWORD value = 0xDEADBEEF;
+        inner_->GetRenderState(state, &value);
+        return value;
+    }
     size_t Count(RecordedCall::Kind kind) const {
         return static_cast<size_t>(
             std::count_if(calls.begin(), calls.end(), [kind](const RecordedCall& c) { return c.kind == kind; }));

@@ -56,6 +56,20 @@ public:
         inner_->GetRenderState(state, &value);
         return value;
     }
+    // The texture on `stage` as set through this device (or by a state block it recorded).
+    IDirect3DBaseTexture8* TextureAt(DWORD stage) const {
+        auto it = textures_.find(stage);
+        return it == textures_.end() ? nullptr : it->second;
+    }
+    // The device's values now of the states `keys` holds (its textures as set through here).
+    RecordedStates Current(RecordedStates keys) const {
+        for (auto& [type, value] : keys.renderStates)
+            inner_->GetRenderState(static_cast<D3DRENDERSTATETYPE>(type), &value);
+        for (auto& [key, value] : keys.stageStates)
+            inner_->GetTextureStageState(key.first, static_cast<D3DTEXTURESTAGESTATETYPE>(key.second), &value);
+        for (auto& [stage, texture] : keys.textures) texture = TextureAt(stage);
+        return keys;
+    }
     size_t Count(RecordedCall::Kind kind) const {
         return static_cast<size_t>(
             std::count_if(calls.begin(), calls.end(), [kind](const RecordedCall& c) { return c.kind == kind; }));
@@ -160,12 +174,7 @@ public:
         Record({RecordedCall::kCaptureStateBlock, token});
         const HRESULT hr = inner_->CaptureStateBlock(token);
         auto block = stateBlocks.find(token);
-        if (FAILED(hr) || block == stateBlocks.end()) return hr;
-        for (auto& [type, value] : block->second.renderStates)
-            inner_->GetRenderState(static_cast<D3DRENDERSTATETYPE>(type), &value);
-        for (auto& [key, value] : block->second.stageStates)
-            inner_->GetTextureStageState(key.first, static_cast<D3DTEXTURESTAGESTATETYPE>(key.second), &value);
-        for (auto& [stage, texture] : block->second.textures) texture = TextureAt(stage);
+        if (SUCCEEDED(hr) && block != stateBlocks.end()) block->second = Current(block->second);
         return hr;
     }
     HRESULT SetVertexShader(DWORD handle) override {
@@ -214,10 +223,7 @@ private:
         calls.push_back(call);
         return calls.back();
     }
-    IDirect3DBaseTexture8* TextureAt(DWORD stage) const {
-        auto it = textures_.find(stage);
-        return it == textures_.end() ? nullptr : it->second;
-    }
+
     void RecordDraw(D3DPRIMITIVETYPE type, UINT count, IDirect3DVertexBuffer8* stream, UINT start, UINT minIndex,
                     UINT vertices) {
         if (!recording) return;

@@ -88,28 +88,26 @@ public:
     }
     HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
                           IDirect3DTexture8** out) override {
-        if (failCreateTexture.Strikes()) return Failed(failCreateTexture, out);
-        const HRESULT hr = inner_->CreateTexture(width, height, levels, usage, format, pool, out);
-        if (FAILED(hr)) return hr;
-        *out = lastTexture = new RecordingTexture(*out, &failTextureLock, texturePitchPadding);
-        Record({RecordedCall::kCreate, D3DRTYPE_TEXTURE, width});
-        return hr;
+        return Make(
+            failCreateTexture, out, D3DRTYPE_TEXTURE, width,
+            [&] { return inner_->CreateTexture(width, height, levels, usage, format, pool, out); },
+            [&](IDirect3DTexture8* t) {
+                return lastTexture = new RecordingTexture(t, &failTextureLock, texturePitchPadding);
+            });
     }
     HRESULT CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
                                IDirect3DVertexBuffer8** out) override {
-        if (failCreateVertexBuffer.Strikes()) return Failed(failCreateVertexBuffer, out);
-        const HRESULT hr = inner_->CreateVertexBuffer(length, usage, fvf, pool, out);
-        if (FAILED(hr)) return hr;
-        *out = lastVertexBuffer = new RecordingVertexBuffer(*out, &failVertexBufferLock);
-        Record({RecordedCall::kCreate, D3DRTYPE_VERTEXBUFFER, length});
-        return hr;
+        return Make(
+            failCreateVertexBuffer, out, D3DRTYPE_VERTEXBUFFER, length,
+            [&] { return inner_->CreateVertexBuffer(length, usage, fvf, pool, out); },
+            [&](IDirect3DVertexBuffer8* b) { return lastVertexBuffer = new RecordingVertexBuffer(b, &failVertexBufferLock); });
     }
     HRESULT CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
                               IDirect3DIndexBuffer8** out) override {
-        if (failCreateIndexBuffer.Strikes()) return Failed(failCreateIndexBuffer, out);
-        const HRESULT hr = inner_->CreateIndexBuffer(length, usage, format, pool, out);
-        if (SUCCEEDED(hr)) lastIndexBuffer = *out, Record({RecordedCall::kCreate, D3DRTYPE_INDEXBUFFER, length});
-        return hr;
+        return Make(
+            failCreateIndexBuffer, out, D3DRTYPE_INDEXBUFFER, length,
+            [&] { return inner_->CreateIndexBuffer(length, usage, format, pool, out); },
+            [&](IDirect3DIndexBuffer8* b) { return lastIndexBuffer = b; });
     }
 
     HRESULT SetTexture(DWORD stage, IDirect3DBaseTexture8* texture) override {
@@ -212,10 +210,18 @@ public:
     }
 
 private:
-    template <typename T>
-    static HRESULT Failed(const InjectedFailure& failure, T** out) {
-        if (out) *out = nullptr;
-        return failure.result;
+    // An object made by `create` unless `failure` strikes; given out as `wrap` makes it, and recorded.
+    template <typename T, typename Create, typename Wrap>
+    HRESULT Make(InjectedFailure& failure, T** out, D3DRESOURCETYPE type, UINT size, Create create, Wrap wrap) {
+        if (failure.Strikes()) {
+            if (out) *out = nullptr;
+            return failure.result;
+        }
+        const HRESULT hr = create();
+        if (FAILED(hr)) return hr;
+        *out = wrap(*out);
+        Record({RecordedCall::kCreate, static_cast<DWORD>(type), size});
+        return hr;
     }
     // The call kept, or a scratch one when not recording.
     RecordedCall& Record(const RecordedCall& call) {

@@ -7,13 +7,14 @@
 #pragma once
 
 #include <algorithm>
+#include <map>
 #include <optional>
 #include <utility>
 #include <vector>
 
 #include "tests/support/forwarding_device.h"
-#include "tests/support/recorded_call.h"
 #include "tests/support/injected_failure.h"
+#include "tests/support/recorded_call.h"
 #include "tests/support/recording_resources.h"
 
 namespace fake {

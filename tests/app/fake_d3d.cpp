@@ -1,6 +1,6 @@
 #include "tests/app/fake_d3d.h"
 
-#include "tests/support/null_device.h"
+#include "tests/app/null_device.h"
 
 #include <cstring>
 #include <memory>

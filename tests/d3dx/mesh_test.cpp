@@ -1,8 +1,8 @@
-// D3DXLoadMeshFromX and ID3DXMesh against a recording device.
-#include "fake_device.h"
+// D3DXLoadMeshFromX and ID3DXMesh on the REF device behind a recording wrapper.
 #include "image_files.h"
 
 #include "platform/d3dx8.h"
+#include "tests/support/recording_ref_device.h"
 
 #include <gtest/gtest.h>
 
@@ -32,8 +32,28 @@ struct Vertex {  // D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1
     float x, y, z, nx, ny, nz, u, v;
 };
 
+template <typename Desc, typename Buffer>
+Desc DescOf(Buffer* buffer) {
+    Desc desc{};
+    buffer->GetDesc(&desc);
+    return desc;
+}
+D3DVERTEXBUFFER_DESC DescOf(IDirect3DVertexBuffer8* b) { return DescOf<D3DVERTEXBUFFER_DESC>(b); }
+D3DINDEXBUFFER_DESC DescOf(IDirect3DIndexBuffer8* b) { return DescOf<D3DINDEXBUFFER_DESC>(b); }
+
+// What a vertex or index buffer holds.
+template <typename Buffer>
+std::vector<BYTE> Contents(Buffer* buffer) {
+    const UINT size = DescOf(buffer).Size;
+    BYTE* data = nullptr;
+    if (FAILED(buffer->Lock(0, 0, &data, D3DLOCK_READONLY))) return {};
+    std::vector<BYTE> bytes(data, data + size);
+    buffer->Unlock();
+    return bytes;
+}
+
 struct MeshLoad : ::testing::Test {
-    fake::Device device;
+    fake::RecordingRefDevice device;
     ID3DXMesh* mesh = nullptr;
     ID3DXBuffer* materials = nullptr;
     ID3DXBuffer* adjacency = nullptr;
@@ -49,8 +69,7 @@ struct MeshLoad : ::testing::Test {
         if (mesh) mesh->Release();
         if (materials) materials->Release();
         if (adjacency) adjacency->Release();
-        EXPECT_EQ(device.live, 0) << "a buffer leaked";
-        EXPECT_EQ(device.refs, 1u) << "the device reference was not given back";
+        EXPECT_EQ(device.LiveObjects(), 0) << "a buffer leaked or the device reference was not given back";
     }
 };
 
@@ -63,10 +82,10 @@ TEST_F(MeshLoad, CubeHasItsFormatCountsMaterialsAndPools) {
     EXPECT_EQ(mesh->GetNumVertices(), 24u);
     EXPECT_EQ(mesh->GetOptions(), D3DXMESH_SYSTEMMEM);
     EXPECT_EQ(D3DXGetFVFVertexSize(mesh->GetFVF()), 32u);
-    EXPECT_EQ(device.lastVertexBuffer->desc.Pool, D3DPOOL_SYSTEMMEM);
-    EXPECT_EQ(device.lastIndexBuffer->desc.Pool, D3DPOOL_SYSTEMMEM);
-    EXPECT_EQ(device.lastIndexBuffer->desc.Format, D3DFMT_INDEX16);
-    EXPECT_EQ(device.lastVertexBuffer->bytes.size(), 24u * 32u);
+    EXPECT_EQ(DescOf(device.lastVertexBuffer).Pool, D3DPOOL_SYSTEMMEM);
+    EXPECT_EQ(DescOf(device.lastIndexBuffer).Pool, D3DPOOL_SYSTEMMEM);
+    EXPECT_EQ(DescOf(device.lastIndexBuffer).Format, D3DFMT_INDEX16);
+    EXPECT_EQ(DescOf(device.lastVertexBuffer).Size, 24u * 32u);
 
     ASSERT_EQ(numMaterials, 2u);
     ASSERT_NE(materials, nullptr);
@@ -107,21 +126,21 @@ TEST_F(MeshLoad, AttributeTableAndDrawSubset) {
     EXPECT_EQ(table[1].FaceCount, 6u);
 
     ASSERT_EQ(mesh->DrawSubset(1), S_OK);
-    ASSERT_EQ(device.draws.size(), 1u);
-    const fake::DrawCall& d = device.draws[0];
-    EXPECT_EQ(d.type, D3DPT_TRIANGLELIST);
-    EXPECT_EQ(d.startIndex, 18u);
-    EXPECT_EQ(d.primitiveCount, 6u);
+    ASSERT_EQ(device.Draws().size(), 1u);
+    const fake::RecordedCall d = device.Draws()[0];
+    EXPECT_EQ(d.what, static_cast<DWORD>(D3DPT_TRIANGLELIST));
+    EXPECT_EQ(d.start, 18u);
+    EXPECT_EQ(d.value, 6u);
     EXPECT_EQ(d.minIndex, table[1].VertexStart);
     EXPECT_EQ(d.numVertices, table[1].VertexCount);
     EXPECT_EQ(d.stride, 32u);
-    EXPECT_EQ(d.fvf, mesh->GetFVF());
+    EXPECT_EQ(d.shader, mesh->GetFVF());
     EXPECT_EQ(d.stream, device.lastVertexBuffer);
     EXPECT_EQ(d.indices, device.lastIndexBuffer);
     // Every index drawn lies in the range given to the device.
     BYTE* ib = nullptr;
     ASSERT_EQ(mesh->LockIndexBuffer(D3DLOCK_READONLY, &ib), S_OK);
-    for (UINT i = d.startIndex; i < d.startIndex + d.primitiveCount * 3; ++i) {
+    for (UINT i = d.start; i < d.start + d.value * 3; ++i) {
         WORD index;
         std::memcpy(&index, ib + i * 2, 2);
         EXPECT_GE(index, d.minIndex);
@@ -129,29 +148,30 @@ TEST_F(MeshLoad, AttributeTableAndDrawSubset) {
     }
     ASSERT_EQ(mesh->UnlockIndexBuffer(), S_OK);
 
-    device.draws.clear();
+    device.calls.clear();
     EXPECT_EQ(mesh->DrawSubset(7), S_OK) << "a subset without faces draws nothing";
-    EXPECT_TRUE(device.draws.empty());
+    EXPECT_TRUE(device.Draws().empty());
 
     DWORD* attributes = nullptr;
     ASSERT_EQ(mesh->LockAttributeBuffer(0, &attributes), S_OK);
     for (int f = 0; f < 12; ++f) attributes[f] = 3;
     ASSERT_EQ(mesh->UnlockAttributeBuffer(), S_OK);
     EXPECT_EQ(mesh->DrawSubset(0), S_OK);
-    EXPECT_TRUE(device.draws.empty());
+    EXPECT_TRUE(device.Draws().empty());
     EXPECT_EQ(mesh->DrawSubset(3), S_OK);
-    ASSERT_EQ(device.draws.size(), 1u);
-    EXPECT_EQ(device.draws[0].primitiveCount, 12u);
+    ASSERT_EQ(device.Draws().size(), 1u);
+    EXPECT_EQ(device.Draws()[0].value, 12u);
 }
 
 TEST_F(MeshLoad, CloneToDeviceCopyAndOtherFormats) {
     ASSERT_EQ(Load(kCube), S_OK);
     ID3DXMesh* clone = nullptr;
     ASSERT_EQ(mesh->CloneMeshFVF(0, mesh->GetFVF(), &device, &clone), S_OK);
-    EXPECT_EQ(device.lastVertexBuffer->desc.Pool, D3DPOOL_DEFAULT) << "options 0: the device's default pool";
-    EXPECT_EQ(device.lastVertexBuffer->bytes, static_cast<fake::VertexBuffer*>(
-                                                  [&] { IDirect3DVertexBuffer8* vb; mesh->GetVertexBuffer(&vb); vb->Release(); return vb; }())
-                                                  ->bytes);
+    EXPECT_EQ(DescOf(device.lastVertexBuffer).Pool, D3DPOOL_DEFAULT) << "options 0: the device's default pool";
+    IDirect3DVertexBuffer8* original = nullptr;
+    ASSERT_EQ(mesh->GetVertexBuffer(&original), S_OK);
+    EXPECT_EQ(Contents(device.lastVertexBuffer), Contents(original));
+    original->Release();
     DWORD count = 0;
     clone->GetAttributeTable(nullptr, &count);
     EXPECT_EQ(count, 2u);
@@ -161,7 +181,7 @@ TEST_F(MeshLoad, CloneToDeviceCopyAndOtherFormats) {
     const DWORD fvf = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE;
     ASSERT_EQ(mesh->CloneMeshFVF(D3DXMESH_MANAGED, fvf, &device, &clone), S_OK);
     EXPECT_EQ(clone->GetFVF(), fvf);
-    EXPECT_EQ(device.lastVertexBuffer->desc.Pool, D3DPOOL_MANAGED);
+    EXPECT_EQ(DescOf(device.lastVertexBuffer).Pool, D3DPOOL_MANAGED);
     BYTE* src = nullptr;
     BYTE* dst = nullptr;
     ASSERT_EQ(mesh->LockVertexBuffer(D3DLOCK_READONLY, &src), S_OK);
@@ -195,7 +215,7 @@ TEST_F(MeshLoad, VertexLocksReachTheDeviceBuffer) {
     ASSERT_EQ(mesh->UnlockVertexBuffer(), S_OK);
     EXPECT_EQ(mesh->UnlockVertexBuffer(), D3DERR_INVALIDCALL) << "not locked";
     float x;
-    std::memcpy(&x, device.lastVertexBuffer->bytes.data(), 4);
+    std::memcpy(&x, Contents(device.lastVertexBuffer).data(), 4);
     EXPECT_EQ(x, 42.0f);
 }
 
@@ -214,9 +234,9 @@ TEST_F(MeshLoad, ManyVerticesSwitchTo32BitIndices) {
     text += ";\n 1; 3;0,1,69999;; }";
     ASSERT_EQ(Load(text), S_OK);
     EXPECT_TRUE(mesh->GetOptions() & D3DXMESH_32BIT);
-    EXPECT_EQ(device.lastIndexBuffer->desc.Format, D3DFMT_INDEX32);
+    EXPECT_EQ(DescOf(device.lastIndexBuffer).Format, D3DFMT_INDEX32);
     DWORD last;
-    std::memcpy(&last, device.lastIndexBuffer->bytes.data() + 8, 4);
+    std::memcpy(&last, Contents(device.lastIndexBuffer).data() + 8, 4);
     EXPECT_EQ(last, 69999u);
 }
 
@@ -237,9 +257,15 @@ TEST_F(MeshLoad, FailuresLeaveEveryOutputEmpty) {
     EXPECT_EQ(D3DXLoadMeshFromX("/nonexistent.x", 0, &device, nullptr, &materials, &numMaterials, &mesh),
               D3DXERR_INVALIDDATA);
     EXPECT_EQ(D3DXLoadMeshFromX("/nonexistent.x", 0, nullptr, nullptr, nullptr, nullptr, &mesh), D3DERR_INVALIDCALL);
-    device.failCreate = true;
-    EXPECT_EQ(Load(kCube), D3DERR_INVALIDCALL);
+    // Either buffer failing: nothing is left, the other buffer included (checked at the end).
+    device.failCreateVertexBuffer.Now(D3DERR_OUTOFVIDEOMEMORY);
+    EXPECT_EQ(Load(kCube), D3DERR_OUTOFVIDEOMEMORY);
     EXPECT_EQ(mesh, nullptr);
+    device.failCreateVertexBuffer = {};
+    device.failCreateIndexBuffer.Now(E_OUTOFMEMORY);
+    EXPECT_EQ(Load(kCube), E_OUTOFMEMORY);
+    EXPECT_EQ(mesh, nullptr);
+    EXPECT_EQ(materials, nullptr);
 }
 
 TEST(MeshCreate, BufferAndEmptyMesh) {
@@ -250,14 +276,14 @@ TEST(MeshCreate, BufferAndEmptyMesh) {
     EXPECT_EQ(buffer->Release(), 1u);
     EXPECT_EQ(buffer->Release(), 0u);
 
-    fake::Device device;
+    fake::RecordingRefDevice device;
     ID3DXMesh* mesh = nullptr;
     ASSERT_EQ(D3DXCreateMeshFVF(2, 4, D3DXMESH_MANAGED, D3DFVF_XYZ | D3DFVF_TEX1, &device, &mesh), S_OK);
     EXPECT_EQ(mesh->GetNumFaces(), 2u);
-    EXPECT_EQ(device.lastIndexBuffer->desc.Pool, D3DPOOL_MANAGED);
+    EXPECT_EQ(DescOf(device.lastIndexBuffer).Pool, D3DPOOL_MANAGED);
     mesh->Release();
     EXPECT_EQ(D3DXCreateMeshFVF(2, 70000, 0, D3DFVF_XYZ, &device, &mesh), D3DERR_INVALIDCALL)
         << "16-bit indices cannot reach 70000 vertices";
     EXPECT_EQ(mesh, nullptr);
-    EXPECT_EQ(device.live, 0);
+    EXPECT_EQ(device.LiveObjects(), 0);
 }

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "fake_device.h"
+#include "recorded_device.h"
 
 namespace {
 
@@ -24,17 +24,17 @@ const CLensFlareSpot kSpots[] = {
 };
 
 struct Flare {
-    fake::Device device;
+    EffectsDevice device;
     CLensFlare flare;
     Flare() {
         EXPECT_EQ(flare.RebuildDeviceObjects(&device), S_OK);
         for (const CLensFlareSpot& s : kSpots) EXPECT_EQ(flare.AddSpot(s), S_OK);
     }
     // Renders on a 640 x 480 screen and returns the draws.
-    const std::vector<fake::Draw>& Render(int x, int y, bool onlyFirst = false) {
-        device.draws.clear();
+    std::vector<fake::RecordedCall> Render(int x, int y, bool onlyFirst = false) {
+        device.calls.clear();
         EXPECT_EQ(flare.Render(x, y, 640, 480, onlyFirst), S_OK);
-        return device.draws;
+        return device.Draws();
     }
 };
 
@@ -43,9 +43,9 @@ struct Square {
     float cx, cy, half;
     DWORD colour;
 };
-Square SquareOf(const fake::Draw& d) {
-    const FlareVertex& tl = d.At<FlareVertex>(0);
-    const FlareVertex& br = d.At<FlareVertex>(2);
+Square SquareOf(const fake::RecordedCall& d) {
+    const FlareVertex tl = d.VertexAt<FlareVertex>(0);
+    const FlareVertex br = d.VertexAt<FlareVertex>(2);
     return {(tl.x + br.x) / 2, (tl.y + br.y) / 2, (br.x - tl.x) / 2, tl.colour};
 }
 
@@ -55,7 +55,7 @@ TEST(LensFlareGeometry, LightAtTheCentrePutsEverySpotThere) {
     Flare f;
     const auto& draws = f.Render(320, 240);
     ASSERT_EQ(draws.size(), 13u);
-    for (const fake::Draw& d : draws) {
+    for (const fake::RecordedCall& d : draws) {
         EXPECT_EQ(SquareOf(d).cx, 320.0f);
         EXPECT_EQ(SquareOf(d).cy, 240.0f);
     }
@@ -78,13 +78,13 @@ TEST(LensFlareGeometry, LightAtTheCornerSpreadsTheSpotsThroughTheCentre) {
     EXPECT_EQ(third.cx, 544.0f);  // 320 + 0.7 * 320
     EXPECT_EQ(third.cy, 408.0f);
 
-    const fake::Draw& d = draws[4];
+    const fake::RecordedCall& d = draws[4];
     const float uv[6][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 0}, {1, 1}, {0, 1}};
     for (int i = 0; i < 6; ++i) {
-        EXPECT_EQ(d.At<FlareVertex>(i).tu, uv[i][0]);
-        EXPECT_EQ(d.At<FlareVertex>(i).tv, uv[i][1]);
-        EXPECT_EQ(d.At<FlareVertex>(i).z, 0.0f);
-        EXPECT_EQ(d.At<FlareVertex>(i).rhw, 1.0f);
+        EXPECT_EQ(d.VertexAt<FlareVertex>(i).tu, uv[i][0]);
+        EXPECT_EQ(d.VertexAt<FlareVertex>(i).tv, uv[i][1]);
+        EXPECT_EQ(d.VertexAt<FlareVertex>(i).z, 0.0f);
+        EXPECT_EQ(d.VertexAt<FlareVertex>(i).rhw, 1.0f);
     }
 }
 
@@ -92,14 +92,14 @@ TEST(LensFlareGeometry, EachSpotIsDrawnFromItsOwnSixVertices) {
     Flare f;
     const auto& draws = f.Render(100, 50);
     for (size_t i = 0; i < draws.size(); ++i) {
-        EXPECT_EQ(draws[i].startVertex, 6 * i);
-        EXPECT_EQ(draws[i].primitiveCount, 2u);
-        EXPECT_EQ(draws[i].fvf, 0x144u);
+        EXPECT_EQ(draws[i].start, 6 * i);
+        EXPECT_EQ(draws[i].value, 2u);
+        EXPECT_EQ(draws[i].shader, 0x144u);
         EXPECT_EQ(draws[i].stride, 28u);
-        EXPECT_EQ(draws[i].state.RenderState(D3DRS_DESTBLEND), static_cast<DWORD>(D3DBLEND_ONE));
-        EXPECT_EQ(draws[i].state.RenderState(D3DRS_CULLMODE), static_cast<DWORD>(D3DCULL_NONE));
-        EXPECT_EQ(draws[i].state.RenderState(D3DRS_LIGHTING), static_cast<DWORD>(FALSE));
-        EXPECT_EQ(draws[i].state.StageState(0, D3DTSS_COLOROP), static_cast<DWORD>(D3DTOP_MODULATE));
+        EXPECT_EQ(draws[i].states.RenderState(D3DRS_DESTBLEND), static_cast<DWORD>(D3DBLEND_ONE));
+        EXPECT_EQ(draws[i].states.RenderState(D3DRS_CULLMODE), static_cast<DWORD>(D3DCULL_NONE));
+        EXPECT_EQ(draws[i].states.RenderState(D3DRS_LIGHTING), static_cast<DWORD>(FALSE));
+        EXPECT_EQ(draws[i].states.StageState(0, D3DTSS_COLOROP), static_cast<DWORD>(D3DTOP_MODULATE));
     }
 }
 
@@ -119,7 +119,7 @@ TEST(LensFlareIntensity, FadesOverThreeHundredPixelsOutsideTheScreen) {
     for (int x : {-300, -1000, 940, 2000}) {
         const auto& gone = f.Render(x, 240);
         ASSERT_EQ(gone.size(), 13u);  // still drawn
-        for (const fake::Draw& d : gone) EXPECT_EQ(SquareOf(d).colour >> 24, 0u) << x;
+        for (const fake::RecordedCall& d : gone) EXPECT_EQ(SquareOf(d).colour >> 24, 0u) << x;
     }
 }
 
@@ -133,45 +133,45 @@ TEST(LensFlareIntensity, OnlyFirstHidesEveryOtherSpot) {
 }
 
 TEST(LensFlareBuffers, OneBufferSizedForTheSpotsAndEverythingReleased) {
-    fake::Device device;
+    EffectsDevice device;
     {
         CLensFlare flare;
         EXPECT_EQ(flare.Render(0, 0, 640, 480, false), E_FAIL);  // nothing made yet
         ASSERT_EQ(flare.RebuildDeviceObjects(&device), S_OK);
-        EXPECT_EQ(device.log.back(), "CreateVertexBuffer 168 0 324 1");
+        EXPECT_EQ(device.LastVertexBuffer(), "168 0 324 1");
         IDirect3DTexture8* texture = nullptr;
         device.CreateTexture(8, 8, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture);
         flare.m_textures.push_back(texture);
         for (int i = 0; i < 3; ++i) flare.AddSpot(texture, 0.1f, 1.0f - i, D3DXCOLOR(1, 1, 1, 1));
-        EXPECT_EQ(device.log.back(), "CreateVertexBuffer 504 0 324 1");
-        EXPECT_EQ(device.liveResources, 2);  // the texture and one buffer
+        EXPECT_EQ(device.LastVertexBuffer(), "504 0 324 1");
+        EXPECT_EQ(device.LiveObjects(), 2);  // the texture and one buffer
         EXPECT_EQ(flare.Render(10, 10, 640, 480, false), S_OK);
-        EXPECT_EQ(device.draws.back().state.TextureAt(0), texture);
+        EXPECT_EQ(device.Draws().back().texture, texture);
 
         // Rebuilding with spots present keeps room for all of them.
         ASSERT_EQ(flare.RebuildDeviceObjects(&device), S_OK);
-        EXPECT_EQ(device.log.back(), "CreateVertexBuffer 504 0 324 1");
-        device.draws.clear();
+        EXPECT_EQ(device.LastVertexBuffer(), "504 0 324 1");
+        device.calls.clear();
         EXPECT_EQ(flare.Render(10, 10, 640, 480, false), S_OK);
-        EXPECT_EQ(device.draws.size(), 3u);
+        EXPECT_EQ(device.Draws().size(), 3u);
 
         EXPECT_EQ(flare.ReleaseDeviceObjects(), S_OK);
-        EXPECT_EQ(device.liveResources, 0);
+        EXPECT_EQ(device.LiveObjects(), 0);
         EXPECT_TRUE(flare.m_spots.empty());
         EXPECT_EQ(flare.m_nVBSpots, 0);
         EXPECT_EQ(flare.Render(10, 10, 640, 480, false), E_FAIL);
         ASSERT_EQ(flare.RebuildDeviceObjects(&device), S_OK);
     }
-    EXPECT_EQ(device.liveResources, 0);  // the destructor released the buffer
+    EXPECT_EQ(device.LiveObjects(), 0);  // the destructor released the buffer
 }
 
 TEST(LensFlareBuffers, FailuresAreReturned) {
     Flare f;
-    f.device.failVertexBufferLock = D3DERR_INVALIDCALL;
-    f.device.draws.clear();
+    f.device.failVertexBufferLock.Now(D3DERR_INVALIDCALL);
+    f.device.calls.clear();
     EXPECT_EQ(f.flare.Render(10, 10, 640, 480, false), D3DERR_INVALIDCALL);
-    EXPECT_TRUE(f.device.draws.empty());
-    f.device.failCreateVertexBuffer = D3DERR_OUTOFVIDEOMEMORY;
+    EXPECT_TRUE(f.device.Draws().empty());
+    f.device.failCreateVertexBuffer.Now(D3DERR_OUTOFVIDEOMEMORY);
     EXPECT_EQ(f.flare.AddSpot(kSpots[0]), D3DERR_OUTOFVIDEOMEMORY);
     EXPECT_EQ(f.flare.m_pVB, nullptr);
     EXPECT_EQ(f.flare.Render(10, 10, 640, 480, false), E_FAIL);

@@ -1,8 +1,9 @@
-#include "fake_device.h"
 #include "particle_fixture.h"
+#include "tests/support/recording_ref_device.h"
 
 #include <cmath>
 #include <cstring>
+#include <map>
 
 namespace {
 
@@ -10,6 +11,29 @@ DWORD Bits(float f) {
     DWORD d;
     std::memcpy(&d, &f, 4);
     return d;
+}
+
+struct RecordedVertex {
+    float x, y, z;
+    DWORD color;
+};
+
+// A point-list draw with the blend and point-sprite states set before it.
+struct PointDraw {
+    fake::RecordedCall call;
+    DWORD srcBlend, destBlend, pointSprite;
+};
+
+// The draws recorded, each with the states set before it since recording began.
+std::vector<PointDraw> PointDraws(const fake::RecordingDevice& device) {
+    std::map<DWORD, DWORD> states;
+    std::vector<PointDraw> draws;
+    for (const fake::RecordedCall& c : device.calls) {
+        if (c.kind == fake::RecordedCall::kSetRenderState) states[c.what] = c.value;
+        if (c.kind == fake::RecordedCall::kDraw)
+            draws.push_back({c, states[D3DRS_SRCBLEND], states[D3DRS_DESTBLEND], states[D3DRS_POINTSPRITEENABLE]});
+    }
+    return draws;
 }
 
 }  // namespace
@@ -26,12 +50,14 @@ TEST(EmitterLifecycle, CompileBeforeADeviceBuildsSequencesWithoutPools) {
     EXPECT_EQ(emitter.RebuildDeviceObjects(nullptr), S_OK);  // changes nothing
     EXPECT_EQ(emitter.GetSequences()[0]->GetPool(), nullptr);
 
-    FakeDevice device;
+    fake::RecordingRefDevice device;
     ASSERT_EQ(emitter.RebuildDeviceObjects(&device), S_OK);
-    EXPECT_EQ(device.lastBufferLength, 8000u);
-    EXPECT_EQ(device.lastBufferUsage, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY | D3DUSAGE_POINTS);
-    EXPECT_EQ(device.lastBufferFvf, D3DFVF_XYZ | D3DFVF_DIFFUSE);
-    EXPECT_EQ(device.lastBufferPool, D3DPOOL_DEFAULT);
+    D3DVERTEXBUFFER_DESC desc{};
+    ASSERT_EQ(emitter.GetVertexBuffer()->GetDesc(&desc), S_OK);
+    EXPECT_EQ(desc.Size, 8000u);
+    EXPECT_EQ(desc.Usage, static_cast<DWORD>(D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY | D3DUSAGE_POINTS));
+    EXPECT_EQ(desc.FVF, static_cast<DWORD>(D3DFVF_XYZ | D3DFVF_DIFFUSE));
+    EXPECT_EQ(desc.Pool, D3DPOOL_DEFAULT);
     emitter.Update(0, 1.0f);
     EXPECT_EQ(emitter.GetNumActiveParticles(), 100);
     emitter.ReleaseDeviceObjects();
@@ -39,11 +65,11 @@ TEST(EmitterLifecycle, CompileBeforeADeviceBuildsSequencesWithoutPools) {
 }
 
 TEST(EmitterLifecycle, CompileAfterADeviceGetsPoolsAtOnce) {
-    FakeDevice device;
+    fake::RecordingRefDevice device;
     CParticleEmitter emitter;
     emitter.RebuildDeviceObjects(&device);
     ASSERT_TRUE(emitter.Compile(OneSequence("Lifetime = 5 EmitRate = 10 NumParticles = 7").c_str()));
-    EXPECT_EQ(device.buffersCreated, 2);  // released and made again by the compile
+    EXPECT_EQ(device.Count(fake::RecordedCall::kCreate), 2u);  // released and made again by the compile
     ASSERT_NE(emitter.GetSequences()[0]->GetPool(), nullptr);
     EXPECT_EQ(emitter.GetSequences()[0]->GetPool()->Capacity(), 7);
     emitter.Start();
@@ -53,7 +79,7 @@ TEST(EmitterLifecycle, CompileAfterADeviceGetsPoolsAtOnce) {
 }
 
 TEST(EmitterLifecycle, PauseKeepsParticlesStopKillsThemAndResetsLoops) {
-    FakeDevice device;
+    fake::RecordingRefDevice device;
     CParticleEmitter emitter;
     emitter.RebuildDeviceObjects(&device);
     ASSERT_TRUE(emitter.Compile(OneSequence("Lifetime = 5 EmitRate = 10 NumParticles = 10 Loops = 1").c_str()));
@@ -66,9 +92,9 @@ TEST(EmitterLifecycle, PauseKeepsParticlesStopKillsThemAndResetsLoops) {
     EXPECT_FALSE(emitter.IsRunning());
     emitter.Update(0, 10.0f);  // nothing moves or dies
     EXPECT_EQ(emitter.GetNumActiveParticles(), live);
-    device.draws.clear();
+    device.calls.clear();
     EXPECT_EQ(emitter.Render(), S_OK);
-    EXPECT_TRUE(device.draws.empty());
+    EXPECT_TRUE(device.Draws().empty());
 
     emitter.Start();
     emitter.Update(0, 1.0f);
@@ -85,7 +111,7 @@ TEST(EmitterLifecycle, PauseKeepsParticlesStopKillsThemAndResetsLoops) {
 }
 
 TEST(EmitterLifecycle, ReleaseAndRebuildLoseParticlesButKeepDefinitionAndRunningFlag) {
-    FakeDevice device;
+    fake::RecordingRefDevice device;
     CParticleEmitter emitter;
     emitter.RebuildDeviceObjects(&device);
     ASSERT_TRUE(emitter.Compile(OneSequence("Lifetime = 5 EmitRate = 10").c_str()));
@@ -102,8 +128,8 @@ TEST(EmitterLifecycle, ReleaseAndRebuildLoseParticlesButKeepDefinitionAndRunning
 }
 
 TEST(EmitterLifecycle, FailedVertexBufferLeavesSequencesWithoutPools) {
-    FakeDevice device;
-    device.createVertexBufferResult = E_OUTOFMEMORY;
+    fake::RecordingRefDevice device;
+    device.failCreateVertexBuffer.Now(E_OUTOFMEMORY);
     CParticleEmitter emitter;
     ASSERT_TRUE(emitter.Compile(OneSequence("Lifetime = 5 EmitRate = 10").c_str()));
     EXPECT_EQ(emitter.RebuildDeviceObjects(&device), E_OUTOFMEMORY);
@@ -111,7 +137,7 @@ TEST(EmitterLifecycle, FailedVertexBufferLeavesSequencesWithoutPools) {
     emitter.Start();
     emitter.Update(0, 1.0f);
     EXPECT_EQ(emitter.Render(), S_OK);
-    EXPECT_TRUE(device.draws.empty());
+    EXPECT_TRUE(device.Draws().empty());
 }
 
 class EmitterDrawing : public ::testing::Test {
@@ -125,15 +151,19 @@ protected:
                       " SourceBlendMode = D3DBLEND_SRCALPHA DestBlendMode = D3DBLEND_INVSRCALPHA"
                       " initial Color = RGBA(0.5, 2, -1, 1) }";
         script += " }";
+        device.copyVertices = true;
         emitter.RebuildDeviceObjects(&device);
         ASSERT_TRUE(emitter.Compile(script.c_str())) << emitter.GetLastError();
         emitter.Start();
         emitter.Update(0, 1.0f);
-        device.draws.clear();
+        device.calls.clear();
     }
-    void TearDown() override { emitter.ReleaseDeviceObjects(); }
+    void TearDown() override {
+        emitter.ReleaseDeviceObjects();
+        EXPECT_EQ(device.LiveObjects(), 0) << "the vertex buffer or a texture was not released";
+    }
 
-    FakeDevice device;
+    fake::RecordingRefDevice device;
     CParticleEmitter emitter;
 };
 
@@ -141,26 +171,32 @@ TEST_F(EmitterDrawing, BatchesOfAtMostTheBufferSize) {
     Fill({1200});
     ASSERT_EQ(emitter.GetNumActiveParticles(), 1200);
     EXPECT_EQ(emitter.Render(), S_OK);
-    ASSERT_EQ(device.draws.size(), 3u);
-    EXPECT_EQ(device.draws[0].count, 500u);
-    EXPECT_EQ(device.draws[1].count, 500u);
-    EXPECT_EQ(device.draws[2].count, 200u);
-    for (const auto& d : device.draws) {
-        EXPECT_EQ(d.type, D3DPT_POINTLIST);
-        EXPECT_EQ(d.start, 0u);
+    const std::vector<PointDraw> draws = PointDraws(device);
+    ASSERT_EQ(draws.size(), 3u);
+    EXPECT_EQ(draws[0].call.value, 500u);
+    EXPECT_EQ(draws[1].call.value, 500u);
+    EXPECT_EQ(draws[2].call.value, 200u);
+    for (const auto& d : draws) {
+        EXPECT_EQ(d.call.what, static_cast<DWORD>(D3DPT_POINTLIST));
+        EXPECT_EQ(d.call.start, 0u);
         EXPECT_EQ(d.srcBlend, static_cast<DWORD>(D3DBLEND_SRCALPHA));
         EXPECT_EQ(d.destBlend, static_cast<DWORD>(D3DBLEND_INVSRCALPHA));
         EXPECT_EQ(d.pointSprite, static_cast<DWORD>(TRUE));
     }
-    for (DWORD flags : device.lastBuffer->lockFlags) EXPECT_EQ(flags, D3DLOCK_DISCARD);
-    EXPECT_EQ(device.vertexShader, D3DFVF_XYZ | D3DFVF_DIFFUSE);
-    EXPECT_EQ(device.renderStates[D3DRS_POINTSPRITEENABLE], static_cast<DWORD>(FALSE));
-    EXPECT_EQ(device.renderStates[D3DRS_POINTSCALEENABLE], static_cast<DWORD>(FALSE));
-    EXPECT_EQ(device.renderStates[D3DRS_POINTSIZE], 0x40A28F5Cu);
-    EXPECT_EQ(device.renderStates[D3DRS_POINTSIZE_MAX], Bits(500.0f));
-    EXPECT_EQ(device.renderStates[D3DRS_POINTSCALE_C], Bits(1.0f));
-    ASSERT_EQ(device.worldTransforms.size(), 1u);
-    EXPECT_EQ(D3DXMATRIX(device.worldTransforms[0]), [] {
+    for (DWORD flags : device.lastVertexBuffer->lockFlags) EXPECT_EQ(flags, D3DLOCK_DISCARD);
+    DWORD shader = 0;
+    device.GetVertexShader(&shader);
+    EXPECT_EQ(shader, static_cast<DWORD>(D3DFVF_XYZ | D3DFVF_DIFFUSE));
+    EXPECT_EQ(device.RenderState(D3DRS_POINTSPRITEENABLE), static_cast<DWORD>(FALSE));
+    EXPECT_EQ(device.RenderState(D3DRS_POINTSCALEENABLE), static_cast<DWORD>(FALSE));
+    EXPECT_EQ(device.RenderState(D3DRS_POINTSIZE), 0x40A28F5Cu);
+    EXPECT_EQ(device.RenderState(D3DRS_POINTSIZE_MAX), Bits(500.0f));
+    EXPECT_EQ(device.RenderState(D3DRS_POINTSCALE_C), Bits(1.0f));
+    std::vector<D3DMATRIX> worlds;
+    for (const fake::RecordedCall& c : device.calls)
+        if (c.kind == fake::RecordedCall::kSetTransform && c.what == D3DTS_WORLD) worlds.push_back(c.matrix);
+    ASSERT_EQ(worlds.size(), 1u);
+    EXPECT_EQ(D3DXMATRIX(worlds[0]), [] {
         D3DXMATRIX m;
         D3DXMatrixIdentity(&m);
         return m;
@@ -170,19 +206,21 @@ TEST_F(EmitterDrawing, BatchesOfAtMostTheBufferSize) {
 TEST_F(EmitterDrawing, EachSequenceRefillsTheBufferFromTheStart) {
     Fill({300, 300});
     emitter.Render();
-    ASSERT_EQ(device.draws.size(), 2u);
-    EXPECT_EQ(device.draws[0].count, 300u);
-    EXPECT_EQ(device.draws[1].count, 300u);
-    EXPECT_EQ(device.draws[1].start, 0u);
+    const std::vector<fake::RecordedCall> draws = device.Draws();
+    ASSERT_EQ(draws.size(), 2u);
+    EXPECT_EQ(draws[0].value, 300u);
+    EXPECT_EQ(draws[1].value, 300u);
+    EXPECT_EQ(draws[1].start, 0u);
 }
 
 TEST_F(EmitterDrawing, VerticesCarryPositionAndClampedColour) {
     Fill({3});
     emitter.SetPos(D3DXVECTOR3(1, 2, 3));
     emitter.Render();
-    ASSERT_EQ(device.draws.size(), 1u);
-    ASSERT_EQ(device.draws[0].vertices.size(), 3u);
-    const RecordedVertex& v = device.draws[0].vertices[0];
+    const std::vector<fake::RecordedCall> draws = device.Draws();
+    ASSERT_EQ(draws.size(), 1u);
+    ASSERT_EQ(draws[0].vertices.size(), 3 * sizeof(RecordedVertex));
+    const RecordedVertex v = draws[0].VertexAt<RecordedVertex>(0);
     EXPECT_EQ(v.x, 0.0f);  // emitted where the emitter stood then
     EXPECT_EQ(v.color, 0xFF80FF00u);
 }
@@ -190,28 +228,28 @@ TEST_F(EmitterDrawing, VerticesCarryPositionAndClampedColour) {
 TEST_F(EmitterDrawing, AFullLastBatchDrawsNothingMore) {
     Fill({1000});
     emitter.Render();
-    ASSERT_EQ(device.draws.size(), 2u);
+    ASSERT_EQ(device.Draws().size(), 2u);
 }
 
 TEST_F(EmitterDrawing, FailedLockOrDrawEndsTheSequenceButRestoresPointStates) {
     Fill({1200});
-    device.failLocksAfter = 1;
+    device.failVertexBufferLock = {1, E_FAIL};
     emitter.Render();
-    EXPECT_EQ(device.draws.size(), 1u);
-    EXPECT_FALSE(device.lastBuffer->IsLocked());
-    EXPECT_EQ(device.renderStates[D3DRS_POINTSPRITEENABLE], static_cast<DWORD>(FALSE));
+    EXPECT_EQ(device.Draws().size(), 1u);
+    EXPECT_FALSE(device.lastVertexBuffer->Locked());
+    EXPECT_EQ(device.RenderState(D3DRS_POINTSPRITEENABLE), static_cast<DWORD>(FALSE));
 
-    device.draws.clear();
-    device.failLocksAfter = -1;
-    device.failDrawsAfter = 0;
+    device.calls.clear();
+    device.failVertexBufferLock = {};
+    device.failDraw.Now(E_FAIL);
     emitter.Render();
-    EXPECT_TRUE(device.draws.empty());
-    EXPECT_FALSE(device.lastBuffer->IsLocked());
-    EXPECT_EQ(device.renderStates[D3DRS_POINTSCALEENABLE], static_cast<DWORD>(FALSE));
+    EXPECT_TRUE(device.Draws().empty());
+    EXPECT_FALSE(device.lastVertexBuffer->Locked());
+    EXPECT_EQ(device.RenderState(D3DRS_POINTSCALEENABLE), static_cast<DWORD>(FALSE));
 }
 
 TEST(EmitterTextures, AnUnloadableTextureLeavesTheSequenceUntextured) {
-    FakeDevice device;
+    fake::RecordingRefDevice device;
     CParticleEmitter emitter;
     emitter.RebuildDeviceObjects(&device);
     ASSERT_TRUE(emitter.Compile(
@@ -222,7 +260,8 @@ TEST(EmitterTextures, AnUnloadableTextureLeavesTheSequenceUntextured) {
     emitter.Start();
     emitter.Update(0, 1.0f);
     emitter.Render();
-    ASSERT_EQ(device.draws.size(), 1u);
-    EXPECT_EQ(device.draws[0].texture, nullptr);
+    const std::vector<fake::RecordedCall> draws = device.Draws();
+    ASSERT_EQ(draws.size(), 1u);
+    EXPECT_EQ(draws[0].texture, nullptr);
     emitter.ReleaseDeviceObjects();
 }

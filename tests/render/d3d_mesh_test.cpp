@@ -2,30 +2,43 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
-#include "fake_device.h"
-#include "fake_mesh.h"
 #include "png_image.h"
 #include "golden_device.h"
+#include "tests/support/recording_ref_device.h"
 
 namespace {
 
-// A mesh wrapper holding a fake drawing copy and one material per given diffuse alpha;
-// the even subsets get a texture.
+// A mesh wrapper on the REF device behind the recording wrapper, with one material per given
+// diffuse alpha (the even ones with a texture) and a mesh of one face per subset: face i, in
+// subset i, starts at index 3 i. The drawing copy is made by a rebuild.
 struct MeshWithSubsets {
-    fake::Device device;
-    int liveMeshes = 0;
+    fake::RecordingRefDevice device;
     CD3DMesh mesh{"CD3DFile_Mesh"};
-    fake::Mesh* local = nullptr;
+    int withCopy = 0;  // objects alive on the device once built
 
     explicit MeshWithSubsets(std::vector<float> alphas) {
-        local = new fake::Mesh(&device, &liveMeshes);
-        mesh.m_pLocalMesh = local;
-        mesh.m_pSysMemMesh = new fake::Mesh(&device, &liveMeshes);
+        const DWORD faces = std::max<DWORD>(1, static_cast<DWORD>(alphas.size()));
+        ID3DXMesh* master = nullptr;
+        EXPECT_EQ(D3DXCreateMeshFVF(faces, 3, D3DXMESH_SYSTEMMEM, D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1, &device,
+                                    &master),
+                  S_OK);
+        WORD* indices = nullptr;
+        DWORD* attributes = nullptr;
+        EXPECT_EQ(master->LockIndexBuffer(0, reinterpret_cast<BYTE**>(&indices)), S_OK);
+        EXPECT_EQ(master->LockAttributeBuffer(0, &attributes), S_OK);
+        for (DWORD f = 0; f < faces; ++f) {
+            for (WORD corner = 0; corner < 3; ++corner) indices[3 * f + corner] = corner;
+            attributes[f] = f;
+        }
+        master->UnlockIndexBuffer();
+        master->UnlockAttributeBuffer();
+        mesh.m_pSysMemMesh = master;
         mesh.m_numMaterials = static_cast<DWORD>(alphas.size());
         mesh.m_pMaterials = new D3DMATERIAL8[alphas.size()]{};
         mesh.m_pTextures = new IDirect3DTexture8*[alphas.size()]{};
@@ -33,10 +46,15 @@ struct MeshWithSubsets {
             mesh.m_pMaterials[i].Diffuse = {1, 1, 1, alphas[i]};
             if (i % 2 == 0) device.CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &mesh.m_pTextures[i]);
         }
+        EXPECT_EQ(mesh.RebuildDeviceObjects(&device), S_OK);
+        withCopy = device.LiveObjects();
+        device.calls.clear();
     }
+    ~MeshWithSubsets() { mesh.Destroy(); }
+    std::vector<fake::RecordedCall> Draws() const { return device.Draws(); }
     std::vector<DWORD> Drawn() const {
         std::vector<DWORD> subsets;
-        for (const auto& d : local->drawn) subsets.push_back(d.subset);
+        for (const auto& d : Draws()) subsets.push_back(d.start / 3);
         return subsets;
     }
 };
@@ -101,17 +119,17 @@ TEST(MeshPasses, DiffuseAlphaDecidesThePass) {
     // Opaque pass: alpha 1.0 and 1.5; translucent pass: 0.5 and 1.5.
     EXPECT_EQ(m.Drawn(), (std::vector<DWORD>{1, 2, 0, 2}));
     // Each subset is drawn with its own material and texture (NULL clears the stage).
-    const auto& drawn = m.local->drawn;
-    EXPECT_EQ(drawn[0].materialAlpha, 1.0f);
+    const std::vector<fake::RecordedCall> drawn = m.Draws();
+    EXPECT_EQ(drawn[0].material.Diffuse.a, 1.0f);
     EXPECT_EQ(drawn[0].texture, nullptr);
     EXPECT_EQ(drawn[1].texture, m.mesh.m_pTextures[2]);
-    EXPECT_EQ(drawn[2].materialAlpha, 0.5f);
+    EXPECT_EQ(drawn[2].material.Diffuse.a, 0.5f);
     EXPECT_EQ(drawn[2].texture, m.mesh.m_pTextures[0]);
 
-    m.local->drawn.clear();
+    m.device.calls.clear();
     ASSERT_EQ(m.mesh.Render(&m.device, TRUE, FALSE), S_OK);
     EXPECT_EQ(m.Drawn(), (std::vector<DWORD>{1, 2}));
-    m.local->drawn.clear();
+    m.device.calls.clear();
     ASSERT_EQ(m.mesh.Render(&m.device, FALSE, TRUE), S_OK);
     EXPECT_EQ(m.Drawn(), (std::vector<DWORD>{0, 2}));
 }
@@ -119,45 +137,43 @@ TEST(MeshPasses, DiffuseAlphaDecidesThePass) {
 TEST(MeshPasses, WithoutMaterialsEverySubsetIsOpaqueAndNothingIsSet) {
     MeshWithSubsets m({0.5f, 1.0f, 0.0f});
     m.mesh.m_bUseMaterials = FALSE;
-    m.device.log.clear();
     ASSERT_EQ(m.mesh.Render(&m.device, TRUE, TRUE), S_OK);
     EXPECT_EQ(m.Drawn(), (std::vector<DWORD>{0, 1, 2}));
-    EXPECT_EQ(m.device.Count("SetMaterial"), 0);
-    EXPECT_EQ(m.device.Count("SetTexture"), 0);
+    EXPECT_EQ(m.device.Count(fake::RecordedCall::kSetMaterial), 0u);
+    EXPECT_EQ(m.device.Count(fake::RecordedCall::kSetTexture), 0u);
 }
 
 TEST(MeshPasses, NoMaterialsNoDrawingCopyOrNoDevice) {
     MeshWithSubsets none({});
     EXPECT_EQ(none.mesh.Render(&none.device, TRUE, TRUE), S_OK);
-    EXPECT_TRUE(none.local->drawn.empty());
+    EXPECT_TRUE(none.Draws().empty());
 
     MeshWithSubsets m({1.0f});
     EXPECT_EQ(m.mesh.Render(nullptr, TRUE, TRUE), E_INVALIDARG);
     EXPECT_EQ(m.mesh.ReleaseDeviceObjects(), S_OK);
     EXPECT_EQ(m.mesh.m_pLocalMesh, nullptr);
     EXPECT_EQ(m.mesh.Render(&m.device, TRUE, TRUE), E_FAIL);
-    EXPECT_EQ(m.liveMeshes, 1);  // the master copy stays
+    EXPECT_EQ(m.device.LiveObjects(), m.withCopy - 3);  // the copy and its two buffers went, the master stays
 }
 
 TEST(MeshLifecycle, RebuildClonesTheMasterAndDestroyTwiceIsHarmless) {
     MeshWithSubsets m({1.0f, 0.5f});
     m.mesh.ReleaseDeviceObjects();
     ASSERT_EQ(m.mesh.RebuildDeviceObjects(&m.device), S_OK);
-    auto* master = static_cast<fake::Mesh*>(m.mesh.m_pSysMemMesh);
-    EXPECT_EQ(master->clonedFvf, master->GetFVF());
-    EXPECT_EQ(m.liveMeshes, 2);
+    EXPECT_EQ(m.mesh.m_pLocalMesh->GetFVF(), m.mesh.m_pSysMemMesh->GetFVF());
+    EXPECT_EQ(m.device.LiveObjects(), m.withCopy);
     ASSERT_EQ(m.mesh.RebuildDeviceObjects(&m.device), S_OK);  // a second rebuild replaces the copy
-    EXPECT_EQ(m.liveMeshes, 2);
+    EXPECT_EQ(m.device.LiveObjects(), m.withCopy);
 
-    master->failClone = true;
+    m.device.failCreateVertexBuffer.Now(E_OUTOFMEMORY);  // the copy cannot be made
     m.mesh.ReleaseDeviceObjects();
     EXPECT_EQ(m.mesh.RebuildDeviceObjects(&m.device), E_FAIL);
     EXPECT_EQ(m.mesh.m_pLocalMesh, nullptr);
+    m.device.failCreateVertexBuffer = {};
 
     EXPECT_EQ(m.mesh.Destroy(), S_OK);
     EXPECT_EQ(m.mesh.Destroy(), S_OK);
-    EXPECT_EQ(m.liveMeshes, 0);
-    EXPECT_EQ(m.device.liveResources, 0);
+    EXPECT_EQ(m.device.LiveObjects(), 0);
     EXPECT_EQ(m.mesh.m_numMaterials, 0u);
     EXPECT_EQ(m.mesh.RebuildDeviceObjects(&m.device), E_FAIL);  // no master copy any more
 }

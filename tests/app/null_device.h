@@ -1,7 +1,8 @@
-// The base of the tests' stand-in devices: an IDirect3DDevice8 that accepts every state it is
-// given and has nothing to give back. Setters, scenes, clears and presents succeed; creation,
-// getters and draws fail with D3DERR_INVALIDCALL and clear their out-pointer. A fake overrides
-// what its tests record or need to work; reference counting is left to it.
+// The base of the frame tests' stand-in device (made by their stand-in Direct3D object, which
+// simulates adapters the machine does not have): an IDirect3DDevice8 that accepts every state
+// it is given and has nothing to give back. Setters, scenes, clears and presents succeed;
+// creation, getters and draws fail with D3DERR_INVALIDCALL and clear their out-pointer. The
+// stand-in overrides what the frame's tests record or need; reference counting is left to it.
 #pragma once
 
 #include "platform/d3d8.h"

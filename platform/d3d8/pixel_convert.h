@@ -19,6 +19,7 @@ namespace d3d8 {
 
 // Scales a 0..255 channel to `bits` bits, rounding to nearest.
 constexpr DWORD NarrowChannel(DWORD value8, unsigned bits) {
+    if (bits == 8) return value8;  // what the formula gives, without its division
     const DWORD max = (1u << bits) - 1u;
     return (value8 * max + 127u) / 255u;
 }
@@ -152,6 +153,7 @@ namespace pixel_dispatch {
 // one indexed call.
 using ArgbReader = D3DCOLOR (*)(const BYTE*);
 using ArgbWriter = void (*)(BYTE*, D3DCOLOR);
+using ArgbRowWriter = void (*)(BYTE*, const D3DCOLOR*, std::size_t);
 using BumpReader = BumpTexel (*)(const BYTE*);
 
 template <std::size_t I>
@@ -177,6 +179,12 @@ void WriteOne(BYTE* p, D3DCOLOR c) {
     }
 }
 
+// A row at once: the call is paid once per row, the conversion is inlined per pixel.
+template <std::size_t I>
+void WriteRow(BYTE* p, const D3DCOLOR* c, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) WriteOne<I>(p + i * kFormats[I].bytes, c[i]);
+}
+
 template <std::size_t I>
 BumpTexel ReadBumpOne(const BYTE* p) {
     if constexpr (kFormats[I].kind == FormatKind::Bump && kFormats[I].bytes != 0)
@@ -190,11 +198,14 @@ constexpr std::array<ArgbReader, sizeof...(I)> ArgbReaders(std::index_sequence<I
 template <std::size_t... I>
 constexpr std::array<ArgbWriter, sizeof...(I)> ArgbWriters(std::index_sequence<I...>) { return {&WriteOne<I>...}; }
 template <std::size_t... I>
+constexpr std::array<ArgbRowWriter, sizeof...(I)> ArgbRowWriters(std::index_sequence<I...>) { return {&WriteRow<I>...}; }
+template <std::size_t... I>
 constexpr std::array<BumpReader, sizeof...(I)> BumpReaders(std::index_sequence<I...>) { return {&ReadBumpOne<I>...}; }
 
 constexpr auto kEntries = std::make_index_sequence<std::size(kFormats)>{};
 inline constexpr auto kArgbReaders = ArgbReaders(kEntries);
 inline constexpr auto kArgbWriters = ArgbWriters(kEntries);
+inline constexpr auto kArgbRowWriters = ArgbRowWriters(kEntries);
 inline constexpr auto kBumpReaders = BumpReaders(kEntries);
 
 }  // namespace pixel_dispatch
@@ -205,6 +216,12 @@ inline D3DCOLOR ReadArgb(D3DFORMAT format, const BYTE* p) { return pixel_dispatc
 
 // Writes one ARGB pixel in a colour or luminance format; other formats are left untouched.
 inline void WriteArgb(D3DFORMAT format, BYTE* p, D3DCOLOR c) { pixel_dispatch::kArgbWriters[IndexOf(format)](p, c); }
+
+// Writes `count` ARGB pixels in a colour or luminance format, one after another from `p`;
+// other formats are left untouched.
+inline void WriteArgbRow(D3DFORMAT format, BYTE* p, const D3DCOLOR* c, std::size_t count) {
+    pixel_dispatch::kArgbRowWriters[IndexOf(format)](p, c, count);
+}
 
 // Reads one texel of a bump format; other formats give the neutral texel.
 inline BumpTexel ReadBump(D3DFORMAT format, const BYTE* p) { return pixel_dispatch::kBumpReaders[IndexOf(format)](p); }

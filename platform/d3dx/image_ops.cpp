@@ -180,8 +180,7 @@ UINT NextPowerOfTwo(UINT n) {
 
 bool PackRow(const DWORD* argb, size_t count, D3DFORMAT format, BYTE* dst) {
     if (!CanPackArgbTo(format)) return false;
-    const UINT bytes = d3d8::BytesPerPixel(format);
-    for (size_t i = 0; i < count; ++i) d3d8::WriteArgb(format, dst + i * bytes, argb[i]);
+    d3d8::WriteArgbRow(format, dst, argb, count);
     return true;
 }
 

@@ -1,7 +1,7 @@
 // Which loop draws each state class the production uses: a classifier that declines a class
 // would leave every byte comparison passing while the draws fall back to the general loop,
-// so the choice itself is checked here. The widest loop depends on the build and the
-// processor; a class whose widest loop this machine cannot run is skipped by name.
+// so the choice itself is checked here, for every instruction set the lane loops are built
+// for; one this machine cannot run is skipped by name.
 #include "ref_test_util.h"
 
 #include "platform/d3d8/ref/draw_state.h"
@@ -34,7 +34,8 @@ PixelLoops LoopsFor(const PipelineState& s, PixelInstructions instructions, D3DF
     d3d8::ref::DrawContext ctx;
     d3d8::ref::PrepareDrawContext(s, targets, ctx);
     ctx.instructions = instructions;
-    return d3d8::ref::ChoosePixelLoops(ctx, {&colorSurface, &depthSurface, {}});
+    d3d8::ref::ChoosePixelLoops(ctx, {&colorSurface, &depthSurface, {}});
+    return ctx.loops;
 }
 
 Texture Solid(D3DFORMAT format, UINT width = 8, UINT height = 8) {
@@ -81,15 +82,15 @@ protected:
     void SetUp() override {
         if (GetParam() == PixelInstructions::Avx2 && d3d8::ref::WidestPixelInstructions() != PixelInstructions::Avx2)
             GTEST_SKIP() << "AVX2 loops: not in this build, or this processor has no AVX2";
-        widest_ = d3d8::ref::WidestSimpleLoop(GetParam());
+        lanes_ = d3d8::ref::LaneLoopFor(GetParam());
     }
     PixelInstructions Instructions() const { return GetParam(); }
-    PixelLoop widest_ = PixelLoop::General;
+    PixelLoop lanes_ = PixelLoop::General;
 };
 
-TEST_P(PixelLoopChoice, TheProductionsSimpleClassesTakeTheWidestLoop) {
+TEST_P(PixelLoopChoice, TheProductionsSimpleClassesTakeTheLaneLoop) {
     const Texture argb = Solid(D3DFMT_A8R8G8B8), r5g6b5 = Solid(D3DFMT_R5G6B5), xrgb = Solid(D3DFMT_X8R8G8B8, 16, 4);
-    const Texture bumps = Solid(D3DFMT_V8U8);
+    const Texture bumps = Solid(D3DFMT_V8U8), odd = Solid(D3DFMT_A8R8G8B8, 6, 10);
     struct Case {
         const char* name;
         PipelineState state;
@@ -128,33 +129,40 @@ TEST_P(PixelLoopChoice, TheProductionsSimpleClassesTakeTheWidestLoop) {
         Textured(s, 2, r5g6b5, D3DTOP_ADD, D3DTA_CURRENT);
         cases.push_back({"texture, bump stage, environment added (sphere)", s, false});
     }
+    {
+        PipelineState s = StateWithCoordinates(1);
+        Textured(s, 0, odd, D3DTOP_MODULATE, D3DTA_DIFFUSE);
+        s.stageStates[0][D3DTSS_ADDRESSV] = D3DTADDRESS_MIRROR;
+        s.renderStates[D3DRS_POINTSPRITEENABLE] = TRUE;
+        cases.push_back({"wrapped and mirrored on sides of no power of two", s, true});
+    }
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const PixelLoops loops = LoopsFor(c.state, Instructions());
-        EXPECT_EQ(loops.triangles, widest_);
+        EXPECT_EQ(loops.triangles, lanes_);
         if (c.sprites) {
-            EXPECT_EQ(loops.points, widest_);
+            EXPECT_EQ(loops.points, lanes_);
         }
     }
 }
 
-TEST_P(PixelLoopChoice, DrawsOutsideALoopsReachFallToTheNextOne) {
-    const Texture argb = Solid(D3DFMT_A8R8G8B8), odd = Solid(D3DFMT_A8R8G8B8, 6, 10), a4r4g4b4 = Solid(D3DFMT_A4R4G4B4);
+TEST_P(PixelLoopChoice, SimpleDrawsOutsideTheLanesReachTakeTheGeneralLoop) {
+    const Texture argb = Solid(D3DFMT_A8R8G8B8), a4r4g4b4 = Solid(D3DFMT_A4R4G4B4), l6v5u5 = Solid(D3DFMT_L6V5U5);
     PipelineState base = StateWithCoordinates(1);
     Textured(base, 0, argb, D3DTOP_MODULATE, D3DTA_DIFFUSE);
-    const PixelLoop lanesOrSimple = widest_ == PixelLoop::Simple ? PixelLoop::Simple : PixelLoop::Lanes;
+    ASSERT_EQ(LoopsFor(base, Instructions()).triangles, lanes_);
 
-    // Wrapping a texture whose sides are no power of two: the eight-pixel loops cannot.
-    PipelineState wrappedOdd = base;
-    wrappedOdd.textures[0] = &odd.data;
-    EXPECT_EQ(LoopsFor(wrappedOdd, Instructions()).triangles, lanesOrSimple);
-    // A 16-bit target, or a texture format the lanes do not read: the scalar simple loop.
-    EXPECT_EQ(LoopsFor(base, Instructions(), D3DFMT_R5G6B5).triangles, PixelLoop::Simple);
+    // A 16-bit target, or a texture or bump format the lanes do not read.
+    EXPECT_EQ(LoopsFor(base, Instructions(), D3DFMT_R5G6B5).triangles, PixelLoop::General);
     PipelineState fourBits = base;
     fourBits.textures[0] = &a4r4g4b4.data;
-    EXPECT_EQ(LoopsFor(fourBits, Instructions()).triangles, PixelLoop::Simple);
-    // Points that are not sprites shade their squares a pixel at a time.
-    EXPECT_EQ(LoopsFor(base, Instructions()).points, PixelLoop::Simple);
+    EXPECT_EQ(LoopsFor(fourBits, Instructions()).triangles, PixelLoop::General);
+    PipelineState bumped = StateWithCoordinates(2);
+    BumpStage(bumped, 0, l6v5u5);
+    Textured(bumped, 1, argb, D3DTOP_SELECTARG1, D3DTA_CURRENT);
+    EXPECT_EQ(LoopsFor(bumped, Instructions()).triangles, PixelLoop::General);
+    // Points that are not sprites.
+    EXPECT_EQ(LoopsFor(base, Instructions()).points, PixelLoop::General);
 }
 
 TEST_P(PixelLoopChoice, StatesOutsideTheSimpleClassTakeTheGeneralLoop) {
@@ -162,7 +170,7 @@ TEST_P(PixelLoopChoice, StatesOutsideTheSimpleClassTakeTheGeneralLoop) {
     PipelineState base = StateWithCoordinates(1);
     Textured(base, 0, argb, D3DTOP_MODULATE, D3DTA_DIFFUSE);
     base.renderStates[D3DRS_POINTSPRITEENABLE] = TRUE;
-    ASSERT_EQ(LoopsFor(base, Instructions()).triangles, widest_);
+    ASSERT_EQ(LoopsFor(base, Instructions()).triangles, lanes_);
 
     const std::pair<const char*, void (*)(PipelineState&)> changes[] = {
         {"alpha test", [](PipelineState& s) { s.renderStates[D3DRS_ALPHATESTENABLE] = TRUE; }},
@@ -187,9 +195,14 @@ TEST_P(PixelLoopChoice, StatesOutsideTheSimpleClassTakeTheGeneralLoop) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Instructions, PixelLoopChoice,
-                         ::testing::Values(PixelInstructions::Baseline, PixelInstructions::Avx2),
+                         ::testing::Values(PixelInstructions::Scalar, PixelInstructions::Baseline, PixelInstructions::Avx2),
                          [](const ::testing::TestParamInfo<PixelInstructions>& info) {
-                             return info.param == PixelInstructions::Avx2 ? "Avx2" : "Baseline";
+                             switch (info.param) {
+                             case PixelInstructions::Scalar: return "Scalar";
+                             case PixelInstructions::Baseline: return "Baseline";
+                             case PixelInstructions::Avx2: return "Avx2";
+                             }
+                             return "?";
                          });
 
 }  // namespace

@@ -199,7 +199,7 @@ enum class States {
 };
 
 // The bumped states as the production draws them (the background, the sphere), addressed
-// as the AVX2 loops take them.
+// as the lanes address without a lane at a time: wrapped or clamped.
 void RandomBumpedState(Rng& rng, PipelineState& s, const std::vector<Texture>& textures, const std::vector<Texture>& bumps) {
     RandomSimpleState(rng, s, textures);
     AddBumpStage(rng, s, textures, bumps);
@@ -223,7 +223,8 @@ void ExpectSpecialisedPathsDrawTheGeneralBytes(UINT width, UINT height, int draw
         Canvas generalBaseline(width, height, format, true, RefPixelPaths::General, RefInstructions::Baseline);
         Canvas fast(width, height, format, true, RefPixelPaths::Specialised, RefInstructions::Widest);
         Canvas fastBaseline(width, height, format, true, RefPixelPaths::Specialised, RefInstructions::Baseline);
-        Canvas* const canvases[] = {&general, &generalBaseline, &fast, &fastBaseline};
+        Canvas fastScalar(width, height, format, true, RefPixelPaths::Specialised, RefInstructions::Scalar);
+        Canvas* const canvases[] = {&general, &generalBaseline, &fast, &fastBaseline, &fastScalar};
         for (int draw = 0; draw < draws; ++draw) {
             SCOPED_TRACE("target format " + std::to_string(format) + ", draw " + std::to_string(draw));
             if (draw % 10 == 0) {
@@ -252,7 +253,10 @@ void ExpectSpecialisedPathsDrawTheGeneralBytes(UINT width, UINT height, int draw
                 canvas->Draw(points ? D3DPT_POINTLIST : D3DPT_TRIANGLELIST, points ? 12 : 2, v, kTLFvf);
             }
             const std::pair<const char*, const Canvas*> others[] = {
-                {"general, baseline", &generalBaseline}, {"specialised", &fast}, {"specialised, baseline", &fastBaseline}};
+                {"general, baseline", &generalBaseline},
+                {"specialised", &fast},
+                {"specialised, baseline", &fastBaseline},
+                {"specialised, one lane", &fastScalar}};
             for (const auto& [name, other] : others) {
                 ASSERT_EQ(other->ColorBytes(), general.ColorBytes()) << name;
                 ASSERT_EQ(other->DepthValues(), general.DepthValues()) << name;
@@ -264,7 +268,7 @@ void ExpectSpecialisedPathsDrawTheGeneralBytes(UINT width, UINT height, int draw
 // Small draws: many short rows, their ends and single pixels.
 TEST(RefPixelPaths, SpecialisedPathsDrawTheBytesOfTheGeneralPath) { ExpectSpecialisedPathsDrawTheGeneralBytes(40, 36, 300, 17); }
 
-// Large draws: long rows, which the AVX2 build draws eight pixels at a time.
+// Large draws: long rows, which the lane loops draw four or eight pixels at a time.
 TEST(RefPixelPaths, SpecialisedPathsDrawTheBytesOfTheGeneralPathOnLongRows) {
     ExpectSpecialisedPathsDrawTheGeneralBytes(160, 96, 200, 29);
 }

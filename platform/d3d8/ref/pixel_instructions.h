@@ -1,8 +1,8 @@
-// The instruction sets the pixel loops are built for. On x86-64 the loops exist twice: for the
-// baseline (SSE2) and for processors with AVX2, picked per device at run time. Both builds
-// take the same IEEE operations for every value (no fused multiply-add in either), so they
-// draw the same bytes; in the AVX2 build the compiler may use the three-operand VEX forms and
-// the SSE4.1 instructions, which makes it faster.
+// The instruction sets the pixel loops are built for, and the loops. On x86-64 the lane loops
+// exist for one lane (plain C++), four (SSE2, the baseline) and eight (AVX2), and the general
+// loop for the baseline and for AVX2, picked per device at run time. Every build takes the
+// same IEEE operations for every value (no fused multiply-add in any), so all draw the same
+// bytes.
 #pragma once
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
@@ -11,15 +11,17 @@
 
 namespace d3d8::ref {
 
-enum class PixelInstructions { Baseline, Avx2 };
+// Scalar: one lane, as a processor without vector instructions draws. Baseline: what every
+// processor of the architecture has (SSE2 on x86-64). Avx2: where the processor has it.
+enum class PixelInstructions { Scalar, Baseline, Avx2 };
 
-// The loops that draw pixels, from the most general to the widest. A draw takes one for its
-// triangles and one for its points (ChoosePixelLoops); lines always take the general one.
+// The loops that draw pixels. A draw takes one for its triangles and one for its points
+// (ChoosePixelLoops); lines always take the general one.
 enum class PixelLoop : unsigned char {
     General,  // the texture stages, alpha test, fog and blend of any state, a pixel at a time
-    Simple,   // the simple shading (SimpleShading), a pixel at a time in scalar code
-    Lanes,    // the simple shading, a pixel's four channels in one SSE2 register
-    Wide,     // the simple shading, eight pixels at a time in AVX2 registers
+    Lanes1,   // the simple draws (SimpleShading, LaneDraw) a pixel at a time
+    Lanes4,   // the same four pixels at a time (SSE2)
+    Lanes8,   // the same eight pixels at a time (AVX2)
 };
 
 struct PixelLoops {
@@ -29,8 +31,8 @@ struct PixelLoops {
 
 const char* PixelLoopName(PixelLoop loop);
 
-// The loop a simple draw that fits every loop takes with these instructions in this build.
-PixelLoop WidestSimpleLoop(PixelInstructions instructions);
+// The lane loop a simple draw takes with these instructions in this build.
+PixelLoop LaneLoopFor(PixelInstructions instructions);
 
 // Avx2 where the processor and the system support it (and this build has such loops).
 PixelInstructions WidestPixelInstructions();

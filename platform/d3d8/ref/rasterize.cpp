@@ -1,81 +1,39 @@
 #include "platform/d3d8/ref/rasterize.h"
 
+#include "platform/d3d8/ref/lanes/lane_loops.h"
 #include "platform/d3d8/ref/pixel_pipeline.h"
-#include "platform/d3d8/ref/simple_spans.h"
-#include "platform/d3d8/ref/wide_spans.h"
 
 #include <algorithm>
 #include <cmath>
+#include <type_traits>
 
 namespace d3d8::ref {
 
 namespace {
 
-// The pixel functions a loop can be built with: the general stages for a blend kind, or the
-// simple shading for a texel filter and a blend kind. Shade's `depthTested`: the loop has
-// already tested (and written) the fragment's depth.
-template <BlendKind Kind>
-struct GeneralShader {
-    static constexpr bool kSimple = false;
-    static constexpr BlendKind kKind = Kind;
-    static constexpr TexelFilter kFilter = TexelFilter::None;
-    static REF_PIXEL_INLINE void Shade(const DrawContext& ctx, const Target& t, const Fragment& f, bool depthTested) {
-        ShadePixel<Kind>(ctx, t, f, depthTested);
-    }
-};
-template <TexelFilter Filter, BlendKind Kind>
-struct SimpleShader {
-    static constexpr bool kSimple = true;
-    static constexpr BlendKind kKind = Kind;
-    static constexpr TexelFilter kFilter = Filter;
-    static REF_PIXEL_INLINE void Shade(const DrawContext& ctx, const Target& t, const Fragment& f, bool depthTested) {
-        if (depthTested || DepthPasses(ctx, t, f.x, f.y, f.z)) ShadeSimpleVisible<Filter, Kind>(ctx, t, f);
-    }
-};
-
-template <BlendKind Kind, class Loop>
-void WithShaderForKind(const DrawContext& ctx, PixelLoop chosen, Loop&& loop) {
-    if (chosen == PixelLoop::General) return loop(GeneralShader<Kind>{});
-    switch (ctx.simple.filter) {
-    case TexelFilter::None: return loop(SimpleShader<TexelFilter::None, Kind>{});
-    case TexelFilter::Point: return loop(SimpleShader<TexelFilter::Point, Kind>{});
-    case TexelFilter::Linear: return loop(SimpleShader<TexelFilter::Linear, Kind>{});
-    }
-}
-
-// Calls loop(shader) with the pixel function of the chosen loop as a type, so the pixel loop
-// is built once per function.
+// Calls loop(kind) with the draw's blend kind as a type, so the general loop is built once
+// per kind.
 template <class Loop>
-void WithShader(const DrawContext& ctx, PixelLoop chosen, Loop&& loop) {
+void WithBlendKind(const DrawContext& ctx, Loop&& loop) {
     using K = BlendKind;
     switch (ctx.blendKind) {
-    case K::Replace: return WithShaderForKind<K::Replace>(ctx, chosen, loop);
-    case K::AddOne: return WithShaderForKind<K::AddOne>(ctx, chosen, loop);
-    case K::AddSrcAlpha: return WithShaderForKind<K::AddSrcAlpha>(ctx, chosen, loop);
-    case K::SrcAlphaOver: return WithShaderForKind<K::SrcAlphaOver>(ctx, chosen, loop);
-    default: return loop(GeneralShader<K::General>{});
+    case K::Replace: return loop(std::integral_constant<K, K::Replace>{});
+    case K::AddOne: return loop(std::integral_constant<K, K::AddOne>{});
+    case K::AddSrcAlpha: return loop(std::integral_constant<K, K::AddSrcAlpha>{});
+    case K::SrcAlphaOver: return loop(std::integral_constant<K, K::SrcAlphaOver>{});
+    default: return loop(std::integral_constant<K, K::General>{});
     }
 }
 
-template <class Shader>
+template <BlendKind Kind>
 REF_PIXEL_INLINE void TriangleLoop(const DrawContext& ctx, const Target& t, const TriangleSetup& s) {
-#if REF_COLOR_LANES
-    if constexpr (Shader::kSimple) {
-        if (ctx.loops.triangles == PixelLoop::Lanes) {
-            LaneDraw d;
-            PrepareLaneDraw(ctx, t, d);  // fits: ChoosePixelLoops chose this loop
-            return SimpleTriangleLanes<Shader::kFilter, Shader::kKind>(ctx, d, t.rows, s);
-        }
-    }
-#endif
     Fragment f;
     f.attr[kAttrFog] = 1;
     if (s.flat) std::copy(s.flatColors, s.flatColors + kAttrFog, f.attr);
     const int n = ctx.interpolatedCount;
     const int* list = ctx.interpolated;
     float value[kMaxAttrs];  // attribute * q along the current row
-    // The simple draws have no alpha test, so they always take the depth test first.
-    const bool depthFirst = Shader::kSimple || DepthTestedFirst(ctx);
+    const bool depthFirst = DepthTestedFirst(ctx);
     for (int y = t.rows.First(s.minY); y <= s.maxY; y = t.rows.Next(y)) {
         int xStart, xEnd;
         if (!RowSpan(s, y, xStart, xEnd)) continue;
@@ -97,21 +55,78 @@ REF_PIXEL_INLINE void TriangleLoop(const DrawContext& ctx, const Target& t, cons
                 f.attr[list[k]] = value[k] * w;
                 value[k] += s.attrDx[k];
             }
-            if constexpr (!Shader::kSimple) {
-                for (UINT st = 0; st < ctx.stageCount; ++st) {
-                    if (!ctx.stages[st].needsDerivatives) continue;
-                    const Plane& pu = s.attr[kAttrTex0 + 2 * st];
-                    const Plane& pv = s.attr[kAttrTex0 + 2 * st + 1];
-                    const float u = f.U(st), v = f.V(st);
-                    f.dudx[st] = (pu.dx - u * s.q.dx) * w;
-                    f.dudy[st] = (pu.dy - u * s.q.dy) * w;
-                    f.dvdx[st] = (pv.dx - v * s.q.dx) * w;
-                    f.dvdy[st] = (pv.dy - v * s.q.dy) * w;
-                }
+            for (UINT st = 0; st < ctx.stageCount; ++st) {
+                if (!ctx.stages[st].needsDerivatives) continue;
+                const Plane& pu = s.attr[kAttrTex0 + 2 * st];
+                const Plane& pv = s.attr[kAttrTex0 + 2 * st + 1];
+                const float u = f.U(st), v = f.V(st);
+                f.dudx[st] = (pu.dx - u * s.q.dx) * w;
+                f.dudy[st] = (pu.dy - u * s.q.dy) * w;
+                f.dvdx[st] = (pv.dx - v * s.q.dx) * w;
+                f.dvdy[st] = (pv.dy - v * s.q.dy) * w;
             }
-            Shader::Shade(ctx, t, f, depthFirst);
+            ShadePixel<Kind>(ctx, t, f, depthFirst);
         }
     }
+}
+
+template <BlendKind Kind>
+REF_PIXEL_INLINE void PointLoop(const DrawContext& ctx, const Target& t, const ScreenVertex& v) {
+    PointSquare sq;
+    if (!SetupPoint(ctx, v, sq)) return;
+    Fragment f;
+    f.z = Saturate(v.z);
+    f.fogDepth = ctx.fogFromW ? 1.0f / v.q : f.z;
+    std::copy(v.attr, v.attr + ctx.attrCount, f.attr);
+    if (ctx.pointSprite)
+        for (UINT s = 0; s < ctx.stageCount; ++s) {
+            f.dudx[s] = f.dvdy[s] = sq.inv;
+            f.dudy[s] = f.dvdx[s] = 0;
+        }
+    for (int y = t.rows.First(sq.y0); y <= sq.y1; y = t.rows.Next(y)) {
+        for (int x = sq.x0; x <= sq.x1; ++x) {
+            if (ctx.pointSprite)
+                for (UINT s = 0; s < ctx.stageCount; ++s) {
+                    f.attr[kAttrTex0 + 2 * s] = (static_cast<float>(x) - sq.left) * sq.inv;
+                    f.attr[kAttrTex0 + 2 * s + 1] = (static_cast<float>(y) - sq.top) * sq.inv;
+                }
+            f.x = x;
+            f.y = y;
+            ShadePixel<Kind>(ctx, t, f);
+        }
+    }
+}
+
+#if REF_AVX2_LOOPS
+// The general loops built for AVX2 processors: what they call inline is built into them again
+// with AVX2; what stays a call runs its baseline build.
+template <BlendKind Kind>
+[[gnu::target("avx2")]] void TriangleLoopAvx2(const DrawContext& ctx, const Target& t, const TriangleSetup& s) {
+    TriangleLoop<Kind>(ctx, t, s);
+}
+
+template <BlendKind Kind>
+[[gnu::target("avx2")]] void PointLoopAvx2(const DrawContext& ctx, const Target& t, const ScreenVertex& v) {
+    PointLoop<Kind>(ctx, t, v);
+}
+#endif
+
+void GeneralTriangle(const DrawContext& ctx, const Target& t, const TriangleSetup& s) {
+    WithBlendKind(ctx, [&](auto kind) {
+#if REF_AVX2_LOOPS
+        if (ctx.instructions == PixelInstructions::Avx2) return TriangleLoopAvx2<decltype(kind)::value>(ctx, t, s);
+#endif
+        TriangleLoop<decltype(kind)::value>(ctx, t, s);
+    });
+}
+
+void GeneralPoint(const DrawContext& ctx, const Target& t, const ScreenVertex& v) {
+    WithBlendKind(ctx, [&](auto kind) {
+#if REF_AVX2_LOOPS
+        if (ctx.instructions == PixelInstructions::Avx2) return PointLoopAvx2<decltype(kind)::value>(ctx, t, v);
+#endif
+        PointLoop<decltype(kind)::value>(ctx, t, v);
+    });
 }
 
 }  // namespace
@@ -151,97 +166,6 @@ void RasterizeLine(const DrawContext& ctx, const Target& t, const ScreenVertex& 
     }
 }
 
-namespace {
-
-// A sprite of a simple draw: its texture coordinates depend on the column alone or on the
-// row alone, so the taps of each are found once, columns in runs of kRun, and every pixel
-// reads its texel from them.
-template <TexelFilter Filter, BlendKind Kind>
-REF_PIXEL_INLINE void SimpleSpriteSpans(const DrawContext& ctx, const Target& t, const PointSquare& sq,
-                                        Fragment& f) {
-    constexpr int kRun = 128;
-    const SimpleShading& s = ctx.simple;
-    const SurfaceData& level = *s.level;
-    AxisTaps columns[kRun];
-    for (int x0 = sq.x0; x0 <= sq.x1; x0 += kRun) {
-        const int n = std::min(kRun, sq.x1 - x0 + 1);
-        for (int i = 0; i < n; ++i)
-            columns[i] = SimpleTaps<Filter>((static_cast<float>(x0 + i) - sq.left) * sq.inv, level.width, s.addressU);
-        for (int y = t.rows.First(sq.y0); y <= sq.y1; y = t.rows.Next(y)) {
-            const AxisTaps row = SimpleTaps<Filter>((static_cast<float>(y) - sq.top) * sq.inv, level.height, s.addressV);
-            f.y = y;
-            for (int i = 0; i < n; ++i) {
-                f.x = x0 + i;
-                if (DepthPasses(ctx, t, f.x, y, f.z))
-                    ShadeSimpleVisible<Filter, Kind>(ctx, t, f, columns[i], row);
-            }
-        }
-    }
-}
-
-template <class Shader>
-REF_PIXEL_INLINE void PointLoop(const DrawContext& ctx, const Target& t, const ScreenVertex& v) {
-    PointSquare sq;
-    if (!SetupPoint(ctx, v, sq)) return;
-    Fragment f;
-    f.z = Saturate(v.z);
-    f.fogDepth = ctx.fogFromW ? 1.0f / v.q : f.z;
-    std::copy(v.attr, v.attr + ctx.attrCount, f.attr);
-    if constexpr (Shader::kSimple && Shader::kFilter != TexelFilter::None) {
-        if (ctx.pointSprite) {
-#if REF_COLOR_LANES
-            if (ctx.loops.points == PixelLoop::Lanes) {
-                LaneDraw d;
-                PrepareLaneDraw(ctx, t, d);  // fits: ChoosePixelLoops chose this loop
-                return SimpleSpriteLanes<Shader::kFilter, Shader::kKind>(ctx, d, t.rows, sq, v);
-            }
-#endif
-            return SimpleSpriteSpans<Shader::kFilter, Shader::kKind>(ctx, t, sq, f);
-        }
-    }
-    if (ctx.pointSprite)
-        for (UINT s = 0; s < ctx.stageCount; ++s) {
-            f.dudx[s] = f.dvdy[s] = sq.inv;
-            f.dudy[s] = f.dvdx[s] = 0;
-        }
-    for (int y = t.rows.First(sq.y0); y <= sq.y1; y = t.rows.Next(y)) {
-        for (int x = sq.x0; x <= sq.x1; ++x) {
-            if (ctx.pointSprite)
-                for (UINT s = 0; s < ctx.stageCount; ++s) {
-                    f.attr[kAttrTex0 + 2 * s] = (static_cast<float>(x) - sq.left) * sq.inv;
-                    f.attr[kAttrTex0 + 2 * s + 1] = (static_cast<float>(y) - sq.top) * sq.inv;
-                }
-            f.x = x;
-            f.y = y;
-            Shader::Shade(ctx, t, f, false);
-        }
-    }
-}
-
-#if REF_AVX2_LOOPS
-// The loops built for AVX2 processors: what they call inline is built into them again with
-// AVX2; what stays a call runs its baseline build.
-template <class Shader>
-[[gnu::target("avx2")]] void TriangleLoopAvx2(const DrawContext& ctx, const Target& t, const TriangleSetup& s) {
-#if REF_WIDE_LOOPS
-    if constexpr (Shader::kSimple)
-        if (ctx.loops.triangles == PixelLoop::Wide) return WideTriangle<Shader::kFilter, Shader::kKind>(ctx, t, s);
-#endif
-    TriangleLoop<Shader>(ctx, t, s);
-}
-
-template <class Shader>
-[[gnu::target("avx2")]] void PointLoopAvx2(const DrawContext& ctx, const Target& t, const ScreenVertex& v) {
-#if REF_WIDE_LOOPS
-    if constexpr (Shader::kSimple && Shader::kFilter != TexelFilter::None)
-        if (ctx.loops.points == PixelLoop::Wide) return WideSprite<Shader::kFilter, Shader::kKind>(ctx, t, v);
-#endif
-    PointLoop<Shader>(ctx, t, v);
-}
-#endif
-
-}  // namespace
-
 PixelInstructions WidestPixelInstructions() {
 #if REF_AVX2_LOOPS
     if (__builtin_cpu_supports("avx2")) return PixelInstructions::Avx2;
@@ -250,21 +174,31 @@ PixelInstructions WidestPixelInstructions() {
 }
 
 void RasterizeTriangle(const DrawContext& ctx, const Target& t, const TriangleSetup& s) {
-    WithShader(ctx, ctx.loops.triangles, [&](auto shader) {
-#if REF_AVX2_LOOPS
-        if (ctx.instructions == PixelInstructions::Avx2) return TriangleLoopAvx2<decltype(shader)>(ctx, t, s);
+    switch (ctx.loops.triangles) {
+    case PixelLoop::General: return GeneralTriangle(ctx, t, s);
+    case PixelLoop::Lanes1: return DrawLanesTriangle<1>(ctx, t.rows, s);
+#if REF_LANES4
+    case PixelLoop::Lanes4: return DrawLanesTriangle<4>(ctx, t.rows, s);
 #endif
-        TriangleLoop<decltype(shader)>(ctx, t, s);
-    });
+#if REF_LANES8
+    case PixelLoop::Lanes8: return DrawLanesTriangle<8>(ctx, t.rows, s);
+#endif
+    default: return;  // not in this build: never chosen
+    }
 }
 
 void RasterizePoint(const DrawContext& ctx, const Target& t, const ScreenVertex& v) {
-    WithShader(ctx, ctx.loops.points, [&](auto shader) {
-#if REF_AVX2_LOOPS
-        if (ctx.instructions == PixelInstructions::Avx2) return PointLoopAvx2<decltype(shader)>(ctx, t, v);
+    switch (ctx.loops.points) {
+    case PixelLoop::General: return GeneralPoint(ctx, t, v);
+    case PixelLoop::Lanes1: return DrawLanesSprite<1>(ctx, t.rows, v);
+#if REF_LANES4
+    case PixelLoop::Lanes4: return DrawLanesSprite<4>(ctx, t.rows, v);
 #endif
-        PointLoop<decltype(shader)>(ctx, t, v);
-    });
+#if REF_LANES8
+    case PixelLoop::Lanes8: return DrawLanesSprite<8>(ctx, t.rows, v);
+#endif
+    default: return;
+    }
 }
 
 }  // namespace d3d8::ref

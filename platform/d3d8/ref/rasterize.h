@@ -1,6 +1,6 @@
 // Rasterization: turns set-up triangles, lines and points into fragments and runs each
-// through the pixel pipeline. The pixel loops of the rasterizer live here and, for the simple
-// draws on 32-bit targets, in simple_spans.h.
+// through the pixel pipeline: the general loop here, or the lane loop ChoosePixelLoops chose
+// for the draw (lanes/lane_loops.h).
 #pragma once
 
 #include "platform/d3d8/ref/setup.h"

@@ -32,13 +32,20 @@ using namespace ref;
 constexpr long long kParallelClearPixels = 64 * 1024;
 constexpr std::size_t kVerticesPerPart = 64;
 
+PixelInstructions PixelInstructionsFor(RefInstructions instructions) {
+    switch (instructions) {
+    case RefInstructions::Baseline: return PixelInstructions::Baseline;
+    case RefInstructions::Scalar: return PixelInstructions::Scalar;
+    default: return WidestPixelInstructions();
+    }
+}
+
 class RefRasterizer final : public Rasterizer {
 public:
     RefRasterizer(RefPixelPaths paths, RefInstructions instructions)
         : pool_(DefaultWorkerCount()),
           paths_(paths),
-          instructions_(instructions == RefInstructions::Baseline ? PixelInstructions::Baseline
-                                                                  : WidestPixelInstructions()) {}
+          instructions_(PixelInstructionsFor(instructions)) {}
     ~RefRasterizer() override { pool_.Wait(); }
 
     void Clear(const RenderTargets& targets, const RECT& rect, DWORD flags, D3DCOLOR color, float z,
@@ -141,7 +148,7 @@ void RefRasterizer::Draw(const RenderTargets& targets, const PipelineState& stat
     if (paths_ == RefPixelPaths::General) ctx.simple.usable = false;
     ctx.instructions = instructions_;
     if (ctx.clipLeft >= ctx.clipRight || ctx.clipTop >= ctx.clipBottom) return;
-    ctx.loops = ChoosePixelLoops(ctx, target);
+    ChoosePixelLoops(ctx, target);
     const std::size_t begin = queue.ReserveVertices(count);
     // Each vertex is processed alone, so ranges of a large draw go to the pool's parts, unless
     // the pool is still drawing the other queue.
@@ -182,7 +189,9 @@ RefPixelPaths RefPixelPathsFromEnvironment() {
 
 RefInstructions RefInstructionsFromEnvironment() {
     const char* text = std::getenv("MORVELT_REF_ISA");
-    return text && std::strcmp(text, "baseline") == 0 ? RefInstructions::Baseline : RefInstructions::Widest;
+    if (text && std::strcmp(text, "baseline") == 0) return RefInstructions::Baseline;
+    if (text && std::strcmp(text, "scalar") == 0) return RefInstructions::Scalar;
+    return RefInstructions::Widest;
 }
 
 std::unique_ptr<Rasterizer> CreateRefRasterizer(RefPixelPaths paths, RefInstructions instructions) {

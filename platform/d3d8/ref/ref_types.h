@@ -5,6 +5,7 @@
 #include "platform/d3d8/fixed_function.h"
 #include "platform/d3d8/fvf.h"
 #include "platform/d3d8/rasterizer.h"
+#include "platform/d3d8/ref/lanes/lane_draw.h"
 #include "platform/d3d8/ref/pixel_instructions.h"
 
 #include <cstdint>
@@ -141,8 +142,6 @@ struct SimpleShading {
     bool textureRgb = false, textureAlpha = false;  // the results read the texture
     bool currentRgb = true, currentAlpha = true;    // the results read the current colour
     bool addRgb = false;                            // colour is texture + current, saturated
-    // The same choices per channel as lane masks (all ones: read), in the order b, g, r, a.
-    std::uint32_t textureLanes[4] = {}, currentLanes[4] = {~0u, ~0u, ~0u, ~0u};
     const TextureStage* base = nullptr;  // stage 0, when the current colour is its texel
     const SurfaceData* baseLevel = nullptr;
     const TextureStage* bump = nullptr;  // the bump stage in front of the texture stage, if any
@@ -208,6 +207,7 @@ struct DrawContext {
     SimpleShading simple;
     PixelInstructions instructions = PixelInstructions::Baseline;  // which build of the pixel loops draws
     PixelLoops loops;  // which loops draw, chosen once per draw (ChoosePixelLoops)
+    LaneDraw lanes;    // the simple draw's state as the lane loops read it, when they draw
 
     int attrCount = kAttrTex0;  // attributes carried by vertices (clipping interpolates these)
     // Attributes the rasterizer interpolates per pixel: colours unless flat shaded, specular

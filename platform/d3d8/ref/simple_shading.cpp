@@ -92,13 +92,6 @@ SimpleShading ClassifySimpleShading(const DrawContext& ctx) {
     s.addRgb = color.add;
     s.textureAlpha = alpha.texture;
     s.currentAlpha = alpha.current;
-    const auto lane = [](bool read) { return read ? ~0u : 0u; };
-    for (int k = 0; k < 3; ++k) {
-        s.textureLanes[k] = lane(s.textureRgb);
-        s.currentLanes[k] = lane(s.currentRgb);
-    }
-    s.textureLanes[3] = lane(s.textureAlpha);
-    s.currentLanes[3] = lane(s.currentAlpha);
     if (s.textureRgb || s.textureAlpha) {
         if (!SampledWithoutFootprint(st) || st.bumpTexture) return s;
         s.level = &BaseLevel(st);

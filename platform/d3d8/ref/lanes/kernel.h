@@ -57,14 +57,17 @@ struct LaneKernel {
     // The value at W neighbouring pixels from its value at the first and its step per pixel:
     // lane j has the step added j times, one addition after another.
     static REF_PIXEL_INLINE F Running(float first, float step) {
-        alignas(64) float v[kWidth];
-        v[0] = first;
-        for (int j = 1; j < kWidth; ++j) v[j] = v[j - 1] + step;
-        return L::Load(v);
+        const F s = L::Splat(step);
+        const I lane = L::Iota();
+        F v = L::Splat(first);
+#pragma GCC unroll 16
+        for (int j = 1; j < kWidth; ++j) v = L::Select(L::CmpGtInt(lane, L::SplatInt(j - 1)), L::Add(v, s), v);
+        return v;
     }
 
     // Moves running values on to the next W pixels.
     static REF_PIXEL_INLINE F Next(F v, F step) {
+#pragma GCC unroll 16
         for (int j = 0; j < kWidth; ++j) v = L::Add(v, step);
         return v;
     }
@@ -76,6 +79,7 @@ struct LaneKernel {
 
     // ComparePasses per lane: all ones where z passes against the stored depth.
     static REF_PIXEL_INLINE I DepthCompare(DWORD func, F z, F stored) {
+        if (func == D3DCMP_LESSEQUAL) return L::CmpLe(z, stored);  // the usual depth test, without a jump
         switch (func) {
         case D3DCMP_NEVER: return L::SplatInt(0);
         case D3DCMP_LESS: return L::CmpLt(z, stored);
@@ -144,24 +148,6 @@ struct LaneKernel {
 
     // ---- Texels --------------------------------------------------------------------------
 
-    // Words of `Bytes` bytes (zero-extended) at byte offsets from `base`, a lane at a time
-    // (faster than a gather on the processors measured).
-    template <int Bytes>
-    static REF_PIXEL_INLINE I LoadWords(const BYTE* base, I offsets) {
-        alignas(64) int at[kWidth];
-        L::StoreInt(at, offsets);
-        for (int& a : at) {
-            if constexpr (Bytes == 4) {
-                std::memcpy(&a, base + a, 4);
-            } else {
-                std::uint16_t w;
-                std::memcpy(&w, base + a, 2);
-                a = w;
-            }
-        }
-        return L::LoadInt(at);
-    }
-
     // WidenChannel per lane for the channel of `Bits` bits at bit `Shift`.
     template <int Bits, int Shift>
     static REF_PIXEL_INLINE I WidenChannel(I w) {
@@ -180,32 +166,29 @@ struct LaneKernel {
     // offsets `rows`.
     static REF_PIXEL_INLINE I Texels(const LaneLevel& l, I column, I rows) {
         if (l.r5g6b5)
-            return ArgbFromR5G6B5(LoadWords<2>(l.texels, L::AddInt(rows, L::template ShiftLeft<1>(column))));
-        const I c = LoadWords<4>(l.texels, L::AddInt(rows, L::template ShiftLeft<2>(column)));
+            return ArgbFromR5G6B5(L::template LoadWords<2>(l.texels, L::AddInt(rows, L::template ShiftLeft<1>(column))));
+        const I c = L::template LoadWords<4>(l.texels, L::AddInt(rows, L::template ShiftLeft<2>(column)));
         return L::Or(c, L::SplatInt(static_cast<int>(l.opaque)));
     }
 
-    // (x * g + y * f + 128) >> 8 in 16-bit lanes.
+    // (x * g + y * f + 128) >> 8 in 16-bit pairs.
     static REF_PIXEL_INLINE I Mix(I x, I y, I f, I g) {
-        const I sum = L::Add16(L::Mul16(x, g), L::Mul16(y, f));
-        return L::template ShiftRight16<8>(L::Add16(sum, L::SplatInt(0x00800080)));
+        const I sum = L::AddPairs(L::MulPairs(x, g), L::MulPairs(y, f));
+        return L::template ShiftRightPairs<8>(L::AddPairs(sum, L::SplatInt(0x00800080)));
     }
 
     // BilinearArgb's lerp of ARGB words per lane, two channels per 16-bit pair: every product
-    // and sum fits in 16 bits. `f` and `g` hold the weight and 256 minus it in both halves.
+    // and sum fits in 16 bits. `f` and `g` are the pair weights of the weight and 256 minus it.
     static REF_PIXEL_INLINE I Lerp(I a, I b, I f, I g) {
         const I low = L::SplatInt(0x00ff00ff);
         const I blueRed = Mix(L::And(a, low), L::And(b, low), f, g);
-        const I greenAlpha = Mix(L::template ShiftRight16<8>(a), L::template ShiftRight16<8>(b), f, g);
-        return L::Or(blueRed, L::template ShiftLeft16<8>(greenAlpha));
+        const I greenAlpha = Mix(L::template ShiftRightPairs<8>(a), L::template ShiftRightPairs<8>(b), f, g);
+        return L::Or(blueRed, L::template ShiftLeftPairs<8>(greenAlpha));
     }
 
-    // A weight in 0..256 per lane in both 16-bit halves.
-    static REF_PIXEL_INLINE I Paired(I w) { return L::Or(w, L::template ShiftLeft<16>(w)); }
-
     static REF_PIXEL_INLINE I Bilinear(I c00, I c10, I c01, I c11, I wx, I wy) {
-        const I fx = Paired(wx), gx = Paired(L::SubInt(L::SplatInt(256), wx));
-        const I fy = Paired(wy), gy = Paired(L::SubInt(L::SplatInt(256), wy));
+        const I fx = L::PairWeight(wx), gx = L::PairWeight(L::SubInt(L::SplatInt(256), wx));
+        const I fy = L::PairWeight(wy), gy = L::PairWeight(L::SubInt(L::SplatInt(256), wy));
         return Lerp(Lerp(c00, c10, fx, gx), Lerp(c01, c11, fx, gx), fy, gy);
     }
 
@@ -249,10 +232,10 @@ struct LaneKernel {
 
     static REF_PIXEL_INLINE BumpTexels BumpTexelsAt(const LaneBump& b, I column, I rows) {
         if (!b.luminanceByte) {
-            const I w = LoadWords<2>(b.level.texels, L::AddInt(rows, L::template ShiftLeft<1>(column)));
+            const I w = L::template LoadWords<2>(b.level.texels, L::AddInt(rows, L::template ShiftLeft<1>(column)));
             return {SignedUnitOfByte<0>(w), SignedUnitOfByte<8>(w), L::Splat(1.0f)};
         }
-        const I w = LoadWords<4>(b.level.texels, L::AddInt(rows, L::template ShiftLeft<2>(column)));
+        const I w = L::template LoadWords<4>(b.level.texels, L::AddInt(rows, L::template ShiftLeft<2>(column)));
         const F luminance = L::Div(L::ToFloat(L::And(L::template ShiftRight<16>(w), L::SplatInt(0xff))), L::Splat(255.0f));
         return {SignedUnitOfByte<0>(w), SignedUnitOfByte<8>(w), luminance};
     }

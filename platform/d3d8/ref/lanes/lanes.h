@@ -3,16 +3,41 @@
 // all ones or zero per lane). Every operation does per lane exactly what the x86 instruction
 // of the same name does (min and max return the second operand when either is NaN, a float
 // truncated out of range gives INT_MIN), so the kernel draws the same bytes at every width.
+// The pair operations hold two 16-bit values per lane, within the limits they state.
 //
 // Lanes<1> is plain C++ and builds everywhere; Lanes<4> (lanes_sse2.h) and Lanes<8>
 // (lanes_avx2.h) use SSE2 and AVX2.
 #pragma once
 
+#include "platform/d3d8/rasterizer.h"
+
 #include <climits>
 #include <cstdint>
 #include <cstring>
 
+// Every operation is forced inline into the loop that uses it, built with that loop's
+// instructions.
+#if defined(__GNUC__)
+#define REF_LANE_INLINE [[gnu::always_inline]] inline
+#else
+#define REF_LANE_INLINE inline
+#endif
+
 namespace d3d8::ref {
+
+// The word of `Bytes` (2 or 4) bytes at p, zero-extended.
+template <int Bytes>
+REF_LANE_INLINE int LaneWord(const BYTE* p) {
+    if constexpr (Bytes == 2) {
+        std::uint16_t w;
+        std::memcpy(&w, p, 2);
+        return w;
+    } else {
+        int w;
+        std::memcpy(&w, p, 4);
+        return w;
+    }
+}
 
 template <int W>
 struct Lanes;
@@ -23,84 +48,89 @@ struct Lanes<1> {
     using I = std::int32_t;
     static constexpr int kWidth = 1;
 
-    static F Splat(float v) { return v; }
-    static I SplatInt(int v) { return v; }
-    static I Iota() { return 0; }
-    static F Load(const float* p) { return *p; }
-    static void Store(float* p, F v) { *p = v; }
-    static I LoadInt(const int* p) { return *p; }
-    static void StoreInt(int* p, I v) { *p = v; }
+    REF_LANE_INLINE static F Splat(float v) { return v; }
+    REF_LANE_INLINE static I SplatInt(int v) { return v; }
+    REF_LANE_INLINE static I Iota() { return 0; }
+    REF_LANE_INLINE static F Load(const float* p) { return *p; }
+    REF_LANE_INLINE static void Store(float* p, F v) { *p = v; }
+    REF_LANE_INLINE static I LoadInt(const int* p) { return *p; }
+    REF_LANE_INLINE static void StoreInt(int* p, I v) { *p = v; }
 
-    static I Bits(F v) {
+    REF_LANE_INLINE static I Bits(F v) {
         I i;
         std::memcpy(&i, &v, 4);
         return i;
     }
-    static F FromBits(I i) {
+    REF_LANE_INLINE static F FromBits(I i) {
         F v;
         std::memcpy(&v, &i, 4);
         return v;
     }
 
-    static F Add(F a, F b) { return a + b; }
-    static F Sub(F a, F b) { return a - b; }
-    static F Mul(F a, F b) { return a * b; }
-    static F Div(F a, F b) { return a / b; }
-    static F Min(F a, F b) { return a < b ? a : b; }
-    static F Max(F a, F b) { return a > b ? a : b; }
-    static F Select(I mask, F ifSet, F ifClear) { return mask ? ifSet : ifClear; }
+    REF_LANE_INLINE static F Add(F a, F b) { return a + b; }
+    REF_LANE_INLINE static F Sub(F a, F b) { return a - b; }
+    REF_LANE_INLINE static F Mul(F a, F b) { return a * b; }
+    REF_LANE_INLINE static F Div(F a, F b) { return a / b; }
+    REF_LANE_INLINE static F Min(F a, F b) { return a < b ? a : b; }
+    REF_LANE_INLINE static F Max(F a, F b) { return a > b ? a : b; }
+    REF_LANE_INLINE static F Select(I mask, F ifSet, F ifClear) { return mask ? ifSet : ifClear; }
 
-    static I CmpLt(F a, F b) { return a < b ? -1 : 0; }
-    static I CmpLe(F a, F b) { return a <= b ? -1 : 0; }
-    static I CmpEq(F a, F b) { return a == b ? -1 : 0; }
-    static I CmpNeq(F a, F b) { return a != b ? -1 : 0; }  // true when unordered
-    static I CmpGt(F a, F b) { return a > b ? -1 : 0; }
-    static I CmpGe(F a, F b) { return a >= b ? -1 : 0; }
+    REF_LANE_INLINE static I CmpLt(F a, F b) { return a < b ? -1 : 0; }
+    REF_LANE_INLINE static I CmpLe(F a, F b) { return a <= b ? -1 : 0; }
+    REF_LANE_INLINE static I CmpEq(F a, F b) { return a == b ? -1 : 0; }
+    REF_LANE_INLINE static I CmpNeq(F a, F b) { return a != b ? -1 : 0; }  // true when unordered
+    REF_LANE_INLINE static I CmpGt(F a, F b) { return a > b ? -1 : 0; }
+    REF_LANE_INLINE static I CmpGe(F a, F b) { return a >= b ? -1 : 0; }
 
-    static F ToFloat(I i) { return static_cast<float>(i); }
-    static I Trunc(F v) { return v >= -2147483648.0f && v < 2147483648.0f ? static_cast<I>(v) : INT_MIN; }
+    REF_LANE_INLINE static F ToFloat(I i) { return static_cast<float>(i); }
+    REF_LANE_INLINE static I Trunc(F v) { return v >= -2147483648.0f && v < 2147483648.0f ? static_cast<I>(v) : INT_MIN; }
 
-    static I AddInt(I a, I b) { return static_cast<I>(U(a) + U(b)); }
-    static I SubInt(I a, I b) { return static_cast<I>(U(a) - U(b)); }
-    static I MulInt(I a, I b) { return static_cast<I>(U(a) * U(b)); }
-    static I MinInt(I a, I b) { return a < b ? a : b; }
-    static I MaxInt(I a, I b) { return a > b ? a : b; }
-    static I CmpGtInt(I a, I b) { return a > b ? -1 : 0; }
-    static I CmpEqInt(I a, I b) { return a == b ? -1 : 0; }
-    static I And(I a, I b) { return a & b; }
-    static I Or(I a, I b) { return a | b; }
-    static I AndNot(I a, I b) { return ~a & b; }
+    REF_LANE_INLINE static I AddInt(I a, I b) { return static_cast<I>(U(a) + U(b)); }
+    REF_LANE_INLINE static I SubInt(I a, I b) { return static_cast<I>(U(a) - U(b)); }
+    REF_LANE_INLINE static I MulInt(I a, I b) { return static_cast<I>(U(a) * U(b)); }
+    REF_LANE_INLINE static I MinInt(I a, I b) { return a < b ? a : b; }
+    REF_LANE_INLINE static I MaxInt(I a, I b) { return a > b ? a : b; }
+    REF_LANE_INLINE static I CmpGtInt(I a, I b) { return a > b ? -1 : 0; }
+    REF_LANE_INLINE static I CmpEqInt(I a, I b) { return a == b ? -1 : 0; }
+    REF_LANE_INLINE static I And(I a, I b) { return a & b; }
+    REF_LANE_INLINE static I Or(I a, I b) { return a | b; }
+    REF_LANE_INLINE static I AndNot(I a, I b) { return ~a & b; }
     template <int N>
-    static I ShiftLeft(I a) { return static_cast<I>(U(a) << N); }
+    REF_LANE_INLINE static I ShiftLeft(I a) { return static_cast<I>(U(a) << N); }
     template <int N>
-    static I ShiftRight(I a) { return static_cast<I>(U(a) >> N); }
+    REF_LANE_INLINE static I ShiftRight(I a) { return static_cast<I>(U(a) >> N); }
     template <int N>
-    static I ShiftRightArith(I a) { return a >> N; }
+    REF_LANE_INLINE static I ShiftRightArith(I a) { return a >> N; }
 
-    // Two 16-bit lanes in each 32-bit one.
-    static I Add16(I a, I b) { return Halves(Low(a) + Low(b), High(a) + High(b)); }
-    static I Mul16(I a, I b) { return Halves(Low(a) * Low(b), High(a) * High(b)); }
+    // Pairs of 16-bit values in each lane, for arithmetic whose every product and sum fits in
+    // 16 bits (the caller's promise): then no carry crosses from one half to the other, and
+    // one 32-bit operation does both. PairWeight makes a weight (0..256) the multiplier of
+    // both halves.
+    REF_LANE_INLINE static I PairWeight(I w) { return w; }
+    REF_LANE_INLINE static I MulPairs(I pairs, I weight) { return static_cast<I>(U(pairs) * U(weight)); }
+    REF_LANE_INLINE static I AddPairs(I a, I b) { return static_cast<I>(U(a) + U(b)); }
     template <int N>
-    static I ShiftLeft16(I a) { return Halves(Low(a) << N, High(a) << N); }
+    REF_LANE_INLINE static I ShiftLeftPairs(I a) { return static_cast<I>((U(a) << N) & ((0xffffu << N) & 0xffffu) * 0x10001u); }
     template <int N>
-    static I ShiftRight16(I a) { return Halves(Low(a) >> N, High(a) >> N); }
+    REF_LANE_INLINE static I ShiftRightPairs(I a) { return static_cast<I>((U(a) >> N) & (0xffffu >> N) * 0x10001u); }
 
-    static bool Any(I mask) { return mask != 0; }
-    static F MaskLoad(const float* p, I mask) { return mask ? *p : 0.0f; }
-    static void MaskStore(float* p, I mask, F v) {
+    // The words of `Bytes` bytes (zero-extended) at byte offsets from `base`.
+    template <int Bytes>
+    REF_LANE_INLINE static I LoadWords(const BYTE* base, I offset) { return LaneWord<Bytes>(base + offset); }
+
+    REF_LANE_INLINE static bool Any(I mask) { return mask != 0; }
+    REF_LANE_INLINE static F MaskLoad(const float* p, I mask) { return mask ? *p : 0.0f; }
+    REF_LANE_INLINE static void MaskStore(float* p, I mask, F v) {
         if (mask) *p = v;
     }
-    static I MaskLoadWords(const unsigned char* p, I mask) { return mask ? LoadWord(p) : 0; }
-    static void MaskStoreWords(unsigned char* p, I mask, I v) {
+    REF_LANE_INLINE static I MaskLoadWords(const unsigned char* p, I mask) { return mask ? LoadWord(p) : 0; }
+    REF_LANE_INLINE static void MaskStoreWords(unsigned char* p, I mask, I v) {
         if (mask) std::memcpy(p, &v, 4);
     }
 
 private:
-    static std::uint32_t U(I a) { return static_cast<std::uint32_t>(a); }
-    static std::uint32_t Low(I a) { return U(a) & 0xffffu; }
-    static std::uint32_t High(I a) { return U(a) >> 16; }
-    static I Halves(std::uint32_t low, std::uint32_t high) { return static_cast<I>((low & 0xffffu) | (high & 0xffffu) << 16); }
-    static I LoadWord(const unsigned char* p) {
+    REF_LANE_INLINE static std::uint32_t U(I a) { return static_cast<std::uint32_t>(a); }
+    REF_LANE_INLINE static I LoadWord(const unsigned char* p) {
         I v;
         std::memcpy(&v, p, 4);
         return v;

@@ -14,65 +14,76 @@ struct Lanes<8> {
     using I = __m256i;
     static constexpr int kWidth = 8;
 
-    static F Splat(float v) { return _mm256_set1_ps(v); }
-    static I SplatInt(int v) { return _mm256_set1_epi32(v); }
-    static I Iota() { return _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7); }
-    static F Load(const float* p) { return _mm256_loadu_ps(p); }
-    static void Store(float* p, F v) { _mm256_storeu_ps(p, v); }
-    static I LoadInt(const int* p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)); }
-    static void StoreInt(int* p, I v) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v); }
-    static I Bits(F v) { return _mm256_castps_si256(v); }
-    static F FromBits(I i) { return _mm256_castsi256_ps(i); }
+    REF_LANE_INLINE static F Splat(float v) { return _mm256_set1_ps(v); }
+    REF_LANE_INLINE static I SplatInt(int v) { return _mm256_set1_epi32(v); }
+    REF_LANE_INLINE static I Iota() { return _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7); }
+    REF_LANE_INLINE static F Load(const float* p) { return _mm256_loadu_ps(p); }
+    REF_LANE_INLINE static void Store(float* p, F v) { _mm256_storeu_ps(p, v); }
+    REF_LANE_INLINE static I LoadInt(const int* p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)); }
+    REF_LANE_INLINE static void StoreInt(int* p, I v) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v); }
+    REF_LANE_INLINE static I Bits(F v) { return _mm256_castps_si256(v); }
+    REF_LANE_INLINE static F FromBits(I i) { return _mm256_castsi256_ps(i); }
 
-    static F Add(F a, F b) { return _mm256_add_ps(a, b); }
-    static F Sub(F a, F b) { return _mm256_sub_ps(a, b); }
-    static F Mul(F a, F b) { return _mm256_mul_ps(a, b); }
-    static F Div(F a, F b) { return _mm256_div_ps(a, b); }
-    static F Min(F a, F b) { return _mm256_min_ps(a, b); }
-    static F Max(F a, F b) { return _mm256_max_ps(a, b); }
-    static F Select(I mask, F ifSet, F ifClear) { return _mm256_blendv_ps(ifClear, ifSet, FromBits(mask)); }
+    REF_LANE_INLINE static F Add(F a, F b) { return _mm256_add_ps(a, b); }
+    REF_LANE_INLINE static F Sub(F a, F b) { return _mm256_sub_ps(a, b); }
+    REF_LANE_INLINE static F Mul(F a, F b) { return _mm256_mul_ps(a, b); }
+    REF_LANE_INLINE static F Div(F a, F b) { return _mm256_div_ps(a, b); }
+    REF_LANE_INLINE static F Min(F a, F b) { return _mm256_min_ps(a, b); }
+    REF_LANE_INLINE static F Max(F a, F b) { return _mm256_max_ps(a, b); }
+    REF_LANE_INLINE static F Select(I mask, F ifSet, F ifClear) { return _mm256_blendv_ps(ifClear, ifSet, FromBits(mask)); }
 
-    static I CmpLt(F a, F b) { return Bits(_mm256_cmp_ps(a, b, _CMP_LT_OQ)); }
-    static I CmpLe(F a, F b) { return Bits(_mm256_cmp_ps(a, b, _CMP_LE_OQ)); }
-    static I CmpEq(F a, F b) { return Bits(_mm256_cmp_ps(a, b, _CMP_EQ_OQ)); }
-    static I CmpNeq(F a, F b) { return Bits(_mm256_cmp_ps(a, b, _CMP_NEQ_UQ)); }
-    static I CmpGt(F a, F b) { return Bits(_mm256_cmp_ps(a, b, _CMP_GT_OQ)); }
-    static I CmpGe(F a, F b) { return Bits(_mm256_cmp_ps(a, b, _CMP_GE_OQ)); }
+    REF_LANE_INLINE static I CmpLt(F a, F b) { return Bits(_mm256_cmp_ps(a, b, _CMP_LT_OQ)); }
+    REF_LANE_INLINE static I CmpLe(F a, F b) { return Bits(_mm256_cmp_ps(a, b, _CMP_LE_OQ)); }
+    REF_LANE_INLINE static I CmpEq(F a, F b) { return Bits(_mm256_cmp_ps(a, b, _CMP_EQ_OQ)); }
+    REF_LANE_INLINE static I CmpNeq(F a, F b) { return Bits(_mm256_cmp_ps(a, b, _CMP_NEQ_UQ)); }
+    REF_LANE_INLINE static I CmpGt(F a, F b) { return Bits(_mm256_cmp_ps(a, b, _CMP_GT_OQ)); }
+    REF_LANE_INLINE static I CmpGe(F a, F b) { return Bits(_mm256_cmp_ps(a, b, _CMP_GE_OQ)); }
 
-    static F ToFloat(I i) { return _mm256_cvtepi32_ps(i); }
-    static I Trunc(F v) { return _mm256_cvttps_epi32(v); }
+    REF_LANE_INLINE static F ToFloat(I i) { return _mm256_cvtepi32_ps(i); }
+    REF_LANE_INLINE static I Trunc(F v) { return _mm256_cvttps_epi32(v); }
 
-    static I AddInt(I a, I b) { return _mm256_add_epi32(a, b); }
-    static I SubInt(I a, I b) { return _mm256_sub_epi32(a, b); }
-    static I MulInt(I a, I b) { return _mm256_mullo_epi32(a, b); }
-    static I MinInt(I a, I b) { return _mm256_min_epi32(a, b); }
-    static I MaxInt(I a, I b) { return _mm256_max_epi32(a, b); }
-    static I CmpGtInt(I a, I b) { return _mm256_cmpgt_epi32(a, b); }
-    static I CmpEqInt(I a, I b) { return _mm256_cmpeq_epi32(a, b); }
-    static I And(I a, I b) { return _mm256_and_si256(a, b); }
-    static I Or(I a, I b) { return _mm256_or_si256(a, b); }
-    static I AndNot(I a, I b) { return _mm256_andnot_si256(a, b); }
+    REF_LANE_INLINE static I AddInt(I a, I b) { return _mm256_add_epi32(a, b); }
+    REF_LANE_INLINE static I SubInt(I a, I b) { return _mm256_sub_epi32(a, b); }
+    REF_LANE_INLINE static I MulInt(I a, I b) { return _mm256_mullo_epi32(a, b); }
+    REF_LANE_INLINE static I MinInt(I a, I b) { return _mm256_min_epi32(a, b); }
+    REF_LANE_INLINE static I MaxInt(I a, I b) { return _mm256_max_epi32(a, b); }
+    REF_LANE_INLINE static I CmpGtInt(I a, I b) { return _mm256_cmpgt_epi32(a, b); }
+    REF_LANE_INLINE static I CmpEqInt(I a, I b) { return _mm256_cmpeq_epi32(a, b); }
+    REF_LANE_INLINE static I And(I a, I b) { return _mm256_and_si256(a, b); }
+    REF_LANE_INLINE static I Or(I a, I b) { return _mm256_or_si256(a, b); }
+    REF_LANE_INLINE static I AndNot(I a, I b) { return _mm256_andnot_si256(a, b); }
     template <int N>
-    static I ShiftLeft(I a) { return _mm256_slli_epi32(a, N); }
+    REF_LANE_INLINE static I ShiftLeft(I a) { return _mm256_slli_epi32(a, N); }
     template <int N>
-    static I ShiftRight(I a) { return _mm256_srli_epi32(a, N); }
+    REF_LANE_INLINE static I ShiftRight(I a) { return _mm256_srli_epi32(a, N); }
     template <int N>
-    static I ShiftRightArith(I a) { return _mm256_srai_epi32(a, N); }
+    REF_LANE_INLINE static I ShiftRightArith(I a) { return _mm256_srai_epi32(a, N); }
 
-    static I Add16(I a, I b) { return _mm256_add_epi16(a, b); }
-    static I Mul16(I a, I b) { return _mm256_mullo_epi16(a, b); }
+    REF_LANE_INLINE static I PairWeight(I w) { return _mm256_or_si256(w, _mm256_slli_epi32(w, 16)); }
+    REF_LANE_INLINE static I MulPairs(I pairs, I weight) { return _mm256_mullo_epi16(pairs, weight); }
+    REF_LANE_INLINE static I AddPairs(I a, I b) { return _mm256_add_epi16(a, b); }
     template <int N>
-    static I ShiftLeft16(I a) { return _mm256_slli_epi16(a, N); }
+    REF_LANE_INLINE static I ShiftLeftPairs(I a) { return _mm256_slli_epi16(a, N); }
     template <int N>
-    static I ShiftRight16(I a) { return _mm256_srli_epi16(a, N); }
+    REF_LANE_INLINE static I ShiftRightPairs(I a) { return _mm256_srli_epi16(a, N); }
+    // A lane at a time: faster than a gather on the processors measured.
+    template <int Bytes>
+    REF_LANE_INLINE static I LoadWords(const BYTE* base, I offsets) {
+        alignas(32) int at[8];
+        _mm256_store_si256(reinterpret_cast<__m256i*>(at), offsets);
+        return _mm256_setr_epi32(LaneWord<Bytes>(base + at[0]), LaneWord<Bytes>(base + at[1]), LaneWord<Bytes>(base + at[2]),
+                                 LaneWord<Bytes>(base + at[3]), LaneWord<Bytes>(base + at[4]), LaneWord<Bytes>(base + at[5]),
+                                 LaneWord<Bytes>(base + at[6]), LaneWord<Bytes>(base + at[7]));
+    }
 
-    static bool Any(I mask) { return !_mm256_testz_si256(mask, mask); }
-    static F MaskLoad(const float* p, I mask) { return _mm256_maskload_ps(p, mask); }
-    static void MaskStore(float* p, I mask, F v) { _mm256_maskstore_ps(p, mask, v); }
-    static I MaskLoadWords(const unsigned char* p, I mask) {
+    REF_LANE_INLINE static bool Any(I mask) { return !_mm256_testz_si256(mask, mask); }
+    REF_LANE_INLINE static F MaskLoad(const float* p, I mask) { return _mm256_maskload_ps(p, mask); }
+    REF_LANE_INLINE static void MaskStore(float* p, I mask, F v) { _mm256_maskstore_ps(p, mask, v); }
+    REF_LANE_INLINE static I MaskLoadWords(const unsigned char* p, I mask) {
         return _mm256_maskload_epi32(reinterpret_cast<const int*>(p), mask);
     }
-    static void MaskStoreWords(unsigned char* p, I mask, I v) { _mm256_maskstore_epi32(reinterpret_cast<int*>(p), mask, v); }
+    REF_LANE_INLINE static void MaskStoreWords(unsigned char* p, I mask, I v) { _mm256_maskstore_epi32(reinterpret_cast<int*>(p), mask, v); }
+
 };
 
 }  // namespace d3d8::ref

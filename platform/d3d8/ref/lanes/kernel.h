@@ -44,8 +44,7 @@ struct LaneKernel {
     // Channel `Byte` (0 blue, 1 green, 2 red, 3 alpha) of ARGB words, as ColorFromArgb reads it.
     template <int Byte>
     static REF_PIXEL_INLINE F UnitFromChannel(I argb) {
-        const I byte = L::And(L::template ShiftRight<8 * Byte>(argb), L::SplatInt(0xff));
-        return L::Mul(L::ToFloat(byte), L::Splat(1.0f / 255.0f));
+        return L::UnitFromByte(L::And(L::template ShiftRight<8 * Byte>(argb), L::SplatInt(0xff)));
     }
 
     // ByteFromUnit per lane (0..255, NaN giving 0).

@@ -9,11 +9,15 @@
 // (lanes_avx2.h) use SSE2 and AVX2.
 #pragma once
 
-#include "platform/d3d8/rasterizer.h"
+#include "platform/d3d8/ref/ref_types.h"
 
 #include <climits>
 #include <cstdint>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 // Every operation is forced inline into the loop that uses it, built with that loop's
 // instructions.
@@ -83,7 +87,15 @@ struct Lanes<1> {
     REF_LANE_INLINE static I CmpGe(F a, F b) { return a >= b ? -1 : 0; }
 
     REF_LANE_INLINE static F ToFloat(I i) { return static_cast<float>(i); }
-    REF_LANE_INLINE static I Trunc(F v) { return v >= -2147483648.0f && v < 2147483648.0f ? static_cast<I>(v) : INT_MIN; }
+    REF_LANE_INLINE static I Trunc(F v) {
+#if defined(__SSE2__)
+        return _mm_cvttss_si32(_mm_set_ss(v));
+#else
+        return v >= -2147483648.0f && v < 2147483648.0f ? static_cast<I>(v) : INT_MIN;
+#endif
+    }
+    // byte * (1 / 255) for a byte (0..255): the table of those products.
+    REF_LANE_INLINE static F UnitFromByte(I byte) { return kUnitFromByte.value[byte]; }
 
     REF_LANE_INLINE static I AddInt(I a, I b) { return static_cast<I>(U(a) + U(b)); }
     REF_LANE_INLINE static I SubInt(I a, I b) { return static_cast<I>(U(a) - U(b)); }

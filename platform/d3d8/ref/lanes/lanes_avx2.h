@@ -41,6 +41,7 @@ struct Lanes<8> {
 
     REF_LANE_INLINE static F ToFloat(I i) { return _mm256_cvtepi32_ps(i); }
     REF_LANE_INLINE static I Trunc(F v) { return _mm256_cvttps_epi32(v); }
+    REF_LANE_INLINE static F UnitFromByte(I byte) { return Mul(ToFloat(byte), Splat(1.0f / 255.0f)); }
 
     REF_LANE_INLINE static I AddInt(I a, I b) { return _mm256_add_epi32(a, b); }
     REF_LANE_INLINE static I SubInt(I a, I b) { return _mm256_sub_epi32(a, b); }

@@ -100,7 +100,8 @@ TEST_P(PixelLoopChoice, TheProductionsSimpleClassesTakeTheLaneLoop) {
     {
         PipelineState s = StateWithCoordinates(0);
         UseDiffuseOnly(s);
-        cases.push_back({"diffuse colour, no blending", s, false});
+        s.renderStates[D3DRS_POINTSPRITEENABLE] = TRUE;
+        cases.push_back({"diffuse colour, no blending (also untextured sprites)", s, true});
     }
     {
         PipelineState s = StateWithCoordinates(1);

@@ -106,8 +106,8 @@ void ChoosePixelLoops(DrawContext& ctx, const Target& target) {
     if (!PrepareLaneDraw(ctx, target, ctx.lanes)) return;
     const PixelLoop lanes = LaneLoopFor(ctx.instructions);
     ctx.loops.triangles = lanes;
-    // Points other than textured sprites shade their squares with the general loop.
-    if (ctx.pointSprite && ctx.simple.filter != TexelFilter::None) ctx.loops.points = lanes;
+    // Points that are not sprites shade their squares with the general loop.
+    if (ctx.pointSprite) ctx.loops.points = lanes;
 }
 
 const char* PixelLoopName(PixelLoop loop) {

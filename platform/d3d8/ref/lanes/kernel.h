@@ -418,7 +418,7 @@ struct LaneKernel {
     // column (in runs) and once per row.
     template <TexelFilter Filter, BlendKind Kind>
     static void Sprite(const DrawContext& ctx, const RowShare& rows, const ScreenVertex& v) {
-        static_assert(Filter != TexelFilter::None, "sprites of the simple draws read a texture");
+        constexpr bool kTextured = Filter != TexelFilter::None;
         const LaneDraw& d = ctx.lanes;
         PointSquare sq;
         if (!SetupPoint(ctx, v, sq)) return;
@@ -435,14 +435,16 @@ struct LaneKernel {
         int columnA[kRun] = {}, columnB[kRun] = {}, columnWeight[kRun] = {};
         for (int x0 = sq.x0; x0 <= sq.x1; x0 += kRun) {
             const int n = std::min(kRun, sq.x1 - x0 + 1);
-            for (int i = 0; i < n; ++i) {
-                const AxisTaps c = SimpleTaps<Filter>((static_cast<float>(x0 + i) - sq.left) * sq.inv, d.texture.wide, d.texture.addressU);
-                columnA[i] = c.a;
-                columnB[i] = c.b;
-                columnWeight[i] = static_cast<int>(c.weight256);
-            }
+            if constexpr (kTextured)
+                for (int i = 0; i < n; ++i) {
+                    const AxisTaps c = SimpleTaps<Filter>((static_cast<float>(x0 + i) - sq.left) * sq.inv, d.texture.wide, d.texture.addressU);
+                    columnA[i] = c.a;
+                    columnB[i] = c.b;
+                    columnWeight[i] = static_cast<int>(c.weight256);
+                }
             for (int y = rows.First(sq.y0); y <= sq.y1; y = rows.Next(y)) {
-                const AxisTaps row = SimpleTaps<Filter>((static_cast<float>(y) - sq.top) * sq.inv, d.texture.high, d.texture.addressV);
+                AxisTaps row;
+                if constexpr (kTextured) row = SimpleTaps<Filter>((static_cast<float>(y) - sq.top) * sq.inv, d.texture.high, d.texture.addressV);
                 const I top = L::SplatInt(row.a * d.texture.pitch), bottom = L::SplatInt(row.b * d.texture.pitch);
                 const I weightY = L::SplatInt(static_cast<int>(row.weight256));
                 BYTE* pixels = d.color + y * d.colorPitch + 4 * static_cast<std::ptrdiff_t>(x0);
@@ -450,11 +452,14 @@ struct LaneKernel {
                 for (int i = 0; i < n; i += kWidth) {
                     I pass = DepthPasses(d, depths ? depths + i : nullptr, z, FirstLanes(n - i));
                     if (!L::Any(pass)) continue;
-                    const Taps columns{L::LoadInt(columnA + i), L::LoadInt(columnB + i), L::LoadInt(columnWeight + i), L::Splat(0.0f)};
-                    I allZero;
-                    const I texel = SampleTexels<Filter>(d.texture, columns, top, bottom, weightY, allZero);
-                    pass = WithoutKeptPixels(d, pass, allZero, diffuse, one);
-                    Shade<Kind, true>(d, k, pixels + 4 * static_cast<std::ptrdiff_t>(i), pass, texel, diffuse, fog, one);
+                    I texel = L::SplatInt(0);
+                    if constexpr (kTextured) {
+                        const Taps columns{L::LoadInt(columnA + i), L::LoadInt(columnB + i), L::LoadInt(columnWeight + i), L::Splat(0.0f)};
+                        I allZero;
+                        texel = SampleTexels<Filter>(d.texture, columns, top, bottom, weightY, allZero);
+                        pass = WithoutKeptPixels(d, pass, allZero, diffuse, one);
+                    }
+                    Shade<Kind, kTextured>(d, k, pixels + 4 * static_cast<std::ptrdiff_t>(i), pass, texel, diffuse, fog, one);
                 }
             }
         }
@@ -465,9 +470,7 @@ struct LaneKernel {
 template <class Loop, class... Args>
 void WithFilterAndKind(const DrawContext& ctx, const Args&... args) {
     switch (ctx.simple.filter) {
-    case TexelFilter::None:
-        if constexpr (Loop::kUntextured) return Loop::template WithKind<TexelFilter::None>(ctx, args...);
-        return;
+    case TexelFilter::None: return Loop::template WithKind<TexelFilter::None>(ctx, args...);
     case TexelFilter::Point: return Loop::template WithKind<TexelFilter::Point>(ctx, args...);
     case TexelFilter::Linear: return Loop::template WithKind<TexelFilter::Linear>(ctx, args...);
     }
@@ -490,7 +493,6 @@ struct KindDispatch {
 
 template <class L>
 struct TriangleLoop : KindDispatch<TriangleLoop<L>> {
-    static constexpr bool kUntextured = true;
     template <TexelFilter Filter, BlendKind Kind>
     static void Run(const DrawContext& ctx, const RowShare& rows, const TriangleSetup& s) {
         LaneKernel<L>::template Triangle<Filter, Kind>(ctx, rows, s);
@@ -499,10 +501,9 @@ struct TriangleLoop : KindDispatch<TriangleLoop<L>> {
 
 template <class L>
 struct SpriteLoop : KindDispatch<SpriteLoop<L>> {
-    static constexpr bool kUntextured = false;  // untextured sprites take the general loop
     template <TexelFilter Filter, BlendKind Kind>
     static void Run(const DrawContext& ctx, const RowShare& rows, const ScreenVertex& v) {
-        if constexpr (Filter != TexelFilter::None) LaneKernel<L>::template Sprite<Filter, Kind>(ctx, rows, v);
+        LaneKernel<L>::template Sprite<Filter, Kind>(ctx, rows, v);
     }
 };
 

@@ -282,6 +282,7 @@ struct LaneKernel {
 
     static REF_PIXEL_INLINE Channels ChannelsOf(const LaneDraw& d) {
         Channels c;
+#pragma GCC unroll 4
         for (int k = 0; k < 4; ++k) {
             c.texture[k] = L::SplatInt(static_cast<int>(d.textureChannels[k]));
             c.current[k] = L::SplatInt(static_cast<int>(d.currentChannels[k]));
@@ -307,17 +308,21 @@ struct LaneKernel {
             texelChannel[3] = UnitFromChannel<3>(texel);
         }
         if (d.bump.luminance)
+#pragma GCC unroll 4
             for (int i = 0; i < 3; ++i) texelChannel[i] = L::Mul(texelChannel[i], luminance);
         F c[4];
+#pragma GCC unroll 4
         for (int i = 0; i < 4; ++i)
             c[i] = d.addRgb && i < 3 ? Saturate(L::Add(texelChannel[i], current[i]))
                                      : L::Mul(L::Select(k.texture[i], texelChannel[i], one), L::Select(k.current[i], current[i], one));
         if (d.fog) {
             const F rest = L::Sub(one, fog);
+#pragma GCC unroll 4
             for (int i = 0; i < 3; ++i) c[i] = L::Add(L::Mul(fog, c[i]), L::Mul(rest, k.fogColor[i]));
         }
         I out[4];
         if constexpr (Kind == BlendKind::Replace) {
+#pragma GCC unroll 4
             for (int i = 0; i < 4; ++i) out[i] = ByteFromUnit(c[i]);
         } else {
             const I opaque = L::SplatInt(static_cast<int>(d.colorOpaque));
@@ -325,10 +330,12 @@ struct LaneKernel {
             const F oldChannel[4] = {UnitFromChannel<0>(old), UnitFromChannel<1>(old), UnitFromChannel<2>(old),
                                      UnitFromChannel<3>(old)};
             F sc[4];
+#pragma GCC unroll 4
             for (int i = 0; i < 4; ++i) sc[i] = Saturate(c[i]);
             const F sa = sc[3];
             const F fs = Kind == BlendKind::AddOne ? one : sa;
             const F fd = Kind == BlendKind::SrcAlphaOver ? L::Sub(one, sa) : one;
+#pragma GCC unroll 4
             for (int i = 0; i < 4; ++i) out[i] = ByteFromUnit(L::Add(L::Mul(sc[i], fs), L::Mul(oldChannel[i], fd)));
         }
         const I argb = L::Or(L::Or(out[0], L::template ShiftLeft<8>(out[1])),
@@ -367,6 +374,7 @@ struct LaneKernel {
         const F qStep = L::Splat(s.q.dx), zStep = L::Splat(s.z.dx);
         F flatCurrent[4];
         const float* flat = s.flat ? s.flatColors + kAttrDiffuse : nullptr;
+#pragma GCC unroll 4
         for (int i = 0; i < 4; ++i) flatCurrent[i] = L::Splat(flat ? flat[i == 3 ? 3 : 2 - i] : 0.0f);
         for (int y = rows.First(s.minY); y <= s.maxY; y = rows.Next(y)) {
             int xStart, xEnd;
@@ -385,6 +393,7 @@ struct LaneKernel {
                     F a[kMaxLaneValues];
                     for (int i = 0; i < n; ++i) a[i] = L::Mul(value[i], w);
                     F current[4];  // the diffuse colour's r, g, b, a in the order b, g, r, a
+#pragma GCC unroll 4
                     for (int i = 0; i < 4; ++i) current[i] = d.diffuseAt >= 0 ? a[d.diffuseAt + (i == 3 ? 3 : 2 - i)] : flatCurrent[i];
                     F fog = L::Splat(0.0f);
                     if (d.fog) fog = FogFactors(ctx, ctx.fogFromW ? w : zs, d.fogAt >= 0 ? a[d.fogAt] : L::Splat(1.0f));

@@ -76,12 +76,22 @@ PipelineState StateWithCoordinates(UINT stages) {
     return s;
 }
 
+const char* InstructionsName(PixelInstructions instructions) {
+    switch (instructions) {
+    case PixelInstructions::Scalar: return "Scalar";
+    case PixelInstructions::Baseline: return "Baseline";
+    case PixelInstructions::Avx2: return "Avx2";
+    case PixelInstructions::Avx512: return "Avx512";
+    }
+    return "?";
+}
+
 // Run once per instruction set the loops are built for; one the processor lacks is skipped.
 class PixelLoopChoice : public ::testing::TestWithParam<PixelInstructions> {
 protected:
     void SetUp() override {
-        if (GetParam() == PixelInstructions::Avx2 && d3d8::ref::WidestPixelInstructions() != PixelInstructions::Avx2)
-            GTEST_SKIP() << "AVX2 loops: not in this build, or this processor has no AVX2";
+        if (GetParam() > d3d8::ref::WidestPixelInstructions())
+            GTEST_SKIP() << InstructionsName(GetParam()) << " loops: not in this build, or this processor lacks them";
         lanes_ = d3d8::ref::LaneLoopFor(GetParam());
     }
     PixelInstructions Instructions() const { return GetParam(); }
@@ -196,14 +206,8 @@ TEST_P(PixelLoopChoice, StatesOutsideTheSimpleClassTakeTheGeneralLoop) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Instructions, PixelLoopChoice,
-                         ::testing::Values(PixelInstructions::Scalar, PixelInstructions::Baseline, PixelInstructions::Avx2),
-                         [](const ::testing::TestParamInfo<PixelInstructions>& info) {
-                             switch (info.param) {
-                             case PixelInstructions::Scalar: return "Scalar";
-                             case PixelInstructions::Baseline: return "Baseline";
-                             case PixelInstructions::Avx2: return "Avx2";
-                             }
-                             return "?";
-                         });
+                         ::testing::Values(PixelInstructions::Scalar, PixelInstructions::Baseline, PixelInstructions::Avx2,
+                                           PixelInstructions::Avx512),
+                         [](const ::testing::TestParamInfo<PixelInstructions>& info) { return InstructionsName(info.param); });
 
 }  // namespace

@@ -222,9 +222,10 @@ void ExpectSpecialisedPathsDrawTheGeneralBytes(UINT width, UINT height, int draw
         Canvas general(width, height, format, true, RefPixelPaths::General, RefInstructions::Widest);
         Canvas generalBaseline(width, height, format, true, RefPixelPaths::General, RefInstructions::Baseline);
         Canvas fast(width, height, format, true, RefPixelPaths::Specialised, RefInstructions::Widest);
+        Canvas fastAvx2(width, height, format, true, RefPixelPaths::Specialised, RefInstructions::Avx2);
         Canvas fastBaseline(width, height, format, true, RefPixelPaths::Specialised, RefInstructions::Baseline);
         Canvas fastScalar(width, height, format, true, RefPixelPaths::Specialised, RefInstructions::Scalar);
-        Canvas* const canvases[] = {&general, &generalBaseline, &fast, &fastBaseline, &fastScalar};
+        Canvas* const canvases[] = {&general, &generalBaseline, &fast, &fastAvx2, &fastBaseline, &fastScalar};
         for (int draw = 0; draw < draws; ++draw) {
             SCOPED_TRACE("target format " + std::to_string(format) + ", draw " + std::to_string(draw));
             if (draw % 10 == 0) {
@@ -255,6 +256,7 @@ void ExpectSpecialisedPathsDrawTheGeneralBytes(UINT width, UINT height, int draw
             const std::pair<const char*, const Canvas*> others[] = {
                 {"general, baseline", &generalBaseline},
                 {"specialised", &fast},
+                {"specialised, at most AVX2", &fastAvx2},
                 {"specialised, baseline", &fastBaseline},
                 {"specialised, one lane", &fastScalar}};
             for (const auto& [name, other] : others) {

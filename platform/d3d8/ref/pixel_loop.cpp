@@ -116,6 +116,7 @@ const char* PixelLoopName(PixelLoop loop) {
     case PixelLoop::Lanes1: return "1 lane";
     case PixelLoop::Lanes4: return "4 lanes";
     case PixelLoop::Lanes8: return "8 lanes";
+    case PixelLoop::Lanes16: return "16 lanes";
     }
     return "?";
 }
@@ -125,6 +126,9 @@ PixelLoop LaneLoopFor(PixelInstructions instructions) {
     case PixelInstructions::Scalar: return PixelLoop::Lanes1;
 #if REF_LANES8
     case PixelInstructions::Avx2: return PixelLoop::Lanes8;
+#endif
+#if REF_LANES16
+    case PixelInstructions::Avx512: return PixelLoop::Lanes16;
 #endif
     default:
 #if REF_LANES4

@@ -114,7 +114,7 @@ template <BlendKind Kind>
 void GeneralTriangle(const DrawContext& ctx, const Target& t, const TriangleSetup& s) {
     WithBlendKind(ctx, [&](auto kind) {
 #if REF_AVX2_LOOPS
-        if (ctx.instructions == PixelInstructions::Avx2) return TriangleLoopAvx2<decltype(kind)::value>(ctx, t, s);
+        if (ctx.instructions >= PixelInstructions::Avx2) return TriangleLoopAvx2<decltype(kind)::value>(ctx, t, s);
 #endif
         TriangleLoop<decltype(kind)::value>(ctx, t, s);
     });
@@ -123,7 +123,7 @@ void GeneralTriangle(const DrawContext& ctx, const Target& t, const TriangleSetu
 void GeneralPoint(const DrawContext& ctx, const Target& t, const ScreenVertex& v) {
     WithBlendKind(ctx, [&](auto kind) {
 #if REF_AVX2_LOOPS
-        if (ctx.instructions == PixelInstructions::Avx2) return PointLoopAvx2<decltype(kind)::value>(ctx, t, v);
+        if (ctx.instructions >= PixelInstructions::Avx2) return PointLoopAvx2<decltype(kind)::value>(ctx, t, v);
 #endif
         PointLoop<decltype(kind)::value>(ctx, t, v);
     });
@@ -167,6 +167,10 @@ void RasterizeLine(const DrawContext& ctx, const Target& t, const ScreenVertex& 
 }
 
 PixelInstructions WidestPixelInstructions() {
+#if REF_LANES16
+    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512dq"))
+        return PixelInstructions::Avx512;
+#endif
 #if REF_AVX2_LOOPS
     if (__builtin_cpu_supports("avx2")) return PixelInstructions::Avx2;
 #endif
@@ -183,6 +187,9 @@ void RasterizeTriangle(const DrawContext& ctx, const Target& t, const TriangleSe
 #if REF_LANES8
     case PixelLoop::Lanes8: return DrawLanesTriangle<8>(ctx, t.rows, s);
 #endif
+#if REF_LANES16
+    case PixelLoop::Lanes16: return DrawLanesTriangle<16>(ctx, t.rows, s);
+#endif
     default: return;  // not in this build: never chosen
     }
 }
@@ -196,6 +203,9 @@ void RasterizePoint(const DrawContext& ctx, const Target& t, const ScreenVertex&
 #endif
 #if REF_LANES8
     case PixelLoop::Lanes8: return DrawLanesSprite<8>(ctx, t.rows, v);
+#endif
+#if REF_LANES16
+    case PixelLoop::Lanes16: return DrawLanesSprite<16>(ctx, t.rows, v);
 #endif
     default: return;
     }

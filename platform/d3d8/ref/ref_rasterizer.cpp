@@ -34,6 +34,7 @@ constexpr std::size_t kVerticesPerPart = 64;
 
 PixelInstructions PixelInstructionsFor(RefInstructions instructions) {
     switch (instructions) {
+    case RefInstructions::Avx2: return std::min(WidestPixelInstructions(), PixelInstructions::Avx2);
     case RefInstructions::Baseline: return PixelInstructions::Baseline;
     case RefInstructions::Scalar: return PixelInstructions::Scalar;
     default: return WidestPixelInstructions();
@@ -189,6 +190,7 @@ RefPixelPaths RefPixelPathsFromEnvironment() {
 
 RefInstructions RefInstructionsFromEnvironment() {
     const char* text = std::getenv("MORVELT_REF_ISA");
+    if (text && std::strcmp(text, "avx2") == 0) return RefInstructions::Avx2;
     if (text && std::strcmp(text, "baseline") == 0) return RefInstructions::Baseline;
     if (text && std::strcmp(text, "scalar") == 0) return RefInstructions::Scalar;
     return RefInstructions::Widest;

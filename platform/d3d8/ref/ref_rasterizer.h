@@ -14,10 +14,10 @@ enum class RefPixelPaths { Specialised, General };
 RefPixelPaths RefPixelPathsFromEnvironment();
 
 // The instructions REF's pixel loops run with: the widest the processor has that REF is built
-// for (the default), the architecture's baseline (SSE2 on x86-64), or none (one lane in plain
-// C++); all must give the same bytes. MORVELT_REF_ISA=baseline or =scalar makes the second or
-// the third the default, to compare them.
-enum class RefInstructions { Widest, Baseline, Scalar };
+// for (the default), at most AVX2, the architecture's baseline (SSE2 on x86-64), or none (one
+// lane in plain C++); all must give the same bytes. MORVELT_REF_ISA=avx2, =baseline or =scalar
+// makes one of the last three the default, to compare them.
+enum class RefInstructions { Widest, Avx2, Baseline, Scalar };
 RefInstructions RefInstructionsFromEnvironment();
 
 std::unique_ptr<Rasterizer> CreateRefRasterizer(RefPixelPaths paths = RefPixelPathsFromEnvironment(),

@@ -200,8 +200,20 @@ struct LaneKernel {
             allZero = L::CmpEqInt(c, L::SplatInt(0));
             return c;
         } else {
-            const I c00 = Texels(l, x.a, top), c10 = Texels(l, x.b, top);
-            const I c01 = Texels(l, x.a, bottom), c11 = Texels(l, x.b, bottom);
+            I c00, c10, c01, c11;
+            if (!l.r5g6b5 && L::All(L::CmpEqInt(x.b, L::AddInt(x.a, L::SplatInt(1))))) {
+                // Each row's two taps are neighbours: one eight-byte read for both.
+                const I column = L::template ShiftLeft<2>(x.a), opaque = L::SplatInt(static_cast<int>(l.opaque));
+                L::LoadWordPairs(l.texels, L::AddInt(top, column), c00, c10);
+                L::LoadWordPairs(l.texels, L::AddInt(bottom, column), c01, c11);
+                c00 = L::Or(c00, opaque);
+                c10 = L::Or(c10, opaque);
+                c01 = L::Or(c01, opaque);
+                c11 = L::Or(c11, opaque);
+            } else {
+                c00 = Texels(l, x.a, top), c10 = Texels(l, x.b, top);
+                c01 = Texels(l, x.a, bottom), c11 = Texels(l, x.b, bottom);
+            }
             allZero = L::CmpEqInt(L::Or(L::Or(c00, c10), L::Or(c01, c11)), L::SplatInt(0));
             return Bilinear(c00, c10, c01, c11, x.weight256, weightY256);
         }

@@ -43,6 +43,13 @@ REF_LANE_INLINE int LaneWord(const BYTE* p) {
     }
 }
 
+// The eight bytes at p.
+REF_LANE_INLINE long long LanePair(const BYTE* p) {
+    long long v;
+    std::memcpy(&v, p, 8);
+    return v;
+}
+
 template <int W>
 struct Lanes;
 
@@ -129,8 +136,14 @@ struct Lanes<1> {
     // The words of `Bytes` bytes (zero-extended) at byte offsets from `base`.
     template <int Bytes>
     REF_LANE_INLINE static I LoadWords(const BYTE* base, I offset) { return LaneWord<Bytes>(base + offset); }
+    // The two 32-bit words one after the other at byte offsets from `base`.
+    REF_LANE_INLINE static void LoadWordPairs(const BYTE* base, I offset, I& first, I& second) {
+        first = LaneWord<4>(base + offset);
+        second = LaneWord<4>(base + offset + 4);
+    }
 
     REF_LANE_INLINE static bool Any(I mask) { return mask != 0; }
+    REF_LANE_INLINE static bool All(I mask) { return mask != 0; }
     REF_LANE_INLINE static F MaskLoad(const float* p, I mask) { return mask ? *p : 0.0f; }
     REF_LANE_INLINE static void MaskStore(float* p, I mask, F v) {
         if (mask) *p = v;

@@ -77,14 +77,30 @@ struct Lanes<8> {
                                  LaneWord<Bytes>(base + at[6]), LaneWord<Bytes>(base + at[7]));
     }
 
+    // A lane at a time, eight bytes each, then the lanes' first and second words apart.
+    REF_LANE_INLINE static void LoadWordPairs(const BYTE* base, I offsets, I& first, I& second) {
+        alignas(32) int at[8];
+        _mm256_store_si256(reinterpret_cast<__m256i*>(at), offsets);
+        const __m256 low = _mm256_castsi256_ps(
+            _mm256_setr_epi64x(LanePair(base + at[0]), LanePair(base + at[1]), LanePair(base + at[2]), LanePair(base + at[3])));
+        const __m256 high = _mm256_castsi256_ps(
+            _mm256_setr_epi64x(LanePair(base + at[4]), LanePair(base + at[5]), LanePair(base + at[6]), LanePair(base + at[7])));
+        // Within each 128-bit half: the even (odd) words of low's half, then of high's half;
+        // the permutation puts the halves' pairs back in lane order.
+        const __m256i even = _mm256_castps_si256(_mm256_shuffle_ps(low, high, _MM_SHUFFLE(2, 0, 2, 0)));
+        const __m256i odd = _mm256_castps_si256(_mm256_shuffle_ps(low, high, _MM_SHUFFLE(3, 1, 3, 1)));
+        first = _mm256_permute4x64_epi64(even, _MM_SHUFFLE(3, 1, 2, 0));
+        second = _mm256_permute4x64_epi64(odd, _MM_SHUFFLE(3, 1, 2, 0));
+    }
+
     REF_LANE_INLINE static bool Any(I mask) { return !_mm256_testz_si256(mask, mask); }
+    REF_LANE_INLINE static bool All(I mask) { return _mm256_movemask_ps(_mm256_castsi256_ps(mask)) == 0xff; }
     REF_LANE_INLINE static F MaskLoad(const float* p, I mask) { return _mm256_maskload_ps(p, mask); }
     REF_LANE_INLINE static void MaskStore(float* p, I mask, F v) { _mm256_maskstore_ps(p, mask, v); }
     REF_LANE_INLINE static I MaskLoadWords(const unsigned char* p, I mask) {
         return _mm256_maskload_epi32(reinterpret_cast<const int*>(p), mask);
     }
     REF_LANE_INLINE static void MaskStoreWords(unsigned char* p, I mask, I v) { _mm256_maskstore_epi32(reinterpret_cast<int*>(p), mask, v); }
-
 };
 
 }  // namespace d3d8::ref

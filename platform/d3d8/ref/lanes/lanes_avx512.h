@@ -83,7 +83,21 @@ struct Lanes<16> {
                                  LaneWord<Bytes>(base + at[15]));
     }
 
+    // A lane at a time, eight bytes each, then the lanes' first and second words apart.
+    REF_LANE_INLINE static void LoadWordPairs(const BYTE* base, I offsets, I& first, I& second) {
+        alignas(64) int at[16];
+        _mm512_store_si512(at, offsets);
+        const I low = _mm512_setr_epi64(LanePair(base + at[0]), LanePair(base + at[1]), LanePair(base + at[2]), LanePair(base + at[3]),
+                                        LanePair(base + at[4]), LanePair(base + at[5]), LanePair(base + at[6]), LanePair(base + at[7]));
+        const I high = _mm512_setr_epi64(LanePair(base + at[8]), LanePair(base + at[9]), LanePair(base + at[10]), LanePair(base + at[11]),
+                                         LanePair(base + at[12]), LanePair(base + at[13]), LanePair(base + at[14]), LanePair(base + at[15]));
+        const I even = _mm512_setr_epi32(0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30);
+        first = _mm512_permutex2var_epi32(low, even, high);
+        second = _mm512_permutex2var_epi32(low, _mm512_add_epi32(even, _mm512_set1_epi32(1)), high);
+    }
+
     REF_LANE_INLINE static bool Any(I mask) { return _mm512_test_epi32_mask(mask, mask) != 0; }
+    REF_LANE_INLINE static bool All(I mask) { return Mask(mask) == 0xffff; }
     REF_LANE_INLINE static F MaskLoad(const float* p, I mask) { return _mm512_maskz_loadu_ps(Mask(mask), p); }
     REF_LANE_INLINE static void MaskStore(float* p, I mask, F v) { _mm512_mask_storeu_ps(p, Mask(mask), v); }
     REF_LANE_INLINE static I MaskLoadWords(const unsigned char* p, I mask) { return _mm512_maskz_loadu_epi32(Mask(mask), p); }

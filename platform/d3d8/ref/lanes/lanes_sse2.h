@@ -84,6 +84,16 @@ struct Lanes<4> {
                               LaneWord<Bytes>(base + at[3]));
     }
 
+    // A lane at a time, eight bytes each, then the lanes' first and second words apart.
+    REF_LANE_INLINE static void LoadWordPairs(const BYTE* base, I offsets, I& first, I& second) {
+        alignas(16) int at[4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(at), offsets);
+        const __m128 low = _mm_castsi128_ps(_mm_set_epi64x(LanePair(base + at[1]), LanePair(base + at[0])));
+        const __m128 high = _mm_castsi128_ps(_mm_set_epi64x(LanePair(base + at[3]), LanePair(base + at[2])));
+        first = _mm_castps_si128(_mm_shuffle_ps(low, high, _MM_SHUFFLE(2, 0, 2, 0)));
+        second = _mm_castps_si128(_mm_shuffle_ps(low, high, _MM_SHUFFLE(3, 1, 3, 1)));
+    }
+
     REF_LANE_INLINE static bool Any(I mask) { return _mm_movemask_ps(_mm_castsi128_ps(mask)) != 0; }
     REF_LANE_INLINE static bool All(I mask) { return _mm_movemask_ps(_mm_castsi128_ps(mask)) == 0xf; }
 

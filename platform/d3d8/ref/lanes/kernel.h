@@ -410,7 +410,7 @@ struct LaneKernel {
             for (int i = 0; i < n; ++i) value[i] = Running(s.attr[ctx.interpolated[i]].At(fx0, fy), s.attrDx[i]);
             BYTE* colorRow = d.color + y * d.colorPitch;
             float* depthRow = d.depthTest ? reinterpret_cast<float*>(d.depth + y * d.depthPitch) : nullptr;
-            for (int x = xStart; x <= xEnd; x += kWidth) {
+            for (int x = xStart;;) {
                 const F zs = Saturate(z);
                 I pass = DepthPasses(d, depthRow ? depthRow + x : nullptr, zs, FirstLanes(xEnd - x + 1));
                 if (L::Any(pass)) {
@@ -441,6 +441,8 @@ struct LaneKernel {
                     Shade<Kind, Filter != TexelFilter::None>(d, k, colorRow + 4 * static_cast<std::ptrdiff_t>(x), pass, texel,
                                                              current, fog, luminance);
                 }
+                x += kWidth;
+                if (x > xEnd) break;  // the row's last pixels: nothing to move on to
                 q = Next(q, qStep);
                 z = Next(z, zStep);
                 for (int i = 0; i < n; ++i) value[i] = Next(value[i], step[i]);

@@ -54,13 +54,14 @@ struct LaneKernel {
     }
 
     // The value at W neighbouring pixels from its value at the first and its step per pixel:
-    // lane j has the step added j times, one addition after another.
-    static REF_PIXEL_INLINE F Running(float first, float step) {
+    // lane j has the step added j times, one addition after another. Only the first `count`
+    // lanes are wanted (a short row): the others keep a value nobody reads.
+    static REF_PIXEL_INLINE F Running(float first, float step, int count) {
         const F s = L::Splat(step);
         const I lane = L::Iota();
         F v = L::Splat(first);
 #pragma GCC unroll 16
-        for (int j = 1; j < kWidth; ++j) v = L::Select(L::CmpGtInt(lane, L::SplatInt(j - 1)), L::Add(v, s), v);
+        for (int j = 1; j < kWidth && j < count; ++j) v = L::Select(L::CmpGtInt(lane, L::SplatInt(j - 1)), L::Add(v, s), v);
         return v;
     }
 
@@ -405,9 +406,10 @@ struct LaneKernel {
             if (!RowSpan(s, y, xStart, xEnd)) continue;
             if (const int next = rows.Next(y); next <= s.maxY) Prefetch(d, next, xStart, xEnd - xStart + 1);
             const float fy = static_cast<float>(y), fx0 = static_cast<float>(xStart);
-            F q = Running(s.q.At(fx0, fy), s.q.dx), z = Running(s.z.At(fx0, fy), s.z.dx);
+            const int count = xEnd - xStart + 1;
+            F q = Running(s.q.At(fx0, fy), s.q.dx, count), z = Running(s.z.At(fx0, fy), s.z.dx, count);
             F value[kMaxLaneValues];
-            for (int i = 0; i < n; ++i) value[i] = Running(s.attr[ctx.interpolated[i]].At(fx0, fy), s.attrDx[i]);
+            for (int i = 0; i < n; ++i) value[i] = Running(s.attr[ctx.interpolated[i]].At(fx0, fy), s.attrDx[i], count);
             BYTE* colorRow = d.color + y * d.colorPitch;
             float* depthRow = d.depthTest ? reinterpret_cast<float*>(d.depth + y * d.depthPitch) : nullptr;
             for (int x = xStart;;) {

@@ -168,8 +168,11 @@ struct LaneKernel {
         if (l.r5g6b5)
             return ArgbFromR5G6B5(L::template LoadWords<2>(l.texels, L::AddInt(rows, L::template ShiftLeft<1>(column))));
         const I c = L::template LoadWords<4>(l.texels, L::AddInt(rows, L::template ShiftLeft<2>(column)));
-        return L::Or(c, L::SplatInt(static_cast<int>(l.opaque)));
+        return WithOpaque(l, c);
     }
+
+    // 32-bit texels as ARGB: the level's opaque bits set (all ones in alpha for X8R8G8B8).
+    static REF_PIXEL_INLINE I WithOpaque(const LaneLevel& l, I c) { return L::Or(c, L::SplatInt(static_cast<int>(l.opaque))); }
 
     // (x * g + y * f + 128) >> 8 in 16-bit pairs.
     static REF_PIXEL_INLINE I Mix(I x, I y, I f, I g) {
@@ -204,13 +207,11 @@ struct LaneKernel {
             I c00, c10, c01, c11;
             if (!l.r5g6b5 && L::All(L::CmpEqInt(x.b, L::AddInt(x.a, L::SplatInt(1))))) {
                 // Each row's two taps are neighbours: one eight-byte read for both.
-                const I column = L::template ShiftLeft<2>(x.a), opaque = L::SplatInt(static_cast<int>(l.opaque));
+                const I column = L::template ShiftLeft<2>(x.a);
                 L::LoadWordPairs(l.texels, L::AddInt(top, column), c00, c10);
                 L::LoadWordPairs(l.texels, L::AddInt(bottom, column), c01, c11);
-                c00 = L::Or(c00, opaque);
-                c10 = L::Or(c10, opaque);
-                c01 = L::Or(c01, opaque);
-                c11 = L::Or(c11, opaque);
+                c00 = WithOpaque(l, c00), c10 = WithOpaque(l, c10);
+                c01 = WithOpaque(l, c01), c11 = WithOpaque(l, c11);
             } else {
                 c00 = Texels(l, x.a, top), c10 = Texels(l, x.b, top);
                 c01 = Texels(l, x.a, bottom), c11 = Texels(l, x.b, bottom);
@@ -320,9 +321,10 @@ struct LaneKernel {
             texelChannel[2] = UnitFromChannel<2>(texel);
             texelChannel[3] = UnitFromChannel<3>(texel);
         }
-        if (d.bump.luminance)
+        if (d.bump.luminance) {
 #pragma GCC unroll 4
             for (int i = 0; i < 3; ++i) texelChannel[i] = L::Mul(texelChannel[i], luminance);
+        }
         F c[4];
 #pragma GCC unroll 4
         for (int i = 0; i < 4; ++i)

@@ -53,23 +53,45 @@ struct LaneKernel {
         return L::Trunc(L::Add(L::Mul(c, L::Splat(255.0f)), L::Splat(0.5f)));
     }
 
-    // The value at W neighbouring pixels from its value at the first and its step per pixel:
-    // lane j has the step added j times, one addition after another. Only the first `count`
-    // lanes are wanted (a short row): the others keep a value nobody reads.
-    static REF_PIXEL_INLINE F Running(float first, float step, int count) {
-        const F s = L::Splat(step);
+    // Running values advance in groups of kGroup, whose chains of additions overlap instead of
+    // waiting on each other; the arrays hold whole groups (a group's unused values step by 0).
+    static constexpr int kGroup = 8;
+    static constexpr int kMaxValues = (kMaxLaneValues + 2 + kGroup - 1) / kGroup * kGroup;
+
+    // The values at W neighbouring pixels from their values at the first and their steps per
+    // pixel: lane j of value i has step[i] added j times, one addition after another. Only the
+    // first `count` lanes are wanted (a short row): the others keep a value nobody reads.
+    static REF_PIXEL_INLINE void Running(const float* first, const F* step, int values, int count, F* v) {
         const I lane = L::Iota();
-        F v = L::Splat(first);
+        for (int g = 0; g < values; g += kGroup) {
+            F a[kGroup];
+#pragma GCC unroll 8
+            for (int i = 0; i < kGroup; ++i) a[i] = L::Splat(first[g + i]);
 #pragma GCC unroll 16
-        for (int j = 1; j < kWidth && j < count; ++j) v = L::Select(L::CmpGtInt(lane, L::SplatInt(j - 1)), L::Add(v, s), v);
-        return v;
+            for (int j = 1; j < kWidth && j < count; ++j) {
+                const I later = L::CmpGtInt(lane, L::SplatInt(j - 1));
+#pragma GCC unroll 8
+                for (int i = 0; i < kGroup; ++i) a[i] = L::Select(later, L::Add(a[i], step[g + i]), a[i]);
+            }
+#pragma GCC unroll 8
+            for (int i = 0; i < kGroup; ++i) v[g + i] = a[i];
+        }
     }
 
     // Moves running values on to the next W pixels.
-    static REF_PIXEL_INLINE F Next(F v, F step) {
+    static REF_PIXEL_INLINE void Next(F* v, const F* step, int values) {
+        for (int g = 0; g < values; g += kGroup) {
+            F a[kGroup];
+#pragma GCC unroll 8
+            for (int i = 0; i < kGroup; ++i) a[i] = v[g + i];
 #pragma GCC unroll 16
-        for (int j = 0; j < kWidth; ++j) v = L::Add(v, step);
-        return v;
+            for (int j = 0; j < kWidth; ++j) {
+#pragma GCC unroll 8
+                for (int i = 0; i < kGroup; ++i) a[i] = L::Add(a[i], step[g + i]);
+            }
+#pragma GCC unroll 8
+            for (int i = 0; i < kGroup; ++i) v[g + i] = a[i];
+        }
     }
 
     // All ones in the first `count` lanes.
@@ -395,10 +417,14 @@ struct LaneKernel {
     static void Triangle(const DrawContext& ctx, const RowShare& rows, const TriangleSetup& s) {
         const LaneDraw& d = ctx.lanes;
         const Channels k = ChannelsOf(d);
-        const int n = ctx.interpolatedCount;
-        F step[kMaxLaneValues];
-        for (int i = 0; i < n; ++i) step[i] = L::Splat(s.attrDx[i]);
-        const F qStep = L::Splat(s.q.dx), zStep = L::Splat(s.z.dx);
+        // The running values: the interpolated ones, then 1/w and depth.
+        const int n = ctx.interpolatedCount, values = n + 2;
+        const Plane* plane[kMaxValues];
+        F step[kMaxValues];
+        for (int i = 0; i < n; ++i) plane[i] = &s.attr[ctx.interpolated[i]];
+        plane[n] = &s.q;
+        plane[n + 1] = &s.z;
+        for (int i = 0; i < kMaxValues; ++i) step[i] = L::Splat(i < values ? plane[i]->dx : 0.0f);
         F flatCurrent[4];
         const float* flat = s.flat ? s.flatColors + kAttrDiffuse : nullptr;
 #pragma GCC unroll 4
@@ -409,9 +435,12 @@ struct LaneKernel {
             if (const int next = rows.Next(y); next <= s.maxY) Prefetch(d, next, xStart, xEnd - xStart + 1);
             const float fy = static_cast<float>(y), fx0 = static_cast<float>(xStart);
             const int count = xEnd - xStart + 1;
-            F q = Running(s.q.At(fx0, fy), s.q.dx, count), z = Running(s.z.At(fx0, fy), s.z.dx, count);
-            F value[kMaxLaneValues];
-            for (int i = 0; i < n; ++i) value[i] = Running(s.attr[ctx.interpolated[i]].At(fx0, fy), s.attrDx[i], count);
+            float first[kMaxValues] = {};
+            for (int i = 0; i < values; ++i) first[i] = plane[i]->At(fx0, fy);
+            F value[kMaxValues];
+            Running(first, step, values, count, value);
+            const F& q = value[n];
+            const F& z = value[n + 1];
             BYTE* colorRow = d.color + y * d.colorPitch;
             float* depthRow = d.depthTest ? reinterpret_cast<float*>(d.depth + y * d.depthPitch) : nullptr;
             for (int x = xStart;;) {
@@ -447,9 +476,7 @@ struct LaneKernel {
                 }
                 x += kWidth;
                 if (x > xEnd) break;  // the row's last pixels: nothing to move on to
-                q = Next(q, qStep);
-                z = Next(z, zStep);
-                for (int i = 0; i < n; ++i) value[i] = Next(value[i], step[i]);
+                Next(value, step, values);
             }
         }
     }

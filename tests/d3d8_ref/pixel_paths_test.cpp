@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <random>
 #include <utility>
 
@@ -334,6 +335,53 @@ TEST(RefPixelPaths, ZeroTexelsGiveTheBytesOfTheGeneralPath) {
                         }
                         EXPECT_EQ(fast.ColorBytes(), general.ColorBytes());
                     }
+}
+
+// Bilinear sprites magnified and minified over textures of several widths, wrapped and
+// clamped, at every place of a row: a block of lanes reads its texels from a window of
+// neighbouring columns where they fit one (of up to twice the lanes), a texel at a time
+// where a tap wraps or they spread further, and must give the general path's bytes in both.
+TEST(RefPixelPaths, SpritesReadingNeighbouringTexelsGiveTheBytesOfTheGeneralPath) {
+    const UINT widths[] = {4, 16, 24, 64};
+    std::vector<Texture> textures;
+    for (const UINT w : widths)
+        textures.emplace_back(D3DFMT_A8R8G8B8, w, 8, 1, [](UINT, UINT x, UINT y) { return 0x01000000u * (x * 7 + 1) + y * 0x030507u + x * 0x100u; });
+    constexpr UINT kSize = 96;
+    Canvas general(kSize, kSize, D3DFMT_A8R8G8B8, false, RefPixelPaths::General, RefInstructions::Widest);
+    std::vector<std::unique_ptr<Canvas>> fast;
+    for (const RefInstructions isa : {RefInstructions::Widest, RefInstructions::Avx2, RefInstructions::Baseline, RefInstructions::Scalar})
+        fast.push_back(std::make_unique<Canvas>(kSize, kSize, D3DFMT_A8R8G8B8, false, RefPixelPaths::Specialised, isa));
+    for (const Texture& texture : textures)
+        for (const DWORD address : {D3DTADDRESS_WRAP, D3DTADDRESS_CLAMP})
+            for (const float size : {3.0f, 9.5f, 17.0f, 29.0f, 30.5f, 33.0f, 40.0f, 90.0f}) {
+                SCOPED_TRACE(::testing::Message() << "texture " << texture.data.levels[0].width << " wide, address " << address
+                                                  << ", size " << size);
+                for (Canvas* c : std::initializer_list<Canvas*>{&general, fast[0].get(), fast[1].get(), fast[2].get(), fast[3].get()}) {
+                    c->Clear(D3DCLEAR_TARGET, 0x20406080);
+                    DWORD* ss = c->state.stageStates[0];
+                    ss[D3DTSS_COLOROP] = D3DTOP_MODULATE;
+                    ss[D3DTSS_COLORARG1] = D3DTA_TEXTURE;
+                    ss[D3DTSS_COLORARG2] = D3DTA_DIFFUSE;
+                    ss[D3DTSS_ALPHAOP] = D3DTOP_SELECTARG1;
+                    ss[D3DTSS_ALPHAARG1] = D3DTA_TEXTURE;
+                    ss[D3DTSS_MAGFILTER] = ss[D3DTSS_MINFILTER] = D3DTEXF_LINEAR;
+                    ss[D3DTSS_ADDRESSU] = ss[D3DTSS_ADDRESSV] = address;
+                    c->state.textures[0] = &texture.data;
+                    DWORD* rs = c->state.renderStates;
+                    rs[D3DRS_ALPHABLENDENABLE] = TRUE;
+                    rs[D3DRS_SRCBLEND] = D3DBLEND_SRCALPHA;
+                    rs[D3DRS_DESTBLEND] = D3DBLEND_ONE;
+                    rs[D3DRS_POINTSPRITEENABLE] = TRUE;
+                    rs[D3DRS_POINTSIZE] = Bits(size);
+                    std::vector<TLVertex> points;  // left edges at every place of a block of lanes
+                    for (int i = 0; i < 17; ++i)
+                        points.push_back({static_cast<float>(i * 5 % 80) + 0.3f * static_cast<float>(i), static_cast<float>(i * 5),
+                                          0.5f, 1, 0xffc08040u - static_cast<D3DCOLOR>(i), 0, 0});
+                    c->Draw(D3DPT_POINTLIST, static_cast<UINT>(points.size()), points, kTLFvf);
+                }
+                for (std::size_t i = 0; i < fast.size(); ++i)
+                    ASSERT_EQ(fast[i]->ColorBytes(), general.ColorBytes()) << "widest, at most AVX2, baseline, one lane: " << i;
+            }
 }
 
 }  // namespace

@@ -238,9 +238,50 @@ struct LaneKernel {
                 c00 = Texels(l, x.a, top), c10 = Texels(l, x.b, top);
                 c01 = Texels(l, x.a, bottom), c11 = Texels(l, x.b, bottom);
             }
-            allZero = L::CmpEqInt(L::Or(L::Or(c00, c10), L::Or(c01, c11)), L::SplatInt(0));
-            return Bilinear(c00, c10, c01, c11, x.weight256, weightY256);
+            return Filtered(c00, c10, c01, c11, x.weight256, weightY256, allZero);
         }
+    }
+
+    // The bilinear mix of four texels per lane; `allZero` gets the lanes whose four are zero.
+    static REF_PIXEL_INLINE I Filtered(I c00, I c10, I c01, I c11, I weightX256, I weightY256, I& allZero) {
+        allZero = L::CmpEqInt(L::Or(L::Or(c00, c10), L::Or(c01, c11)), L::SplatInt(0));
+        return Bilinear(c00, c10, c01, c11, weightX256, weightY256);
+    }
+
+    // Where the W columns of a block of a sprite's row lie within 2W - 1 neighbouring texels,
+    // each taking its neighbour as second tap, the block reads both taps of a texel row from
+    // that window (Lanes::LoadWindowPairs).
+    struct Window {
+        int first = -1;  // the window's first column; -1: the block reads a texel at a time
+        int words = 0;   // its columns
+    };
+
+    // The window of the `count` columns a[i], b[i] (a block's lanes that draw), and their
+    // indices in it; lanes past `count` read the window's first texel.
+    static Window WindowOf(const LaneLevel& l, const int* a, const int* b, int count, int* index) {
+        if (l.r5g6b5) return {};
+        int lo = a[0], hi = a[0];
+        for (int i = 0; i < count; ++i) {
+            if (b[i] != a[i] + 1) return {};
+            lo = std::min(lo, a[i]);
+            hi = std::max(hi, a[i]);
+        }
+        if (hi - lo + 2 > 2 * kWidth) return {};
+        for (int i = 0; i < kWidth; ++i) index[i] = i < count ? a[i] - lo : 0;
+        return {lo, hi - lo + 2};
+    }
+
+    // The bilinear texels of a block whose columns lie in `window`, at the byte offsets
+    // `top` and `bottom` of the taps' rows.
+    static REF_PIXEL_INLINE I SampleWindow(const LaneLevel& l, Window window, I index, int top, int bottom, I weightX256,
+                                           I weightY256, I& allZero) {
+        const BYTE* first = l.texels + 4 * static_cast<std::ptrdiff_t>(window.first);
+        I c00, c10, c01, c11;
+        L::LoadWindowPairs(first + top, index, window.words, c00, c10);
+        L::LoadWindowPairs(first + bottom, index, window.words, c01, c11);
+        c00 = WithOpaque(l, c00), c10 = WithOpaque(l, c10);
+        c01 = WithOpaque(l, c01), c11 = WithOpaque(l, c11);
+        return Filtered(c00, c10, c01, c11, weightX256, weightY256, allZero);
     }
 
     // The level's texels at W coordinate pairs.
@@ -499,21 +540,27 @@ struct LaneKernel {
         const F z = L::Splat(zs), fog = L::Splat(fogFactor), one = L::Splat(1.0f);
         const F diffuse[4] = {L::Splat(attr[kAttrDiffuse + 2]), L::Splat(attr[kAttrDiffuse + 1]), L::Splat(attr[kAttrDiffuse]),
                               L::Splat(attr[kAttrDiffuse + 3])};
-        int columnA[kRun] = {}, columnB[kRun] = {}, columnWeight[kRun] = {};
+        int columnA[kRun] = {}, columnB[kRun] = {}, columnWeight[kRun] = {}, windowIndex[kRun] = {};
+        Window window[kRun / kWidth];
         for (int x0 = sq.x0; x0 <= sq.x1; x0 += kRun) {
             const int n = std::min(kRun, sq.x1 - x0 + 1);
-            if constexpr (kTextured)
+            if constexpr (kTextured) {
                 for (int i = 0; i < n; ++i) {
                     const AxisTaps c = SimpleTaps<Filter>((static_cast<float>(x0 + i) - sq.left) * sq.inv, d.texture.wide, d.texture.addressU);
                     columnA[i] = c.a;
                     columnB[i] = c.b;
                     columnWeight[i] = static_cast<int>(c.weight256);
                 }
+                if constexpr (Filter == TexelFilter::Linear)
+                    for (int i = 0; i < n; i += kWidth)
+                        window[i / kWidth] = WindowOf(d.texture, columnA + i, columnB + i, std::min(kWidth, n - i), windowIndex + i);
+            }
             for (int y = rows.First(sq.y0); y <= sq.y1; y = rows.Next(y)) {
                 if (const int next = rows.Next(y); next <= sq.y1) Prefetch(d, next, x0, n);
                 AxisTaps row;
                 if constexpr (kTextured) row = SimpleTaps<Filter>((static_cast<float>(y) - sq.top) * sq.inv, d.texture.high, d.texture.addressV);
-                const I top = L::SplatInt(row.a * d.texture.pitch), bottom = L::SplatInt(row.b * d.texture.pitch);
+                const int topOffset = row.a * d.texture.pitch, bottomOffset = row.b * d.texture.pitch;
+                const I top = L::SplatInt(topOffset), bottom = L::SplatInt(bottomOffset);
                 const I weightY = L::SplatInt(static_cast<int>(row.weight256));
                 BYTE* pixels = d.color + y * d.colorPitch + 4 * static_cast<std::ptrdiff_t>(x0);
                 float* depths = d.depthTest ? reinterpret_cast<float*>(d.depth + y * d.depthPitch) + x0 : nullptr;
@@ -522,9 +569,15 @@ struct LaneKernel {
                     if (!L::Any(pass)) continue;
                     I texel = L::SplatInt(0);
                     if constexpr (kTextured) {
-                        const Taps columns{L::LoadInt(columnA + i), L::LoadInt(columnB + i), L::LoadInt(columnWeight + i), L::Splat(0.0f)};
+                        const I weightX = L::LoadInt(columnWeight + i);
                         I allZero;
-                        texel = SampleTexels<Filter>(d.texture, columns, top, bottom, weightY, allZero);
+                        if (Filter == TexelFilter::Linear && window[i / kWidth].first >= 0) {
+                            texel = SampleWindow(d.texture, window[i / kWidth], L::LoadInt(windowIndex + i), topOffset, bottomOffset,
+                                                 weightX, weightY, allZero);
+                        } else {
+                            const Taps columns{L::LoadInt(columnA + i), L::LoadInt(columnB + i), weightX, L::Splat(0.0f)};
+                            texel = SampleTexels<Filter>(d.texture, columns, top, bottom, weightY, allZero);
+                        }
                         pass = WithoutKeptPixels(d, pass, allZero, diffuse, one);
                     }
                     Shade<Kind, kTextured>(d, k, pixels + 4 * static_cast<std::ptrdiff_t>(i), pass, texel, diffuse, fog, one);

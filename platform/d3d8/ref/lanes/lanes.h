@@ -141,6 +141,12 @@ struct Lanes<1> {
         first = LaneWord<4>(base + offset);
         second = LaneWord<4>(base + offset + 4);
     }
+    // LoadWordPairs from a window of `words` (at most 2W) 32-bit words at `window`, at word
+    // indices 0 <= index < words - 1: where the lanes' texels lie close together, two
+    // contiguous reads and a permutation each instead of a read per lane.
+    REF_LANE_INLINE static void LoadWindowPairs(const BYTE* window, I index, int, I& first, I& second) {
+        LoadWordPairs(window, ShiftLeft<2>(index), first, second);
+    }
 
     REF_LANE_INLINE static bool Any(I mask) { return mask != 0; }
     REF_LANE_INLINE static bool All(I mask) { return mask != 0; }

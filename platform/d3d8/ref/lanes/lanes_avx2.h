@@ -92,6 +92,15 @@ struct Lanes<8> {
         first = _mm256_permute4x64_epi64(even, _MM_SHUFFLE(3, 1, 2, 0));
         second = _mm256_permute4x64_epi64(odd, _MM_SHUFFLE(3, 1, 2, 0));
     }
+    // Two masked reads of eight words (the words past the window are not read), then each
+    // lane's word from the first or the second eight.
+    REF_LANE_INLINE static void LoadWindowPairs(const BYTE* window, I index, int words, I& first, I& second) {
+        const int* p = reinterpret_cast<const int*>(window);
+        const I low = _mm256_maskload_epi32(p, CmpGtInt(SplatInt(words), Iota()));
+        const I high = _mm256_maskload_epi32(p + 8, CmpGtInt(SplatInt(words - 8), Iota()));
+        first = FromWindow(low, high, index);
+        second = FromWindow(low, high, AddInt(index, SplatInt(1)));
+    }
 
     REF_LANE_INLINE static bool Any(I mask) { return !_mm256_testz_si256(mask, mask); }
     REF_LANE_INLINE static bool All(I mask) { return _mm256_movemask_ps(_mm256_castsi256_ps(mask)) == 0xff; }
@@ -101,6 +110,12 @@ struct Lanes<8> {
         return _mm256_maskload_epi32(reinterpret_cast<const int*>(p), mask);
     }
     REF_LANE_INLINE static void MaskStoreWords(unsigned char* p, I mask, I v) { _mm256_maskstore_epi32(reinterpret_cast<int*>(p), mask, v); }
+
+private:
+    REF_LANE_INLINE static I FromWindow(I low, I high, I index) {
+        const I fromHigh = CmpGtInt(index, SplatInt(7));
+        return _mm256_blendv_epi8(_mm256_permutevar8x32_epi32(low, index), _mm256_permutevar8x32_epi32(high, index), fromHigh);
+    }
 };
 
 }  // namespace d3d8::ref

@@ -95,6 +95,16 @@ struct Lanes<16> {
         first = _mm512_permutex2var_epi32(low, even, high);
         second = _mm512_permutex2var_epi32(low, _mm512_add_epi32(even, _mm512_set1_epi32(1)), high);
     }
+    // Two masked reads of sixteen words (the words past the window are not read), then each
+    // lane's word from the thirty-two.
+    REF_LANE_INLINE static void LoadWindowPairs(const BYTE* window, I index, int words, I& first, I& second) {
+        const auto lowMask = static_cast<__mmask16>(words >= 16 ? 0xffffu : (1u << words) - 1);
+        const auto highMask = static_cast<__mmask16>(words <= 16 ? 0u : (1u << (words - 16)) - 1);
+        const I low = _mm512_maskz_loadu_epi32(lowMask, window);
+        const I high = _mm512_maskz_loadu_epi32(highMask, window + 64);
+        first = _mm512_permutex2var_epi32(low, index, high);
+        second = _mm512_permutex2var_epi32(low, _mm512_add_epi32(index, _mm512_set1_epi32(1)), high);
+    }
 
     REF_LANE_INLINE static bool Any(I mask) { return _mm512_test_epi32_mask(mask, mask) != 0; }
     REF_LANE_INLINE static bool All(I mask) { return Mask(mask) == 0xffff; }

@@ -93,6 +93,10 @@ struct Lanes<4> {
         first = _mm_castps_si128(_mm_shuffle_ps(low, high, _MM_SHUFFLE(2, 0, 2, 0)));
         second = _mm_castps_si128(_mm_shuffle_ps(low, high, _MM_SHUFFLE(3, 1, 3, 1)));
     }
+    // Without a variable permutation in SSE2: a read per lane.
+    REF_LANE_INLINE static void LoadWindowPairs(const BYTE* window, I index, int, I& first, I& second) {
+        LoadWordPairs(window, _mm_slli_epi32(index, 2), first, second);
+    }
 
     REF_LANE_INLINE static bool Any(I mask) { return _mm_movemask_ps(_mm_castsi128_ps(mask)) != 0; }
     REF_LANE_INLINE static bool All(I mask) { return _mm_movemask_ps(_mm_castsi128_ps(mask)) == 0xf; }

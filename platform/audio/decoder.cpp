@@ -109,8 +109,11 @@ DecodeResult DecodeMp3(const std::uint8_t* data, std::size_t size, std::uint32_t
         if (result.pcm.samples.size() < 2)
             return Fail(DecodeStatus::NotMp3,
                         stopReason.empty() ? "no MPEG audio frames" : stopReason);
-        result.pcm.samples.resize(result.pcm.samples.size() & ~std::size_t{1});
-        result.pcm.samples.shrink_to_fit();
+        std::vector<std::int16_t>& samples = result.pcm.samples;
+        samples.resize(samples.size() & ~std::size_t{1});
+        // Gives back a poor estimate's room; a copy of the whole stream is not worth the
+        // few frames a good one leaves over.
+        if (samples.capacity() - samples.size() > samples.size() / 8) samples.shrink_to_fit();
     } catch (const std::bad_alloc&) {
         return Fail(DecodeStatus::NoMemory, "out of memory");
     }

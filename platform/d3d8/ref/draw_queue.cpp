@@ -66,6 +66,21 @@ bool MayCoverOwnedRow(const RowShare& rows, float y0, float y1, float y2) {
     return rows.First(static_cast<int>(std::ceil(top))) <= static_cast<int>(bottom);
 }
 
+// Draws the convex screen polygon `poly` of a triangle (clipped or not) as its fill mode says.
+void DrawPolygon(const DrawContext& ctx, const Target& t, const ScreenVertex* const* poly, int n, const ScreenVertex& provoking) {
+    if (n < 3) return;
+    for (int k = 0; k < n; ++k)
+        if (!std::isfinite(poly[k]->x) || !std::isfinite(poly[k]->y)) return;  // broken pre-transformed input
+    if (ctx.fillMode == D3DFILL_WIREFRAME) {
+        if (IsCulled(ctx, poly, n)) return;
+        for (int k = 0; k < n; ++k) RasterizeLine(ctx, t, *poly[k], *poly[(k + 1) % n], &provoking);
+        return;
+    }
+    TriangleSetup setup;
+    for (int k = 1; k + 1 < n; ++k)
+        if (SetupTriangle(ctx, *poly[0], *poly[k], *poly[k + 1], provoking, setup)) RasterizeTriangle(ctx, t, setup);
+}
+
 }  // namespace
 
 bool VertexRange(const DrawCall& call, UINT& lo, UINT& hi) {
@@ -241,35 +256,22 @@ void DrawQueue::DrawTriangle(const QueuedDraw& d, const Target& t, UINT i0, UINT
         DrawPoint(d, t, i2);
         return;
     }
+    if (inside_[i0] && inside_[i1] && inside_[i2]) {
+        if (!MayCoverOwnedRow(t.rows, screen_[i0].y, screen_[i1].y, screen_[i2].y)) return;
+        const ScreenVertex* poly[3] = {&screen_[i0], &screen_[i1], &screen_[i2]};
+        return DrawPolygon(ctx, t, poly, 3, screen_[i0]);
+    }
+    ClipVertex work[kMaxClippedVertices];
     const UINT idx[3] = {i0, i1, i2};
-    const bool inside = inside_[i0] && inside_[i1] && inside_[i2];
-    if (inside && !MayCoverOwnedRow(t.rows, screen_[i0].y, screen_[i1].y, screen_[i2].y)) return;
+    for (int k = 0; k < 3; ++k) work[k] = clip_[idx[k]];
+    const int n = ClipPolygon(work, 3, ctx.attrCount);
     ScreenVertex clipped[kMaxClippedVertices];
     const ScreenVertex* poly[kMaxClippedVertices];
-    int n = 3;
-    if (inside) {
-        for (int k = 0; k < 3; ++k) poly[k] = &screen_[idx[k]];
-    } else {
-        ClipVertex work[kMaxClippedVertices];
-        for (int k = 0; k < 3; ++k) work[k] = clip_[idx[k]];
-        n = ClipPolygon(work, 3, ctx.attrCount);
-        for (int k = 0; k < n; ++k) {
-            clipped[k] = ToScreen(ctx, work[k]);
-            poly[k] = &clipped[k];
-        }
+    for (int k = 0; k < n; ++k) {
+        clipped[k] = ToScreen(ctx, work[k]);
+        poly[k] = &clipped[k];
     }
-    if (n < 3) return;
-    for (int k = 0; k < n; ++k)
-        if (!std::isfinite(poly[k]->x) || !std::isfinite(poly[k]->y)) return;  // broken pre-transformed input
-    const ScreenVertex& provoking = screen_[i0];
-    if (ctx.fillMode == D3DFILL_WIREFRAME) {
-        if (IsCulled(ctx, poly, n)) return;
-        for (int k = 0; k < n; ++k) RasterizeLine(ctx, t, *poly[k], *poly[(k + 1) % n], &provoking);
-        return;
-    }
-    TriangleSetup setup;
-    for (int k = 1; k + 1 < n; ++k)
-        if (SetupTriangle(ctx, *poly[0], *poly[k], *poly[k + 1], provoking, setup)) RasterizeTriangle(ctx, t, setup);
+    DrawPolygon(ctx, t, poly, n, screen_[i0]);
 }
 
 void DrawQueue::DrawLine(const QueuedDraw& d, const Target& t, UINT i0, UINT i1) const {

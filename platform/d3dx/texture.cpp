@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <new>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -63,8 +64,10 @@ HRESULT LoadTextureUnguarded(const char* function, const char* name, LPDIRECT3DD
     if (!d3dx::CanPackArgbTo(format) || !d3dx::ImageSizeAcceptable(width, height)) return D3DERR_INVALIDCALL;
 
     d3dx::ApplyColorKey(image, colorKey);
-    d3dx::Image level = d3dx::Resample(image, width, height, filter);
-    image = d3dx::Image();  // the source is no longer needed
+    // The source becomes the first level, moved where it has the level's size.
+    d3dx::Image level = width == image.width && height == image.height ? std::move(image)
+                                                                       : d3dx::Resample(image, width, height, filter);
+    image = d3dx::Image();
 
     IDirect3DTexture8* texture = nullptr;
     hr = device->CreateTexture(width, height, mipLevels, usage, format, pool, &texture);

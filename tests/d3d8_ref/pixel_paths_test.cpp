@@ -268,6 +268,18 @@ void ExpectSpecialisedPathsDrawTheGeneralBytes(UINT width, UINT height, int draw
     }
 }
 
+// Stage 0: the texture's colour times the diffuse colour, alpha from `alphaFrom`.
+void TextureTimesDiffuse(PipelineState& s, const TextureData& texture, DWORD alphaFrom, DWORD filter) {
+    DWORD* ss = s.stageStates[0];
+    ss[D3DTSS_COLOROP] = D3DTOP_MODULATE;
+    ss[D3DTSS_COLORARG1] = D3DTA_TEXTURE;
+    ss[D3DTSS_COLORARG2] = D3DTA_DIFFUSE;
+    ss[D3DTSS_ALPHAOP] = D3DTOP_SELECTARG1;
+    ss[D3DTSS_ALPHAARG1] = alphaFrom;
+    ss[D3DTSS_MAGFILTER] = ss[D3DTSS_MINFILTER] = filter;
+    s.textures[0] = &texture;
+}
+
 // Small draws: many short rows, their ends and single pixels.
 TEST(RefPixelPaths, SpecialisedPathsDrawTheBytesOfTheGeneralPath) { ExpectSpecialisedPathsDrawTheGeneralBytes(40, 36, 300, 17); }
 
@@ -308,14 +320,7 @@ TEST(RefPixelPaths, ZeroTexelsGiveTheBytesOfTheGeneralPath) {
                         Canvas fast(16, 16, D3DFMT_A8R8G8B8, true, RefPixelPaths::Specialised);
                         for (Canvas* c : {&general, &fast}) {
                             c->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x60a0c0e0);
-                            DWORD* ss = c->state.stageStates[0];
-                            ss[D3DTSS_COLOROP] = D3DTOP_MODULATE;
-                            ss[D3DTSS_COLORARG1] = D3DTA_TEXTURE;
-                            ss[D3DTSS_COLORARG2] = D3DTA_DIFFUSE;
-                            ss[D3DTSS_ALPHAOP] = D3DTOP_SELECTARG1;
-                            ss[D3DTSS_ALPHAARG1] = alphaFrom;
-                            ss[D3DTSS_MAGFILTER] = ss[D3DTSS_MINFILTER] = filter;
-                            c->state.textures[0] = &half.data;
+                            TextureTimesDiffuse(c->state, half.data, alphaFrom, filter);
                             DWORD* rs = c->state.renderStates;
                             rs[D3DRS_ALPHABLENDENABLE] = blend[0];
                             rs[D3DRS_SRCBLEND] = blend[1];
@@ -358,15 +363,8 @@ TEST(RefPixelPaths, SpritesReadingNeighbouringTexelsGiveTheBytesOfTheGeneralPath
                                                   << ", size " << size);
                 for (Canvas* c : std::initializer_list<Canvas*>{&general, fast[0].get(), fast[1].get(), fast[2].get(), fast[3].get()}) {
                     c->Clear(D3DCLEAR_TARGET, 0x20406080);
-                    DWORD* ss = c->state.stageStates[0];
-                    ss[D3DTSS_COLOROP] = D3DTOP_MODULATE;
-                    ss[D3DTSS_COLORARG1] = D3DTA_TEXTURE;
-                    ss[D3DTSS_COLORARG2] = D3DTA_DIFFUSE;
-                    ss[D3DTSS_ALPHAOP] = D3DTOP_SELECTARG1;
-                    ss[D3DTSS_ALPHAARG1] = D3DTA_TEXTURE;
-                    ss[D3DTSS_MAGFILTER] = ss[D3DTSS_MINFILTER] = D3DTEXF_LINEAR;
-                    ss[D3DTSS_ADDRESSU] = ss[D3DTSS_ADDRESSV] = address;
-                    c->state.textures[0] = &texture.data;
+                    TextureTimesDiffuse(c->state, texture.data, D3DTA_TEXTURE, D3DTEXF_LINEAR);
+                    c->state.stageStates[0][D3DTSS_ADDRESSU] = c->state.stageStates[0][D3DTSS_ADDRESSV] = address;
                     DWORD* rs = c->state.renderStates;
                     rs[D3DRS_ALPHABLENDENABLE] = TRUE;
                     rs[D3DRS_SRCBLEND] = D3DBLEND_SRCALPHA;

@@ -4,8 +4,9 @@
 // interpolated value) of the W pixels in each register. Every lane takes the operations the
 // general pixel functions take for its pixel, in the same order, so every width draws the
 // general loop's bytes. That holds for the interpolation too: a value reaches the next pixel
-// by adding its step once, so a lane reaches the same lane of the next block by adding it W
-// times, never by one addition of W steps.
+// by adding its step once, so a lane holds its row's first value with the step added once
+// per pixel before it, one addition after another; a quicker way to those values (the ramps
+// below) is taken only where one addition per lane proves it gives the same bits.
 //
 // Included only by the lane_loops_<W>.cpp files, everything here has internal linkage: the
 // AVX2 file builds it for AVX2, and no copy of it may be shared with the baseline files.
@@ -96,6 +97,61 @@ struct LaneKernel {
 
     // All ones in the first `count` lanes.
     static REF_PIXEL_INLINE I FirstLanes(int count) { return L::CmpGtInt(L::SplatInt(count), L::Iota()); }
+
+    // From 8 lanes on, W additions per value and block cost more than proving a shortcut:
+    // while every addition of a step rounds alike, the value k pixels after one of value b is
+    // b + k * r, with r = (b + step) - b. A block takes its lanes from that ramp, and one
+    // addition per lane proves them bit for bit: lane j plus the step is lane j + 1 (and the
+    // last lane plus the step the next block's first). A block that fails the proof (its
+    // values cross a power of two, or its first value rounds the step another way) adds its
+    // steps up with Running, and the ramp starts again after it.
+    static constexpr bool kRamps = kWidth >= 8;
+
+    // The running values of a row at its current block.
+    struct RowValues {
+        float base[kMaxValues] = {};  // the values at the block's first pixel (a whole group)
+        float stride[kMaxValues];     // W * r: from one block's base to the next one's
+        F ramp[kMaxValues];           // lane j: j * r, but -0 in lane 0, so base + ramp is base there
+        F ramp1[kMaxValues];          // lane j: (j + 1) * r
+    };
+
+    // The ramps of the values at row.base, with steps `step` per pixel.
+    static REF_PIXEL_INLINE void StartRamps(RowValues& row, const float* step, int values) {
+        const F lane = L::ToFloat(L::Iota()), nextLane = L::Add(lane, L::Splat(1.0f));
+        const I laneZero = FirstLanes(1);
+        for (int i = 0; i < values; ++i) {
+            const float r = (row.base[i] + step[i]) - row.base[i];
+            row.ramp[i] = L::Select(laneZero, L::Splat(-0.0f), L::Mul(lane, L::Splat(r)));
+            row.ramp1[i] = L::Mul(nextLane, L::Splat(r));
+            row.stride[i] = static_cast<float>(kWidth) * r;
+        }
+    }
+
+    // The values of the block at row.base into v, whose first `count` lanes are wanted, and
+    // row.base moved on to the next block (when the block is whole). `step` holds the steps
+    // per pixel as numbers, `steps` the same in every lane.
+    static REF_PIXEL_INLINE void RampBlock(RowValues& row, const float* step, const F* steps, int values, int count, F* v) {
+        const I wanted = FirstLanes(count);
+        I failed = L::SplatInt(0);
+        for (int i = 0; i < values; ++i) {
+            const F base = L::Splat(row.base[i]);
+            v[i] = L::Add(base, row.ramp[i]);
+            const I next = L::Bits(L::Add(base, row.ramp1[i]));
+            failed = L::Or(failed, L::AndNot(L::CmpEqInt(L::Bits(L::Add(v[i], steps[i])), next), wanted));
+        }
+        if (!L::Any(failed)) {
+            for (int i = 0; i < values; ++i) row.base[i] += row.stride[i];
+            return;
+        }
+        Running(row.base, steps, values, count, v);
+        if (count < kWidth) return;  // the row's last block
+        alignas(64) float lanes[kWidth];
+        for (int i = 0; i < values; ++i) {
+            L::Store(lanes, v[i]);
+            row.base[i] = lanes[kWidth - 1] + step[i];
+        }
+        StartRamps(row, step, values);
+    }
 
     // ---- Depth ---------------------------------------------------------------------------
 
@@ -461,30 +517,40 @@ struct LaneKernel {
         // The running values: the interpolated ones, then 1/w and depth.
         const int n = ctx.interpolatedCount, values = n + 2;
         const Plane* plane[kMaxValues];
-        F step[kMaxValues];
+        float step[kMaxValues];
+        F steps[kMaxValues];
         for (int i = 0; i < n; ++i) plane[i] = &s.attr[ctx.interpolated[i]];
         plane[n] = &s.q;
         plane[n + 1] = &s.z;
-        for (int i = 0; i < kMaxValues; ++i) step[i] = L::Splat(i < values ? plane[i]->dx : 0.0f);
+        for (int i = 0; i < kMaxValues; ++i) {
+            step[i] = i < values ? plane[i]->dx : 0.0f;
+            steps[i] = L::Splat(step[i]);
+        }
         F flatCurrent[4];
         const float* flat = s.flat ? s.flatColors + kAttrDiffuse : nullptr;
 #pragma GCC unroll 4
         for (int i = 0; i < 4; ++i) flatCurrent[i] = L::Splat(flat ? flat[i == 3 ? 3 : 2 - i] : 0.0f);
+        RowValues row;
         for (int y = rows.First(s.minY); y <= s.maxY; y = rows.Next(y)) {
             int xStart, xEnd;
             if (!RowSpan(s, y, xStart, xEnd)) continue;
             if (const int next = rows.Next(y); next <= s.maxY) Prefetch(d, next, xStart, xEnd - xStart + 1);
             const float fy = static_cast<float>(y), fx0 = static_cast<float>(xStart);
             const int count = xEnd - xStart + 1;
-            float first[kMaxValues] = {};
-            for (int i = 0; i < values; ++i) first[i] = plane[i]->At(fx0, fy);
+            for (int i = 0; i < values; ++i) row.base[i] = plane[i]->At(fx0, fy);
+            if constexpr (kRamps) StartRamps(row, step, values);
             F value[kMaxValues];
-            Running(first, step, values, count, value);
             const F& q = value[n];
             const F& z = value[n + 1];
             BYTE* colorRow = d.color + y * d.colorPitch;
             float* depthRow = d.depthTest ? reinterpret_cast<float*>(d.depth + y * d.depthPitch) : nullptr;
             for (int x = xStart;;) {
+                if constexpr (kRamps)
+                    RampBlock(row, step, steps, values, xEnd - x + 1, value);
+                else if (x == xStart)
+                    Running(row.base, steps, values, count, value);
+                else
+                    Next(value, steps, values);
                 const F zs = Saturate(z);
                 I pass = DepthPasses(d, depthRow ? depthRow + x : nullptr, zs, FirstLanes(xEnd - x + 1));
                 if (L::Any(pass)) {
@@ -516,8 +582,7 @@ struct LaneKernel {
                                                              current, fog, luminance);
                 }
                 x += kWidth;
-                if (x > xEnd) break;  // the row's last pixels: nothing to move on to
-                Next(value, step, values);
+                if (x > xEnd) break;
             }
         }
     }

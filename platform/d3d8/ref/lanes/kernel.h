@@ -578,8 +578,9 @@ struct LaneKernel {
                         texel = SampleAt<Filter>(d.texture, u, v, allZero);
                         pass = WithoutKeptPixels(d, pass, allZero, current, luminance);
                     }
-                    Shade<Kind, Filter != TexelFilter::None>(d, k, colorRow + 4 * static_cast<std::ptrdiff_t>(x), pass, texel,
-                                                             current, fog, luminance);
+                    if (L::Any(pass))  // not where the texture is clear
+                        Shade<Kind, Filter != TexelFilter::None>(d, k, colorRow + 4 * static_cast<std::ptrdiff_t>(x), pass,
+                                                                 texel, current, fog, luminance);
                 }
                 x += kWidth;
                 if (x > xEnd) break;
@@ -644,6 +645,7 @@ struct LaneKernel {
                             texel = SampleTexels<Filter>(d.texture, columns, top, bottom, weightY, allZero);
                         }
                         pass = WithoutKeptPixels(d, pass, allZero, diffuse, one);
+                        if (!L::Any(pass)) continue;  // a clear part of the sprite's texture
                     }
                     Shade<Kind, kTextured>(d, k, pixels + 4 * static_cast<std::ptrdiff_t>(i), pass, texel, diffuse, fog, one);
                 }

@@ -16,9 +16,34 @@
 #include "assets/asset_manifest.h"
 
 #include <iterator>
+#include <optional>
 #include <string>
+#include <system_error>
+#include <thread>
 
 namespace {
+
+// Runs a task on a thread of its own until the end of the scope, or at once where no thread
+// can be made.
+class Beside {
+public:
+    template <class Task>
+    explicit Beside(Task task) {
+        try {
+            thread_ = std::thread(task);
+        } catch (const std::system_error&) {
+            task();
+        }
+    }
+    ~Beside() {
+        if (thread_.joinable()) thread_.join();
+    }
+    Beside(const Beside&) = delete;
+    Beside& operator=(const Beside&) = delete;
+
+private:
+    std::thread thread_;
+};
 
 constexpr D3DCOLOR kColourKey = 0xFF004040;  // opaque RGB 0, 64, 64 becomes transparent black
 constexpr DWORD kMediaFilter = D3DX_FILTER_TRIANGLE | D3DX_FILTER_MIRROR;
@@ -161,8 +186,10 @@ HRESULT CMyD3DApplication::RebuildDeviceObjects() {
     m_fTransitionClock = 0.0f;
 
     // The audio library starts and the stream opens once per device lifetime: a second start
-    // is refused, and a second stream would leave the first playing unreachable.
-    if (g_hMusic == 0) OpenMusic();
+    // is refused, and a second stream would leave the first playing unreachable. The music
+    // decodes beside the loading of everything else, which takes about as long.
+    std::optional<Beside> musicOpening;
+    if (g_hMusic == 0) musicOpening.emplace([this] { OpenMusic(); });
 
     for (const ProductionEmitter& entry : kProductionEmitters) {
         std::string script, reason;

@@ -65,7 +65,9 @@ private:
     bool ChooseCaptureDevice();
     bool ChoosePlayDevice();
     void FollowPlayOptionsAtEnd();
-    void OpenMusic();
+    void OpenMusic();  // StartAudio, then OpenMusicStream
+    void StartAudio();
+    void OpenMusicStream();
     void CloseMusic();
     // The animation state of the update back to a fresh production's (application.cpp).
     void ResetAnimationState();

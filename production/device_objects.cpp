@@ -171,7 +171,13 @@ HRESULT CMyD3DApplication::CreateWaveBumpTexture() {
 // The audio library and the music stream; once the timeline has started the music, a stream
 // made anew plays on from where the production is.
 void CMyD3DApplication::OpenMusic() {
-    BASS_Init(1, 44100, 0, m_hWnd, nullptr);
+    StartAudio();
+    OpenMusicStream();
+}
+
+void CMyD3DApplication::StartAudio() { BASS_Init(1, 44100, 0, m_hWnd, nullptr); }
+
+void CMyD3DApplication::OpenMusicStream() {
     g_hMusic = BASS_StreamCreateFile(FALSE, assets::kMusic.path, 0, 0, kExactSeekFlag);
     music_clock::Reopened();
 }
@@ -187,9 +193,14 @@ HRESULT CMyD3DApplication::RebuildDeviceObjects() {
 
     // The audio library starts and the stream opens once per device lifetime: a second start
     // is refused, and a second stream would leave the first playing unreachable. The music
-    // decodes beside the loading of everything else, which takes about as long.
+    // decodes beside the loading of everything else, which takes about as long; the library
+    // starts first, on this thread, so that what it tells (no sound device) stays a line of
+    // its own among the others.
     std::optional<Beside> musicOpening;
-    if (g_hMusic == 0) musicOpening.emplace([this] { OpenMusic(); });
+    if (g_hMusic == 0) {
+        StartAudio();
+        musicOpening.emplace([this] { OpenMusicStream(); });
+    }
 
     for (const ProductionEmitter& entry : kProductionEmitters) {
         std::string script, reason;

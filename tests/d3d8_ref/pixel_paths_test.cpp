@@ -342,6 +342,48 @@ TEST(RefPixelPaths, ZeroTexelsGiveTheBytesOfTheGeneralPath) {
                     }
 }
 
+// Long rows whose texture coordinates, colours, 1/w and depth cross zero and powers of two,
+// some by steps far below their values' units: the widest loops take a block's values from a
+// ramp only where one addition per lane proves it gives the general loop's bits, and add the
+// steps up one at a time elsewhere. Both must give the general path's colours and depths.
+TEST(RefPixelPaths, RowsWhoseValuesCrossPowersOfTwoGiveTheBytesOfTheGeneralPath) {
+    struct Stretch {
+        float u0, u1, rhw0, rhw1, z0, z1;
+    };
+    const Stretch stretches[] = {
+        {-3.0f, 5.0f, 0.25f, 4.0f, 0.0f, 1.0f},         // across zero and several powers of two
+        {0.49f, 0.51f, 1.0f, 1.0f, 0.4999f, 0.5001f},   // steps far below their units, across 0.5
+        {1000.0f, 1000.5f, 0.5f, 0.51f, 0.9f, 0.99f},   // large values, small steps
+        {2.0f, -2.0f, 3.0f, 0.3f, 1.0f, 0.0f},          // falling
+    };
+    const std::vector<Texture> textures = MakeSimpleTextures();
+    constexpr UINT kWide = 203, kHigh = 12;
+    Canvas general(kWide, kHigh, D3DFMT_A8R8G8B8, true, RefPixelPaths::General, RefInstructions::Widest);
+    std::vector<std::unique_ptr<Canvas>> fast;
+    for (const RefInstructions isa : {RefInstructions::Widest, RefInstructions::Avx2, RefInstructions::Baseline, RefInstructions::Scalar})
+        fast.push_back(std::make_unique<Canvas>(kWide, kHigh, D3DFMT_A8R8G8B8, true, RefPixelPaths::Specialised, isa));
+    for (const Stretch& r : stretches)
+        for (const DWORD filter : {D3DTEXF_POINT, D3DTEXF_LINEAR})
+            for (const Texture* texture : {&textures[0], &textures[2]}) {
+                SCOPED_TRACE(::testing::Message() << "u " << r.u0 << " to " << r.u1 << ", filter " << filter << ", texture "
+                                                  << texture->data.levels[0].width << " wide");
+                const float right = static_cast<float>(kWide), bottom = static_cast<float>(kHigh);
+                const std::vector<TLVertex> quad = {{-0.5f, -0.5f, r.z0, r.rhw0, 0x00ff8000u, r.u0, r.u0 * 0.25f},
+                                                    {right, -0.5f, r.z1, r.rhw1, 0xff00ff7fu, r.u1, r.u0 * 0.25f + 0.001f},
+                                                    {-0.5f, bottom, r.z0, r.rhw0, 0x80808080u, r.u0, r.u1},
+                                                    {right, bottom, r.z1, r.rhw1, 0x7f0000ffu, r.u1, r.u1 + 0.5f}};
+                for (Canvas* c : std::initializer_list<Canvas*>{&general, fast[0].get(), fast[1].get(), fast[2].get(), fast[3].get()}) {
+                    c->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x20406080);
+                    TextureTimesDiffuse(c->state, texture->data, D3DTA_DIFFUSE, filter);
+                    c->Draw(D3DPT_TRIANGLESTRIP, 2, quad, kTLFvf);
+                }
+                for (std::size_t i = 0; i < fast.size(); ++i) {
+                    ASSERT_EQ(fast[i]->ColorBytes(), general.ColorBytes()) << "widest, at most AVX2, baseline, one lane: " << i;
+                    ASSERT_EQ(fast[i]->DepthValues(), general.DepthValues()) << "widest, at most AVX2, baseline, one lane: " << i;
+                }
+            }
+}
+
 // Bilinear sprites magnified and minified over textures of several widths, wrapped and
 // clamped, at every place of a row: a block of lanes reads its texels from a window of
 // neighbouring columns where they fit one (of up to twice the lanes), a texel at a time

@@ -280,6 +280,26 @@ void TextureTimesDiffuse(PipelineState& s, const TextureData& texture, DWORD alp
     s.textures[0] = &texture;
 }
 
+// A canvas on the general path and one on the specialised paths of each instruction set the
+// build can draw with, to draw the same on all and compare.
+struct EveryPath {
+    static constexpr const char* kNames = "widest, at most AVX2, baseline, one lane: ";
+
+    EveryPath(UINT width, UINT height, bool withDepth)
+        : general(width, height, D3DFMT_A8R8G8B8, withDepth, RefPixelPaths::General, RefInstructions::Widest) {
+        for (const RefInstructions isa : {RefInstructions::Widest, RefInstructions::Avx2, RefInstructions::Baseline, RefInstructions::Scalar})
+            fast.push_back(std::make_unique<Canvas>(width, height, D3DFMT_A8R8G8B8, withDepth, RefPixelPaths::Specialised, isa));
+    }
+    std::vector<Canvas*> All() {
+        std::vector<Canvas*> all{&general};
+        for (const std::unique_ptr<Canvas>& c : fast) all.push_back(c.get());
+        return all;
+    }
+
+    Canvas general;
+    std::vector<std::unique_ptr<Canvas>> fast;
+};
+
 // Small draws: many short rows, their ends and single pixels.
 TEST(RefPixelPaths, SpecialisedPathsDrawTheBytesOfTheGeneralPath) { ExpectSpecialisedPathsDrawTheGeneralBytes(40, 36, 300, 17); }
 
@@ -358,10 +378,7 @@ TEST(RefPixelPaths, RowsWhoseValuesCrossPowersOfTwoGiveTheBytesOfTheGeneralPath)
     };
     const std::vector<Texture> textures = MakeSimpleTextures();
     constexpr UINT kWide = 203, kHigh = 12;
-    Canvas general(kWide, kHigh, D3DFMT_A8R8G8B8, true, RefPixelPaths::General, RefInstructions::Widest);
-    std::vector<std::unique_ptr<Canvas>> fast;
-    for (const RefInstructions isa : {RefInstructions::Widest, RefInstructions::Avx2, RefInstructions::Baseline, RefInstructions::Scalar})
-        fast.push_back(std::make_unique<Canvas>(kWide, kHigh, D3DFMT_A8R8G8B8, true, RefPixelPaths::Specialised, isa));
+    EveryPath paths(kWide, kHigh, true);
     for (const Stretch& r : stretches)
         for (const DWORD filter : {D3DTEXF_POINT, D3DTEXF_LINEAR})
             for (const Texture* texture : {&textures[0], &textures[2]}) {
@@ -372,14 +389,14 @@ TEST(RefPixelPaths, RowsWhoseValuesCrossPowersOfTwoGiveTheBytesOfTheGeneralPath)
                                                     {right, -0.5f, r.z1, r.rhw1, 0xff00ff7fu, r.u1, r.u0 * 0.25f + 0.001f},
                                                     {-0.5f, bottom, r.z0, r.rhw0, 0x80808080u, r.u0, r.u1},
                                                     {right, bottom, r.z1, r.rhw1, 0x7f0000ffu, r.u1, r.u1 + 0.5f}};
-                for (Canvas* c : std::initializer_list<Canvas*>{&general, fast[0].get(), fast[1].get(), fast[2].get(), fast[3].get()}) {
+                for (Canvas* c : paths.All()) {
                     c->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x20406080);
                     TextureTimesDiffuse(c->state, texture->data, D3DTA_DIFFUSE, filter);
                     c->Draw(D3DPT_TRIANGLESTRIP, 2, quad, kTLFvf);
                 }
-                for (std::size_t i = 0; i < fast.size(); ++i) {
-                    ASSERT_EQ(fast[i]->ColorBytes(), general.ColorBytes()) << "widest, at most AVX2, baseline, one lane: " << i;
-                    ASSERT_EQ(fast[i]->DepthValues(), general.DepthValues()) << "widest, at most AVX2, baseline, one lane: " << i;
+                for (std::size_t i = 0; i < paths.fast.size(); ++i) {
+                    ASSERT_EQ(paths.fast[i]->ColorBytes(), paths.general.ColorBytes()) << EveryPath::kNames << i;
+                    ASSERT_EQ(paths.fast[i]->DepthValues(), paths.general.DepthValues()) << EveryPath::kNames << i;
                 }
             }
 }
@@ -394,16 +411,13 @@ TEST(RefPixelPaths, SpritesReadingNeighbouringTexelsGiveTheBytesOfTheGeneralPath
     for (const UINT w : widths)
         textures.emplace_back(D3DFMT_A8R8G8B8, w, 8, 1, [](UINT, UINT x, UINT y) { return 0x01000000u * (x * 7 + 1) + y * 0x030507u + x * 0x100u; });
     constexpr UINT kSize = 96;
-    Canvas general(kSize, kSize, D3DFMT_A8R8G8B8, false, RefPixelPaths::General, RefInstructions::Widest);
-    std::vector<std::unique_ptr<Canvas>> fast;
-    for (const RefInstructions isa : {RefInstructions::Widest, RefInstructions::Avx2, RefInstructions::Baseline, RefInstructions::Scalar})
-        fast.push_back(std::make_unique<Canvas>(kSize, kSize, D3DFMT_A8R8G8B8, false, RefPixelPaths::Specialised, isa));
+    EveryPath paths(kSize, kSize, false);
     for (const Texture& texture : textures)
         for (const DWORD address : {D3DTADDRESS_WRAP, D3DTADDRESS_CLAMP})
             for (const float size : {3.0f, 9.5f, 17.0f, 29.0f, 30.5f, 33.0f, 40.0f, 90.0f}) {
                 SCOPED_TRACE(::testing::Message() << "texture " << texture.data.levels[0].width << " wide, address " << address
                                                   << ", size " << size);
-                for (Canvas* c : std::initializer_list<Canvas*>{&general, fast[0].get(), fast[1].get(), fast[2].get(), fast[3].get()}) {
+                for (Canvas* c : paths.All()) {
                     c->Clear(D3DCLEAR_TARGET, 0x20406080);
                     TextureTimesDiffuse(c->state, texture.data, D3DTA_TEXTURE, D3DTEXF_LINEAR);
                     c->state.stageStates[0][D3DTSS_ADDRESSU] = c->state.stageStates[0][D3DTSS_ADDRESSV] = address;
@@ -419,8 +433,8 @@ TEST(RefPixelPaths, SpritesReadingNeighbouringTexelsGiveTheBytesOfTheGeneralPath
                                           0.5f, 1, 0xffc08040u - static_cast<D3DCOLOR>(i), 0, 0});
                     c->Draw(D3DPT_POINTLIST, static_cast<UINT>(points.size()), points, kTLFvf);
                 }
-                for (std::size_t i = 0; i < fast.size(); ++i)
-                    ASSERT_EQ(fast[i]->ColorBytes(), general.ColorBytes()) << "widest, at most AVX2, baseline, one lane: " << i;
+                for (std::size_t i = 0; i < paths.fast.size(); ++i)
+                    ASSERT_EQ(paths.fast[i]->ColorBytes(), paths.general.ColorBytes()) << EveryPath::kNames << i;
             }
 }
 
